@@ -1,0 +1,29 @@
+#pragma once
+// Loading by extension, thumbnails and the names of output files.
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "codecs/Picture.h"
+
+namespace pixmira {
+
+// ".jpg", ".jpeg", ".kvi" -> JPEG, ".bmp", ".png", ".gif", any letter case. Nothing for any
+// other extension or any failure; never raises.
+std::unique_ptr<TPicture> LoadPicture(const std::string& path);
+
+// LoadPicture brought to a working bitmap; nothing on failure.
+std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path);
+
+// The list's thumbnail cell: picture centred above a 25-pixel caption strip, border and
+// separator in $C0DCC0.
+std::unique_ptr<TBitmap> MakeThumbnail(const TPicture& picture, int cellWidth, int cellHeight);
+std::unique_ptr<TBitmap> MakeThumbnail(const TBitmap& picture, int cellWidth, int cellHeight);
+
+// The file name after the last "/", "\" or ":", without its extension.
+std::string FileNameWithoutExt(std::string_view path);
+
+// path itself when no file of that name exists, else base + 2, 3, ... + extension.
+std::string UniqueFileName(const std::string& path);
+
+}  // namespace pixmira

@@ -1,0 +1,63 @@
+#pragma once
+// Every key of Config.ini with its default at each place that reads it. The read sites keep
+// their own defaults (FrameType: 1 in the windows, 0 in the pipeline), so a default is looked
+// up by key and site, never written at the call.
+#include <string>
+#include <string_view>
+
+#include "core/MemIniFile.h"
+
+namespace pixmira {
+
+// M: main window, D: settings dialog, P: pipeline, E: export driver.
+enum class ReadSite { Main, Dialog, Pipeline, Export };
+
+inline constexpr std::string_view kGeneral = "General";
+
+namespace keys {
+inline constexpr std::string_view ReduceSize = "ReduceSize";
+inline constexpr std::string_view ReduceSizeType = "ReduceSizeType";
+inline constexpr std::string_view ReduceSizeWidth = "ReduceSizeWidth";
+inline constexpr std::string_view ReduceSizeQuality = "ReduceSizeQuality";
+inline constexpr std::string_view AddFrame = "AddFrame";
+inline constexpr std::string_view FrameType = "FrameType";
+inline constexpr std::string_view CornerType = "CornerType";
+inline constexpr std::string_view CornerWidth = "CornerWidth";
+inline constexpr std::string_view FrameName = "FrameName";
+inline constexpr std::string_view AddWatermark = "AddWatermark";
+inline constexpr std::string_view WatermarkType = "WatermarkType";
+inline constexpr std::string_view WatermarkText = "WatermarkText";
+inline constexpr std::string_view WatermarkImage = "WatermarkImage";
+inline constexpr std::string_view WatermarkPaintStyle = "WatermarkPaintStyle";
+inline constexpr std::string_view WatermarkPos = "WatermarkPos";
+inline constexpr std::string_view WatermarkRotate = "WatermarkRotate";
+inline constexpr std::string_view WatermarkTransparent = "WatermarkTransparent";
+inline constexpr std::string_view WatermarkTileSpace = "WatermarkTileSpace";
+inline constexpr std::string_view WatermarkTileCount = "WatermarkTileCount";
+inline constexpr std::string_view WatermarkFontName = "WatermarkFontName";
+inline constexpr std::string_view WatermarkFontSize = "WatermarkFontSize";
+inline constexpr std::string_view WatermarkFontColor = "WatermarkFontColor";
+inline constexpr std::string_view WatermarkFontBold = "WatermarkFontBold";
+inline constexpr std::string_view WatermarkFontItalic = "WatermarkFontItalic";
+inline constexpr std::string_view WatermarkFontUnderLine = "WatermarkFontUnderLine";
+inline constexpr std::string_view OutputGif = "OutputGif";
+inline constexpr std::string_view GifSpeed = "GifSpeed";
+inline constexpr std::string_view GifSeconds = "GifSeconds";
+// Our own: the vendor's web host for the home link and the update check; empty = none.
+inline constexpr std::string_view HomeHost = "HomeHost";
+}  // namespace keys
+
+// "cbWatermarkPosBlank" + anchor + letter, and its unit key "cbWatermarkPosBlankKind" + ...
+std::string MarginKey(int anchor, char letter);
+std::string MarginKindKey(int anchor, char letter);
+
+// The default text of a key at a read site. Raises std::logic_error for a key the site
+// does not read (a programming error, caught by the tests).
+std::string_view SettingDefault(std::string_view key, ReadSite site);
+
+// Section General, with the site's default.
+std::string ReadSettingString(const TMemIniFile& store, std::string_view key, ReadSite site);
+int ReadSettingInteger(const TMemIniFile& store, std::string_view key, ReadSite site);
+bool ReadSettingBool(const TMemIniFile& store, std::string_view key, ReadSite site);
+
+}  // namespace pixmira

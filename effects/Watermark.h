@@ -1,0 +1,34 @@
+#pragma once
+// Where a watermark goes (nine anchors, margins in pixels or percent), the tile grid, and
+// the picture watermark blended with white as the key colour.
+#include <memory>
+#include <vector>
+
+#include "core/MemIniFile.h"
+#include "imaging/Bitmap.h"
+
+namespace pixmira {
+
+// Top-left point of a w × h watermark on bitmap by WatermarkPos and its margin keys
+// (pipeline defaults). Anchors outside 0..8 fall back to anchor 0.
+TPoint WatermarkPosition(const TBitmap& bitmap, int w, int h, const TMemIniFile& settings);
+
+// Tile positions, column by column, each column top to bottom.
+std::vector<TPoint> TilePositions(int W, int H, int w, int h, int space, int rows);
+
+// opacity is clamped to 0..100.
+std::unique_ptr<TBitmap> PlaceWatermarkPicture(const TBitmap& bitmap, TPoint at,
+                                               const TBitmap& watermark, TColor key, int opacity);
+std::unique_ptr<TBitmap> TileWatermarkPicture(const TBitmap& bitmap, const TBitmap& watermark,
+                                              int space, int rows, TColor key, int opacity);
+
+// photo + round((layer - photo) * f) per channel, f = opacity / 100 in single precision;
+// layer pixels equal to key leave the photo as it is. Both of the same size.
+std::unique_ptr<TBitmap> BlendLayer(const TBitmap& photo, const TBitmap& layer, TColor key,
+                                    int opacity);
+
+// The pipeline's picture watermark step: WatermarkImage loaded, rotated by WatermarkRotate,
+// placed or tiled and blended. Nothing when the picture cannot be loaded.
+std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TMemIniFile& settings);
+
+}  // namespace pixmira

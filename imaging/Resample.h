@@ -1,0 +1,12 @@
+#pragma once
+// Bilinear resampling with corner-aligned mapping, integer arithmetic throughout.
+// Cost: one pass over the destination, four source reads per pixel.
+#include "imaging/Bitmap.h"
+
+namespace pixmira {
+
+// Fills every pixel of dst (its size chosen by the caller) from src. A destination one
+// pixel wide or high maps that column or row to source column or row 0.
+void ResampleBilinear(TBitmap& dst, const TBitmap& src);
+
+}  // namespace pixmira

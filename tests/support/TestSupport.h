@@ -1,0 +1,31 @@
+#pragma once
+// Small helpers for the tests: a temporary folder and whole-file reads and writes.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace pixmira::test {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+  // Path joined with name, as a string.
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+std::vector<uint8_t> ReadBytes(const std::string& path);
+
+// Fixtures committed under tests/data.
+std::string DataPath(const std::string& name);
+
+}  // namespace pixmira::test

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/ColorText.h"
 #include "core/MemIniFile.h"
 
 namespace pixmira {
@@ -59,5 +60,15 @@ std::string_view SettingDefault(std::string_view key, ReadSite site);
 std::string ReadSettingString(const TMemIniFile& store, std::string_view key, ReadSite site);
 int ReadSettingInteger(const TMemIniFile& store, std::string_view key, ReadSite site);
 bool ReadSettingBool(const TMemIniFile& store, std::string_view key, ReadSite site);
+
+// Colour text (WatermarkFontColor); a text that is no colour gives the site's default.
+TColor ReadSettingColor(const TMemIniFile& store, std::string_view key, ReadSite site);
+
+// Decimal text with "." (GifSeconds): digits with at most one point. Anything else (empty,
+// two points, a decimal comma) gives the site's default.
+double ReadSettingDecimal(const TMemIniFile& store, std::string_view key, ReadSite site);
+
+// Converts as ReadSettingDecimal does. Nothing when it does not convert.
+bool TryParseDecimal(std::string_view text, double& value);
 
 }  // namespace pixmira

@@ -1,0 +1,127 @@
+#include "core/Encoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdint>
+
+namespace pixmira {
+
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// Length of the valid UTF-8 sequence starting at text[i], or 0 when it is not one
+// (overlong forms, surrogates and code points above U+10FFFF are rejected).
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<uint8_t>(text[k]); };
+  const uint8_t b0 = byte(i);
+  if (b0 < 0x80) return 1;
+  std::size_t n;
+  uint8_t lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    n = 2;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    n = 3;
+    if (b0 == 0xE0) lo = 0xA0;
+    if (b0 == 0xED) hi = 0x9F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    n = 4;
+    if (b0 == 0xF0) lo = 0x90;
+    if (b0 == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + n > text.size()) return 0;
+  if (byte(i + 1) < lo || byte(i + 1) > hi) return 0;
+  for (std::size_t k = 2; k < n; ++k) {
+    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
+  }
+  return n;
+}
+
+class Iconv {
+ public:
+  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Iconv() {
+    if (ok()) iconv_close(cd_);
+  }
+  Iconv(const Iconv&) = delete;
+  Iconv& operator=(const Iconv&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = Utf8SequenceLength(text, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+std::string GbkToUtf8(std::string_view gbk) {
+  std::string out;
+  out.reserve(gbk.size() + gbk.size() / 2);
+  // Code page 936 as Windows has it (GBK with 0x80 as the euro sign).
+  Iconv cd("UTF-8", "CP936");
+  if (!cd.ok()) {
+    // No converter: keep ASCII, mark the rest.
+    for (char c : gbk) {
+      if (static_cast<uint8_t>(c) < 0x80) {
+        out += c;
+      } else {
+        out += kReplacement;
+      }
+    }
+    return out;
+  }
+  char* in = const_cast<char*>(gbk.data());
+  std::size_t inLeft = gbk.size();
+  char buffer[4096];
+  while (inLeft > 0) {
+    char* outPtr = buffer;
+    std::size_t outLeft = sizeof buffer;
+    const std::size_t r = iconv(cd.get(), &in, &inLeft, &outPtr, &outLeft);
+    out.append(buffer, outPtr - buffer);
+    if (r != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) continue;
+    // EILSEQ or EINVAL (a lead byte cut off at the end): one byte becomes U+FFFD.
+    out += kReplacement;
+    ++in;
+    --inLeft;
+    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+  }
+  return out;
+}
+
+std::string DecodeFileText(std::string_view bytes) {
+  std::string_view body = bytes;
+  if (body.substr(0, kBom.size()) == kBom) body.remove_prefix(kBom.size());
+  if (IsValidUtf8(body)) return std::string(body);
+  return GbkToUtf8(bytes);
+}
+
+std::size_t GbkLength(std::string_view utf8) {
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t n = Utf8SequenceLength(utf8, i);
+    if (n == 1) {
+      length += 1;
+      i += 1;
+    } else {
+      length += 2;
+      i += n == 0 ? 1 : n;
+    }
+  }
+  return length;
+}
+
+}  // namespace pixmira

@@ -23,43 +23,54 @@ struct TExportJob {
   TExportMode mode = TExportMode::Jpeg;
   std::string target;  // output folder (JPEG) or GIF file
   int jpegQuality = 90;
-  int workers = 0;     // 0: the number of cores
+  int workers = 0;  // 0: the number of cores
 };
 
 // 100 / 75 / 50 by the quality index when the size box is ticked and the custom size is
 // chosen, else 90.
 int ExportJpegQuality(bool reduceSizeTicked, int reduceSizeType, int qualityIndex);
 
+// The same rule on the main window's keys as it writes them (ReduceSize, ReduceSizeType,
+// ReduceSizeQuality with the main window's defaults).
+int ExportJpegQuality(const TMemIniFile& settings);
+
 // GifSeconds text -> hundredths (x100 on the decimal text, ties to even, 0..65535); text that
 // is not a number gives the export's default.
 int GifDelayFromSeconds(const std::string& text);
+
+// "正在导出第 N 个文件，总共 M 个文件。" for index N - 1.
+std::string ExportProgressText(int index, int total);
 
 enum class TExportStatus { Completed, Cancelled, Failed };
 
 struct TExportResult {
   TExportStatus status = TExportStatus::Completed;
-  int handled = 0;   // entries handled before the end or the cancel
-  int written = 0;   // files (or GIF frames) written
-  int skipped = 0;   // entries that could not be loaded
+  int handled = 0;  // entries handled before the end, the cancel or the failing entry
+  int written = 0;  // files (or GIF frames) written
+  int skipped = 0;  // entries that could not be loaded
   std::vector<std::string> files;  // paths written
-  std::string finalLine;           // "… 个文件全部导出完毕。" / "导出了 … 个文件。"
-  std::string error;               // Failed: which picture and why
+  std::string finalLine;  // "… 个文件全部导出完毕。" / "导出了 … 个文件。"
+  std::string error;      // Failed: which picture (or file) and why
 };
 
 // Called on the driver's calling thread, in list order.
 struct TExportCallbacks {
   std::function<void(int index, int total, const std::string& text)> onProgress;
   std::function<void(const std::string& path)> onFileWritten;
+  // An entry that could not be loaded; it still counts as handled.
+  std::function<void(int index, const std::string& path)> onSkipped;
 };
 
 class TExportDriver {
  public:
+  // The stores are only read, also from the worker threads; they must not change during Run.
   TExportDriver(const TMemIniFile& settings, const TMemIniFile& catalog, std::string framesFolder);
 
-  // Blocks until done, cancelled or failed.
+  // Blocks until done, cancelled or failed. A Cancel that came before Run is honoured: nothing
+  // is exported. Run clears the cancel when it ends.
   TExportResult Run(const TExportJob& job, const TExportCallbacks& callbacks = {});
 
-  // Any thread; honoured between entries.
+  // Any thread, also a signal handler; honoured between entries.
   void Cancel() { cancel_ = true; }
 
  private:

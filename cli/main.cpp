@@ -1,0 +1,294 @@
+// pixmira-batch: the batch export of the desktop program, from the command line.
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Kernel.h"
+#include "core/MemIniFile.h"
+#include "output/Export.h"
+#include "output/PictureFolder.h"
+
+namespace {
+
+using namespace pixmira;
+
+constexpr int kExitCompleted = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;
+
+constexpr const char* kUsage =
+    R"(用法: pixmira-batch [--config FILE] [--frames DIR] [--jobs N] [--angle DEG]
+                     (--out DIR | --gif FILE) PATH...
+
+把图片按设置文件中的效果（缩小尺寸、圆角或边框、水印）批量导出为 JPEG 文件，
+或合成一个循环播放的 GIF 动画。
+
+  PATH          图片文件，或文件夹：先取其中的 *.jpg，再 *.bmp，再 *.png（按文件名排序），
+                然后依次搜索子文件夹（跳过隐藏文件夹）
+  --out DIR     把每张图片导出为 DIR 中的 JPEG 文件（不存在时创建），从不覆盖已有文件
+  --gif FILE    把所有图片合成一个 GIF 动画 FILE（已有的同名文件被替换）
+  --config FILE 设置文件，默认是程序旁边的 Config.ini
+  --frames DIR  存放 Frames.ini 和边框图片的文件夹，默认是程序旁边的 Frames
+  --jobs N      同时处理的图片数，默认为处理器核数
+  --angle DEG   其后各 PATH 的旋转角度（逆时针）：0、90、180、270 或 360
+  -h, --help    显示本说明
+
+进度显示在标准错误上，最后一行报告导出了多少个文件。按 Ctrl-C 在当前图片完成后停止，
+已经写出的文件保留。
+
+退出状态:
+  0    全部导出完毕
+  1    出错停止（已写出的文件保留）
+  2    用法错误
+  130  被 Ctrl-C 中断
+)";
+
+struct TOptions {
+  std::optional<std::string> config;
+  std::optional<std::string> frames;
+  std::optional<std::string> out;
+  std::optional<std::string> gif;
+  int jobs = 0;
+  std::vector<TExportEntry> entries;  // paths as given, folders expanded later
+  bool help = false;
+};
+
+class TUsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Plain decimal digits only.
+bool ParseInt(const std::string& text, int& value) {
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return !text.empty() && text[0] != '-' && ec == std::errc() && ptr == end;
+}
+
+TOptions ParseArguments(int argc, char** argv) {
+  TOptions options;
+  int angle = 0;
+  bool onlyPaths = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (onlyPaths || arg.empty() || arg[0] != '-' || arg == "-") {
+      options.entries.push_back({arg, angle});
+      continue;
+    }
+    if (arg == "--") {
+      onlyPaths = true;
+      continue;
+    }
+    if (arg == "-h" || arg == "--help") {
+      options.help = true;
+      continue;
+    }
+    std::string name = arg;
+    std::optional<std::string> value;
+    if (const auto eq = arg.find('='); eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+    }
+    auto takeValue = [&]() -> std::string {
+      if (value) return *value;
+      if (i + 1 >= argc) throw TUsageError(name + " 需要一个值");
+      return argv[++i];
+    };
+    if (name == "--config") {
+      options.config = takeValue();
+    } else if (name == "--frames") {
+      options.frames = takeValue();
+    } else if (name == "--out") {
+      options.out = takeValue();
+    } else if (name == "--gif") {
+      options.gif = takeValue();
+    } else if (name == "--jobs") {
+      const std::string text = takeValue();
+      if (!ParseInt(text, options.jobs) || options.jobs < 1 || options.jobs > 256) {
+        throw TUsageError("--jobs 需要 1 到 256 之间的整数，而不是 \"" + text + "\"");
+      }
+    } else if (name == "--angle") {
+      const std::string text = takeValue();
+      if (!ParseInt(text, angle) || angle % 90 != 0 || angle < 0 || angle > 360) {
+        throw TUsageError("--angle 只能是 0、90、180、270 或 360，而不是 \"" + text + "\"");
+      }
+    } else {
+      throw TUsageError("未知选项 " + arg);
+    }
+  }
+  if (options.help) return options;
+  if (options.out.has_value() == options.gif.has_value()) {
+    throw TUsageError("请给出 --out DIR 或 --gif FILE 之一");
+  }
+  if (options.entries.empty()) throw TUsageError("请给出要导出的图片或文件夹");
+  return options;
+}
+
+std::vector<TExportEntry> ExpandFolders(const std::vector<TExportEntry>& given) {
+  std::vector<TExportEntry> entries;
+  for (const TExportEntry& entry : given) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(entry.path, ec)) {
+      for (std::string& path : ListFolderPictures(entry.path)) {
+        entries.push_back({std::move(path), entry.angle});
+      }
+    } else {
+      entries.push_back(entry);
+    }
+  }
+  return entries;
+}
+
+std::string WithSlash(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
+// Progress on standard error: one line per picture, or a bar redrawn in place on a terminal.
+class TProgressView {
+ public:
+  explicit TProgressView(bool terminal) : terminal_(terminal) {}
+
+  void Show(int index, int total, const std::string& text) {
+    if (!terminal_) {
+      std::cerr << text << '\n';
+      return;
+    }
+    constexpr int kBarWidth = 30;
+    const int filled = total > 0 ? index * kBarWidth / total : 0;
+    std::string line = "\r[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') +
+                       "] " + std::to_string(index) + "/" + std::to_string(total);
+    if (index > 0) {
+      const double elapsed =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+      const int left = static_cast<int>(elapsed / index * (total - index) + 0.5);
+      line += "  剩余 " + std::to_string(left / 60) + ":" + (left % 60 < 10 ? "0" : "") +
+              std::to_string(left % 60);
+    }
+    line += "  " + text + "\x1b[K";
+    std::cerr << line << std::flush;
+    open_ = true;
+  }
+
+  // Ends the redrawn line before any other output.
+  void Break() {
+    if (open_) std::cerr << '\n';
+    open_ = false;
+  }
+
+ private:
+  bool terminal_;
+  bool open_ = false;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+std::atomic<TExportDriver*> gDriver{nullptr};
+volatile sig_atomic_t gInterrupted = 0;
+
+void OnInterrupt(int) {
+  gInterrupted = 1;
+  if (TExportDriver* driver = gDriver.load()) driver->Cancel();
+}
+
+void InstallInterruptHandler() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  // A second Ctrl-C ends the program at once; a file is only ever complete or absent.
+  action.sa_flags = SA_RESETHAND;
+  sigaction(SIGINT, &action, nullptr);
+}
+
+int Run(const TOptions& options) {
+  DataPaths paths = ResolveDataPaths(ExeFolder());
+  if (options.config) paths.configFile = *options.config;
+  if (options.frames) paths.framesFolder = WithSlash(*options.frames);
+  TKaravelKernel kernel(paths);
+
+  const std::vector<TExportEntry> entries = ExpandFolders(options.entries);
+  if (entries.empty()) {
+    std::cerr << "pixmira-batch: 没有找到要导出的图片\n";
+    return kExitUsage;
+  }
+
+  TExportJob job;
+  job.entries = entries;
+  job.workers = options.jobs;
+  if (options.gif) {
+    job.mode = TExportMode::Gif;
+    job.target = *options.gif;
+  } else {
+    job.mode = TExportMode::Jpeg;
+    job.target = *options.out;
+    std::error_code ec;
+    std::filesystem::create_directories(job.target, ec);
+    if (!std::filesystem::is_directory(job.target)) {
+      std::cerr << "pixmira-batch: 无法使用输出文件夹 " << job.target
+                << (ec ? "：" + ec.message() : std::string()) << '\n';
+      return kExitFailed;
+    }
+    job.jpegQuality = ExportJpegQuality(kernel.SettingsStore());
+  }
+
+  TProgressView view(isatty(STDERR_FILENO) == 1);
+  std::vector<std::string> skipped;
+  TExportCallbacks callbacks;
+  callbacks.onProgress = [&](int index, int total, const std::string& text) {
+    view.Show(index, total, text);
+  };
+  callbacks.onSkipped = [&](int, const std::string& path) { skipped.push_back(path); };
+
+  TExportDriver driver(kernel.SettingsStore(), kernel.CatalogStore(), kernel.FramesFolder());
+  gDriver = &driver;
+  if (gInterrupted) driver.Cancel();
+  const TExportResult result = driver.Run(job, callbacks);
+  gDriver = nullptr;
+  view.Break();
+
+  for (const std::string& path : skipped) std::cerr << "跳过无法读取的图片：" << path << '\n';
+  if (result.status == TExportStatus::Failed) std::cerr << result.error << '\n';
+  std::cout << result.finalLine << std::endl;
+
+  switch (result.status) {
+    case TExportStatus::Completed:
+      return kExitCompleted;
+    case TExportStatus::Cancelled:
+      return kExitInterrupted;
+    case TExportStatus::Failed:
+      break;
+  }
+  return kExitFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TOptions options;
+  try {
+    options = ParseArguments(argc, argv);
+  } catch (const TUsageError& e) {
+    std::cerr << "pixmira-batch: " << e.what() << "\n请用 pixmira-batch --help 查看用法。\n";
+    return kExitUsage;
+  }
+  if (options.help) {
+    std::cout << kUsage;
+    return kExitCompleted;
+  }
+  InstallInterruptHandler();
+  try {
+    return Run(options);
+  } catch (const std::exception& e) {
+    std::cerr << "pixmira-batch: " << e.what() << '\n';
+    return kExitFailed;
+  }
+}

@@ -1,0 +1,301 @@
+#include "output/Export.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "codecs/ColorReduction.h"
+#include "codecs/Gif.h"
+#include "codecs/Jpeg.h"
+#include "codecs/LoadPicture.h"
+#include "core/Settings.h"
+#include "output/NewFile.h"
+#include "pipeline/Pipeline.h"
+
+namespace pixmira {
+
+int ExportJpegQuality(bool reduceSizeTicked, int reduceSizeType, int qualityIndex) {
+  if (reduceSizeTicked && reduceSizeType == 3) {
+    switch (qualityIndex) {
+      case 0:
+        return 100;
+      case 1:
+        return 75;
+      case 2:
+        return 50;
+      default:
+        break;
+    }
+  }
+  return kDefaultJpegQuality;
+}
+
+int ExportJpegQuality(const TMemIniFile& settings) {
+  return ExportJpegQuality(ReadSettingBool(settings, keys::ReduceSize, ReadSite::Main),
+                           ReadSettingInteger(settings, keys::ReduceSizeType, ReadSite::Main),
+                           ReadSettingInteger(settings, keys::ReduceSizeQuality, ReadSite::Main));
+}
+
+namespace {
+
+constexpr int kMaxDelay = 65535;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Hundredths of "[+-]digits[.digits]" taken on the text itself, so no binary fraction can
+// tip a tie; nothing when the text is not such a number.
+std::optional<int> ExactHundredths(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  const auto point = text.find('.');
+  const std::string_view whole = text.substr(0, point);
+  const std::string_view fraction =
+      point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
+  if (whole.empty() && fraction.empty()) return std::nullopt;
+  if (!std::all_of(whole.begin(), whole.end(), IsDigit) ||
+      !std::all_of(fraction.begin(), fraction.end(), IsDigit)) {
+    return std::nullopt;
+  }
+
+  // The whole part saturates: anything from 656 seconds on is clamped anyway.
+  int64_t hundredths = 0;
+  for (char c : whole) hundredths = std::min<int64_t>(hundredths * 10 + (c - '0'), 1000000);
+  hundredths *= 100;
+  for (std::size_t i = 0; i < 2; ++i) {
+    if (i < fraction.size()) hundredths += (fraction[i] - '0') * (i == 0 ? 10 : 1);
+  }
+  // The digits after the hundredths decide the rounding: above, below or exactly a half.
+  if (fraction.size() > 2) {
+    const std::string_view rest = fraction.substr(2);
+    const bool restNonZero = rest.find_first_not_of('0', 1) != std::string_view::npos;
+    const int first = rest[0] - '0';
+    if (first > 5 || (first == 5 && restNonZero) || (first == 5 && hundredths % 2 == 1)) {
+      ++hundredths;
+    }
+  }
+  if (negative) hundredths = -hundredths;
+  return static_cast<int>(std::clamp<int64_t>(hundredths, 0, kMaxDelay));
+}
+
+}  // namespace
+
+int GifDelayFromSeconds(const std::string& text) {
+  if (auto delay = ExactHundredths(text)) return *delay;
+  return *ExactHundredths(SettingDefault(keys::GifSeconds, ReadSite::Export));
+}
+
+std::string ExportProgressText(int index, int total) {
+  return "正在导出第 " + std::to_string(index + 1) + " 个文件，总共 " + std::to_string(total) +
+         " 个文件。";
+}
+
+namespace {
+
+std::string ExceptionText(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown error";
+  }
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  if (folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+// What a worker hands back for one entry.
+struct TOutcome {
+  bool skipped = false;
+  std::vector<uint8_t> jpeg;  // JPEG mode
+  TPaletteBitmap frame;       // GIF mode, already reduced to its palette
+  std::exception_ptr error;
+};
+
+// Entries go through the pipeline on worker threads; the caller takes the outcomes in list
+// order. Workers never run further ahead than `window` entries past what the caller has
+// taken, which bounds the finished pictures held in memory.
+class TWorkerPool {
+ public:
+  using TWork = std::function<TOutcome(int index)>;
+
+  TWorkerPool(int count, int entries, TWork work)
+      : entries_(entries), window_(count + 2), work_(std::move(work)) {
+    threads_.reserve(count);
+    for (int i = 0; i < count; ++i) threads_.emplace_back([this] { Loop(); });
+  }
+
+  ~TWorkerPool() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    for (auto& t : threads_) t.join();
+  }
+
+  TOutcome Take(int index) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return done_.count(index) != 0; });
+    TOutcome outcome = std::move(done_[index]);
+    done_.erase(index);
+    taken_ = index + 1;
+    lock.unlock();
+    changed_.notify_all();
+    return outcome;
+  }
+
+ private:
+  void Loop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [&] { return stop_ || (next_ < entries_ && next_ < taken_ + window_); });
+      if (stop_) return;
+      const int index = next_++;
+      lock.unlock();
+      TOutcome outcome;
+      try {
+        outcome = work_(index);
+      } catch (...) {
+        outcome = TOutcome{};
+        outcome.error = std::current_exception();
+      }
+      lock.lock();
+      done_[index] = std::move(outcome);
+      changed_.notify_all();
+    }
+  }
+
+  const int entries_;
+  const int window_;
+  TWork work_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::map<int, TOutcome> done_;
+  int next_ = 0;
+  int taken_ = 0;
+  bool stop_ = false;
+  std::vector<std::thread> threads_;
+};
+
+int WorkerCount(int requested) {
+  if (requested > 0) return requested;
+  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+}  // namespace
+
+TExportDriver::TExportDriver(const TMemIniFile& settings, const TMemIniFile& catalog,
+                             std::string framesFolder)
+    : settings_(settings), catalog_(catalog), framesFolder_(std::move(framesFolder)) {}
+
+TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& callbacks) {
+  const int total = static_cast<int>(job.entries.size());
+  const bool gifMode = job.mode == TExportMode::Gif;
+  TExportResult result;
+  std::unique_ptr<TGIFImage> gif;
+  if (gifMode) gif = std::make_unique<TGIFImage>();
+
+  auto work = [&](int index) {
+    const TExportEntry& entry = job.entries[index];
+    TOutcome outcome;
+    auto bitmap = ProcessPicture(entry.path, entry.angle, settings_, catalog_, framesFolder_,
+                                 /*preview=*/false);
+    if (!bitmap) {
+      outcome.skipped = true;
+    } else if (gifMode) {
+      // The colour reduction is the costly part of a frame; it runs here, in parallel.
+      outcome.frame = ReduceToPalette(*bitmap);
+    } else {
+      outcome.jpeg = EncodeJpeg(*bitmap, job.jpegQuality);
+    }
+    return outcome;
+  };
+
+  auto fail = [&](const std::string& what, const std::string& reason) {
+    result.status = TExportStatus::Failed;
+    result.error = "导出 " + what + " 时出错：" + reason;
+  };
+
+  {
+    TWorkerPool pool(std::min(WorkerCount(job.workers), std::max(total, 1)), total, work);
+    for (int i = 0; i < total; ++i) {
+      if (cancel_) {
+        result.status = TExportStatus::Cancelled;
+        break;
+      }
+      if (callbacks.onProgress) callbacks.onProgress(i, total, ExportProgressText(i, total));
+      TOutcome outcome = pool.Take(i);
+      const std::string& path = job.entries[i].path;
+      if (outcome.error) {
+        fail(path, ExceptionText(outcome.error));
+        break;
+      }
+      if (outcome.skipped) {
+        ++result.skipped;
+        if (callbacks.onSkipped) callbacks.onSkipped(i, path);
+      } else {
+        try {
+          if (gifMode) {
+            TGIFFrame& frame = gif->AppendFrame(outcome.frame);
+            // Read for every frame, as the setting may be edited by hand between exports.
+            gif->SetFrameDelay(frame, GifDelayFromSeconds(ReadSettingString(
+                                          settings_, keys::GifSeconds, ReadSite::Export)));
+          } else {
+            const std::string wanted = JoinPath(job.target, FileNameWithoutExt(path) + ".jpg");
+            const std::string written = WriteNewFile(wanted, outcome.jpeg);
+            result.files.push_back(written);
+            if (callbacks.onFileWritten) callbacks.onFileWritten(written);
+          }
+          ++result.written;
+        } catch (const std::exception& e) {
+          fail(path, e.what());
+          break;
+        }
+      }
+      result.handled = i + 1;
+    }
+  }
+
+  // The animation is written when the loop ran through or was cancelled, never after a
+  // failure: a user's existing file of that name is not replaced by half a batch.
+  if (gifMode && result.status != TExportStatus::Failed &&
+      !(result.status == TExportStatus::Cancelled && result.written == 0)) {
+    try {
+      if (result.written > 0) gif->SetLoopCount(0);
+      gif->WriteGifFile(job.target);
+      result.files.push_back(job.target);
+      if (callbacks.onFileWritten) callbacks.onFileWritten(job.target);
+    } catch (const std::exception& e) {
+      fail(job.target, e.what());
+    }
+  }
+
+  switch (result.status) {
+    case TExportStatus::Completed:
+      result.finalLine = std::to_string(total) + " 个文件全部导出完毕。";
+      break;
+    case TExportStatus::Cancelled:
+    case TExportStatus::Failed:
+      result.finalLine = "导出了 " + std::to_string(result.handled) + " 个文件。";
+      break;
+  }
+  cancel_ = false;
+  return result;
+}
+
+}  // namespace pixmira

@@ -1,0 +1,59 @@
+#include "output/PictureFolder.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+namespace pixmira {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+void AddFolder(const fs::path& folder, std::set<fs::path>& visited, std::vector<std::string>& out) {
+  std::error_code ec;
+  const fs::path canonical = fs::canonical(folder, ec);
+  if (ec || !visited.insert(canonical).second) return;
+
+  std::vector<fs::path> files;
+  std::vector<fs::path> folders;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    const std::string name = it->path().filename().string();
+    if (it->is_directory(typeError)) {
+      if (!name.empty() && name[0] != '.') folders.push_back(it->path());
+    } else {
+      files.push_back(it->path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  std::sort(folders.begin(), folders.end());
+
+  static constexpr std::array<std::string_view, 3> kPatterns = {".jpg", ".bmp", ".png"};
+  for (std::string_view extension : kPatterns) {
+    for (const fs::path& file : files) {
+      if (Lower(file.extension().string()) == extension) out.push_back(file.string());
+    }
+  }
+  for (const fs::path& sub : folders) AddFolder(sub, visited, out);
+}
+
+}  // namespace
+
+std::vector<std::string> ListFolderPictures(const std::string& folder) {
+  std::vector<std::string> out;
+  std::set<fs::path> visited;
+  AddFolder(fs::path(folder), visited, out);
+  return out;
+}
+
+}  // namespace pixmira

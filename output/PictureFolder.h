@@ -1,0 +1,14 @@
+#pragma once
+// The add-folder rule of the picture list: a folder's *.jpg, then *.bmp, then *.png files,
+// then its subfolders in the same way. Hidden subfolders are not searched.
+#include <string>
+#include <vector>
+
+namespace pixmira {
+
+// Full paths in list order. Within one pattern names are in byte order; extensions match in
+// any letter case; ".jpeg", ".kvi" and ".gif" are not taken from folders. A folder that
+// cannot be read adds nothing; a folder reached twice (through a link) is searched once.
+std::vector<std::string> ListFolderPictures(const std::string& folder);
+
+}  // namespace pixmira

@@ -48,6 +48,9 @@ struct TFont {
   bool underline = false;
 };
 
+// What Pixel answers outside the bitmap; no 24-bit colour equals it.
+inline constexpr TColor kInvalidColor = 0xFFFFFFFF;
+
 // Largest picture we accept from any decoder or allocate for any step.
 inline constexpr int kMaxPictureSide = 32767;
 inline constexpr int64_t kMaxPicturePixels = int64_t(1) << 28;
@@ -75,6 +78,7 @@ class TBitmap {
   uint8_t* Data() { return pixels_.data(); }
   const uint8_t* Data() const { return pixels_.data(); }
 
+  // Outside the bitmap Pixel answers kInvalidColor and SetPixel does nothing.
   TColor Pixel(int x, int y) const;
   void SetPixel(int x, int y, TColor color);
   void Fill(TColor color);
@@ -83,6 +87,10 @@ class TBitmap {
   TPen pen;
   TBrush brush;
   TFont font;
+
+  // All drawing is clipped to the bitmap; shapes may lie partly or wholly outside it, and
+  // cost only what falls on the bitmap. A rectangle with right <= left or bottom <= top
+  // draws nothing.
 
   // src unscaled with its top-left corner at (x, y), clipped.
   void Draw(int x, int y, const TBitmap& src);
@@ -96,9 +104,14 @@ class TBitmap {
   void Line(int x0, int y0, int x1, int y1);
   // Rounded rectangle whose corners are quarter ellipses ew × eh: a one-pixel, 8-connected
   // outline in the pen colour without gaps; inside filled with the brush when it is solid.
+  // The top-left arc is the quarter of the ellipse with centre (left + ew/2, top + eh/2) and
+  // half-axes ew/2, eh/2 (so ew = eh = 20 at (-1, -1) is the circle of radius 10 about (9, 9)),
+  // the other corners mirrored. ew and eh are limited to the rectangle's size; zero or less
+  // gives square corners.
   void RoundRect(const TRect& r, int ellipseWidth, int ellipseHeight);
   // Fill-to-border: every pixel 4-connected to (x, y) through pixels not equal to border
-  // becomes the brush colour. Iterative, bounded memory.
+  // becomes the brush colour. Iterative, bounded memory. Nothing happens when the brush is
+  // clear, the start lies outside the bitmap or the start pixel is the border colour.
   void FloodFill(int x, int y, TColor border);
 
  private:

@@ -1,0 +1,269 @@
+#include "effects/Watermark.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/effects/PngFixture.h"
+#include "tests/support/TestSupport.h"
+
+namespace pixmira {
+namespace {
+
+TMemIniFile Settings(const std::string& general) {
+  return TMemIniFile::FromText("[General]\n" + general);
+}
+
+TEST(WatermarkPositionTest, DefaultAnchorIsBottomRightWithFifteenPixels) {
+  const TBitmap picture(500, 400);
+  EXPECT_EQ(WatermarkPosition(picture, 80, 20, Settings("")), (TPoint{405, 365}));
+}
+
+TEST(WatermarkPositionTest, NineAnchorsWithTheirMarginKeys) {
+  const TBitmap picture(500, 400);
+  // 500 − 80 = 420 and 400 − 20 = 380 left over; A margins 7, B margins 11 for every anchor.
+  struct Case {
+    int anchor;
+    TPoint at;
+  };
+  const Case cases[] = {
+      {0, {409, 373}},  {1, {11, 373}},  {2, {11, 7}},
+      {3, {409, 7}},    {4, {210, 373}},  // B ignored
+      {5, {210, 7}},    {6, {7, 190}},    // A is the horizontal margin
+      {7, {413, 190}},  {8, {210, 190}}, {9, {409, 373}},
+      {-1, {409, 373}},  // outside 0..8: the bottom-right rule, anchor 0's keys
+  };
+  std::string margins;
+  for (int k = 0; k <= 8; ++k)
+    margins += "cbWatermarkPosBlank" + std::to_string(k) + "A=7\ncbWatermarkPosBlank" +
+               std::to_string(k) + "B=11\n";
+  margins += "cbWatermarkPosBlank9A=1000\ncbWatermarkPosBlank9B=1000\n";
+  for (const Case& c : cases) {
+    const auto settings = Settings("WatermarkPos=" + std::to_string(c.anchor) + "\n" + margins);
+    EXPECT_EQ(WatermarkPosition(picture, 80, 20, settings), c.at) << "anchor " << c.anchor;
+  }
+}
+
+TEST(WatermarkPositionTest, PercentMarginsRoundTiesToEven) {
+  // Anchor 2 (top left): B is the left margin of width 333, A the top margin of height 45.
+  const auto settings = Settings(
+      "WatermarkPos=2\ncbWatermarkPosBlank2B=10\ncbWatermarkPosBlankKind2B=1\n"
+      "cbWatermarkPosBlank2A=50\ncbWatermarkPosBlankKind2A=1\n");
+  const TBitmap picture(333, 45);
+  EXPECT_EQ(WatermarkPosition(picture, 10, 10, settings), (TPoint{33, 22}));
+  // 50 % of 47 is 23.5: up to the even 24.
+  EXPECT_EQ(WatermarkPosition(TBitmap(333, 47), 10, 10, settings).y, 24);
+}
+
+TEST(WatermarkPositionTest, OversizedWatermarksGoNegative) {
+  const auto centre = Settings("WatermarkPos=8\n");
+  EXPECT_EQ(WatermarkPosition(TBitmap(500, 400), 600, 20, centre).x, -50);
+  // Integer halving truncates toward zero: −101 div 2 is −50.
+  EXPECT_EQ(WatermarkPosition(TBitmap(500, 400), 601, 20, centre).x, -50);
+  const auto hostile =
+      Settings("cbWatermarkPosBlank0B=2147483647\ncbWatermarkPosBlank0A=-2147483647\n");
+  const TPoint at = WatermarkPosition(TBitmap(500, 400), 80, 20, hostile);
+  EXPECT_LT(at.x, -500);
+  EXPECT_GT(at.y, 400);
+}
+
+std::vector<int> Xs(const std::vector<TPoint>& points) {
+  std::vector<int> xs;
+  for (TPoint p : points)
+    if (xs.empty() || xs.back() != p.x) xs.push_back(p.x);
+  return xs;
+}
+
+std::vector<int> YsOfFirstColumn(const std::vector<TPoint>& points) {
+  std::vector<int> ys;
+  for (TPoint p : points)
+    if (p.x == points.front().x) ys.push_back(p.y);
+  return ys;
+}
+
+TEST(TilePositionsTest, RowsAndColumns) {
+  struct Case {
+    int W, H, w, h, s, n;
+    std::vector<int> xs, ys;
+  };
+  const Case cases[] = {
+      {50, 300, 100, 40, 20, 2, {0}, {100, 160}},                   // block of rows centred
+      {50, 300, 100, 40, 20, 0, {0}, {0, 60, 120, 180, 240, 300}},  // the last one all clipped
+      {300, 50, 100, 40, 20, 0, {0, 120, 240}, {0}},
+      {300, 50, 100, 40, 20, 1, {0, 120, 240}, {5}},
+      {50, 100, 100, 40, 20, 3, {0}, {-30, 30, 90}},  // taller than the picture: y0 < 0
+      {50, 100, 100, 40, 20, 4, {0}, {0, 60}},        // rows at −60 and 120 cannot show
+      {50, 300, 100, 40, 20, -1, {}, {}},
+  };
+  for (const Case& c : cases) {
+    const auto points = TilePositions(c.W, c.H, c.w, c.h, c.s, c.n);
+    SCOPED_TRACE("n=" + std::to_string(c.n) + " H=" + std::to_string(c.H));
+    if (c.xs.empty()) {
+      EXPECT_TRUE(points.empty());
+      continue;
+    }
+    EXPECT_EQ(Xs(points), c.xs);
+    EXPECT_EQ(YsOfFirstColumn(points), c.ys);
+    EXPECT_EQ(points.size(), c.xs.size() * c.ys.size());
+  }
+}
+
+TEST(TilePositionsTest, ColumnByColumnTopToBottom) {
+  const auto points = TilePositions(30, 30, 10, 10, 10, 0);
+  const std::vector<TPoint> expected = {{0, 0}, {0, 20}, {20, 0}, {20, 20}};
+  EXPECT_EQ(points, expected);
+}
+
+TEST(TilePositionsTest, DegenerateSettingsStayBounded) {
+  // A gap that cancels the cell would never move on: treated as no gap.
+  EXPECT_EQ(Xs(TilePositions(30, 5, 10, 5, -10, 0)), (std::vector<int>{0, 10, 20, 30}));
+  EXPECT_EQ(Xs(TilePositions(30, 5, 10, 5, -25, 0)), (std::vector<int>{0, 10, 20, 30}));
+  // Overlap that still moves forward is kept.
+  EXPECT_EQ(Xs(TilePositions(30, 5, 10, 5, -5, 0)), (std::vector<int>{0, 5, 10, 15, 20, 25, 30}));
+  // A huge row count lists only rows that can show.
+  const auto many = TilePositions(10, 100, 10, 10, 0, 2000000000);
+  EXPECT_LE(many.size(), 40u);
+  EXPECT_FALSE(many.empty());
+  // An empty cell has nothing to draw.
+  EXPECT_TRUE(TilePositions(100, 100, 0, 10, 5, 0).empty());
+}
+
+TBitmap Filled(int w, int h, TColor c) {
+  TBitmap b(w, h);
+  b.Fill(c);
+  return b;
+}
+
+TEST(BlendLayerTest, HalfOpacityRoundsTiesToEven) {
+  // Differences 1, 3, 5, 7 (and the same downwards) at f = 0.5.
+  struct Case {
+    uint8_t photo, layer, result;
+  };
+  const Case cases[] = {{0, 1, 0},     {0, 3, 2},     {0, 5, 2},      {0, 7, 4},
+                        {7, 0, 3},     {5, 0, 3},     {3, 0, 1},      {1, 0, 1},
+                        {0, 255, 128}, {255, 0, 127}, {100, 100, 100}};
+  for (const Case& c : cases) {
+    const TBitmap photo = Filled(1, 1, RGBColor(c.photo, c.photo, c.photo));
+    const TBitmap layer = Filled(1, 1, RGBColor(c.layer, c.layer, 0));
+    const auto out = BlendLayer(photo, layer, kWhite, 50);
+    EXPECT_EQ(RedOf(out->Pixel(0, 0)), c.result) << int(c.photo) << " + " << int(c.layer);
+  }
+}
+
+TEST(BlendLayerTest, FactorIsSinglePrecision) {
+  // 0.33f is a little above 0.33: 50 × f = 16.5000007 rounds to 17, not to the even 16.
+  const auto up =
+      BlendLayer(Filled(1, 1, RGBColor(0, 100, 50)), Filled(1, 1, RGBColor(50, 0, 0)), kWhite, 33);
+  EXPECT_EQ(up->Pixel(0, 0), RGBColor(17, 67, 33));
+}
+
+TEST(BlendLayerTest, OnlyExactKeyColourIsSkipped) {
+  const TColor photoColour = RGBColor(10, 20, 30);
+  TBitmap layer(3, 1);
+  layer.SetPixel(1, 0, RGBColor(254, 255, 255));
+  layer.SetPixel(2, 0, RGBColor(0, 0, 0));
+  const auto out = BlendLayer(Filled(3, 1, photoColour), layer, kWhite, 100);
+  EXPECT_EQ(out->Pixel(0, 0), photoColour);
+  EXPECT_EQ(out->Pixel(1, 0), RGBColor(254, 255, 255));
+  EXPECT_EQ(out->Pixel(2, 0), kBlack);
+}
+
+TEST(BlendLayerTest, OpacityIsClampedToItsRange) {
+  const TBitmap photo = Filled(1, 1, RGBColor(10, 20, 30));
+  const TBitmap layer = Filled(1, 1, RGBColor(200, 100, 0));
+  struct Case {
+    int opacity;
+    TColor result;
+  };
+  const Case cases[] = {{100, RGBColor(200, 100, 0)},
+                        {150, RGBColor(200, 100, 0)},
+                        {0, RGBColor(10, 20, 30)},
+                        {-20, RGBColor(10, 20, 30)}};
+  for (const Case& c : cases)
+    EXPECT_EQ(BlendLayer(photo, layer, kWhite, c.opacity)->Pixel(0, 0), c.result) << c.opacity;
+  EXPECT_THROW(BlendLayer(photo, Filled(2, 1, kBlack), kWhite, 50), std::invalid_argument);
+}
+
+// A 3 × 2 watermark: black with one pure white pixel, which must not show.
+TBitmap Mark() {
+  TBitmap m = Filled(3, 2, kBlack);
+  m.SetPixel(1, 0, kWhite);
+  return m;
+}
+
+TEST(PictureWatermarkTest, PlacedAndClipped) {
+  const TColor grey = RGBColor(100, 100, 100);
+  const auto out = PlaceWatermarkPicture(Filled(5, 4, grey), {-1, 3}, Mark(), kWhite, 100);
+  ASSERT_EQ(out->Width(), 5);
+  // Watermark pixels (1..2, 0) land at (0..1, 3); its white (1, 0) is at (0, 3).
+  EXPECT_EQ(out->Pixel(0, 3), grey);
+  EXPECT_EQ(out->Pixel(1, 3), kBlack);
+  EXPECT_EQ(out->Pixel(2, 3), grey);
+  EXPECT_EQ(out->Pixel(0, 2), grey);
+}
+
+TEST(PictureWatermarkTest, TiledOverTheGrid) {
+  const TColor grey = RGBColor(100, 100, 100);
+  // Columns at 0 and 4, rows at 0 and 3 (gap 1).
+  const auto out = TileWatermarkPicture(Filled(8, 5, grey), Mark(), 1, 0, kWhite, 100);
+  const char* expected[] = {
+      "#.# #.# ", "### ### ", "        ", "#.# #.# ", "### ### ",
+  };
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 8; ++x)
+      EXPECT_EQ(out->Pixel(x, y), expected[y][x] == '#' ? kBlack : grey) << x << "," << y;
+}
+
+TEST(PictureWatermarkTest, PipelineStepReadsItsSettings) {
+  test::TempDir dir;
+  const std::string mark = dir.File("mark.png");
+  // 4 × 2, opaque dark blue.
+  test::WritePngBgra(mark, 4, 2, test::SolidBgra(4, 2, RGBColor(0, 0, 200), 255));
+  const TColor grey = RGBColor(100, 100, 100);
+  const TBitmap photo = Filled(20, 10, grey);
+
+  // Defaults: bottom right, 15 pixels in, 20 % transparent.
+  {
+    const auto out = ApplyPictureWatermark(photo, Settings("WatermarkImage=" + mark +
+                                                           "\ncbWatermarkPosBlank0A=1\n"
+                                                           "cbWatermarkPosBlank0B=2\n"));
+    ASSERT_TRUE(out);
+    // 100 + round(−100 × 0.8) = 20; 100 + round(100 × 0.8) = 180.
+    EXPECT_EQ(out->Pixel(14, 7), RGBColor(20, 20, 180));
+    EXPECT_EQ(out->Pixel(17, 8), RGBColor(20, 20, 180));
+    EXPECT_EQ(out->Pixel(18, 8), grey);
+    EXPECT_EQ(out->Pixel(14, 6), grey);
+  }
+  // Turned a quarter: 2 × 4 at anchor 2; transparency beyond 100 clamps to invisible.
+  {
+    const auto turned =
+        ApplyPictureWatermark(photo, Settings("WatermarkImage=" + mark +
+                                              "\nWatermarkPos=2\nWatermarkRotate=90\n"
+                                              "cbWatermarkPosBlank2A=0\ncbWatermarkPosBlank2B=0\n"
+                                              "WatermarkTransparent=0\n"));
+    ASSERT_TRUE(turned);
+    EXPECT_EQ(turned->Pixel(1, 3), RGBColor(0, 0, 200));
+    EXPECT_EQ(turned->Pixel(2, 0), grey);
+    EXPECT_EQ(turned->Pixel(0, 4), grey);
+    const auto hidden = ApplyPictureWatermark(
+        photo, Settings("WatermarkImage=" + mark + "\nWatermarkTransparent=300\n"));
+    ASSERT_TRUE(hidden);
+    EXPECT_EQ(hidden->Pixel(17, 8), grey);
+  }
+  // Tiled with a gap of 1: columns every 5 pixels, rows every 3.
+  {
+    const auto tiled =
+        ApplyPictureWatermark(photo, Settings("WatermarkImage=" + mark +
+                                              "\nWatermarkPaintStyle=1\n"
+                                              "WatermarkTileSpace=1\nWatermarkTransparent=0\n"));
+    ASSERT_TRUE(tiled);
+    EXPECT_EQ(tiled->Pixel(15, 9), RGBColor(0, 0, 200));
+    EXPECT_EQ(tiled->Pixel(4, 0), grey);
+    EXPECT_EQ(tiled->Pixel(0, 2), grey);
+  }
+  // Nothing to load: no watermark.
+  EXPECT_EQ(ApplyPictureWatermark(photo, Settings("WatermarkImage=" + dir.File("none.png") + "\n")),
+            nullptr);
+  EXPECT_EQ(ApplyPictureWatermark(photo, Settings("")), nullptr);
+}
+
+}  // namespace
+}  // namespace pixmira

@@ -14,7 +14,7 @@ void SetWatermarkFont(TBitmap& bitmap, const TMemIniFile& settings);
 TTextExtent MeasureWatermarkText(TBitmap& bitmap, const std::string& text, int angle);
 void DrawWatermarkText(TBitmap& bitmap, int x, int y, const std::string& text, int opacity,
                        int angle);
-void TileWatermarkText(TBitmap& bitmap, const std::string& text, int opacity, int angle,
-                       int space, int rows);
+void TileWatermarkText(TBitmap& bitmap, const std::string& text, int opacity, int angle, int space,
+                       int rows);
 
 }  // namespace pixmira

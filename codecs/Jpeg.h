@@ -20,7 +20,17 @@ class TJPEGImage : public TPicture {
   std::unique_ptr<TBitmap> decoded_;
 };
 
+// The decoded picture, upright. Raises EJPEG, or EInvalidGraphic for a size we refuse.
+TBitmap DecodeJpeg(std::span<const uint8_t> data);
+
 // Baseline colour JPEG at quality (1..100), libjpeg's defaults otherwise.
 std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality = kDefaultJpegQuality);
+
+// The orientation tag (1..8) of IFD0 in the body of an APP1 "Exif" segment (the bytes after
+// the marker length); 1 when there is none or the segment is damaged.
+int ExifOrientation(std::span<const uint8_t> app1);
+
+// The picture turned and mirrored so that an EXIF orientation of 1..8 shows upright.
+TBitmap ApplyExifOrientation(const TBitmap& picture, int orientation);
 
 }  // namespace pixmira

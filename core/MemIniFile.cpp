@@ -320,9 +320,8 @@ void TMemIniFile::UpdateFile() const {
   if (fileName_.empty()) FailWrite(fileName_, ENOENT);
   const std::string target = WriteTarget(fileName_);
   const std::filesystem::path targetPath(target);
-  const std::filesystem::path folder = targetPath.has_parent_path()
-                                           ? targetPath.parent_path()
-                                           : std::filesystem::path(".");
+  const std::filesystem::path folder =
+      targetPath.has_parent_path() ? targetPath.parent_path() : std::filesystem::path(".");
   {
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) {

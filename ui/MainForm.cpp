@@ -1,0 +1,564 @@
+#include "ui/MainForm.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "core/Errors.h"
+#include "core/Settings.h"
+#include "ui/FrameCombo.h"
+#include "ui/PictureList.h"
+#include "ui/ProgressForm.h"
+#include "ui/UiServices.h"
+
+namespace pixmira {
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+const QColor kSilver(0xC0, 0xC0, 0xC0);
+
+QLabel* Label(const char* text, QWidget* parent) { return new QLabel(U(text), parent); }
+
+QComboBox* Combo(std::initializer_list<const char*> items, QWidget* parent) {
+  auto* combo = new QComboBox(parent);
+  for (const char* item : items) combo->addItem(U(item));
+  return combo;
+}
+
+QFrame* Separator(QWidget* parent) {
+  auto* line = new QFrame(parent);
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  return line;
+}
+
+// A row of widgets indented under its check box.
+QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
+  auto* row = new QHBoxLayout;
+  row->setContentsMargins(20, 0, 0, 0);
+  row->setSpacing(4);
+  for (QWidget* widget : widgets) row->addWidget(widget);
+  if (stretch) row->addStretch(1);
+  return row;
+}
+
+}  // namespace
+
+QString WatermarkPrompt() { return U("请在此输入水印文字"); }
+
+bool AcceptedSecondsChar(QChar c) {
+  const char16_t code = c.unicode();
+  return (code >= u'0' && code <= u'9') || code == u'.' || code == 8 || code == 3 || code == 22 ||
+         code == 24;
+}
+
+QString WatermarkPosCaption(int paintStyle, int pos) {
+  if (paintStyle == 1) return U("平铺水印");
+  static const char* const captions[] = {
+      "水印显示在图象右下角",   "水印显示在图象左下角",   "水印显示在图象左上角",
+      "水印显示在图象右上角",   "水印显示在图象底部居中", "水印显示在图象顶部居中",
+      "水印显示在图象左边居中", "水印显示在图象右边居中", "水印显示在图象图片中心"};
+  if (pos < 0 || pos > 8) return {};
+  return U(captions[pos]);
+}
+
+TQivMainForm::TQivMainForm(TKaravelKernel& kernel, TUiServices& services, QWidget* parent)
+    : QMainWindow(parent), kernel_(kernel), services_(services) {
+  setObjectName(QStringLiteral("TQivMainForm"));
+  setWindowTitle(QStringLiteral("Pixmira"));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  exportRunner_ = [this](const TExportJob& job) {
+    RunExport(kernel_, services_, job, this, [this] { btnClearPicturesClick(); });
+  };
+
+  loading_ = true;
+  BuildControls();
+  FillFrameList();
+  loading_ = false;
+  ConnectHandlers();
+  LoadSettingsToControls();
+}
+
+TQivMainForm::~TQivMainForm() = default;
+
+void TQivMainForm::BuildControls() {
+  auto* central = new QWidget(this);
+  central->setObjectName(QStringLiteral("central"));
+  central->setAutoFillBackground(true);
+  QPalette white = central->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  central->setPalette(white);
+  setCentralWidget(central);
+
+  // Heading and the home link.
+  lblTitle = Label("简单两步，批量制作精美Karavel图片！", central);
+  QFont bold = lblTitle->font();
+  bold.setBold(true);
+  lblTitle->setFont(bold);
+  lblHome = Label("官方首页", central);
+  lblHome->setObjectName(QStringLiteral("lblHome"));
+  QPalette blue = lblHome->palette();
+  blue.setColor(QPalette::WindowText, QColor(0, 0, 0xFF));
+  lblHome->setPalette(blue);
+  auto* header = new QHBoxLayout;
+  header->addWidget(lblTitle);
+  header->addStretch(1);
+  header->addWidget(lblHome);
+
+  // Left: the picture list.
+  auto* grpPictures = new QGroupBox(U("添加图片"), central);
+  grpPictures->setObjectName(QStringLiteral("grpPictures"));
+  btnAddPicture = new QPushButton(U("添加图片(&A)..."), grpPictures);
+  btnAddFolder = new QPushButton(U("添加文件夹(&F)..."), grpPictures);
+  lvPictures = new TPictureList(grpPictures);
+  lvPictures->setMinimumSize(364, 357);
+  pnlHint = lvPictures->HintPanel();
+  btnClearPictures = new QPushButton(U("清空列表(&C)"), grpPictures);
+  auto* leftTop = new QHBoxLayout;
+  leftTop->addWidget(btnAddPicture);
+  leftTop->addWidget(btnAddFolder);
+  leftTop->addStretch(1);
+  auto* leftBottom = new QHBoxLayout;
+  leftBottom->addWidget(btnClearPictures);
+  leftBottom->addStretch(1);
+  auto* left = new QVBoxLayout(grpPictures);
+  left->addLayout(leftTop);
+  left->addWidget(lvPictures, 1);
+  left->addLayout(leftBottom);
+
+  // Right: the effects.
+  auto* grpGenerate = new QGroupBox(U("图片生成"), central);
+  grpGenerate->setObjectName(QStringLiteral("grpGenerate"));
+  auto* lblEffects = Label("为左侧列表中的图片添加以下效果：", grpGenerate);
+  lblEffects->setFont(bold);
+
+  ckbReduceSize = new QCheckBox(U("图片瘦身 - 批量修改图片尺寸，节省硬盘空间！"), grpGenerate);
+  cbReduceSize = Combo({"较小图片（310像素宽，约20KB，适合宝贝图片）",
+                        "中等图片（500像素宽，约100KB，适合宝贝图片）",
+                        "较大图片（700像素宽，约130KB，适合宝贝图片）", "自定义"},
+                       grpGenerate);
+  pnlReduceSize = new QWidget(grpGenerate);
+  seReduceWidthTo = new QSpinBox(pnlReduceSize);
+  seReduceWidthTo->setRange(0, 999999);
+  seReduceWidthTo->setValue(310);
+  cbReduceSizeQuality = Combo({"高等质量", "中等质量", "低等质量"}, pnlReduceSize);
+  {
+    auto* row = new QHBoxLayout(pnlReduceSize);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+    row->addWidget(Label("图片宽", pnlReduceSize));
+    row->addWidget(seReduceWidthTo);
+    row->addWidget(Label("像素，", pnlReduceSize));
+    row->addWidget(cbReduceSizeQuality);
+    row->addWidget(Label("，大小约20KB。", pnlReduceSize));
+    row->addStretch(1);
+  }
+  QSizePolicy keepRoom = pnlReduceSize->sizePolicy();
+  keepRoom.setRetainSizeWhenHidden(true);
+  pnlReduceSize->setSizePolicy(keepRoom);
+
+  ckbAddFrame = new QCheckBox(U("为图片添加边框或圆角 - 美化宝贝图片"), grpGenerate);
+  stkFrame = new QStackedWidget(grpGenerate);
+  auto* pageFrame = new QWidget(stkFrame);
+  cbPictureFrame = new QComboBox(pageFrame);
+  cbPictureFrame->setMaxVisibleItems(3);
+  cbPictureFrame->setMinimumContentsLength(12);
+  {
+    auto* row = new QHBoxLayout(pageFrame);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+    row->addWidget(Label("选择要添加的边框：", pageFrame));
+    row->addWidget(cbPictureFrame, 1);
+  }
+  pnlFrame0 = new QWidget(stkFrame);
+  cbCorner =
+      Combo({"四角", "左上角", "左下角", "右上角", "右下角", "左上角+左下角", "右上角+右下角",
+             "左上角+右上角", "左下角+右下角", "左上角+右下角", "左下角+右上角"},
+            pnlFrame0);
+  cbCornerWidth =
+      Combo({"小圆角（半径10像素）", "中圆角（半径20像素）", "大圆角（半径30像素）"}, pnlFrame0);
+  {
+    auto* row = new QHBoxLayout(pnlFrame0);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+    row->addWidget(Label("将图片", pnlFrame0));
+    row->addWidget(cbCorner);
+    row->addWidget(Label("剪裁为", pnlFrame0));
+    row->addWidget(cbCornerWidth);
+    row->addStretch(1);
+  }
+  stkFrame->addWidget(pageFrame);
+  stkFrame->addWidget(pnlFrame0);
+  btnSetupBorder = new QPushButton(U("修改边框及圆角设置(&B)..."), grpGenerate);
+
+  ckbAddWatermark =
+      new QCheckBox(U("为图片添加水印 - 防止图片被盗，还可以宣传您的店铺！"), grpGenerate);
+  lblWatermark = Label("水印文字：", grpGenerate);
+  stkWatermark = new QStackedWidget(grpGenerate);
+  edWatermark = new QLineEdit(stkWatermark);
+  edWatermarkImage = new QLineEdit(stkWatermark);
+  edWatermarkImage->setReadOnly(true);
+  stkWatermark->addWidget(edWatermark);
+  stkWatermark->addWidget(edWatermarkImage);
+  stkWatermark->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  lblWatermarkPos = new QLabel(grpGenerate);
+  btnSetupWatermark = new QPushButton(U("修改水印设置及外观(&W)..."), grpGenerate);
+
+  ckbOutputGif =
+      new QCheckBox(U("合并生成一张宝贝动态展示图片 - 自动切换，循环展示宝贝"), grpGenerate);
+  cbGifSpeed = Combo({"高速", "中速", "低速"}, grpGenerate);
+  edGifSeconds = new QLineEdit(U("1.00"), grpGenerate);
+  edGifSeconds->setMaximumWidth(56);
+  edGifSeconds->setAlignment(Qt::AlignRight);
+
+  btnGeneratePictures = new QPushButton(U("生成图片(&G)..."), grpGenerate);
+  btnGeneratePictures->setMinimumHeight(32);
+  btnGeneratePictures->setMinimumWidth(130);
+  QFont big = btnGeneratePictures->font();
+  big.setBold(true);
+  btnGeneratePictures->setFont(big);
+
+  auto* right = new QVBoxLayout(grpGenerate);
+  right->setSpacing(6);
+  right->addWidget(lblEffects);
+  right->addWidget(ckbReduceSize);
+  right->addLayout(Row({Label("调整图片为：", grpGenerate), cbReduceSize}));
+  right->addLayout(Row({pnlReduceSize}, false));
+  right->addWidget(Separator(grpGenerate));
+  right->addWidget(ckbAddFrame);
+  right->addLayout(Row({stkFrame}, false));
+  right->addLayout(Row({btnSetupBorder}));
+  right->addWidget(Separator(grpGenerate));
+  right->addWidget(ckbAddWatermark);
+  right->addLayout(Row({lblWatermark, stkWatermark}, false));
+  {
+    auto* row = Row({lblWatermarkPos});
+    row->addWidget(btnSetupWatermark);
+    right->addLayout(row);
+  }
+  right->addWidget(Separator(grpGenerate));
+  right->addWidget(ckbOutputGif);
+  right->addLayout(
+      Row({Label("宝贝图片切换速度：", grpGenerate), cbGifSpeed, Label("每", grpGenerate),
+           edGifSeconds, Label("秒切换一张图片", grpGenerate)}));
+  right->addStretch(1);
+  {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(btnGeneratePictures);
+    right->addLayout(row);
+  }
+
+  auto* groups = new QHBoxLayout;
+  groups->setSpacing(8);
+  groups->addWidget(grpPictures, 1);
+  groups->addWidget(grpGenerate, 1);
+
+  // The strip along the bottom; the advertisement view goes in here.
+  pnlAD = new QFrame(central);
+  pnlAD->setObjectName(QStringLiteral("pnlAD"));
+  pnlAD->setFixedHeight(70);
+  pnlAD->setFrameShape(QFrame::NoFrame);
+
+  auto* page = new QVBoxLayout;
+  page->setContentsMargins(8, 6, 8, 4);
+  page->setSpacing(6);
+  page->addLayout(header);
+  page->addLayout(groups, 1);
+  auto* outer = new QVBoxLayout(central);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->setSpacing(0);
+  outer->addLayout(page, 1);
+  outer->addWidget(pnlAD);
+
+  const QList<QWidget*> named = {
+      btnAddPicture, btnAddFolder,    btnClearPictures,    ckbReduceSize,      cbReduceSize,
+      pnlReduceSize, seReduceWidthTo, cbReduceSizeQuality, ckbAddFrame,        cbPictureFrame,
+      pnlFrame0,     cbCorner,        cbCornerWidth,       btnSetupBorder,     ckbAddWatermark,
+      lblWatermark,  edWatermark,     edWatermarkImage,    lblWatermarkPos,    btnSetupWatermark,
+      ckbOutputGif,  cbGifSpeed,      edGifSeconds,        btnGeneratePictures};
+  const char* const names[] = {
+      "btnAddPicture", "btnAddFolder",     "btnClearPictures", "ckbReduceSize",
+      "cbReduceSize",  "pnlReduceSize",    "seReduceWidthTo",  "cbReduceSizeQuality",
+      "ckbAddFrame",   "cbPictureFrame",   "pnlFrame0",        "cbCorner",
+      "cbCornerWidth", "btnSetupBorder",   "ckbAddWatermark",  "lblWatermark",
+      "edWatermark",   "edWatermarkImage", "lblWatermarkPos",  "btnSetupWatermark",
+      "ckbOutputGif",  "cbGifSpeed",       "edGifSeconds",     "btnGeneratePictures"};
+  for (int i = 0; i < named.size(); ++i) named[i]->setObjectName(QString::fromLatin1(names[i]));
+
+  edWatermark->installEventFilter(this);
+  edGifSeconds->installEventFilter(this);
+}
+
+void TQivMainForm::FillFrameList() {
+  frameDelegate_ =
+      new TFramePreviewDelegate(kernel_.CatalogStore(), kernel_.FramesFolder(), cbPictureFrame);
+  cbPictureFrame->setItemDelegate(frameDelegate_);
+  for (const std::string& section : kernel_.CatalogStore().ReadSections())
+    cbPictureFrame->addItem(QString::fromStdString(section));
+  if (cbPictureFrame->count() > 0) cbPictureFrame->setCurrentIndex(0);
+  // The open list is as wide as its widest preview.
+  int width = 0;
+  QStyleOptionViewItem option;
+  option.initFrom(cbPictureFrame->view());
+  for (int i = 0; i < cbPictureFrame->count(); ++i)
+    width = std::max(
+        width, frameDelegate_->sizeHint(option, cbPictureFrame->model()->index(i, 0)).width());
+  cbPictureFrame->view()->setMinimumWidth(width + 24);
+}
+
+void TQivMainForm::ConnectHandlers() {
+  connect(btnAddPicture, &QPushButton::clicked, this, &TQivMainForm::btnAddPictureClick);
+  connect(btnAddFolder, &QPushButton::clicked, this, &TQivMainForm::btnAddFolderClick);
+  connect(btnClearPictures, &QPushButton::clicked, this, &TQivMainForm::btnClearPicturesClick);
+  connect(btnGeneratePictures, &QPushButton::clicked, this,
+          &TQivMainForm::btnGeneratePicturesClick);
+  connect(btnSetupBorder, &QPushButton::clicked, this, &TQivMainForm::btnSetupBorderClick);
+  connect(btnSetupWatermark, &QPushButton::clicked, this, &TQivMainForm::btnSetupWatermarkClick);
+
+  auto writeBool = [this](std::string_view key) {
+    return [this, key](bool ticked) {
+      WriteSetting([&](TMemIniFile& s) { s.WriteBool(kGeneral, key, ticked); });
+    };
+  };
+  auto writeIndex = [this](std::string_view key) {
+    return [this, key](int index) {
+      WriteSetting([&](TMemIniFile& s) { s.WriteInteger(kGeneral, key, index); });
+    };
+  };
+  connect(ckbReduceSize, &QCheckBox::toggled, this, writeBool(keys::ReduceSize));
+  connect(cbReduceSize, &QComboBox::currentIndexChanged, this, [this, writeIndex](int index) {
+    pnlReduceSize->setVisible(index == 3);
+    writeIndex(keys::ReduceSizeType)(index);
+  });
+  connect(seReduceWidthTo, &QSpinBox::valueChanged, this, writeIndex(keys::ReduceSizeWidth));
+  connect(cbReduceSizeQuality, &QComboBox::currentIndexChanged, this,
+          writeIndex(keys::ReduceSizeQuality));
+  connect(ckbAddFrame, &QCheckBox::toggled, this, writeBool(keys::AddFrame));
+  connect(cbCorner, &QComboBox::currentIndexChanged, this, writeIndex(keys::CornerType));
+  connect(cbCornerWidth, &QComboBox::currentIndexChanged, this, writeIndex(keys::CornerWidth));
+  connect(cbPictureFrame, &QComboBox::currentIndexChanged, this, [this](int) {
+    const std::string name = cbPictureFrame->currentText().toStdString();
+    WriteSetting([&](TMemIniFile& s) { s.WriteString(kGeneral, keys::FrameName, name); });
+  });
+  connect(ckbAddWatermark, &QCheckBox::toggled, this, writeBool(keys::AddWatermark));
+  connect(ckbOutputGif, &QCheckBox::toggled, this, writeBool(keys::OutputGif));
+  connect(cbGifSpeed, &QComboBox::currentIndexChanged, this, writeIndex(keys::GifSpeed));
+  connect(edGifSeconds, &QLineEdit::textChanged, this, [this](const QString& text) {
+    const std::string seconds = text.toStdString();
+    WriteSetting([&](TMemIniFile& s) { s.WriteString(kGeneral, keys::GifSeconds, seconds); });
+  });
+}
+
+void TQivMainForm::WriteSetting(const std::function<void(TMemIniFile&)>& write) {
+  if (loading_) return;
+  write(kernel_.SettingsStore());
+  try {
+    kernel_.SaveSettings();
+  } catch (const Exception& e) {
+    services_.Error(this, QString::fromStdString(e.what()));
+  }
+}
+
+void TQivMainForm::LoadSettingsToControls() {
+  const TMemIniFile& s = kernel_.SettingsStore();
+  const auto readInt = [&](std::string_view key) {
+    return ReadSettingInteger(s, key, ReadSite::Main);
+  };
+  const auto readBool = [&](std::string_view key) {
+    return ReadSettingBool(s, key, ReadSite::Main);
+  };
+  const auto readString = [&](std::string_view key) {
+    return QString::fromStdString(ReadSettingString(s, key, ReadSite::Main));
+  };
+
+  // Showing a stored value writes nothing back.
+  loading_ = true;
+  ckbReduceSize->setChecked(readBool(keys::ReduceSize));
+  cbReduceSize->setCurrentIndex(readInt(keys::ReduceSizeType));
+  seReduceWidthTo->setValue(readInt(keys::ReduceSizeWidth));
+  cbReduceSizeQuality->setCurrentIndex(readInt(keys::ReduceSizeQuality));
+  pnlReduceSize->setVisible(cbReduceSize->currentIndex() == 3);
+
+  ckbAddFrame->setChecked(readBool(keys::AddFrame));
+  stkFrame->setCurrentWidget(readInt(keys::FrameType) == 0 ? pnlFrame0
+                                                           : cbPictureFrame->parentWidget());
+  cbCorner->setCurrentIndex(readInt(keys::CornerType));
+  cbCornerWidth->setCurrentIndex(readInt(keys::CornerWidth));
+
+  const int frame = cbPictureFrame->findText(readString(keys::FrameName), Qt::MatchFixedString);
+  if (frame >= 0)
+    cbPictureFrame->setCurrentIndex(frame);
+  else if (cbPictureFrame->count() > 0)
+    cbPictureFrame->setCurrentIndex(0);
+
+  ckbAddWatermark->setChecked(readBool(keys::AddWatermark));
+  const QString text = readString(keys::WatermarkText);
+  if (text.isEmpty()) {
+    SetWatermarkPlaceholder(true);
+  } else {
+    edWatermark->setText(text);
+    SetWatermarkPlaceholder(false);
+  }
+  edWatermarkImage->setText(readString(keys::WatermarkImage));
+  if (readInt(keys::WatermarkType) == 0) {
+    lblWatermark->setText(U("水印文字："));
+    stkWatermark->setCurrentWidget(edWatermark);
+  } else {
+    lblWatermark->setText(U("水印图片："));
+    stkWatermark->setCurrentWidget(edWatermarkImage);
+  }
+  UpdateWatermarkPosCaption(readInt(keys::WatermarkPaintStyle), readInt(keys::WatermarkPos));
+
+  ckbOutputGif->setChecked(readBool(keys::OutputGif));
+  cbGifSpeed->setCurrentIndex(readInt(keys::GifSpeed));
+  edGifSeconds->setText(readString(keys::GifSeconds));
+  loading_ = false;
+}
+
+void TQivMainForm::UpdateWatermarkPosCaption(int paintStyle, int pos) {
+  const QString caption = WatermarkPosCaption(paintStyle, pos);
+  if (!caption.isEmpty()) lblWatermarkPos->setText(caption);
+}
+
+void TQivMainForm::SetWatermarkPlaceholder(bool placeholder) {
+  QPalette pal = edWatermark->palette();
+  pal.setColor(QPalette::Text, placeholder ? kSilver : QColor(Qt::black));
+  edWatermark->setPalette(pal);
+  if (placeholder) edWatermark->setText(WatermarkPrompt());
+}
+
+void TQivMainForm::edWatermarkEnter() {
+  if (edWatermark->text() == WatermarkPrompt()) {
+    edWatermark->clear();
+    SetWatermarkPlaceholder(false);
+  }
+}
+
+void TQivMainForm::edWatermarkExit() {
+  const QString text = edWatermark->text();
+  if (text.isEmpty()) SetWatermarkPlaceholder(true);
+  const std::string value = text.toStdString();
+  WriteSetting([&](TMemIniFile& s) { s.WriteString(kGeneral, keys::WatermarkText, value); });
+}
+
+bool TQivMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == edWatermark) {
+    if (event->type() == QEvent::FocusIn) edWatermarkEnter();
+    if (event->type() == QEvent::FocusOut) edWatermarkExit();
+  } else if (watched == edGifSeconds && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QString typed = key->text();
+    // Only typed characters are judged; keys without one (arrows, delete) edit as usual.
+    if (typed.size() == 1 && typed[0].unicode() >= 32 && typed[0].unicode() != 127 &&
+        !AcceptedSecondsChar(typed[0]))
+      return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TQivMainForm::AddPicture(const QString& path) { lvPictures->AddPicture(path); }
+
+void TQivMainForm::AddFolder(const QString& folder) { lvPictures->AddFolder(folder); }
+
+void TQivMainForm::AddPaths(const QStringList& paths) {
+  for (const QString& path : paths) {
+    if (QFileInfo(path).isDir())
+      AddFolder(path);
+    else
+      AddPicture(path);
+  }
+}
+
+void TQivMainForm::btnAddPictureClick() {
+  for (const QString& file : services_.OpenPictureFiles(this)) AddPicture(file);
+}
+
+void TQivMainForm::btnAddFolderClick() {
+  const QString folder = services_.BrowseForFolder(this, U("请选择要添加的文件夹"));
+  if (!folder.isEmpty()) AddFolder(folder);
+}
+
+void TQivMainForm::btnClearPicturesClick() { lvPictures->ClearPictures(); }
+
+TExportJob TQivMainForm::MakeExportJob(const QString& target) const {
+  TExportJob job;
+  job.entries = lvPictures->ExportEntries();
+  job.mode = ckbOutputGif->isChecked() ? TExportMode::Gif : TExportMode::Jpeg;
+  job.target = target.toStdString();
+  job.jpegQuality = ExportJpegQuality(ckbReduceSize->isChecked(), cbReduceSize->currentIndex(),
+                                      cbReduceSizeQuality->currentIndex());
+  return job;
+}
+
+void TQivMainForm::btnGeneratePicturesClick() {
+  if (lvPictures->count() == 0) {
+    services_.Information(this, U("您尚未添加需要处理的图片。请在左侧“添加图片”框内进行添加。"));
+    return;
+  }
+  if (!ckbReduceSize->isChecked() && !ckbAddFrame->isChecked() && !ckbAddWatermark->isChecked() &&
+      !ckbOutputGif->isChecked()) {
+    services_.Information(this, U("您尚未选择图片生成的效果。请在右侧“图片生成”框内选择需要的效果，"
+                                  "可一种或多种效果组合。"));
+    return;
+  }
+  QString target;
+  if (ckbOutputGif->isChecked())
+    target = WithGifExtension(services_.SaveGifFile(this));
+  else
+    target = services_.BrowseForFolder(this, U("将文件导出到："));
+  if (target.isEmpty()) return;
+  if (exportRunner_) exportRunner_(MakeExportJob(target));
+}
+
+void TQivMainForm::btnSetupBorderClick() { ShowPictureOptions(true); }
+
+void TQivMainForm::btnSetupWatermarkClick() { ShowPictureOptions(false); }
+
+void TQivMainForm::ShowPictureOptions(bool borderPage) {
+  if (pictureOptions_ && pictureOptions_(borderPage)) LoadSettingsToControls();
+}
+
+void TQivMainForm::BringToFront() {
+  setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  show();
+  raise();
+  activateWindow();
+}
+
+void TQivMainForm::closeEvent(QCloseEvent* event) {
+  // Text typed into the watermark edit is kept even when the window closes from inside it.
+  if (edWatermark->hasFocus()) edWatermarkExit();
+  QMainWindow::closeEvent(event);
+}
+
+void TQivMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (centred_) return;
+  centred_ = true;
+  adjustSize();
+  setFixedSize(size());
+  if (const QScreen* screen = this->screen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.center() - rect().center());
+  }
+}
+
+}  // namespace pixmira

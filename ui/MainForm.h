@@ -1,0 +1,135 @@
+#pragma once
+// The main window: the picture list on the left, the effects on the right, each effect
+// written to Config.ini the moment it changes, and the generate button that starts the export.
+#include <QMainWindow>
+#include <functional>
+
+#include "core/Kernel.h"
+#include "output/Export.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QStackedWidget;
+class QWidget;
+
+namespace pixmira {
+
+class TPictureList;
+class TUiServices;
+class TFramePreviewDelegate;
+
+class TQivMainForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  TQivMainForm(TKaravelKernel& kernel, TUiServices& services, QWidget* parent = nullptr);
+  ~TQivMainForm() override;
+
+  // Sets every control from the settings store, without writing anything back.
+  void LoadSettingsToControls();
+
+  void AddPicture(const QString& path);
+  void AddFolder(const QString& folder);
+  // Files and folders handed over by a later start: folders by the add-folder rule.
+  void AddPaths(const QStringList& paths);
+
+  // How an export is run and how the settings dialog is shown; replaced by the tests and by
+  // the settings dialog once it exists (returns true when it was confirmed).
+  using ExportRunner = std::function<void(const TExportJob& job)>;
+  using PictureOptions = std::function<bool(bool borderPage)>;
+  void SetExportRunner(ExportRunner runner) { exportRunner_ = std::move(runner); }
+  void SetPictureOptions(PictureOptions show) { pictureOptions_ = std::move(show); }
+
+  // The export the generate button would start for target, from the current controls.
+  TExportJob MakeExportJob(const QString& target) const;
+
+  // Room for the home link (top right) and the strip along the bottom.
+  QLabel* HomeLink() const { return lblHome; }
+  QFrame* AdPanel() const { return pnlAD; }
+
+  // Brings the window to the front, restored if minimised.
+  void BringToFront();
+
+  // Controls, named as the program's handlers refer to them.
+  QLabel* lblTitle;
+  QLabel* lblHome;
+  QPushButton* btnAddPicture;
+  QPushButton* btnAddFolder;
+  TPictureList* lvPictures;
+  QLabel* pnlHint;
+  QPushButton* btnClearPictures;
+
+  QCheckBox* ckbReduceSize;
+  QComboBox* cbReduceSize;
+  QWidget* pnlReduceSize;
+  QSpinBox* seReduceWidthTo;
+  QComboBox* cbReduceSizeQuality;
+  QCheckBox* ckbAddFrame;
+  QStackedWidget* stkFrame;
+  QComboBox* cbPictureFrame;
+  QWidget* pnlFrame0;
+  QComboBox* cbCorner;
+  QComboBox* cbCornerWidth;
+  QPushButton* btnSetupBorder;
+  QCheckBox* ckbAddWatermark;
+  QLabel* lblWatermark;
+  QStackedWidget* stkWatermark;
+  QLineEdit* edWatermark;
+  QLineEdit* edWatermarkImage;
+  QLabel* lblWatermarkPos;
+  QPushButton* btnSetupWatermark;
+  QCheckBox* ckbOutputGif;
+  QComboBox* cbGifSpeed;
+  QLineEdit* edGifSeconds;
+  QPushButton* btnGeneratePictures;
+  QFrame* pnlAD;
+
+ public slots:
+  void btnAddPictureClick();
+  void btnAddFolderClick();
+  void btnClearPicturesClick();
+  void btnGeneratePicturesClick();
+  void btnSetupBorderClick();
+  void btnSetupWatermarkClick();
+  // Opens the settings dialog on its frame page (true) or its watermark page (false).
+  void ShowPictureOptions(bool borderPage);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildControls();
+  void ConnectHandlers();
+  void FillFrameList();
+  // Writes into the settings store and then the whole file; a failure is shown and the value
+  // stays in memory for the next write.
+  void WriteSetting(const std::function<void(TMemIniFile&)>& write);
+  void edWatermarkEnter();
+  void edWatermarkExit();
+  void SetWatermarkPlaceholder(bool placeholder);
+  void UpdateWatermarkPosCaption(int paintStyle, int pos);
+
+  TKaravelKernel& kernel_;
+  TUiServices& services_;
+  TFramePreviewDelegate* frameDelegate_ = nullptr;
+  ExportRunner exportRunner_;
+  PictureOptions pictureOptions_;
+  bool loading_ = false;
+  bool centred_ = false;
+};
+
+// The watermark edit's prompt.
+QString WatermarkPrompt();
+// edGifSeconds takes only digits, ".", backspace and the copy, paste and cut keys.
+bool AcceptedSecondsChar(QChar c);
+// lblWatermarkPos's caption, or nothing for a value that leaves it as it was.
+QString WatermarkPosCaption(int paintStyle, int pos);
+
+}  // namespace pixmira

@@ -1,0 +1,213 @@
+#include "ui/ProgressForm.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "ui/UiServices.h"
+
+namespace pixmira {
+
+TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExportJob job,
+                             QWidget* parent)
+    : QDialog(parent), kernel_(kernel), services_(services), job_(std::move(job)) {
+  setObjectName(QStringLiteral("TProgressForm"));
+  setWindowTitle(QString::fromUtf8("导出进度"));
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  setModal(true);
+
+  lblHint = new QLabel(QString::fromUtf8("正在导出文件....."), this);
+  lblHint->setObjectName(QStringLiteral("lblHint"));
+  ProgressBar1 = new QProgressBar(this);
+  ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+  ProgressBar1->setRange(0, std::max<int>(1, int(job_.entries.size())));
+  ProgressBar1->setValue(0);
+  ProgressBar1->setTextVisible(false);
+  ProgressBar1->setFixedHeight(16);
+  btnOpenDir = new QPushButton(QString::fromUtf8("打开导出目录(&O)..."), this);
+  btnOpenDir->setObjectName(QStringLiteral("btnOpenDir"));
+  btnNext = new QPushButton(QString::fromUtf8("处理下一批图片(&N)"), this);
+  btnNext->setObjectName(QStringLiteral("btnNext"));
+  btnCancel = new QPushButton(QString::fromUtf8("取消(&C)"), this);
+  btnCancel->setObjectName(QStringLiteral("btnCancel"));
+  btnOpenDir->hide();
+  btnNext->hide();
+  for (auto* button : {btnOpenDir, btnNext, btnCancel}) button->setAutoDefault(false);
+  btnOpenDir->setMinimumWidth(115);
+  btnNext->setMinimumWidth(122);
+  btnCancel->setMinimumWidth(75);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(btnOpenDir);
+  buttons->addWidget(btnNext);
+  buttons->addWidget(btnCancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(10, 8, 8, 8);
+  layout->setSpacing(8);
+  layout->addWidget(lblHint);
+  layout->addWidget(ProgressBar1);
+  layout->addLayout(buttons);
+  setMinimumWidth(451);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(btnCancel, &QPushButton::clicked, this, &TProgressForm::btnCancelClick);
+  connect(btnOpenDir, &QPushButton::clicked, this, &TProgressForm::btnOpenDirClick);
+  connect(btnNext, &QPushButton::clicked, this, &TProgressForm::btnNextClick);
+
+  // The loop starts once the window is on the screen.
+  Timer1 = new QTimer(this);
+  Timer1->setSingleShot(true);
+  Timer1->setInterval(100);
+  connect(Timer1, &QTimer::timeout, this, &TProgressForm::ExportPictures);
+  Timer1->start();
+}
+
+TProgressForm::~TProgressForm() {
+  if (driver_) driver_->Cancel();
+  if (worker_.joinable()) worker_.join();
+}
+
+void TProgressForm::ExportPictures() {
+  Timer1->stop();
+  if (state_ != State::Waiting) return;
+  state_ = State::Running;
+  driver_ = std::make_unique<TExportDriver>(kernel_.SettingsStore(), kernel_.CatalogStore(),
+                                            kernel_.FramesFolder());
+  TExportCallbacks callbacks;
+  callbacks.onProgress = [this](int index, int total, const std::string& text) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, index, total, line = QString::fromStdString(text)] {
+          OnProgress(index, total, line);
+        },
+        Qt::QueuedConnection);
+  };
+  worker_ = std::thread([this, job = job_, driver = driver_.get(), callbacks] {
+    TExportResult result;
+    try {
+      result = driver->Run(job, callbacks);
+    } catch (const std::exception& e) {
+      result.status = TExportStatus::Failed;
+      result.error = e.what();
+    } catch (...) {
+      result.status = TExportStatus::Failed;
+      result.error = "unknown error";
+    }
+    QMetaObject::invokeMethod(
+        this, [this, result] { OnFinished(result); }, Qt::QueuedConnection);
+  });
+}
+
+void TProgressForm::OnProgress(int index, int total, const QString& text) {
+  if (state_ != State::Running) return;
+  if (total > 0) ProgressBar1->setMaximum(total);
+  ProgressBar1->setValue(std::clamp(index, 0, ProgressBar1->maximum()));
+  lblHint->setText(
+      text.isEmpty()
+          ? QString::fromUtf8("正在导出第 %1 个文件，总共 %2 个文件。").arg(index + 1).arg(total)
+          : text);
+}
+
+void TProgressForm::OnFinished(const TExportResult& result) {
+  if (worker_.joinable()) worker_.join();
+  state_ = State::Finished;
+  result_ = result;
+  const bool gif = job_.mode == TExportMode::Gif;
+
+  QString line = QString::fromStdString(result.finalLine);
+  if (line.isEmpty()) line = QString::fromUtf8("导出了 %1 个文件。").arg(result.handled);
+  lblHint->setText(line);
+  if (result.status == TExportStatus::Completed)
+    ProgressBar1->setValue(ProgressBar1->maximum());
+  else
+    ProgressBar1->setValue(std::clamp(result.handled, 0, ProgressBar1->maximum()));
+
+  btnCancel->setEnabled(true);
+  btnCancel->setText(QString::fromUtf8("关闭(&C)"));
+  if (gif) btnOpenDir->setText(QString::fromUtf8("打开生成图片(&O)"));
+  if (result.status == TExportStatus::Failed) {
+    // What was written stays; the window can only be closed, or the folder opened when
+    // some files made it.
+    btnOpenDir->setVisible(!gif && result.written > 0);
+    btnNext->hide();
+  } else {
+    btnOpenDir->show();
+    btnNext->show();
+  }
+  btnCancel->setFocus();
+  emit exportFinished();
+
+  if (result.status == TExportStatus::Failed) {
+    services_.Error(this,
+                    QString::fromUtf8("导出失败：%1").arg(QString::fromStdString(result.error)));
+  }
+  if (closeWhenFinished_) close();
+}
+
+void TProgressForm::btnCancelClick() {
+  switch (state_) {
+    case State::Waiting:
+      // Before the loop has begun: nothing is exported.
+      Timer1->stop();
+      state_ = State::Finished;
+      done(QDialog::Rejected);
+      break;
+    case State::Running:
+      if (driver_) driver_->Cancel();
+      btnCancel->setEnabled(false);
+      break;
+    case State::Finished:
+      done(QDialog::Rejected);
+      break;
+  }
+}
+
+void TProgressForm::btnOpenDirClick() {
+  services_.OpenWithDesktop(QUrl::fromLocalFile(QString::fromStdString(job_.target)));
+  done(QDialog::Accepted);
+}
+
+void TProgressForm::btnNextClick() {
+  emit nextBatchRequested();
+  done(QDialog::Accepted);
+}
+
+void TProgressForm::reject() {
+  if (state_ == State::Running) {
+    // The close box does not stop the loop; the window goes when the loop has ended.
+    closeWhenFinished_ = true;
+    return;
+  }
+  Timer1->stop();
+  state_ = State::Finished;
+  QDialog::reject();
+}
+
+void TProgressForm::closeEvent(QCloseEvent* event) {
+  if (state_ == State::Running) {
+    closeWhenFinished_ = true;
+    event->ignore();
+    return;
+  }
+  Timer1->stop();
+  if (state_ == State::Waiting) state_ = State::Finished;
+  QDialog::closeEvent(event);
+}
+
+void RunExport(TKaravelKernel& kernel, TUiServices& services, TExportJob job, QWidget* parent,
+               const std::function<void()>& clearList) {
+  TProgressForm form(kernel, services, std::move(job), parent);
+  QObject::connect(&form, &TProgressForm::nextBatchRequested, parent,
+                   [&clearList] { clearList(); });
+  form.exec();
+}
+
+}  // namespace pixmira

@@ -1,0 +1,54 @@
+#include "ui/UiServices.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace pixmira {
+
+QString PictureFileFilter() {
+  return QString::fromUtf8(
+      "通用图片格式(*.png *.gif *.bmp *.jpg *.tiff) (*.png *.gif *.bmp *.jpg *.tiff);;"
+      "Karavel助理图片格式(*.kvi) (*.kvi)");
+}
+
+QString WithGifExtension(const QString& fileName) {
+  if (fileName.isEmpty() || !QFileInfo(fileName).suffix().isEmpty()) return fileName;
+  return fileName + QStringLiteral(".gif");
+}
+
+void TDesktopUiServices::Information(QWidget* parent, const QString& text) {
+  QMessageBox::information(parent, QStringLiteral("Pixmira"), text);
+}
+
+void TDesktopUiServices::Error(QWidget* parent, const QString& text) {
+  QMessageBox::critical(parent, QStringLiteral("Pixmira"), text);
+}
+
+QStringList TDesktopUiServices::OpenPictureFiles(QWidget* parent) {
+  return QFileDialog::getOpenFileNames(parent, QString(), QString(), PictureFileFilter());
+}
+
+QString TDesktopUiServices::BrowseForFolder(QWidget* parent, const QString& title) {
+  const QString folder =
+      QFileDialog::getExistingDirectory(parent, title, QDir::homePath(), QFileDialog::ShowDirsOnly);
+  if (folder.isEmpty()) return folder;
+  return QDir::cleanPath(folder);
+}
+
+QString TDesktopUiServices::SaveGifFile(QWidget* parent) {
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilter(QStringLiteral("Gif(*.gif) (*.gif)"));
+  dialog.setDefaultSuffix(QStringLiteral("gif"));
+  // The file is replaced without a question, as the export always writes the whole GIF anew.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return WithGifExtension(dialog.selectedFiles().constFirst());
+}
+
+void TDesktopUiServices::OpenWithDesktop(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+}  // namespace pixmira

@@ -1,0 +1,61 @@
+// Pixmira, the desktop program.
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <cstdio>
+#include <memory>
+
+#include "core/Kernel.h"
+#include "ui/MainForm.h"
+#include "ui/Screenshot.h"
+#include "ui/SingleInstance.h"
+#include "ui/UiServices.h"
+
+namespace {
+
+// Chinese captions need a face that has them; a desktop without one configured as default
+// gets the CJK face we ship with.
+void EnsureChineseFont() {
+  QFont font = QApplication::font();
+  if (QFontMetrics(font).inFont(QChar(0x56FE))) return;
+  const QString cjk = QStringLiteral("WenQuanYi Zen Hei");
+  if (!QFontDatabase::families().contains(cjk)) return;
+  font.setFamilies({cjk});
+  QApplication::setFont(font);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  // The kernel first: a later start reads the settings too before it hands over.
+  std::unique_ptr<pixmira::TKaravelKernel> kernel;
+  try {
+    kernel = std::make_unique<pixmira::TKaravelKernel>();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "pixmira: %s\n", e.what());
+    return 1;
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Pixmira"));
+  QStringList paths = QApplication::arguments();
+  paths.removeFirst();
+
+  const QString screenshotDir = qEnvironmentVariable("PIXMIRA_SCREENSHOT_DIR");
+  pixmira::TSingleInstance instance(pixmira::SingleInstanceName());
+  if (screenshotDir.isEmpty() && instance.Claim(paths) == pixmira::TSingleInstance::Role::Second)
+    return 0;
+
+  EnsureChineseFont();
+  pixmira::TDesktopUiServices services;
+  pixmira::TQivMainForm form(*kernel, services);
+  QObject::connect(&instance, &pixmira::TSingleInstance::activationRequested, &form,
+                   [&form](const QStringList& handed) {
+                     form.BringToFront();
+                     form.AddPaths(handed);
+                   });
+  form.show();
+  form.AddPaths(paths);
+  if (!screenshotDir.isEmpty()) pixmira::StartScreenshots(*kernel, services, form, screenshotDir);
+  return app.exec();
+}

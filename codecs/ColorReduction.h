@@ -1,15 +1,22 @@
 #pragma once
 // Colour reduction of GIF frames: an octree palette (leaf depth 6, 256 colours) and
 // serpentine Floyd-Steinberg dithering to the nearest of all 256 entries.
+// Cost: two passes over the pixels; the nearest-entry search is pruned per colour cell, so a
+// pixel costs a handful of distance computations rather than 256.
+#include <cstdint>
+#include <vector>
+
 #include "codecs/Gif.h"
 
 namespace pixmira {
 
-// Always 256 entries: the leaves in tree order, then black.
+// Always 256 entries: the leaves in tree order, then black. maxColors is kept to 1..256 and
+// leafDepth to 1..8.
 TGIFColorMap BuildOctreePalette(const TBitmap& picture, int maxColors = 256, int leafDepth = 6);
 
 // Index of the nearest entry by squared RGB distance, the lowest index winning ties; the
-// result equals an exhaustive search for every colour but is cached.
+// result equals an exhaustive search for every colour. Candidates are worked out lazily per
+// cell of 8 × 8 × 8 colours, so one lookup object must not be shared between threads.
 class TNearestColorLookup {
  public:
   explicit TNearestColorLookup(TGIFColorMap palette);
@@ -17,10 +24,25 @@ class TNearestColorLookup {
   const TGIFColorMap& Palette() const { return palette_; }
 
  private:
+  static constexpr int kCellShift = 3;
+  static constexpr int kCellsPerSide = 256 >> kCellShift;
+
+  void BuildCell(int cell) const;
+
   TGIFColorMap palette_;
-  mutable std::vector<int16_t> cache_;  // per 24-bit colour, -1 until computed
+  // The first index of every distinct colour; a later duplicate can never win a tie.
+  std::vector<uint8_t> distinct_;
+  // Per cell: offset into candidates_ and count, offset -1 until worked out.
+  mutable std::vector<int32_t> cellStart_;
+  mutable std::vector<uint16_t> cellCount_;
+  mutable std::vector<uint8_t> candidates_;
 };
 
+// Serpentine Floyd-Steinberg through the nearest entries of palette (padded with black to
+// 256 entries, which is also the result's palette). The source is left unchanged.
+TPaletteBitmap DitherToPalette(const TBitmap& picture, TGIFColorMap palette);
+
+// BuildOctreePalette, then DitherToPalette.
 TPaletteBitmap ReduceToPalette(const TBitmap& picture);
 
 }  // namespace pixmira

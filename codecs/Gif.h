@@ -76,8 +76,11 @@ class TGIFImage : public TPicture {
   const TGIFHeader& Header() const { return header_; }
   const std::vector<TGIFFrame>& Frames() const { return frames_; }
 
-  // Writing. The image keeps its own copy of the pixels.
+  // Writing. The image keeps its own copy of the pixels. The frame returned stays valid
+  // until the next AppendFrame.
   TGIFFrame& AppendFrame(const TBitmap& picture);
+  // A palette picture is taken over as it is; indices beyond its palette become 0.
+  TGIFFrame& AppendFrame(const TPaletteBitmap& picture);
   void SetFrameDelay(TGIFFrame& frame, int hundredths);
   void SetLoopCount(int count);
   // The file's bytes; raises GIFException "Cannot save empty GIF" without frames.

@@ -1,0 +1,379 @@
+#include "output/Export.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+
+#include "codecs/Gif.h"
+#include "codecs/Jpeg.h"
+#include "codecs/LoadPicture.h"
+#include "core/Errors.h"
+#include "output/NewFile.h"
+#include "output/PictureFolder.h"
+#include "pipeline/TestPictures.h"
+
+namespace pixmira {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Columns;
+using test::ReadFile;
+using test::Solid;
+using test::TempDir;
+using test::WriteBmp;
+using test::WriteFile;
+
+TEST(ExportJpegQualityTest, OnlyTheCustomSizeLetsTheQualityChoose) {
+  struct Case {
+    bool ticked;
+    int type, index, quality;
+  } cases[] = {
+      {true, 3, 0, 100}, {true, 3, 1, 75}, {true, 3, 2, 50},  {true, 3, 7, 90},
+      {true, 0, 2, 90},  {true, 2, 0, 90}, {false, 3, 2, 90},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ExportJpegQuality(c.ticked, c.type, c.index), c.quality)
+        << c.ticked << " " << c.type << " " << c.index;
+  }
+  // As the main window writes them, with its defaults (ReduceSizeQuality 1).
+  EXPECT_EQ(ExportJpegQuality(TMemIniFile::FromText("[General]\r\nReduceSizeType=3\r\n")), 75);
+  EXPECT_EQ(ExportJpegQuality(TMemIniFile::FromText("")), 90);
+  EXPECT_EQ(ExportJpegQuality(TMemIniFile::FromText(
+                "[General]\r\nReduceSize=0\r\nReduceSizeType=3\r\nReduceSizeQuality=2\r\n")),
+            90);
+}
+
+TEST(GifDelayFromSecondsTest, HundredthsTakenExactlyOnTheText) {
+  struct Case {
+    const char* text;
+    int delay;
+  } cases[] = {
+      {"1", 100},
+      {"1.00", 100},
+      {"2.5", 250},
+      {"1.1", 110},
+      {"0.125", 12},
+      {"0.135", 14},
+      {"2.675", 268},
+      {"2.665", 266},
+      {"2.6650001", 267},
+      {"0.004999", 0},
+      {".5", 50},
+      {"5.", 500},
+      {" 3 ", 300},
+      {"0", 0},
+      {"655.35", 65535},
+      {"655.36", 65535},
+      {"99999999999999999999", 65535},
+      {"-1", 0},
+      // Not a number: the export's default, 1.1 seconds.
+      {"", 110},
+      {".", 110},
+      {"1.2.3", 110},
+      {"2,5", 110},
+      {"abc", 110},
+      {"1e2", 110},
+      {"+", 110},
+  };
+  for (const Case& c : cases) EXPECT_EQ(GifDelayFromSeconds(c.text), c.delay) << c.text;
+}
+
+TEST(ExportProgressTextTest, WordsOfTheProgressWindow) {
+  EXPECT_EQ(ExportProgressText(0, 12), "正在导出第 1 个文件，总共 12 个文件。");
+}
+
+std::vector<std::string> Names(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(WriteNewFileTest, NeverReplacesAndTakesTheNextName) {
+  TempDir dir;
+  WriteFile(dir.File("x.jpg"), "old");
+  const std::vector<uint8_t> bytes = {1, 2, 3};
+  EXPECT_EQ(WriteNewFile(dir.File("x.jpg"), bytes), dir.File("x2.jpg"));
+  EXPECT_EQ(WriteNewFile(dir.File("x.jpg"), bytes), dir.File("x3.jpg"));
+  EXPECT_EQ(WriteNewFile(dir.File("y.jpg"), bytes), dir.File("y.jpg"));
+  EXPECT_EQ(ReadFile(dir.File("x.jpg")), "old");
+  EXPECT_EQ(ReadFile(dir.File("x3.jpg")), std::string("\1\2\3"));
+  // No temporary file stays behind.
+  EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"x.jpg", "x2.jpg", "x3.jpg", "y.jpg"}));
+}
+
+TEST(WriteNewFileTest, AFailedWriteLeavesNoFile) {
+  TempDir dir;
+  // Beyond the file size limit write fails part-way, as on a full disk.
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const std::vector<uint8_t> bytes(100000, 7);
+  EXPECT_THROW(WriteNewFile(dir.File("big.jpg"), bytes), EFileError);
+  setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_TRUE(Names(dir.Path()).empty());
+
+  // A folder that cannot exist: its parent is a file.
+  WriteFile(dir.File("plain"), "");
+  EXPECT_THROW(WriteNewFile(dir.File("plain") + "/a.jpg", bytes), EFileError);
+}
+
+TEST(ListFolderPicturesTest, JpgThenBmpThenPngThenSubfolders) {
+  TempDir dir;
+  for (const char* name :
+       {"b.png", "a.jpg", "c.bmp", "D.JPG", "e.jpeg", "f.gif", "g.kvi", "h.txt", ".hidden.jpg"}) {
+    WriteFile(dir.File(name), "");
+  }
+  fs::create_directories(dir.Path() / "sub" / "deeper");
+  fs::create_directories(dir.Path() / ".cache");
+  fs::create_directories(dir.Path() / "folder.jpg");  // a folder is no picture
+  WriteFile((dir.Path() / "sub" / "d.jpg").string(), "");
+  WriteFile((dir.Path() / "sub" / "deeper" / "z.png").string(), "");
+  WriteFile((dir.Path() / ".cache" / "x.jpg").string(), "");
+  fs::create_directory_symlink(dir.Path(), dir.Path() / "sub" / "loop");
+
+  const std::string root = dir.Path().string();
+  EXPECT_EQ(ListFolderPictures(root),
+            (std::vector<std::string>{root + "/.hidden.jpg", root + "/D.JPG", root + "/a.jpg",
+                                      root + "/c.bmp", root + "/b.png", root + "/sub/d.jpg",
+                                      root + "/sub/deeper/z.png"}));
+  EXPECT_TRUE(ListFolderPictures(dir.File("no-such-folder")).empty());
+}
+
+// End to end: pictures in a temporary folder, through the driver, files read back.
+class ExportTest : public ::testing::Test {
+ protected:
+  ExportTest() : out_(dir_.File("out")) { fs::create_directory(out_); }
+
+  std::string Input(const std::string& name, const TBitmap& bitmap) {
+    fs::create_directories(dir_.Path() / "in");
+    const std::string path = (dir_.Path() / "in" / name).string();
+    WriteBmp(path, bitmap);
+    return path;
+  }
+  std::string Broken(const std::string& name) {
+    fs::create_directories(dir_.Path() / "in");
+    const std::string path = (dir_.Path() / "in" / name).string();
+    WriteFile(path, "damaged");
+    return path;
+  }
+  TExportResult Export(const std::vector<std::string>& paths, const TMemIniFile& settings,
+                       TExportMode mode = TExportMode::Jpeg, int workers = 2,
+                       TExportCallbacks callbacks = {}, TExportDriver* driver = nullptr) {
+    TExportJob job;
+    for (const auto& p : paths) job.entries.push_back({p, 0});
+    job.mode = mode;
+    job.target = mode == TExportMode::Jpeg ? out_ : dir_.File("anim.gif");
+    job.workers = workers;
+    TExportDriver own(settings, catalog_, dir_.Path().string() + "/");
+    return (driver ? *driver : own).Run(job, callbacks);
+  }
+
+  TempDir dir_;
+  std::string out_;
+  TMemIniFile catalog_ = TMemIniFile::FromText("");
+  TMemIniFile plain_ = TMemIniFile::FromText("[General]\r\nReduceSize=0\r\n");
+};
+
+TEST_F(ExportTest, NamesCollideIntoTheNextFreeName) {
+  WriteFile(out_ + "/x.jpg", "mine");
+  WriteFile(out_ + "/x2.jpg", "mine too");
+  const std::vector<std::string> inputs = {
+      Input("x.png", Solid(8, 8, 0x0000FF)), Input("a.png", Solid(8, 8, 0x00FF00)),
+      Input("a.bmp", Solid(8, 8, 0xFF0000)), Input("Photo.PNG", Solid(8, 8, 0xFFFFFF))};
+  std::vector<std::string> progress;
+  TExportCallbacks callbacks;
+  callbacks.onProgress = [&](int, int, const std::string& text) { progress.push_back(text); };
+  const TExportResult result = Export(inputs, plain_, TExportMode::Jpeg, 2, callbacks);
+
+  EXPECT_EQ(result.status, TExportStatus::Completed) << result.error;
+  EXPECT_EQ(result.files, (std::vector<std::string>{out_ + "/x3.jpg", out_ + "/a.jpg",
+                                                    out_ + "/a2.jpg", out_ + "/Photo.jpg"}));
+  EXPECT_EQ(ReadFile(out_ + "/x.jpg"), "mine");
+  EXPECT_EQ(ReadFile(out_ + "/x2.jpg"), "mine too");
+  EXPECT_EQ(result.finalLine, "4 个文件全部导出完毕。");
+  EXPECT_EQ(progress.back(), "正在导出第 4 个文件，总共 4 个文件。");
+  // List order decides the names: a.png came first, so a.jpg is the green one.
+  auto green = LoadPictureBitmap(out_ + "/a.jpg");
+  ASSERT_TRUE(green);
+  EXPECT_GT(GreenOf(green->Pixel(4, 4)), 200);
+  EXPECT_LT(BlueOf(green->Pixel(4, 4)), 50);
+}
+
+TEST_F(ExportTest, UnloadableEntriesAreSkippedAndCounted) {
+  std::vector<int> skipped;
+  TExportCallbacks callbacks;
+  callbacks.onSkipped = [&](int index, const std::string&) { skipped.push_back(index); };
+  const TExportResult result = Export({Broken("one.jpg"), Input("two.bmp", Columns(20, 10)),
+                                       Broken("three.png"), dir_.File("gone.jpg")},
+                                      plain_, TExportMode::Jpeg, 3, callbacks);
+  EXPECT_EQ(result.status, TExportStatus::Completed);
+  EXPECT_EQ(result.skipped, 3);
+  EXPECT_EQ(result.written, 1);
+  EXPECT_EQ(skipped, (std::vector<int>{0, 2, 3}));
+  EXPECT_EQ(result.finalLine, "4 个文件全部导出完毕。");
+  EXPECT_EQ(Names(out_), std::vector<std::string>{"two.jpg"});
+}
+
+TEST_F(ExportTest, EveryEntryUnloadableWritesNothing) {
+  const TExportResult result = Export({Broken("a.jpg"), Broken("b.jpg")}, plain_);
+  EXPECT_EQ(result.status, TExportStatus::Completed);
+  EXPECT_EQ(result.finalLine, "2 个文件全部导出完毕。");
+  EXPECT_TRUE(Names(out_).empty());
+}
+
+TEST_F(ExportTest, CancelAfterTheThirdOfTenStopsThere) {
+  std::vector<std::string> inputs;
+  for (int i = 0; i < 10; ++i) {
+    inputs.push_back(
+        Input("p" + std::to_string(i) + ".bmp", Solid(16, 16, RGBColor(i * 20, 0, 0))));
+  }
+  TExportDriver driver(plain_, catalog_, "");
+  int written = 0;
+  TExportCallbacks callbacks;
+  callbacks.onFileWritten = [&](const std::string&) {
+    if (++written == 3) driver.Cancel();
+  };
+  const TExportResult result = Export(inputs, plain_, TExportMode::Jpeg, 4, callbacks, &driver);
+  EXPECT_EQ(result.status, TExportStatus::Cancelled);
+  EXPECT_EQ(result.handled, 3);
+  EXPECT_EQ(result.finalLine, "导出了 3 个文件。");
+  EXPECT_EQ(Names(out_), (std::vector<std::string>{"p0.jpg", "p1.jpg", "p2.jpg"}));
+
+  // The cancel does not outlive the run.
+  const TExportResult again = Export({inputs[0]}, plain_, TExportMode::Jpeg, 1, {}, &driver);
+  EXPECT_EQ(again.status, TExportStatus::Completed);
+}
+
+TEST_F(ExportTest, CancelBeforeTheStartExportsNothing) {
+  TExportDriver driver(plain_, catalog_, "");
+  driver.Cancel();
+  const TExportResult result =
+      Export({Input("a.bmp", Solid(8, 8, 0))}, plain_, TExportMode::Jpeg, 1, {}, &driver);
+  EXPECT_EQ(result.status, TExportStatus::Cancelled);
+  EXPECT_EQ(result.finalLine, "导出了 0 个文件。");
+  EXPECT_TRUE(Names(out_).empty());
+}
+
+TEST_F(ExportTest, GifDelaysComeFromGifSecondsOfEveryFrame) {
+  const std::vector<std::string> inputs = {Input("a.bmp", Solid(40, 30, 0x0000FF)), Broken("b.jpg"),
+                                           Input("c.bmp", Solid(30, 50, 0x00FF00))};
+  struct Case {
+    const char* lines;
+    int delay;
+  } cases[] = {{"GifSeconds=1.00\r\n", 100}, {"GifSeconds=2.5\r\n", 250}, {"", 110}};
+  for (const Case& c : cases) {
+    const TMemIniFile settings =
+        TMemIniFile::FromText("[General]\r\nReduceSize=0\r\n" + std::string(c.lines));
+    const TExportResult result = Export(inputs, settings, TExportMode::Gif);
+    ASSERT_EQ(result.status, TExportStatus::Completed) << result.error;
+    EXPECT_EQ(result.written, 2);
+    EXPECT_EQ(result.skipped, 1);
+    TGIFImage gif;
+    gif.LoadFromFile(dir_.File("anim.gif"));
+    ASSERT_EQ(gif.Frames().size(), 2u);
+    EXPECT_EQ(gif.Width(), 40);
+    EXPECT_EQ(gif.Height(), 50);
+    for (const TGIFFrame& frame : gif.Frames()) {
+      ASSERT_TRUE(frame.GraphicControl());
+      EXPECT_EQ(frame.GraphicControl()->delay, c.delay) << c.lines;
+    }
+  }
+}
+
+TEST_F(ExportTest, GifWithoutFramesFailsAndKeepsTheUsersFile) {
+  WriteFile(dir_.File("anim.gif"), "my old animation");
+  const TExportResult result = Export({Broken("a.jpg")}, plain_, TExportMode::Gif);
+  EXPECT_EQ(result.status, TExportStatus::Failed);
+  EXPECT_NE(result.error.find("Cannot save empty GIF"), std::string::npos) << result.error;
+  EXPECT_EQ(ReadFile(dir_.File("anim.gif")), "my old animation");
+}
+
+TEST_F(ExportTest, AnUnwritableFolderStopsWithAMessageAndLosesNothing) {
+  const std::string a = Input("a.bmp", Solid(8, 8, 0x0000FF));
+  const std::string before = ReadFile(a);
+  WriteFile(dir_.File("plain"), "a file, not a folder");
+  TExportJob job;
+  job.entries = {{a, 0}, {Input("b.bmp", Solid(8, 8, 0)), 0}};
+  job.target = dir_.File("plain") + "/out";
+  TExportDriver driver(plain_, catalog_, "");
+  const TExportResult result = driver.Run(job);
+  EXPECT_EQ(result.status, TExportStatus::Failed);
+  EXPECT_NE(result.error.find(a), std::string::npos) << result.error;
+  EXPECT_NE(result.error.find("Not a directory"), std::string::npos) << result.error;
+  EXPECT_EQ(result.finalLine, "导出了 0 个文件。");
+  EXPECT_EQ(ReadFile(a), before);
+  EXPECT_EQ(ReadFile(dir_.File("plain")), "a file, not a folder");
+}
+
+TEST_F(ExportTest, AFrameErrorNamesThePictureAndTheFrameFile) {
+  catalog_ = TMemIniFile::FromText("[Gold]\r\ngraph=gold.png\r\n");
+  const TMemIniFile settings = TMemIniFile::FromText(
+      "[General]\r\nReduceSize=0\r\nAddFrame=1\r\nFrameType=1\r\nFrameName=Gold\r\n");
+  const std::string photo = Input("photo.bmp", Solid(8, 8, 0));
+  const TExportResult result = Export({photo, photo}, settings);
+  EXPECT_EQ(result.status, TExportStatus::Failed);
+  EXPECT_NE(result.error.find(photo), std::string::npos) << result.error;
+  EXPECT_NE(result.error.find("gold.png"), std::string::npos) << result.error;
+  EXPECT_EQ(result.handled, 0);
+  EXPECT_TRUE(Names(out_).empty());
+}
+
+TEST_F(ExportTest, AWriteErrorMidwayStopsTheLoopAndKeepsWhatWasWritten) {
+  const std::vector<std::string> inputs = {Input("first.bmp", Solid(8, 8, 0x0000FF)),
+                                           Input("second.bmp", Solid(8, 8, 0x00FF00)),
+                                           Input("third.bmp", Solid(8, 8, 0xFF0000))};
+  const std::string moved = dir_.File("moved");
+  TExportCallbacks callbacks;
+  callbacks.onFileWritten = [&](const std::string&) {
+    // The output folder goes away under us; a file takes its place.
+    if (!fs::exists(moved)) {
+      fs::rename(out_, moved);
+      WriteFile(out_, "");
+    }
+  };
+  const TExportResult result = Export(inputs, plain_, TExportMode::Jpeg, 2, callbacks);
+  EXPECT_EQ(result.status, TExportStatus::Failed);
+  EXPECT_NE(result.error.find(inputs[1]), std::string::npos) << result.error;
+  EXPECT_EQ(result.handled, 1);
+  EXPECT_EQ(result.finalLine, "导出了 1 个文件。");
+  EXPECT_EQ(Names(moved), std::vector<std::string>{"first.jpg"});
+  EXPECT_TRUE(LoadPictureBitmap(moved + "/first.jpg"));
+}
+
+TEST_F(ExportTest, SameBytesForOneAndFourWorkers) {
+  std::vector<std::string> inputs;
+  for (int i = 0; i < 9; ++i) {
+    TBitmap b = Columns(420 + i * 13, 90 + i * 7);
+    inputs.push_back(Input("p" + std::to_string(i) + ".bmp", b));
+  }
+  inputs.insert(inputs.begin() + 4, Broken("broken.jpg"));
+  const TMemIniFile settings = TMemIniFile::FromText(
+      "[General]\r\nAddFrame=1\r\nFrameType=0\r\nCornerWidth=1\r\nAddWatermark=1\r\n"
+      "WatermarkText=Shop\r\nWatermarkFontName=DejaVu Sans\r\nWatermarkFontSize=12\r\n"
+      "WatermarkPaintStyle=1\r\nWatermarkRotate=30\r\n");
+
+  auto run = [&](int workers, TExportMode mode) {
+    fs::remove_all(out_);
+    fs::create_directory(out_);
+    fs::remove(dir_.File("anim.gif"));
+    const TExportResult result = Export(inputs, settings, mode, workers);
+    EXPECT_EQ(result.status, TExportStatus::Completed) << result.error;
+    std::vector<std::string> contents;
+    for (const std::string& f : result.files)
+      contents.push_back(fs::path(f).filename().string() + ":" + ReadFile(f));
+    return contents;
+  };
+  const auto one = run(1, TExportMode::Jpeg);
+  EXPECT_EQ(one.size(), 9u);
+  EXPECT_EQ(one, run(4, TExportMode::Jpeg));
+  EXPECT_EQ(run(1, TExportMode::Gif), run(4, TExportMode::Gif));
+}
+
+}  // namespace
+}  // namespace pixmira

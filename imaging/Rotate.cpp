@@ -1,5 +1,6 @@
 #include "imaging/Rotate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -57,27 +58,36 @@ void RotateRows(const RotationGeometry& g, const uint8_t* src, std::size_t srcSt
                 std::size_t dstStride, int bytes, const uint8_t* fill) {
   const int n = kBytes ? kBytes : bytes;
   const uint64_t w = uint64_t(g.srcWidth), h = uint64_t(g.srcHeight);
-  for (int j = 0; j < g.height; ++j) {
-    int64_t fx = g.FixedX(0, j), fy = g.FixedY(0, j);
-    uint8_t* out = dst + std::size_t(j) * dstStride;
-    for (int i = 0; i < g.width; ++i, fx += g.c, fy += g.s, out += n) {
-      const int64_t sx = (fx >> 16) + g.cx;
-      const int64_t sy = (fy >> 16) + g.cy;
-      // Negative values wrap to huge unsigned ones, so one comparison covers both ends.
-      if (uint64_t(sx) < w && uint64_t(sy) < h) {
-        const uint8_t* p =
-            src + std::size_t(h - 1 - uint64_t(sy)) * srcStride + std::size_t(sx) * n;
-        if constexpr (kBytes == 3) {
-          out[0] = p[0];
-          out[1] = p[1];
-          out[2] = p[2];
-        } else if constexpr (kBytes == 1) {
-          out[0] = p[0];
-        } else {
-          std::memcpy(out, p, std::size_t(n));
+  // Square tiles keep the source lines that a tile reads in the cache: a turned row of the
+  // destination crosses many source rows.
+  constexpr int kTile = 64;
+  for (int j0 = 0; j0 < g.height; j0 += kTile) {
+    const int j1 = std::min(j0 + kTile, g.height);
+    for (int i0 = 0; i0 < g.width; i0 += kTile) {
+      const int i1 = std::min(i0 + kTile, g.width);
+      for (int j = j0; j < j1; ++j) {
+        int64_t fx = g.FixedX(i0, j), fy = g.FixedY(i0, j);
+        uint8_t* out = dst + std::size_t(j) * dstStride + std::size_t(i0) * n;
+        for (int i = i0; i < i1; ++i, fx += g.c, fy += g.s, out += n) {
+          const int64_t sx = (fx >> 16) + g.cx;
+          const int64_t sy = (fy >> 16) + g.cy;
+          // Negative values wrap to huge unsigned ones, so one comparison covers both ends.
+          if (uint64_t(sx) < w && uint64_t(sy) < h) {
+            const uint8_t* p =
+                src + std::size_t(h - 1 - uint64_t(sy)) * srcStride + std::size_t(sx) * n;
+            if constexpr (kBytes == 3) {
+              out[0] = p[0];
+              out[1] = p[1];
+              out[2] = p[2];
+            } else if constexpr (kBytes == 1) {
+              out[0] = p[0];
+            } else {
+              std::memcpy(out, p, std::size_t(n));
+            }
+          } else {
+            std::memcpy(out, fill, std::size_t(n));
+          }
         }
-      } else {
-        std::memcpy(out, fill, std::size_t(n));
       }
     }
   }

@@ -1,0 +1,224 @@
+// pixmira-batch run as a user runs it: arguments, files written, messages and exit status.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "codecs/Gif.h"
+#include "codecs/Jpeg.h"
+#include "core/MemIniFile.h"
+#include "pipeline/Pipeline.h"
+#include "pipeline/TestPictures.h"
+
+extern char** environ;
+
+namespace pixmira {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::Solid;
+using test::TempDir;
+using test::WriteBmp;
+using test::WriteFile;
+
+const std::string kProgram = std::string(PIXMIRA_BINARY_DIR) + "/pixmira-batch";
+
+struct TRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+pid_t Start(const std::vector<std::string>& args, const std::string& outFile,
+            const std::string& errFile) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(kProgram.c_str()));
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  const int rc = posix_spawn(&pid, kProgram.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return rc == 0 ? pid : -1;
+}
+
+int Wait(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+class BatchCommandTest : public ::testing::Test {
+ protected:
+  TRun Run(const std::vector<std::string>& args) {
+    TRun run;
+    const pid_t pid = Start(args, dir_.File("stdout"), dir_.File("stderr"));
+    EXPECT_GT(pid, 0) << kProgram;
+    run.status = Wait(pid);
+    run.out = ReadFile(dir_.File("stdout"));
+    run.err = ReadFile(dir_.File("stderr"));
+    return run;
+  }
+  std::string Config(const std::string& lines) {
+    const std::string path = dir_.File("Config.ini");
+    WriteFile(path, "[General]\r\n" + lines);
+    return path;
+  }
+  std::string Bmp(const std::string& name, const TBitmap& b) {
+    const std::string path = dir_.File(name);
+    fs::create_directories(fs::path(path).parent_path());
+    WriteBmp(path, b);
+    return path;
+  }
+  std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(BatchCommandTest, HelpNamesEveryOptionAndExitStatus) {
+  const TRun run = Run({"--help"});
+  EXPECT_EQ(run.status, 0);
+  for (const char* word : {"--config", "--frames", "--jobs", "--angle", "--out", "--gif", "PATH",
+                           "0 ", "1 ", "2 ", "130"}) {
+    EXPECT_NE(run.out.find(word), std::string::npos) << word;
+  }
+}
+
+TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
+  const std::string pic = Bmp("a.bmp", Solid(4, 4, 0));
+  const std::string out = dir_.File("out");
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {pic},
+      {"--out", out},
+      {"--out", out, "--gif", dir_.File("a.gif"), pic},
+      {"--jobs", "0", "--out", out, pic},
+      {"--jobs", "two", "--out", out, pic},
+      {"--angle", "45", "--out", out, pic},
+      {"--angle", "-90", "--out", out, pic},
+      {"--colour", "red", "--out", out, pic},
+      {"--out"},
+      {"--out", out, dir_.File("empty-folder")},
+  };
+  fs::create_directory(dir_.File("empty-folder"));
+  for (const auto& args : cases) {
+    const TRun run = Run(args);
+    EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args[0]) << " / " << run.err;
+    EXPECT_FALSE(run.err.empty());
+  }
+  EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(BatchCommandTest, FoldersFollowTheAddFolderRuleAndAnglesTheirPaths) {
+  // Frame widths tell the order: a.jpg, c.bmp, b.png, then sub/d.bmp, then the turned one.
+  Bmp("in/b.png", Solid(30, 8, 0));
+  Bmp("in/c.bmp", Solid(20, 8, 0));
+  const std::vector<uint8_t> jpeg = EncodeJpeg(Solid(10, 8, 0x808080));
+  WriteFile(dir_.File("in/a.jpg"), std::string(jpeg.begin(), jpeg.end()));
+  Bmp("in/sub/d.bmp", Solid(40, 8, 0));
+  Bmp("in/.hidden/e.bmp", Solid(50, 8, 0));
+  const std::string turned = Bmp("turned.bmp", Solid(60, 8, 0));
+  const std::string gif = dir_.File("all.gif");
+
+  const TRun run = Run({"--config", Config("GifSeconds=0.5\r\n"), "--jobs", "2", "--gif", gif,
+                        dir_.File("in"), "--angle", "90", turned});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "5 个文件全部导出完毕。\n");
+  EXPECT_NE(run.err.find("正在导出第 5 个文件，总共 5 个文件。"), std::string::npos);
+  TGIFImage image;
+  image.LoadFromFile(gif);
+  std::vector<int> widths;
+  for (const TGIFFrame& f : image.Frames()) {
+    widths.push_back(f.width);
+    EXPECT_EQ(f.GraphicControl()->delay, 50);
+  }
+  EXPECT_EQ(widths, (std::vector<int>{10, 20, 30, 40, 8}));
+}
+
+TEST_F(BatchCommandTest, SizeAndQualityComeFromTheSettingsFile) {
+  const std::string pic = Bmp("photo.bmp", test::Columns(120, 60));
+  const std::string lines =
+      "ReduceSize=1\r\nReduceSizeType=3\r\nReduceSizeWidth=50\r\nReduceSizeQuality=2\r\n";
+  const std::string out = dir_.File("out");
+  const TRun run = Run({"--config", Config(lines), "--out", out, pic});
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  const TMemIniFile settings = TMemIniFile::FromText("[General]\r\n" + lines);
+  auto expected = ProcessPicture(pic, 0, settings, TMemIniFile::FromText(""), "", false);
+  ASSERT_TRUE(expected);
+  EXPECT_EQ(expected->Width(), 50);
+  const std::vector<uint8_t> bytes = EncodeJpeg(*expected, 50);
+  EXPECT_EQ(ReadFile(out + "/photo.jpg"), std::string(bytes.begin(), bytes.end()));
+}
+
+TEST_F(BatchCommandTest, SkippedPicturesAreNamedAndCounted) {
+  WriteFile(dir_.File("broken.jpg"), "no picture");
+  const std::string out = dir_.File("out");
+  const TRun run = Run({"--config", Config(""), "--out", out, dir_.File("broken.jpg"),
+                        Bmp("good.bmp", Solid(4, 4, 0)), dir_.File("missing.png")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "3 个文件全部导出完毕。\n");
+  EXPECT_NE(run.err.find(dir_.File("broken.jpg")), std::string::npos);
+  EXPECT_NE(run.err.find(dir_.File("missing.png")), std::string::npos);
+  EXPECT_EQ(Names(out), std::vector<std::string>{"good.jpg"});
+}
+
+TEST_F(BatchCommandTest, ErrorsStopWithAMessageAndExitOne) {
+  const std::string pic = Bmp("photo.bmp", Solid(4, 4, 0));
+  WriteFile(dir_.File("plain"), "");
+  TRun run = Run({"--config", Config(""), "--out", dir_.File("plain") + "/out", pic});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(dir_.File("plain")), std::string::npos) << run.err;
+
+  // A frame whose picture is missing.
+  fs::create_directory(dir_.File("frames"));
+  WriteFile(dir_.File("frames/Frames.ini"), "[Gold]\r\ngraph=gold.png\r\n");
+  run = Run({"--config", Config("AddFrame=1\r\nFrameType=1\r\nFrameName=Gold\r\n"), "--frames",
+             dir_.File("frames"), "--out", dir_.File("out"), pic});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(pic), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("gold.png"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "导出了 0 个文件。\n");
+}
+
+TEST_F(BatchCommandTest, InterruptKeepsWhatWasWrittenAndExitsWith130) {
+  const std::string pic = Bmp("big.bmp", test::Columns(1200, 900));
+  std::vector<std::string> args = {
+      "--config", Config("ReduceSize=0\r\n"), "--jobs", "1", "--out", dir_.File("out")};
+  for (int i = 0; i < 200; ++i) args.push_back(pic);
+  const pid_t pid = Start(args, dir_.File("stdout"), dir_.File("stderr"));
+  ASSERT_GT(pid, 0);
+  // Interrupt once the first file is there.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!fs::exists(dir_.File("out/big.jpg")) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  kill(pid, SIGINT);
+  EXPECT_EQ(Wait(pid), 130);
+
+  const std::vector<std::string> names = Names(dir_.File("out"));
+  const std::string out = ReadFile(dir_.File("stdout"));
+  EXPECT_EQ(out, "导出了 " + std::to_string(names.size()) + " 个文件。\n");
+  EXPECT_LT(names.size(), 200u);
+  for (const std::string& name : names) EXPECT_NE(name[0], '.') << "temporary file left: " << name;
+}
+
+}  // namespace
+}  // namespace pixmira

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "core/Encoding.h"
+#include "core/Errors.h"
 #include "core/Rounding.h"
 #include "imaging/Rotate.h"
 
@@ -63,26 +64,11 @@ TSmoothMask MaskFromWorkImage(const TGreyImage& work, int angle) {
   const TGreyImage* source = &work;
   TGreyImage rotated;
   if (angle % 360 != 0) {
-    const int W = work.Width();
-    const int H = work.Height();
-    const RotationGeometry g = ComputeRotation(angle, W, H);
+    const RotationGeometry g = ComputeRotation(angle, work.Width(), work.Height());
     rotated = TGreyImage(g.width, g.height);
-    const int64_t cx = W / 2;
-    const int64_t cy = H / 2;
-    const int64_t u0 = -(int64_t(g.width) - 1 - g.hx);
-    for (int j = 0; j < g.height; ++j) {
-      const int64_t v = int64_t(g.hy) - j;
-      // Stepping u by one adds c to the column term and s to the row term.
-      int64_t xs = u0 * g.c - v * g.s;
-      int64_t ys = u0 * g.s + v * g.c;
-      uint8_t* dst = rotated.Row(j);
-      for (int i = 0; i < g.width; ++i, xs += g.c, ys += g.s) {
-        const int64_t sx = (xs >> 16) + cx;
-        const int64_t sy = (ys >> 16) + cy;
-        if (sx >= 0 && sx < W && sy >= 0 && sy < H)
-          dst[i] = work.Row(static_cast<int>(H - 1 - sy))[sx];
-      }
-    }
+    const uint8_t fill = 0;
+    if (g.width > 0 && g.height > 0)
+      RotatePixels(g, work.Row(0), work.Stride(), rotated.Row(0), rotated.Stride(), 1, &fill);
     source = &rotated;
   }
 
@@ -128,7 +114,9 @@ TTextExtent TSmoothFontEx::TextExtent(std::string_view utf8) const {
 TSmoothMask TSmoothFontEx::MakeMask(std::string_view utf8) const {
   const TTextExtent box = UnrotatedExtent(utf8);
   if (box.width <= 0 || box.height <= 0) return {};
-  CheckPictureSize(int64_t(box.width) * kScale, int64_t(box.height) * kScale);
+  if (int64_t(box.width) * box.height * kScale * kScale > kMaxPicturePixels)
+    throw EInvalidGraphic("The text is too large to draw (" + std::to_string(box.width) + " x " +
+                          std::to_string(box.height) + " pixels)");
   TGreyImage work(box.width * kScale, box.height * kScale);
   TTextRaster(canvas_.font, EmPixels(canvas_.font)).Draw(utf8, work);
   return MaskFromWorkImage(work, angle_);

@@ -124,7 +124,11 @@ void BlitMono(const FT_Bitmap& bitmap, int left, int top, TGreyImage& image) {
 }  // namespace
 
 TGreyImage::TGreyImage(int width, int height) {
-  CheckPictureSize(width, height);
+  // A 4x work image may be wider than any picture (a long line in a large size); only its
+  // memory is bounded.
+  if (width < 0 || height < 0 || int64_t(width) * height > kMaxPicturePixels)
+    throw EInvalidGraphic("The text is too large to draw (" + std::to_string(width) + " x " +
+                          std::to_string(height) + " work pixels)");
   width_ = width;
   height_ = height;
   stride_ = (std::size_t(width) + 3) & ~std::size_t(3);

@@ -18,7 +18,7 @@ namespace pixmira {
 class TGreyImage {
  public:
   TGreyImage() = default;
-  // All 0. Raises EInvalidGraphic beyond the picture limits.
+  // All 0. Raises EInvalidGraphic beyond the picture pixel limit.
   TGreyImage(int width, int height);
 
   int Width() const { return width_; }

@@ -240,6 +240,15 @@ TEST(SmoothTextMeasure, ItalicBoldAndSizeChangeTheBox) {
   EXPECT_EQ(TSmoothFontEx(b).TextExtent("淘宝小店").width, 4 * 59);
 }
 
+TEST(SmoothTextMeasure, SizeZeroIsTheDefaultAndANegativeSizeCountsAsPositive) {
+  TBitmap b = TextCanvas(10, 10, "WenQuanYi Zen Hei", 8);
+  const TTextExtent eight = TSmoothFontEx(b).TextExtent("店");
+  b.font.size = 0;
+  EXPECT_EQ(TSmoothFontEx(b).TextExtent("店"), eight);
+  b.font.size = -8;
+  EXPECT_EQ(TSmoothFontEx(b).TextExtent("店"), eight);
+}
+
 TEST(SmoothTextMeasure, MaskCoversTheMeasuredBox) {
   TBitmap b = TextCanvas(10, 10, "DejaVu Sans", 16);
   for (int angle : {0, 30, 45, 90, -135, 180}) {
@@ -312,6 +321,17 @@ TEST(SmoothTextDraw, TextPastEveryEdgeIsClipped) {
         ASSERT_EQ(small.Pixel(x, y), inWhole ? whole.Pixel(wx, wy) : kWhite) << x << "," << y;
       }
   }
+}
+
+TEST(SmoothTextDraw, ALineWiderThanAnyPictureStillDraws) {
+  // 45 characters of 200 pixels: the 4x work image is 36000 pixels wide.
+  std::string text;
+  for (int i = 0; i < 45; ++i) text += "店";
+  TBitmap b = TextCanvas(60, 60, "WenQuanYi Zen Hei", 150);
+  TSmoothFontEx font(b);
+  EXPECT_EQ(font.TextWidth(text), 45 * 200);
+  font.TextOut(-8950, 0, text);  // the last character's right part
+  EXPECT_GT(InkIn(b, 0, 60), 100);
 }
 
 TEST(SmoothTextDraw, BoldAndUnderlineAddInk) {

@@ -147,7 +147,9 @@ TEST(MemIniFile, RepeatedSectionContinuesTheFirst) {
 
 TEST(MemIniFile, MissingOrUnreadableFileIsAnEmptyStore) {
   TempDir dir;
-  for (const std::string& path : {dir.File("absent.ini"), dir.Path().string(), std::string()}) {
+  ASSERT_EQ(mkfifo(dir.File("fifo.ini").c_str(), 0600), 0);
+  for (const std::string& path :
+       {dir.File("absent.ini"), dir.Path().string(), std::string(), dir.File("fifo.ini")}) {
     TMemIniFile ini(path);
     EXPECT_TRUE(ini.ReadSections().empty()) << path;
     EXPECT_EQ(ini.ReadInteger("General", "ReduceSizeWidth", 310), 310);

@@ -253,6 +253,7 @@ int Run(const TOptions& options) {
   if (gInterrupted) driver.Cancel();
   const TExportResult result = driver.Run(job, callbacks);
   gDriver = nullptr;
+  if (result.status == TExportStatus::Completed) view.Show(result.handled, result.handled, "");
   view.Break();
 
   for (const std::string& path : skipped) std::cerr << "跳过无法读取的图片：" << path << '\n';

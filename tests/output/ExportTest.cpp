@@ -286,6 +286,23 @@ TEST_F(ExportTest, GifDelaysComeFromGifSecondsOfEveryFrame) {
   }
 }
 
+TEST_F(ExportTest, ACancelledGifKeepsTheFramesSoFar) {
+  std::vector<std::string> inputs;
+  for (int i = 0; i < 6; ++i)
+    inputs.push_back(Input("p" + std::to_string(i) + ".bmp", Solid(8, 8, 0)));
+  TExportDriver driver(plain_, catalog_, "");
+  TExportCallbacks callbacks;
+  callbacks.onProgress = [&](int index, int, const std::string&) {
+    if (index == 2) driver.Cancel();  // while the third entry is on its way
+  };
+  const TExportResult result = Export(inputs, plain_, TExportMode::Gif, 2, callbacks, &driver);
+  EXPECT_EQ(result.status, TExportStatus::Cancelled);
+  EXPECT_EQ(result.finalLine, "导出了 3 个文件。");
+  TGIFImage gif;
+  gif.LoadFromFile(dir_.File("anim.gif"));
+  EXPECT_EQ(gif.Frames().size(), 3u);
+}
+
 TEST_F(ExportTest, GifWithoutFramesFailsAndKeepsTheUsersFile) {
   WriteFile(dir_.File("anim.gif"), "my old animation");
   const TExportResult result = Export({Broken("a.jpg")}, plain_, TExportMode::Gif);

@@ -27,7 +27,7 @@ using Request = std::tuple<std::string, bool, bool>;
 // lock. Lookups are rare (once per font and per missing character), so the lock is cheap.
 struct Lookup {
   std::mutex mutex;
-  FcConfig* config = nullptr;  // fontconfig's own current configuration, kept for the process
+  bool ready = false;
   std::map<Request, std::optional<FontChoice>> faces;
   std::map<std::tuple<std::string, bool, bool, char32_t>, std::optional<FontChoice>> fallbacks;
 };
@@ -37,12 +37,11 @@ Lookup& TheLookup() {
   return lookup;
 }
 
-FcConfig* Config(Lookup& lookup) {
-  if (!lookup.config) {
-    if (!FcInit()) return nullptr;
-    lookup.config = FcConfigGetCurrent();
-  }
-  return lookup.config;
+// Always fontconfig's current configuration (a null FcConfig), never a kept pointer, in case
+// another part of the program (the desktop toolkit) replaces it.
+bool Ready(Lookup& lookup) {
+  if (!lookup.ready) lookup.ready = FcInit();
+  return lookup.ready;
 }
 
 PatternPtr RequestPattern(const Request& request) {
@@ -114,8 +113,7 @@ std::optional<FontChoice> FindFace(const std::string& family, bool bold, bool it
   std::lock_guard lock(lookup.mutex);
   const Request request{family, bold, italic};
   if (auto it = lookup.faces.find(request); it != lookup.faces.end()) return it->second;
-  FcConfig* config = Config(lookup);
-  std::optional<FontChoice> choice = config ? Match(config, request, 0) : std::nullopt;
+  std::optional<FontChoice> choice = Ready(lookup) ? Match(nullptr, request, 0) : std::nullopt;
   lookup.faces.emplace(request, choice);
   return choice;
 }
@@ -126,9 +124,8 @@ std::optional<FontChoice> FindFaceFor(const std::string& family, bool bold, bool
   std::lock_guard lock(lookup.mutex);
   const auto key = std::make_tuple(family, bold, italic, ch);
   if (auto it = lookup.fallbacks.find(key); it != lookup.fallbacks.end()) return it->second;
-  FcConfig* config = Config(lookup);
   std::optional<FontChoice> choice =
-      config ? Match(config, Request{family, bold, italic}, ch) : std::nullopt;
+      Ready(lookup) ? Match(nullptr, Request{family, bold, italic}, ch) : std::nullopt;
   // A text full of characters no font has cannot grow the cache without bound.
   if (lookup.fallbacks.size() >= 20000) lookup.fallbacks.clear();
   lookup.fallbacks.emplace(key, choice);

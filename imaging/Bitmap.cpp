@@ -355,55 +355,51 @@ void TBitmap::FloodFill(int x, int y, TColor border) {
   const bool paintStops = paint.b == stop.b && paint.g == stop.g && paint.r == stop.r;
   std::vector<uint64_t> done;
   if (!paintStops) done.assign((std::size_t(width_) * std::size_t(height_) + 63) / 64, 0);
-  const std::size_t w = std::size_t(width_);
+  const int w = width_, h = height_;
 
-  auto inside = [&](int64_t px, int64_t py) {
-    if (px < 0 || py < 0 || px >= width_ || py >= height_) return false;
-    if (Is(Row(int(py)) + std::size_t(px) * 3, stop)) return false;
-    if (!paintStops) {
-      const std::size_t i = std::size_t(py) * w + std::size_t(px);
-      if (done[i >> 6] >> (i & 63) & 1) return false;
-    }
-    return true;
+  // Pixel x of the row starting at p, whose first pixel has index base.
+  auto open = [&](const uint8_t* p, std::size_t base, int px) {
+    if (px < 0 || px >= w || Is(p + std::size_t(px) * 3, stop)) return false;
+    if (paintStops) return true;
+    const std::size_t i = base + std::size_t(px);
+    return !(done[i >> 6] >> (i & 63) & 1);
   };
-  auto set = [&](int64_t px, int64_t py) {
-    Put(Row(int(py)) + std::size_t(px) * 3, paint);
+  auto paintAt = [&](uint8_t* p, std::size_t base, int px) {
+    Put(p + std::size_t(px) * 3, paint);
     if (!paintStops) {
-      const std::size_t i = std::size_t(py) * w + std::size_t(px);
+      const std::size_t i = base + std::size_t(px);
       done[i >> 6] |= uint64_t(1) << (i & 63);
     }
   };
 
-  // Span filling: each entry is a run x1..x2 of row y still to be scanned, reached from the
-  // row y - dy. The stack holds runs, never single pixels, and nothing is recursive.
+  // Span filling: each entry is a run x1..x2 of row y still to be scanned, reached from row
+  // y - dy. The stack holds runs, not pixels, and nothing is recursive.
   struct Span {
-    int64_t x1, x2, y, dy;
+    int32_t x1, x2, y, dy;
   };
   std::vector<Span> stack;
-  stack.push_back({x, x, y, 1});
-  stack.push_back({x, x, int64_t(y) - 1, -1});
+  auto push = [&](int x1, int x2, int py, int dy) {
+    if (py >= 0 && py < h) stack.push_back({x1, x2, py, dy});
+  };
+  push(x, x, y, 1);
+  push(x, x, y - 1, -1);
   while (!stack.empty()) {
-    Span s = stack.back();
+    const Span s = stack.back();
     stack.pop_back();
-    if (s.y < 0 || s.y >= height_) continue;
-    int64_t x1 = s.x1;
-    int64_t px = x1;
-    if (inside(px, s.y)) {
-      while (inside(px - 1, s.y)) {
-        set(px - 1, s.y);
-        --px;
-      }
-      if (px < x1) stack.push_back({px, x1 - 1, s.y - s.dy, -s.dy});
+    uint8_t* row = Row(s.y);
+    const std::size_t base = std::size_t(s.y) * std::size_t(w);
+    int x1 = s.x1;
+    int px = x1;
+    if (open(row, base, px)) {
+      while (open(row, base, px - 1)) paintAt(row, base, --px);
+      if (px < x1) push(px, x1 - 1, s.y - s.dy, -s.dy);
     }
     while (x1 <= s.x2) {
-      while (inside(x1, s.y)) {
-        set(x1, s.y);
-        ++x1;
-      }
-      if (x1 > px) stack.push_back({px, x1 - 1, s.y + s.dy, s.dy});
-      if (x1 - 1 > s.x2) stack.push_back({s.x2 + 1, x1 - 1, s.y - s.dy, -s.dy});
+      while (open(row, base, x1)) paintAt(row, base, x1++);
+      if (x1 > px) push(px, x1 - 1, s.y + s.dy, s.dy);
+      if (x1 - 1 > s.x2) push(s.x2 + 1, x1 - 1, s.y - s.dy, -s.dy);
       ++x1;
-      while (x1 < s.x2 && !inside(x1, s.y)) ++x1;
+      while (x1 < s.x2 && !open(row, base, x1)) ++x1;
       px = x1;
     }
   }

@@ -63,22 +63,22 @@ TEST_P(OpaqueFixture, DecodesToTheEncodersPixels) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bmp, OpaqueFixture,
-    testing::Values(Case{"bmp-rgb24.bmp", 0}, Case{"bmp-core24.bmp", 0}, Case{"bmp-v5-24.bmp", 0},
-                    Case{"bmp-v5-argb32.bmp", 0}, Case{"bmp-v4-argb32.bmp", 0},
-                    Case{"bmp-565.bmp", 4}, Case{"bmp-555.bmp", 4}, Case{"bmp-rgb16.bmp", 4},
-                    Case{"bmp-rgb32.bmp", 0}, Case{"bmp-pal8.bmp", 0},
-                    Case{"bmp-pal8-short.bmp", 0}, Case{"bmp-core8.bmp", 0},
-                    Case{"bmp-pal4.bmp", 0}, Case{"bmp-pal1.bmp", 0}, Case{"bmp-rle8.bmp", 0},
-                    Case{"bmp-rle4.bmp", 0}, Case{"bmp-topdown24.bmp", 0}));
+INSTANTIATE_TEST_SUITE_P(Bmp, OpaqueFixture,
+                         testing::Values(Case{"bmp-rgb24.bmp", 0}, Case{"bmp-core24.bmp", 0},
+                                         Case{"bmp-v5-24.bmp", 0}, Case{"bmp-v5-argb32.bmp", 0},
+                                         Case{"bmp-v4-argb32.bmp", 0}, Case{"bmp-565.bmp", 4},
+                                         Case{"bmp-555.bmp", 4}, Case{"bmp-rgb16.bmp", 4},
+                                         Case{"bmp-rgb32.bmp", 0}, Case{"bmp-pal8.bmp", 0},
+                                         Case{"bmp-pal8-short.bmp", 0}, Case{"bmp-core8.bmp", 0},
+                                         Case{"bmp-pal4.bmp", 0}, Case{"bmp-pal1.bmp", 0},
+                                         Case{"bmp-rle8.bmp", 0}, Case{"bmp-rle4.bmp", 0},
+                                         Case{"bmp-topdown24.bmp", 0}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Png, OpaqueFixture,
-    testing::Values(Case{"png-rgb.png", 0}, Case{"png-palette.png", 0},
-                    Case{"png-palette2.png", 0}, Case{"png-grey.png", 0},
-                    Case{"png-grey1.png", 0}, Case{"png-rgb16.png", 1},
-                    Case{"png-grey16.png", 1}));
+INSTANTIATE_TEST_SUITE_P(Png, OpaqueFixture,
+                         testing::Values(Case{"png-rgb.png", 0}, Case{"png-palette.png", 0},
+                                         Case{"png-palette2.png", 0}, Case{"png-grey.png", 0},
+                                         Case{"png-grey1.png", 0}, Case{"png-rgb16.png", 1},
+                                         Case{"png-grey16.png", 1}));
 
 INSTANTIATE_TEST_SUITE_P(Gif, OpaqueFixture,
                          testing::Values(Case{"gif-global.gif", 0}, Case{"gif-interlaced.gif", 0},

@@ -141,15 +141,11 @@ std::unique_ptr<TBitmap> BlendLayer(const TBitmap& photo, const TBitmap& layer, 
     const uint8_t* l = layer.Row(y);
     uint8_t* out = result->Row(y);
     for (int x = 0; x < width; ++x, p += 3, l += 3, out += 3) {
-      if (l[0] == kb && l[1] == kg && l[2] == kr) {
-        out[0] = p[0];
-        out[1] = p[1];
-        out[2] = p[2];
-      } else {
-        out[0] = static_cast<uint8_t>(p[0] + add[l[0] - p[0] + 255]);
-        out[1] = static_cast<uint8_t>(p[1] + add[l[1] - p[1] + 255]);
-        out[2] = static_cast<uint8_t>(p[2] + add[l[2] - p[2] + 255]);
-      }
+      // Branch-free: the key test is unpredictable on a tiled layer.
+      const int blend = !(l[0] == kb && l[1] == kg && l[2] == kr);
+      out[0] = static_cast<uint8_t>(p[0] + blend * add[l[0] - p[0] + 255]);
+      out[1] = static_cast<uint8_t>(p[1] + blend * add[l[1] - p[1] + 255]);
+      out[2] = static_cast<uint8_t>(p[2] + blend * add[l[2] - p[2] + 255]);
     }
   }
   return result;

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // limits, the fuzzer's time goes to the parser.
   for (size_t at : {size_t(6), size_t(10)}) {
     if (size >= at + 4 &&
-        (data[at] | data[at + 1] << 8) * (data[at + 2] | data[at + 3] << 8) > 2048 * 2048)
+        int64_t(data[at] | data[at + 1] << 8) * (data[at + 2] | data[at + 3] << 8) > 2048 * 2048)
       return 0;
   }
   try {

@@ -138,11 +138,6 @@ class TColorQuantizer {
   std::array<int32_t, 8> reducible_;
 };
 
-int SquaredDistance(const TGIFColor& c, int r, int g, int b) {
-  const int dr = c.r - r, dg = c.g - g, db = c.b - b;
-  return dr * dr + dg * dg + db * db;
-}
-
 // Damps large errors: identity up to 15, half slope to 47, flat 32 beyond; odd.
 struct TErrorLimit {
   std::array<int, 511> table{};
@@ -175,7 +170,9 @@ TGIFColorMap BuildOctreePalette(const TBitmap& picture, int maxColors, int leafD
 TNearestColorLookup::TNearestColorLookup(TGIFColorMap palette)
     : palette_(std::move(palette)),
       cellStart_(kCellsPerSide * kCellsPerSide * kCellsPerSide, -1),
-      cellCount_(cellStart_.size(), 0) {
+      cellCount_(cellStart_.size(), 0),
+      recentKey_(size_t(1) << kRecentBits, 0),
+      recentIndex_(recentKey_.size(), 0) {
   palette_.resize(kPaletteSize);
   for (int i = 0; i < kPaletteSize; ++i) {
     bool seen = false;
@@ -186,13 +183,13 @@ TNearestColorLookup::TNearestColorLookup(TGIFColorMap palette)
 
 // An entry can be nearest to some colour of the cell only if its distance to the cell's box
 // is at most the smallest farthest-corner distance of any entry; every tie for the minimum
-// passes that test too, so the lowest index still wins.
+// passes that test too. Candidates are kept nearest box first, so a search can stop early.
 void TNearestColorLookup::BuildCell(int cell) const {
   constexpr int kSide = 1 << kCellShift;
   const int lo[3] = {(cell / (kCellsPerSide * kCellsPerSide)) * kSide,
                      (cell / kCellsPerSide % kCellsPerSide) * kSide,
                      (cell % kCellsPerSide) * kSide};
-  std::array<int, kPaletteSize> nearDistance{};
+  std::array<TCandidate, kPaletteSize> all;
   int bound = 3 * 255 * 255 + 1;
   for (size_t k = 0; k < distinct_.size(); ++k) {
     const TGIFColor& c = palette_[distinct_[k]];
@@ -205,32 +202,48 @@ void TNearestColorLookup::BuildCell(int cell) const {
       nearSum += nearD * nearD;
       farSum += farD * farD;
     }
-    nearDistance[k] = nearSum;
+    all[k] = TCandidate{nearSum, c.r, c.g, c.b, distinct_[k]};
     bound = std::min(bound, farSum);
   }
+  const auto kept =
+      std::partition(all.begin(), all.begin() + distinct_.size(),
+                     [bound](const TCandidate& c) { return c.nearDistance <= bound; });
+  std::sort(all.begin(), kept, [](const TCandidate& a, const TCandidate& b) {
+    return a.nearDistance != b.nearDistance ? a.nearDistance < b.nearDistance : a.index < b.index;
+  });
   cellStart_[cell] = static_cast<int32_t>(candidates_.size());
-  for (size_t k = 0; k < distinct_.size(); ++k) {
-    if (nearDistance[k] <= bound) candidates_.push_back(distinct_[k]);
-  }
-  cellCount_[cell] = static_cast<uint16_t>(candidates_.size() - cellStart_[cell]);
+  cellCount_[cell] = static_cast<uint16_t>(kept - all.begin());
+  candidates_.insert(candidates_.end(), all.begin(), kept);
 }
 
-uint8_t TNearestColorLookup::NearestEntry(uint8_t r, uint8_t g, uint8_t b) const {
+uint8_t TNearestColorLookup::Search(uint8_t r, uint8_t g, uint8_t b) const {
   const int cell =
       ((r >> kCellShift) * kCellsPerSide + (g >> kCellShift)) * kCellsPerSide + (b >> kCellShift);
   if (cellStart_[cell] < 0) BuildCell(cell);
-  const uint8_t* candidate = candidates_.data() + cellStart_[cell];
-  const uint8_t* end = candidate + cellCount_[cell];
-  uint8_t best = *candidate;
-  int bestDistance = SquaredDistance(palette_[best], r, g, b);
-  for (++candidate; candidate != end; ++candidate) {
-    const int d = SquaredDistance(palette_[*candidate], r, g, b);
-    if (d < bestDistance) {
+  const TCandidate* candidate = candidates_.data() + cellStart_[cell];
+  const TCandidate* end = candidate + cellCount_[cell];
+  int best = kPaletteSize;
+  int bestDistance = 3 * 255 * 255 + 1;
+  // No entry after one whose box distance exceeds the best can come closer or tie.
+  for (; candidate != end && candidate->nearDistance <= bestDistance; ++candidate) {
+    const int dr = candidate->r - r, dg = candidate->g - g, db = candidate->b - b;
+    const int d = dr * dr + dg * dg + db * db;
+    if (d < bestDistance || (d == bestDistance && candidate->index < best)) {
       bestDistance = d;
-      best = *candidate;
+      best = candidate->index;
     }
   }
-  return best;
+  return static_cast<uint8_t>(best);
+}
+
+uint8_t TNearestColorLookup::NearestEntry(uint8_t r, uint8_t g, uint8_t b) const {
+  const uint32_t colour = uint32_t(r) << 16 | uint32_t(g) << 8 | b;
+  const size_t slot = (colour * 2654435761u) >> (32 - kRecentBits);
+  if (recentKey_[slot] == colour + 1) return recentIndex_[slot];
+  const uint8_t index = Search(r, g, b);
+  recentKey_[slot] = colour + 1;
+  recentIndex_[slot] = index;
+  return index;
 }
 
 TPaletteBitmap ReduceToPalette(const TBitmap& picture) {
@@ -249,9 +262,8 @@ TPaletteBitmap DitherToPalette(const TBitmap& picture, TGIFColorMap palette) {
   const int width = picture.Width();
   result.indices.resize(size_t(width) * size_t(picture.Height()));
 
-  // Per channel (red, green, blue): the error row and the running terms of the current row.
-  std::array<std::vector<int32_t>, 3> errors;
-  for (auto& row : errors) row.assign(size_t(width) + 2, 0);
+  // The error row, red, green and blue interleaved, and the running terms of the current row.
+  std::vector<int32_t> errorRow(3 * (size_t(width) + 2), 0);
   std::array<int32_t, 3> carry{}, below{}, pending{};
   int direction = 1;
 
@@ -262,10 +274,11 @@ TPaletteBitmap DitherToPalette(const TBitmap& picture, TGIFColorMap palette) {
     int cursor = direction > 0 ? 0 : width + 1;
     for (int n = 0; n < width; ++n, x += direction, cursor += direction) {
       const uint8_t* pixel = source + size_t(x) * 3;
+      int32_t* errors = errorRow.data() + size_t(cursor) * 3;
       const int sample[3] = {pixel[2], pixel[1], pixel[0]};
       int corrected[3];
       for (int ch = 0; ch < 3; ++ch) {
-        const int t = (carry[ch] + errors[ch][cursor] + 8) / 16;  // truncates toward zero
+        const int t = (carry[ch] + errors[ch] + 8) / 16;  // truncates toward zero
         corrected[ch] = std::clamp(sample[ch] + limit(t), 0, 255);
       }
       const uint8_t index = lookup.NearestEntry(static_cast<uint8_t>(corrected[0]),
@@ -277,7 +290,7 @@ TPaletteBitmap DitherToPalette(const TBitmap& picture, TGIFColorMap palette) {
       for (int ch = 0; ch < 3; ++ch) {
         const int e = corrected[ch] - actual[ch];
         if (e != 0) {
-          errors[ch][cursor] = pending[ch] + 3 * e;
+          errors[ch] = pending[ch] + 3 * e;
           pending[ch] = below[ch] + 5 * e;
           below[ch] = e;
           carry[ch] = 7 * e;
@@ -287,7 +300,7 @@ TPaletteBitmap DitherToPalette(const TBitmap& picture, TGIFColorMap palette) {
       }
     }
     for (int ch = 0; ch < 3; ++ch) {
-      errors[ch][cursor] = pending[ch];
+      errorRow[size_t(cursor) * 3 + ch] = pending[ch];
       carry[ch] = below[ch] = pending[ch] = 0;
     }
     direction = -direction;

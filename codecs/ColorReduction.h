@@ -26,7 +26,14 @@ class TNearestColorLookup {
  private:
   static constexpr int kCellShift = 3;
   static constexpr int kCellsPerSide = 256 >> kCellShift;
+  static constexpr int kRecentBits = 16;
 
+  struct TCandidate {
+    int32_t nearDistance;  // to the cell's box
+    uint8_t r, g, b, index;
+  };
+
+  uint8_t Search(uint8_t r, uint8_t g, uint8_t b) const;
   void BuildCell(int cell) const;
 
   TGIFColorMap palette_;
@@ -35,7 +42,10 @@ class TNearestColorLookup {
   // Per cell: offset into candidates_ and count, offset -1 until worked out.
   mutable std::vector<int32_t> cellStart_;
   mutable std::vector<uint16_t> cellCount_;
-  mutable std::vector<uint8_t> candidates_;
+  mutable std::vector<TCandidate> candidates_;
+  // Answers already found, direct-mapped by a hash of the colour; key = colour + 1, 0 empty.
+  mutable std::vector<uint32_t> recentKey_;
+  mutable std::vector<uint8_t> recentIndex_;
 };
 
 // Serpentine Floyd-Steinberg through the nearest entries of palette (padded with black to

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "codecs/LoadPicture.h"
+#include "codecs/Png.h"
 #include "core/Rounding.h"
 #include "core/Settings.h"
 #include "imaging/Rotate.h"
@@ -177,10 +178,32 @@ std::unique_ptr<TBitmap> TileWatermarkPicture(const TBitmap& bitmap, const TBitm
   return BlendLayer(bitmap, *layer, key, opacity);
 }
 
+namespace {
+
+// A picture with an alpha channel is laid on the key colour, so that its transparent parts
+// drop out in the blend like white ones; the usual copy over black would stamp them as a
+// dark box.
+std::unique_ptr<TBitmap> LoadWatermark(const std::string& path) {
+  const std::unique_ptr<TPicture> picture = LoadPicture(path);
+  if (!picture || picture->Width() <= 0 || picture->Height() <= 0) return nullptr;
+  try {
+    if (dynamic_cast<const TPNGPicture*>(picture.get())) {
+      auto bitmap = std::make_unique<TBitmap>(picture->Width(), picture->Height());
+      picture->Draw(*bitmap, TRect{0, 0, bitmap->Width(), bitmap->Height()});
+      return bitmap;
+    }
+    return picture->ToBitmap();
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
 std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TMemIniFile& settings) {
   const std::string path = ReadSettingString(settings, keys::WatermarkImage, ReadSite::Pipeline);
   if (path.empty()) return nullptr;
-  std::unique_ptr<TBitmap> watermark = LoadPictureBitmap(path);
+  std::unique_ptr<TBitmap> watermark = LoadWatermark(path);
   if (!watermark || watermark->Empty()) return nullptr;
 
   const int angle = ReadSettingInteger(settings, keys::WatermarkRotate, ReadSite::Pipeline);

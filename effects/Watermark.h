@@ -27,8 +27,9 @@ std::unique_ptr<TBitmap> TileWatermarkPicture(const TBitmap& bitmap, const TBitm
 std::unique_ptr<TBitmap> BlendLayer(const TBitmap& photo, const TBitmap& layer, TColor key,
                                     int opacity);
 
-// The pipeline's picture watermark step: WatermarkImage loaded, rotated by WatermarkRotate,
-// placed or tiled and blended. Nothing when the picture cannot be loaded.
+// The pipeline's picture watermark step: WatermarkImage loaded (a picture with an alpha
+// channel laid on white, so its transparent parts leave the photograph alone), rotated by
+// WatermarkRotate, placed or tiled and blended. Nothing when the picture cannot be loaded.
 std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TMemIniFile& settings);
 
 }  // namespace pixmira

@@ -265,5 +265,25 @@ TEST(PictureWatermarkTest, PipelineStepReadsItsSettings) {
   EXPECT_EQ(ApplyPictureWatermark(photo, Settings("")), nullptr);
 }
 
+TEST(PictureWatermarkTest, TransparentPartsOfTheWatermarkLeaveThePhotograph) {
+  test::TempDir dir;
+  const std::string logo = dir.File("logo.png");
+  // Clear, opaque black, half-transparent black.
+  auto bgra = test::SolidBgra(3, 1, kBlack, 255);
+  test::SetBgra(bgra, 3, 0, 0, kBlack, 0);
+  test::SetBgra(bgra, 3, 2, 0, kBlack, 128);
+  test::WritePngBgra(logo, 3, 1, bgra);
+  const TColor grey = RGBColor(100, 100, 100);
+  const auto out =
+      ApplyPictureWatermark(Filled(3, 1, grey), Settings("WatermarkImage=" + logo +
+                                                         "\nWatermarkTransparent=0\n"
+                                                         "WatermarkPos=2\ncbWatermarkPosBlank2A=0\n"
+                                                         "cbWatermarkPosBlank2B=0\n"));
+  ASSERT_TRUE(out);
+  EXPECT_EQ(out->Pixel(0, 0), grey);  // not a black box
+  EXPECT_EQ(out->Pixel(1, 0), kBlack);
+  EXPECT_EQ(out->Pixel(2, 0), RGBColor(127, 127, 127));  // half black on white
+}
+
 }  // namespace
 }  // namespace pixmira

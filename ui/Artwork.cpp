@@ -34,18 +34,18 @@ QImage CannotShowPicture() {
 namespace {
 
 // The turning arrow: three quarters of a circle with a head at its end.
-void DrawTurnArrow(QPainter& p, bool clockwise) {
+void DrawTurnArrow(QPainter& p, bool counterClockwise) {
   const QColor blue(0x1E, 0x6F, 0xD9);
   p.setPen(QPen(blue, 2.0, Qt::SolidLine, Qt::RoundCap));
   p.setBrush(Qt::NoBrush);
   const QRectF ring(3, 3.5, 10, 10);
   // Qt angles run counter-clockwise from 3 o'clock in 1/16 degree.
-  if (clockwise)
+  if (counterClockwise)
     p.drawArc(ring, 150 * 16, -250 * 16);
   else
     p.drawArc(ring, 30 * 16, 250 * 16);
   QPainterPath head;
-  if (clockwise) {
+  if (counterClockwise) {
     head.moveTo(2.0, 2.5);
     head.lineTo(7.5, 4.0);
     head.lineTo(2.5, 8.0);
@@ -94,10 +94,10 @@ QPixmap DrawToolIcon(ToolIcon which, int side) {
   p.scale(side / 16.0, side / 16.0);
   switch (which) {
     case ToolIcon::RotateLeft:
-      DrawTurnArrow(p, false);
+      DrawTurnArrow(p, true);
       break;
     case ToolIcon::RotateRight:
-      DrawTurnArrow(p, true);
+      DrawTurnArrow(p, false);
       break;
     case ToolIcon::Edit:
       DrawEdit(p);

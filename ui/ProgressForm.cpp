@@ -31,6 +31,7 @@ TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExp
   ProgressBar1->setValue(0);
   ProgressBar1->setTextVisible(false);
   ProgressBar1->setFixedHeight(16);
+  ProgressBar1->setMinimumWidth(435);
   btnOpenDir = new QPushButton(QString::fromUtf8("打开导出目录(&O)..."), this);
   btnOpenDir->setObjectName(QStringLiteral("btnOpenDir"));
   btnNext = new QPushButton(QString::fromUtf8("处理下一批图片(&N)"), this);
@@ -55,7 +56,6 @@ TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExp
   layout->addWidget(lblHint);
   layout->addWidget(ProgressBar1);
   layout->addLayout(buttons);
-  setMinimumWidth(451);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(btnCancel, &QPushButton::clicked, this, &TProgressForm::btnCancelClick);
@@ -146,8 +146,8 @@ void TProgressForm::OnFinished(const TExportResult& result) {
   emit exportFinished();
 
   if (result.status == TExportStatus::Failed) {
-    services_.Error(this,
-                    QString::fromUtf8("导出失败：%1").arg(QString::fromStdString(result.error)));
+    // The driver's text names the picture or file and the reason.
+    services_.Error(this, QString::fromStdString(result.error));
   }
   if (closeWhenFinished_) close();
 }

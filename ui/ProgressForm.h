@@ -38,6 +38,10 @@ class TProgressForm : public QDialog {
   QPushButton* btnCancel;
   QTimer* Timer1;
 
+ public slots:
+  // The loop; started by the first tick of Timer1 (once the window is on the screen).
+  void ExportPictures();
+
  signals:
   // The next-batch button: the main window clears its list.
   void nextBatchRequested();
@@ -50,7 +54,6 @@ class TProgressForm : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void ExportPictures();
   void OnProgress(int index, int total, const QString& text);
   void OnFinished(const TExportResult& result);
   void btnCancelClick();

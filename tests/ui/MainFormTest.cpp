@@ -1,0 +1,328 @@
+// The main window: the generate checks, the effect controls and what they keep in Config.ini.
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "UiTests.h"
+#include "ui/MainForm.h"
+#include "ui/PictureList.h"
+
+using namespace pixmira;
+using namespace pixmira::test;
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+void Focus(QWidget* widget, QEvent::Type type) {
+  QFocusEvent event(type, Qt::TabFocusReason);
+  QApplication::sendEvent(widget, &event);
+}
+
+struct Window {
+  explicit Window(const TTestFolder& folder) : kernel(folder.MakeKernel()) {
+    form = std::make_unique<TQivMainForm>(*kernel, services);
+    form->SetExportRunner([this](const TExportJob& job) { jobs.push_back(job); });
+  }
+  TFakeServices services;
+  std::unique_ptr<TKaravelKernel> kernel;
+  std::unique_ptr<TQivMainForm> form;
+  std::vector<TExportJob> jobs;
+};
+
+}  // namespace
+
+class MainFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void generateChecksTheListAndTheEffectsFirst() {
+    TTestFolder folder;
+    Window w(folder);
+    TQivMainForm& f = *w.form;
+    f.ckbReduceSize->setChecked(false);
+
+    f.btnGeneratePictures->click();
+    QCOMPARE(w.services.informations,
+             QStringList({U("您尚未添加需要处理的图片。请在左侧“添加图片”框内进行添加。")}));
+
+    f.AddPicture(folder.Path("missing.jpg"));
+    f.btnGeneratePictures->click();
+    QCOMPARE(w.services.informations.size(), 2);
+    QCOMPARE(w.services.informations[1], U("您尚未选择图片生成的效果。请在右侧“图片生成”框内选择需"
+                                           "要的效果，可一种或多种效果组合。"));
+    QCOMPARE(w.services.saveGifCalls, 0);
+    QVERIFY(w.services.folderTitles.isEmpty());
+    QVERIFY(w.jobs.empty());
+    f.lvPictures->WaitForThumbnails();
+  }
+
+  void generateAsksForTheGifFileOrTheFolder() {
+    TTestFolder folder;
+    Window w(folder);
+    TQivMainForm& f = *w.form;
+    f.ckbReduceSize->setChecked(false);
+    f.AddPicture(folder.Path("x.png"));
+    f.lvPictures->TurnEntry(0, true);
+
+    // Only the GIF ticked: the save dialog, ".gif" added to a bare name.
+    f.ckbOutputGif->setChecked(true);
+    w.services.gifFile = folder.Path("show");
+    f.btnGeneratePictures->click();
+    QCOMPARE(w.services.saveGifCalls, 1);
+    QCOMPARE(int(w.jobs.size()), 1);
+    QCOMPARE(w.jobs[0].mode, TExportMode::Gif);
+    QCOMPARE(QString::fromStdString(w.jobs[0].target), folder.Path("show.gif"));
+    QCOMPARE(w.jobs[0].entries.size(), std::size_t(1));
+    QCOMPARE(w.jobs[0].entries[0].angle, 90);
+
+    // Cancelled dialog: nothing runs.
+    w.services.gifFile.clear();
+    f.btnGeneratePictures->click();
+    QCOMPARE(int(w.jobs.size()), 1);
+
+    // JPEG files: the folder browser; the custom size's quality index sets the quality.
+    f.ckbOutputGif->setChecked(false);
+    f.ckbReduceSize->setChecked(true);
+    f.cbReduceSize->setCurrentIndex(3);
+    f.cbReduceSizeQuality->setCurrentIndex(2);
+    w.services.folder = folder.Path("out");
+    f.btnGeneratePictures->click();
+    QCOMPARE(w.services.folderTitles.last(), U("将文件导出到："));
+    QCOMPARE(int(w.jobs.size()), 2);
+    QCOMPARE(w.jobs[1].mode, TExportMode::Jpeg);
+    QCOMPARE(QString::fromStdString(w.jobs[1].target), folder.Path("out"));
+    QCOMPARE(w.jobs[1].jpegQuality, 50);
+    f.cbReduceSize->setCurrentIndex(1);
+    f.btnGeneratePictures->click();
+    QCOMPARE(w.jobs[2].jpegQuality, 90);
+    f.lvPictures->WaitForThumbnails();
+  }
+
+  void addButtonsUseTheDialogsAnswers() {
+    TTestFolder folder;
+    folder.Picture("pics/b.png", SolidPicture(8, 8, Qt::gray));
+    folder.Picture("pics/a.jpg", SolidPicture(8, 8, Qt::gray));
+    Window w(folder);
+    TQivMainForm& f = *w.form;
+    QVERIFY(f.pnlHint->isVisibleTo(f.lvPictures));
+    w.services.openFiles = {folder.Path("one.tiff"), folder.Path("pics/b.png")};
+    f.btnAddPicture->click();
+    w.services.folder = folder.Path("pics");
+    f.btnAddFolder->click();
+    QCOMPARE(w.services.folderTitles, QStringList({U("请选择要添加的文件夹")}));
+    QStringList captions;
+    for (int i = 0; i < f.lvPictures->count(); ++i) captions << f.lvPictures->item(i)->text();
+    QCOMPARE(captions, QStringList({"one.tiff", "b.png", "a.jpg", "b.png"}));
+    QVERIFY(!f.pnlHint->isVisibleTo(f.lvPictures));
+    f.btnClearPictures->click();
+    QCOMPARE(f.lvPictures->count(), 0);
+    QVERIFY(f.pnlHint->isVisibleTo(f.lvPictures));
+  }
+
+  void secondsFieldTakesOnlyDigitsAndPointsWhenTyped() {
+    TTestFolder folder;
+    Window w(folder);
+    QLineEdit* ed = w.form->edGifSeconds;
+    QCOMPARE(ed->text(), U("1.00"));
+    ed->clear();
+    QTest::keyClicks(ed, "2a.5 x,-");
+    QCOMPARE(ed->text(), U("2.5"));
+    QCOMPARE(StoredSetting(folder.ConfigFile(), "GifSeconds"), U("2.5"));
+    QTest::keyClick(ed, Qt::Key_Backspace);
+    QCOMPARE(ed->text(), U("2."));
+    QTest::keyClicks(ed, "..");
+    QCOMPARE(ed->text(), U("2..."));
+    // Pasted text is not judged; it is written like any change.
+    QGuiApplication::clipboard()->setText(U("abc"));
+    ed->paste();
+    QCOMPARE(ed->text(), U("2...abc"));
+    QCOMPARE(StoredSetting(folder.ConfigFile(), "GifSeconds"), U("2...abc"));
+    for (QChar c : U("0123456789.")) QVERIFY(AcceptedSecondsChar(c));
+    for (QChar c : {QChar(8), QChar(3), QChar(22), QChar(24)}) QVERIFY(AcceptedSecondsChar(c));
+    for (QChar c : U("a,- ")) QVERIFY(!AcceptedSecondsChar(c));
+  }
+
+  void watermarkEditShowsThePromptWhenEmpty() {
+    TTestFolder folder;
+    Window w(folder);
+    QLineEdit* ed = w.form->edWatermark;
+    const QColor silver(0xC0, 0xC0, 0xC0);
+    QCOMPARE(ed->text(), WatermarkPrompt());
+    QCOMPARE(ed->palette().color(QPalette::Text), silver);
+
+    Focus(ed, QEvent::FocusIn);
+    QCOMPARE(ed->text(), QString());
+    QCOMPARE(ed->palette().color(QPalette::Text), QColor(Qt::black));
+    // Leaving it empty stores an empty text and brings the prompt back.
+    Focus(ed, QEvent::FocusOut);
+    QCOMPARE(ed->text(), WatermarkPrompt());
+    QCOMPARE(ed->palette().color(QPalette::Text), silver);
+    QCOMPARE(StoredSetting(folder.ConfigFile(), "WatermarkText"), QString());
+
+    Focus(ed, QEvent::FocusIn);
+    ed->setText(U("小店 shop"));
+    QCOMPARE(StoredSetting(folder.ConfigFile(), "WatermarkText"), QString());
+    Focus(ed, QEvent::FocusOut);
+    QCOMPARE(StoredSetting(folder.ConfigFile(), "WatermarkText"), U("小店 shop"));
+    // Entering again keeps the user's own text.
+    Focus(ed, QEvent::FocusIn);
+    QCOMPARE(ed->text(), U("小店 shop"));
+    QCOMPARE(ed->palette().color(QPalette::Text), QColor(Qt::black));
+  }
+
+  void everyChangeIsWrittenAtOnceAndReadBackAfterARestart() {
+    TTestFolder folder;
+    folder.Write("Frames/Frames.ini",
+                 "[Wood]\r\npreview=wood.jpg\r\n\r\n[Silver]\r\npreview=s.jpg\r\n");
+    {
+      Window w(folder);
+      TQivMainForm& f = *w.form;
+      // Showing the stored (absent) values writes nothing.
+      QVERIFY(!QFile::exists(folder.ConfigFile()));
+      QCOMPARE(f.cbPictureFrame->count(), 2);
+
+      struct Step {
+        std::function<void()> change;
+        const char* key;
+        QString value;
+      };
+      const Step steps[] = {
+          {[&] { f.ckbReduceSize->setChecked(false); }, "ReduceSize", "0"},
+          {[&] { f.cbReduceSize->setCurrentIndex(3); }, "ReduceSizeType", "3"},
+          {[&] { f.seReduceWidthTo->setValue(640); }, "ReduceSizeWidth", "640"},
+          {[&] { f.cbReduceSizeQuality->setCurrentIndex(0); }, "ReduceSizeQuality", "0"},
+          {[&] { f.ckbAddFrame->setChecked(true); }, "AddFrame", "1"},
+          {[&] { f.cbCorner->setCurrentIndex(10); }, "CornerType", "10"},
+          {[&] { f.cbCornerWidth->setCurrentIndex(2); }, "CornerWidth", "2"},
+          {[&] { f.cbPictureFrame->setCurrentIndex(1); }, "FrameName", "Silver"},
+          {[&] { f.ckbAddWatermark->setChecked(true); }, "AddWatermark", "1"},
+          {[&] { f.ckbOutputGif->setChecked(true); }, "OutputGif", "1"},
+          {[&] { f.cbGifSpeed->setCurrentIndex(2); }, "GifSpeed", "2"},
+          {[&] { f.edGifSeconds->setText("0.5"); }, "GifSeconds", "0.5"},
+      };
+      for (const Step& step : steps) {
+        step.change();
+        QCOMPARE(StoredSetting(folder.ConfigFile(), step.key), step.value);
+      }
+      QVERIFY(f.pnlReduceSize->isVisibleTo(&f));
+      f.cbReduceSize->setCurrentIndex(2);
+      QVERIFY(!f.pnlReduceSize->isVisibleTo(&f));
+      f.cbReduceSize->setCurrentIndex(3);
+    }
+    // A new start shows what was stored.
+    Window w(folder);
+    TQivMainForm& f = *w.form;
+    QVERIFY(!f.ckbReduceSize->isChecked());
+    QCOMPARE(f.cbReduceSize->currentIndex(), 3);
+    QVERIFY(f.pnlReduceSize->isVisibleTo(&f));
+    QCOMPARE(f.seReduceWidthTo->value(), 640);
+    QCOMPARE(f.cbReduceSizeQuality->currentIndex(), 0);
+    QVERIFY(f.ckbAddFrame->isChecked());
+    QCOMPARE(f.cbCorner->currentIndex(), 10);
+    QCOMPARE(f.cbCornerWidth->currentIndex(), 2);
+    QCOMPARE(f.cbPictureFrame->currentText(), U("Silver"));
+    QVERIFY(f.ckbAddWatermark->isChecked());
+    QVERIFY(f.ckbOutputGif->isChecked());
+    QCOMPARE(f.cbGifSpeed->currentIndex(), 2);
+    QCOMPARE(f.edGifSeconds->text(), U("0.5"));
+  }
+
+  void defaultsAndTheStoredChoicesOfTheSettingsDialogAreShown() {
+    TTestFolder folder;
+    folder.Write("Frames/Frames.ini", "[Wood]\r\npreview=wood.jpg\r\n\r\n[Silver]\r\n");
+    {
+      Window w(folder);
+      TQivMainForm& f = *w.form;
+      QVERIFY(f.ckbReduceSize->isChecked());
+      QCOMPARE(f.seReduceWidthTo->value(), 310);
+      QCOMPARE(f.cbReduceSizeQuality->currentIndex(), 1);
+      QVERIFY(!f.pnlReduceSize->isVisibleTo(&f));
+      QCOMPARE(f.stkFrame->currentWidget(), f.cbPictureFrame->parentWidget());
+      QCOMPARE(f.cbPictureFrame->currentText(), U("Wood"));
+      QCOMPARE(f.cbGifSpeed->currentIndex(), 1);
+      QCOMPARE(f.edGifSeconds->text(), U("1.00"));
+      QCOMPARE(f.lblWatermark->text(), U("水印文字："));
+      QCOMPARE(f.stkWatermark->currentWidget(), f.edWatermark);
+      QCOMPARE(f.lblWatermarkPos->text(), U("水印显示在图象右下角"));
+    }
+    // What the settings dialog stores, and a frame that is no longer in the catalogue.
+    folder.Write(
+        "Config.ini",
+        "[General]\r\nFrameType=0\r\nFrameName=Gone\r\nWatermarkType=1\r\n"
+        "WatermarkImage=/pics/logo.png\r\nWatermarkText=shop\r\nWatermarkPaintStyle=1\r\n");
+    Window w(folder);
+    TQivMainForm& f = *w.form;
+    QCOMPARE(f.stkFrame->currentWidget(), f.pnlFrame0);
+    QCOMPARE(f.cbPictureFrame->currentText(), U("Wood"));
+    QCOMPARE(f.lblWatermark->text(), U("水印图片："));
+    QCOMPARE(f.stkWatermark->currentWidget(), f.edWatermarkImage);
+    QCOMPARE(f.edWatermarkImage->text(), U("/pics/logo.png"));
+    QCOMPARE(f.edWatermark->text(), U("shop"));
+    QCOMPARE(f.edWatermark->palette().color(QPalette::Text), QColor(Qt::black));
+    QCOMPARE(f.lblWatermarkPos->text(), U("平铺水印"));
+    // Loading changed nothing on disk: FrameName waits for the user's own choice.
+    QCOMPARE(StoredSetting(folder.ConfigFile(), "FrameName"), U("Gone"));
+
+    // A confirmed settings dialog reloads the controls.
+    w.form->SetPictureOptions([&](bool borderPage) {
+      folder.Write("Config.ini", "[General]\r\nWatermarkPos=4\r\nFrameType=1\r\n");
+      w.kernel->ReloadSettings();
+      return borderPage;
+    });
+    f.btnSetupWatermark->click();
+    QCOMPARE(f.lblWatermarkPos->text(), U("平铺水印"));
+    f.btnSetupBorder->click();
+    QCOMPARE(f.lblWatermarkPos->text(), U("水印显示在图象底部居中"));
+    QCOMPARE(f.stkFrame->currentWidget(), f.cbPictureFrame->parentWidget());
+  }
+
+  void watermarkPositionCaptions() {
+    QCOMPARE(WatermarkPosCaption(1, 5), U("平铺水印"));
+    QCOMPARE(WatermarkPosCaption(0, 8), U("水印显示在图象图片中心"));
+    QCOMPARE(WatermarkPosCaption(2, 6), U("水印显示在图象左边居中"));
+    // Out of range: the caption stays as it was.
+    QCOMPARE(WatermarkPosCaption(0, 9), QString());
+    QCOMPARE(WatermarkPosCaption(0, -1), QString());
+  }
+
+  void aSettingsFileThatCannotBeWrittenIsReportedAndKeptInMemory() {
+    TTestFolder folder;
+    folder.Write("blocker", "a file where a folder should be");
+    DataPaths paths;
+    paths.configFile = folder.Path("blocker/Config.ini").toStdString();
+    paths.framesFolder = folder.Path("Frames").toStdString() + "/";
+    TKaravelKernel kernel(paths);
+    TFakeServices services;
+    TQivMainForm form(kernel, services);
+    form.ckbAddFrame->setChecked(true);
+    QCOMPARE(services.errors.size(), 1);
+    QVERIFY(services.errors[0].contains("Config.ini"));
+    QVERIFY(kernel.SettingsStore().ReadBool("General", "AddFrame", false));
+    QVERIFY(form.ckbAddFrame->isChecked());
+  }
+
+  void bringToFrontRestoresAMinimisedWindow() {
+    TTestFolder folder;
+    Window w(folder);
+    w.form->showMinimized();
+    QVERIFY(w.form->windowState() & Qt::WindowMinimized);
+    w.form->BringToFront();
+    QVERIFY(!(w.form->windowState() & Qt::WindowMinimized));
+    QVERIFY(w.form->isVisible());
+    QCOMPARE(w.form->windowTitle(), U("Pixmira"));
+  }
+};
+
+std::unique_ptr<QObject> MakeMainFormTests() { return std::make_unique<MainFormTest>(); }
+
+#include "MainFormTest.moc"

@@ -1,0 +1,9 @@
+#pragma once
+// The window test classes, run one after the other by the test program.
+#include <QObject>
+#include <memory>
+
+std::unique_ptr<QObject> MakePictureListTests();
+std::unique_ptr<QObject> MakeMainFormTests();
+std::unique_ptr<QObject> MakeProgressFormTests();
+std::unique_ptr<QObject> MakeSingleInstanceTests();

@@ -6,7 +6,8 @@
 namespace pixmira {
 
 // Fills every pixel of dst (its size chosen by the caller) from src. A destination one
-// pixel wide or high maps that column or row to source column or row 0.
+// pixel wide or high maps that column or row to source column or row 0. An empty source
+// leaves dst as it is.
 void ResampleBilinear(TBitmap& dst, const TBitmap& src);
 
 }  // namespace pixmira

@@ -47,7 +47,8 @@ RotationGeometry ComputeRotation(double angleDegrees, int width, int height);
 void RotatePixels(const RotationGeometry& g, const uint8_t* src, std::size_t srcStride,
                   uint8_t* dst, std::size_t dstStride, int bytesPerPixel, const uint8_t* fill);
 
-// A new bitmap: src turned by angleDegrees, the uncovered corners in fill.
+// A new bitmap: src turned by angleDegrees, the uncovered corners in fill. Raises
+// EInvalidGraphic when the turned picture would exceed the size limits.
 std::unique_ptr<TBitmap> RotatePicture(const TBitmap& src, TColor fill, double angleDegrees);
 
 }  // namespace pixmira

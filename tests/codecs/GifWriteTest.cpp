@@ -34,6 +34,7 @@ struct ParsedGif {
   std::string signature;
   int width = 0, height = 0;
   uint8_t packed = 0, background = 0, aspect = 0;
+  Bytes globalTable;
   std::vector<ParsedFrame> frames;
   Bytes trailingExtensions;  // extensions of an image-less frame at the end
 };
@@ -107,7 +108,10 @@ ParsedGif Parse(const Bytes& bytes) {
   gif.packed = in.Byte();
   gif.background = in.Byte();
   gif.aspect = in.Byte();
-  if (gif.packed & 0x80) throw std::runtime_error("unexpected global table");
+  if (gif.packed & 0x80) {
+    for (size_t i = 0; i < 3 * (size_t(2) << (gif.packed & 7)); ++i)
+      gif.globalTable.push_back(in.Byte());
+  }
   ParsedFrame frame;
   for (;;) {
     const uint8_t kind = in.Byte();
@@ -355,6 +359,41 @@ TEST(GifWrite, BadInput) {
   // Indices beyond the palette become 0.
   gif.AppendFrame(PalettePicture(4, 1, {1, 2, 9, 0}, Ramp(3)));
   EXPECT_EQ(Parse(gif.SaveToMemory()).frames[0].indices, (Bytes{1, 2, 0, 0}));
+}
+
+// A 2 x 1 picture with indices 3, 1 (codes 4, 3, 1, 5 at three bits), after the given colour
+// tables.
+Bytes HandMadeGif(bool global, uint8_t imagePacked, int tableEntries) {
+  Bytes bytes = {'G', 'I', 'F', '8', '7', 'a', 2, 0, 1, 0, uint8_t(global ? 0x91 : 0), 0, 0};
+  for (int i = 0; i < 3 * tableEntries && global; ++i) bytes.push_back(uint8_t(10 + i));
+  bytes.insert(bytes.end(), {0x2C, 0, 0, 0, 0, 2, 0, 1, 0, imagePacked});
+  for (int i = 0; i < 3 * tableEntries && !global; ++i) bytes.push_back(uint8_t(10 + i));
+  bytes.insert(bytes.end(), {2, 2, 0x5C, 0x0A, 0, 0x3B});
+  return bytes;
+}
+
+TEST(GifWrite, ResavesLoadedPictures) {
+  {  // index 3 of a two-entry local table cannot be written
+    TGIFImage gif;
+    gif.LoadFromMemory(HandMadeGif(false, 0x80, 2));
+    ASSERT_EQ(gif.Frames().at(0).indices, (Bytes{3, 1}));
+    try {
+      gif.SaveToMemory();
+      ADD_FAILURE() << "saved";
+    } catch (const GIFException& e) {
+      EXPECT_STREQ(e.what(), "Color not in color table");
+    }
+  }
+  {  // a frame that uses the global table keeps it
+    TGIFImage gif;
+    gif.LoadFromMemory(HandMadeGif(true, 0x00, 4));
+    const ParsedGif parsed = Parse(gif.SaveToMemory());
+    EXPECT_EQ(parsed.packed, 0x91);
+    EXPECT_EQ(parsed.globalTable, Slice(HandMadeGif(true, 0, 4), 13, 12));
+    ASSERT_EQ(parsed.frames.size(), 1u);
+    EXPECT_EQ(parsed.frames[0].tableEntries, 0u);
+    EXPECT_EQ(parsed.frames[0].indices, (Bytes{3, 1}));
+  }
 }
 
 class GifWriteFile : public ::testing::Test {

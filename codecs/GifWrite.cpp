@@ -234,7 +234,8 @@ void ReplaceFile(const std::string& path, std::span<const uint8_t> bytes) {
   fs::path temporary;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = folder / ("." + target.filename().string() + "." +
+    // Short enough for any name the folder accepts.
+    temporary = folder / ("." + target.filename().string().substr(0, 200) + "." +
                           std::to_string(random() % 1000000000u) + ".tmp");
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) FailWrite(path, SystemReason(errno));

@@ -427,9 +427,12 @@ TEST_F(GifWriteFile, WritesAndReplacesWithoutLeftovers) {
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);  // a replaced file keeps its permissions
 
-  const std::string fresh = dir_.File("new.gif");
-  gif.WriteGifFile(fresh);
-  EXPECT_EQ(test::ReadBytes(fresh), gif.SaveToMemory());
+  // The longest name the folder takes still leaves room for the temporary one.
+  for (const std::string& name : {std::string("new.gif"), std::string(251, 'n') + ".gif"}) {
+    gif.WriteGifFile(dir_.File(name));
+    EXPECT_EQ(test::ReadBytes(dir_.File(name)), gif.SaveToMemory()) << name;
+  }
+  EXPECT_EQ(Entries(dir_.Path()).size(), 3u);
 }
 
 TEST_F(GifWriteFile, EmptyImageLeavesAnExistingFileAlone) {

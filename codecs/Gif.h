@@ -81,7 +81,10 @@ class TGIFImage : public TPicture {
   TGIFFrame& AppendFrame(const TBitmap& picture);
   // A palette picture is taken over as it is; indices beyond its palette become 0.
   TGIFFrame& AppendFrame(const TPaletteBitmap& picture);
+  // The frame's graphic control extension (created when missing); kept to 0..65535.
   void SetFrameDelay(TGIFFrame& frame, int hundredths);
+  // The looping extension of the first frame, ahead of its graphic control extension; 0 is
+  // endless. Nothing happens while there are no frames.
   void SetLoopCount(int count);
   // The file's bytes; raises GIFException "Cannot save empty GIF" without frames.
   std::vector<uint8_t> SaveToMemory() const;

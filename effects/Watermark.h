@@ -13,7 +13,10 @@ namespace pixmira {
 // (pipeline defaults). Anchors outside 0..8 fall back to anchor 0.
 TPoint WatermarkPosition(const TBitmap& bitmap, int w, int h, const TMemIniFile& settings);
 
-// Tile positions, column by column, each column top to bottom.
+// Tile positions for cells w × h with gap space: columns at 0, w + space, ... up to W; rows
+// from 0 up to H (rows 0), or a block of that many rows centred vertically. Column by column,
+// each column top to bottom. Rows that cannot show are left out, and a gap that would stop
+// the grid from moving on counts as none.
 std::vector<TPoint> TilePositions(int W, int H, int w, int h, int space, int rows);
 
 // opacity is clamped to 0..100.

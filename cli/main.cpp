@@ -1,4 +1,5 @@
 // pixmira-batch: the batch export of the desktop program, from the command line.
+#include <malloc.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -209,6 +210,15 @@ void InstallInterruptHandler() {
   sigaction(SIGINT, &action, nullptr);
 }
 
+// Every photo passes through buffers of tens of megabytes. By default glibc maps each one
+// afresh and hands it back when freed, and faulting the pages in again for the next photo
+// costs more than decoding it. One heap that keeps its memory lets every photo reuse them.
+void KeepPictureBuffers() {
+  mallopt(M_ARENA_MAX, 1);
+  mallopt(M_MMAP_THRESHOLD, 1 << 30);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+}
+
 int Run(const TOptions& options) {
   DataPaths paths = ResolveDataPaths(ExeFolder());
   if (options.config) paths.configFile = *options.config;
@@ -286,6 +296,7 @@ int main(int argc, char** argv) {
     return kExitCompleted;
   }
   InstallInterruptHandler();
+  KeepPictureBuffers();
   try {
     return Run(options);
   } catch (const std::exception& e) {

@@ -1,0 +1,161 @@
+// Loading by extension, thumbnails and output names.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "codecs/Bmp.h"
+#include "codecs/Gif.h"
+#include "codecs/Jpeg.h"
+#include "codecs/LoadPicture.h"
+#include "codecs/Png.h"
+#include "support/TestSupport.h"
+
+namespace pixmira {
+namespace {
+
+using test::DataPath;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+TEST(LoadPicture, ChoosesTheDecoderByExtensionInAnyLetterCase) {
+  TempDir dir;
+  const std::string jpeg = ReadFile(DataPath("jpeg-baseline.jpg"));
+  struct Case {
+    const char* name;
+    std::string content;
+    const char* kind;  // nullptr: nothing is loaded
+  } cases[] = {
+      {"PHOTO.JPG", jpeg, "jpeg"},
+      {"a.Jpeg", jpeg, "jpeg"},
+      {"x.KVI", jpeg, "jpeg"},
+      {"s.BMP", ReadFile(DataPath("bmp-pal4.bmp")), "bmp"},
+      {"p.Png", ReadFile(DataPath("png-rgba.png")), "png"},
+      {"photo.png", jpeg, "png"},  // JPEG data under a PNG name still load
+      {"g.gif", ReadFile(DataPath("gif-global.gif")), "gif"},
+      {"scan.tiff", jpeg, nullptr},
+      {"noextension", jpeg, nullptr},
+      {"dot.jpg.txt", jpeg, nullptr},
+      {"damaged.jpg", jpeg.substr(0, 100) + std::string(50, '\0'), nullptr},
+      {"wrong.gif", jpeg, nullptr},
+      {"empty.bmp", "", nullptr},
+  };
+  for (const Case& c : cases) {
+    WriteFile(dir.File(c.name), c.content);
+    const std::unique_ptr<TPicture> p = LoadPicture(dir.File(c.name));
+    const std::string kind = !p                                    ? "nothing"
+                             : dynamic_cast<TJPEGImage*>(p.get())  ? "jpeg"
+                             : dynamic_cast<TBMPImage*>(p.get())   ? "bmp"
+                             : dynamic_cast<TPNGPicture*>(p.get()) ? "png"
+                             : dynamic_cast<TGIFImage*>(p.get())   ? "gif"
+                                                                   : "other";
+    EXPECT_EQ(kind, c.kind ? c.kind : "nothing") << c.name;
+  }
+  EXPECT_EQ(LoadPicture(dir.File("missing.jpg")), nullptr);
+  std::filesystem::create_directory(dir.File("folder.png"));
+  EXPECT_EQ(LoadPicture(dir.File("folder.png")), nullptr);
+}
+
+TEST(LoadPicture, BitmapOfAnAlphaPngIsOverBlack) {
+  const auto b = LoadPictureBitmap(DataPath("png-palette-trns.png"));
+  ASSERT_TRUE(b);
+  EXPECT_EQ(b->Width(), 13);
+  EXPECT_EQ(LoadPictureBitmap(DataPath("missing.png")), nullptr);
+}
+
+TEST(FileNames, NameWithoutExtensionAfterTheLastDelimiter) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\a\\b.c.jpg", "b.c"},      {"C:\\a\\readme", "readme"},
+      {"/home/u/Photo.JPG", "Photo"}, {"D:photo.jpg", "photo"},
+      {"dir.d/name", "name"},         {"a/b\\c.png", "c"},
+      {"plain.gif", "plain"},         {"", ""},
+  };
+  for (auto [path, want] : cases) EXPECT_EQ(FileNameWithoutExt(path), want) << path;
+}
+
+TEST(FileNames, UniqueNameCountsUpFromTwo) {
+  TempDir dir;
+  EXPECT_EQ(UniqueFileName(dir.File("x.jpg")), dir.File("x.jpg"));
+  WriteFile(dir.File("x.jpg"), "");
+  EXPECT_EQ(UniqueFileName(dir.File("x.jpg")), dir.File("x2.jpg"));
+  WriteFile(dir.File("x2.jpg"), "");
+  EXPECT_EQ(UniqueFileName(dir.File("x.jpg")), dir.File("x3.jpg"));
+  // No extension: the number goes at the end; a dot in the folder is not an extension.
+  std::filesystem::create_directory(dir.File("a.d"));
+  WriteFile(dir.File("a.d/readme"), "");
+  EXPECT_EQ(UniqueFileName(dir.File("a.d/readme")), dir.File("a.d/readme2"));
+  // A dangling link still takes the name.
+  std::filesystem::create_symlink(dir.File("nowhere"), dir.File("l.jpg"));
+  EXPECT_EQ(UniqueFileName(dir.File("l.jpg")), dir.File("l2.jpg"));
+}
+
+// A picture class that only draws a bitmap scaled, as the JPEG, BMP and GIF classes do.
+class Plain : public TPicture {
+ public:
+  explicit Plain(TBitmap b) : b_(std::move(b)) {}
+  void LoadFromMemory(std::span<const uint8_t>) override {}
+  int Width() const override { return b_.Width(); }
+  int Height() const override { return b_.Height(); }
+  void Draw(TBitmap& t, const TRect& r) const override { t.StretchDraw(r, b_); }
+  std::unique_ptr<TBitmap> ToBitmap() const override { return std::make_unique<TBitmap>(b_); }
+
+ private:
+  TBitmap b_;
+};
+
+// Bounding box of the red pixels in a cell.
+TRect RedArea(const TBitmap& cell) {
+  TRect r{cell.Width(), cell.Height(), 0, 0};
+  for (int y = 0; y < cell.Height(); ++y)
+    for (int x = 0; x < cell.Width(); ++x)
+      if (cell.Pixel(x, y) == RGBColor(255, 0, 0)) {
+        r.left = std::min(r.left, x), r.top = std::min(r.top, y);
+        r.right = std::max(r.right, x + 1), r.bottom = std::max(r.bottom, y + 1);
+      }
+  return r;
+}
+
+TEST(Thumbnail, PictureSitsInTheCellByItsSize) {
+  struct Case {
+    int pw, ph;
+    TRect want;
+  } cases[] = {
+      {118, 116, {3, 3, 121, 119}},  // largest drawn at its own size
+      {10, 10, {57, 56, 67, 66}},    // centred above the caption strip
+      {119, 50, {3, 36, 121, 86}},   // 50 * 118 / 119 = 49.58 -> 50 high
+      {60, 200, {44, 3, 79, 119}},   // 60 * 116 / 200 = 34.8 -> 35 wide
+      {236, 5, {3, 60, 121, 62}},    // 5 * 118 / 236 = 2.5 -> 2, ties to even
+      {300, 300, {3, 2, 121, 120}},  // square counts as landscape
+  };
+  for (const Case& c : cases) {
+    TBitmap picture(c.pw, c.ph);
+    picture.Fill(RGBColor(255, 0, 0));
+    for (int overload = 0; overload < 2; ++overload) {
+      const auto cell =
+          overload ? MakeThumbnail(Plain(picture), 124, 147) : MakeThumbnail(picture, 124, 147);
+      ASSERT_EQ(cell->Width(), 124);
+      ASSERT_EQ(cell->Height(), 147);
+      EXPECT_EQ(RedArea(*cell), c.want) << c.pw << "x" << c.ph << " overload " << overload;
+    }
+  }
+}
+
+TEST(Thumbnail, BorderAndSeparatorInTheirColourOverWhite) {
+  const auto cell = MakeThumbnail(TBitmap(), 124, 147);
+  const TColor line = RGBColor(0xC0, 0xDC, 0xC0);
+  for (auto [x, y] : {std::pair{0, 0},
+                      {123, 0},
+                      {0, 146},
+                      {123, 146},
+                      {60, 0},
+                      {0, 70},
+                      {60, 121},
+                      {0, 121},
+                      {123, 121}})
+    EXPECT_EQ(cell->Pixel(x, y), line) << x << "," << y;
+  for (auto [x, y] : {std::pair{1, 1}, {60, 120}, {60, 122}, {122, 145}})
+    EXPECT_EQ(cell->Pixel(x, y), kWhite) << x << "," << y;
+}
+
+}  // namespace
+}  // namespace pixmira

@@ -52,7 +52,9 @@ std::vector<uint8_t> Exif(bool little, const std::vector<std::array<uint32_t, 4>
     else
       u16(x >> 16), u16(x & 0xFFFF);
   };
-  v.insert(v.end(), little ? "II" : "MM", (little ? "II" : "MM") + 2);
+  const uint8_t order = little ? 'I' : 'M';
+  v.push_back(order);
+  v.push_back(order);
   u16(42);
   u32(ifdOffset);
   u16(count == 0xFFFF ? uint16_t(entries.size()) : count);

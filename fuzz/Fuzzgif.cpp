@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     TGIFImage gif;
     gif.LoadFromMemory({data, size});
-    gif.ToBitmap();
+    if (int64_t(gif.Width()) * gif.Height() <= 2048 * 2048) gif.ToBitmap();
   } catch (const Exception&) {
   }
   return 0;

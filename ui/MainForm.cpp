@@ -19,10 +19,14 @@
 
 #include "core/Errors.h"
 #include "core/Settings.h"
+#include "ui/AdStrip.h"
 #include "ui/FrameCombo.h"
+#include "ui/HomeLink.h"
 #include "ui/PictureList.h"
+#include "ui/PictureOptionsForm.h"
 #include "ui/ProgressForm.h"
 #include "ui/UiServices.h"
+#include "ui/UpdateCheck.h"
 
 namespace pixmira {
 
@@ -94,6 +98,14 @@ TQivMainForm::TQivMainForm(TKaravelKernel& kernel, TUiServices& services, QWidge
   loading_ = false;
   ConnectHandlers();
   LoadSettingsToControls();
+
+  // Settings dialog, home link, update check and the bottom strip.
+  pictureOptions_ = [this](bool borderPage) {
+    return RunPictureOptions(kernel_, services_, lvPictures->ExportEntries(), borderPage, this);
+  };
+  new THomeLink(lblHome, kernel_, services_);
+  new TUpdateCheck(this, kernel_);
+  new TAdStrip(pnlAD);
 }
 
 TQivMainForm::~TQivMainForm() = default;

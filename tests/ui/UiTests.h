@@ -7,3 +7,5 @@ std::unique_ptr<QObject> MakePictureListTests();
 std::unique_ptr<QObject> MakeMainFormTests();
 std::unique_ptr<QObject> MakeProgressFormTests();
 std::unique_ptr<QObject> MakeSingleInstanceTests();
+std::unique_ptr<QObject> MakePictureOptionsTests();
+std::unique_ptr<QObject> MakeHomeLinkTests();

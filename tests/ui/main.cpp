@@ -9,7 +9,8 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   int failures = 0;
   for (auto make :
-       {MakePictureListTests, MakeMainFormTests, MakeProgressFormTests, MakeSingleInstanceTests}) {
+       {MakePictureListTests, MakeMainFormTests, MakeProgressFormTests, MakeSingleInstanceTests,
+        MakePictureOptionsTests, MakeHomeLinkTests}) {
     const auto tests = make();
     failures += QTest::qExec(tests.get(), argc, argv);
   }

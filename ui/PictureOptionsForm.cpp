@@ -1,0 +1,889 @@
+#include "ui/PictureOptionsForm.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFocusEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "codecs/Jpeg.h"
+#include "core/Settings.h"
+#include "effects/Frames.h"
+#include "ui/QtBitmap.h"
+#include "ui/UiServices.h"
+
+namespace pixmira {
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+const QColor kSilver(0xC0, 0xC0, 0xC0);
+constexpr QChar kLineBreakCode(3);
+constexpr int kAnchorCount = 9;
+
+QComboBox* Combo(std::initializer_list<const char*> items, QWidget* parent) {
+  auto* combo = new QComboBox(parent);
+  for (const char* item : items) combo->addItem(U(item));
+  return combo;
+}
+
+QSpinBox* NumberBox(int minimum, int maximum, int value, QWidget* parent) {
+  auto* box = new QSpinBox(parent);
+  box->setRange(minimum, maximum);
+  box->setValue(value);
+  box->setMinimumWidth(64);
+  return box;
+}
+
+QSlider* Slider(int minimum, int maximum, int value, QWidget* parent) {
+  auto* slider = new QSlider(Qt::Horizontal, parent);
+  slider->setRange(minimum, maximum);
+  slider->setValue(value);
+  slider->setTickPosition(QSlider::NoTicks);
+  return slider;
+}
+
+QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, int indent = 0, bool stretch = true) {
+  auto* row = new QHBoxLayout;
+  row->setContentsMargins(indent, 0, 0, 0);
+  row->setSpacing(4);
+  for (QWidget* widget : widgets) row->addWidget(widget);
+  if (stretch) row->addStretch(1);
+  return row;
+}
+
+// Margins, in the row order of the anchor list.
+const char* const kRowLabels[kAnchorCount][2] = {
+    {"下边距", "右边距"}, {"下边距", "左边距"}, {"上边距", "左边距"},
+    {"上边距", "右边距"}, {"下边距", ""},       {"上边距", ""},
+    {"左边距", ""},       {"右边距", ""},       {"", ""}};
+
+bool ValidAnchor(int anchor) { return anchor >= 0 && anchor < kAnchorCount; }
+
+}  // namespace
+
+QString WatermarkTextPrompt() { return U("请在此输入水印文字"); }
+
+QString StoredToMemoText(const QString& stored) {
+  QString memo = stored;
+  memo.replace(kLineBreakCode, QLatin1Char('\n'));
+  return memo;
+}
+
+QString MemoToStoredText(const QString& memo) {
+  QString stored = memo;
+  stored.replace(QLatin1String("\r\n"), QString(kLineBreakCode));
+  stored.replace(QLatin1Char('\n'), kLineBreakCode);
+  return stored;
+}
+
+bool AcceptedFontSizeChar(QChar c) {
+  const char16_t code = c.unicode();
+  return (code >= u'0' && code <= u'9') || code == 8 || code == 3 || code == 22 || code == 24;
+}
+
+int DefaultFaceIndex(const QStringList& faces) {
+  for (const char* preferred : {"宋体", "黑体", "Tahoma"}) {
+    const int index = faces.indexOf(U(preferred));
+    if (index >= 0) return index;
+  }
+  return faces.isEmpty() ? -1 : 0;
+}
+
+std::pair<QString, QString> MarginRowLabels(int anchor) {
+  if (!ValidAnchor(anchor)) return {};
+  return {U(kRowLabels[anchor][0]), U(kRowLabels[anchor][1])};
+}
+
+// ---- font list ----
+
+QSize TFontFaceDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+  // One fixed row height; the dialog's font decides it, never less than the classic 13 pixels.
+  return {option.rect.width(), std::max(13, option.fontMetrics.height() + 4)};
+}
+
+void TFontFaceDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const {
+  p->save();
+  const bool selected = option.state & QStyle::State_Selected;
+  const QPalette& pal = option.palette;
+  p->fillRect(option.rect, selected ? pal.highlight() : pal.base());
+  QFont face(index.data().toString());
+  face.setPointSizeF(option.font.pointSizeF());
+  p->setFont(face);
+  p->setPen(selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+  p->setClipRect(option.rect);
+  p->drawText(option.rect.adjusted(1 + 2, 1, -1, 0), Qt::AlignLeft | Qt::AlignVCenter,
+              index.data().toString());
+  p->restore();
+}
+
+// ---- the dialog ----
+
+TPictureOptionsForm::TPictureOptionsForm(TKaravelKernel& kernel, TUiServices& services,
+                                         std::vector<TExportEntry> entries, QWidget* parent)
+    : QDialog(parent),
+      kernel_(kernel),
+      services_(services),
+      entries_(std::move(entries)),
+      working_(kernel.Paths().configFile),
+      catalog_(std::make_shared<const TMemIniFile>(kernel.CatalogStore())) {
+  setObjectName(QStringLiteral("TPictureOptionsForm"));
+  setWindowTitle(U("设置"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  chooseColor = [this](const QColor& current) -> std::optional<QColor> {
+    const QColor chosen = QColorDialog::getColor(current, this);
+    if (!chosen.isValid()) return std::nullopt;
+    return chosen;
+  };
+  chooseWatermarkPicture = [this] {
+    return QFileDialog::getOpenFileName(this, QString(), QString(), PictureFileFilter());
+  };
+
+  worker_ = new TPreviewWorker(this);
+  connect(worker_, &TPreviewWorker::previewReady, this, &TPictureOptionsForm::ShowPreview);
+
+  loading_ = true;
+  BuildControls();
+  // 1. The hint covers the preview while the list is empty.
+  previewIndex_ = entries_.empty() ? -1 : 0;
+  ShowHint(U("您尚未导入任何图片。"));
+  pnPreviewlHint->setVisible(previewIndex_ == -1);
+  // 2. The font faces; the default face alone writes nothing.
+  const QStringList faces = QFontDatabase::families();
+  cbFontName->addItems(faces);
+  cbFontName->setCurrentIndex(DefaultFaceIndex(faces));
+  ConnectHandlers();
+  // 3. The frames, 4. the working copy (opened above), 5. the controls.
+  LoadFrameList();
+  LoadOptions();
+  loading_ = false;
+  // A first preview at once, so the dialog never opens on an empty box.
+  RefreshPreview();
+}
+
+TPictureOptionsForm::~TPictureOptionsForm() = default;
+
+void TPictureOptionsForm::BuildControls() {
+  pgOptions = new QTabWidget(this);
+  pgOptions->setObjectName(QStringLiteral("pgOptions"));
+  pgOptions->addTab(BuildFramePage(), U("边框/圆角"));
+  pgOptions->addTab(BuildWatermarkPage(), U("水印"));
+  pgOptions->setFixedWidth(441);
+
+  QWidget* preview = BuildPreview();
+
+  btnOK = new QPushButton(U("确定(&O)"), this);
+  btnOK->setDefault(true);
+  btnCancel = new QPushButton(U("取消(&C)"), this);
+  for (QPushButton* button : {btnOK, btnCancel}) button->setMinimumWidth(88);
+
+  auto* areas = new QHBoxLayout;
+  areas->setSpacing(8);
+  areas->addWidget(pgOptions);
+  areas->addWidget(preview);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(btnOK);
+  buttons->addWidget(btnCancel);
+  auto* page = new QVBoxLayout(this);
+  page->setContentsMargins(8, 8, 8, 8);
+  page->setSpacing(8);
+  page->addLayout(areas, 1);
+  page->addLayout(buttons);
+
+  const std::pair<QWidget*, const char*> named[] = {{rbCorner, "rbCorner"},
+                                                    {cbCorner, "cbCorner"},
+                                                    {cbCornerWidth, "cbCornerWidth"},
+                                                    {rbFrame, "rbFrame"},
+                                                    {lvFrames, "lvFrames"},
+                                                    {rbTextWatermark, "rbTextWatermark"},
+                                                    {memWatermark, "memWatermark"},
+                                                    {cbFontName, "cbFontName"},
+                                                    {cbFontSize, "cbFontSize"},
+                                                    {ckbBold, "ckbBold"},
+                                                    {ckbItalic, "ckbItalic"},
+                                                    {ckbUnderLine, "ckbUnderLine"},
+                                                    {shpFontColor, "shpFontColor"},
+                                                    {rbImageWatermark, "rbImageWatermark"},
+                                                    {edWatermarkImage, "edWatermarkImage"},
+                                                    {btnSelectWatermark, "btnSelectWatermark"},
+                                                    {rbWatermarkPos, "rbWatermarkPos"},
+                                                    {cbWatermarkPos, "cbWatermarkPos"},
+                                                    {lblWatermarkPos1, "lblWatermarkPos1"},
+                                                    {seWatermarkPosBlank1, "seWatermarkPosBlank1"},
+                                                    {cbWatermarkPosKind1, "cbWatermarkPosKind1"},
+                                                    {lblWatermarkPos2, "lblWatermarkPos2"},
+                                                    {seWatermarkPosBlank2, "seWatermarkPosBlank2"},
+                                                    {cbWatermarkPosKind2, "cbWatermarkPosKind2"},
+                                                    {rbTileWatermark, "rbTileWatermark"},
+                                                    {seWatermarkTileSpace, "seWatermarkTileSpace"},
+                                                    {seWatermarkTileCount, "seWatermarkTileCount"},
+                                                    {tkbRotate, "tkbRotate"},
+                                                    {seRotate, "seRotate"},
+                                                    {tkbTransparent, "tkbTransparent"},
+                                                    {seTransparent, "seTransparent"},
+                                                    {imgPreview, "imgPreview"},
+                                                    {btnPrior, "btnPrior"},
+                                                    {btnNext, "btnNext"},
+                                                    {pnPreviewlHint, "pnPreviewlHint"},
+                                                    {lblHint, "lblHint"},
+                                                    {btnOK, "btnOK"},
+                                                    {btnCancel, "btnCancel"}};
+  for (const auto& [widget, name] : named) widget->setObjectName(QString::fromLatin1(name));
+}
+
+QWidget* TPictureOptionsForm::BuildFramePage() {
+  auto* page = new QWidget;
+  rbCorner = new QRadioButton(U("使用圆角"), page);
+  rbCorner->setChecked(true);
+  cbCorner =
+      Combo({"四角", "左上角", "左下角", "右上角", "右下角", "左上角+左下角", "右上角+右下角",
+             "左上角+右上角", "左下角+右下角", "左上角+右下角", "左下角+右上角"},
+            page);
+  cbCornerWidth =
+      Combo({"小圆角（半径10像素）", "中圆角（半径20像素）", "大圆角（半径30像素）"}, page);
+  rbFrame = new QRadioButton(U("使用边框"), page);
+  frameGroup_ = new QButtonGroup(page);
+  frameGroup_->addButton(rbCorner);
+  frameGroup_->addButton(rbFrame);
+
+  lvFrames = new QListWidget(page);
+  lvFrames->setViewMode(QListView::IconMode);
+  lvFrames->setIconSize(QSize(100, 75));
+  lvFrames->setGridSize(QSize(130, 110));
+  lvFrames->setMovement(QListView::Static);
+  lvFrames->setResizeMode(QListView::Adjust);
+  lvFrames->setWrapping(true);
+  lvFrames->setWordWrap(true);
+  lvFrames->setSelectionMode(QAbstractItemView::SingleSelection);
+  lvFrames->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // The chosen frame stays marked while another control has the focus.
+  QPalette keep = lvFrames->palette();
+  keep.setColor(QPalette::Inactive, QPalette::Highlight,
+                keep.color(QPalette::Active, QPalette::Highlight));
+  keep.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                keep.color(QPalette::Active, QPalette::HighlightedText));
+  lvFrames->setPalette(keep);
+
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(10, 10, 10, 10);
+  layout->setSpacing(6);
+  layout->addWidget(rbCorner);
+  layout->addLayout(Row(
+      {new QLabel(U("将图片"), page), cbCorner, new QLabel(U("剪裁为"), page), cbCornerWidth}, 20));
+  layout->addSpacing(8);
+  layout->addWidget(rbFrame);
+  {
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(20, 0, 0, 0);
+    row->addWidget(lvFrames);
+    layout->addLayout(row, 1);
+  }
+  return page;
+}
+
+QWidget* TPictureOptionsForm::BuildWatermarkPage() {
+  auto* page = new QWidget;
+
+  // Group "类型".
+  auto* grpType = new QGroupBox(U("类型"), page);
+  rbTextWatermark = new QRadioButton(U("文字水印"), grpType);
+  rbTextWatermark->setChecked(true);
+  memWatermark = new QPlainTextEdit(grpType);
+  memWatermark->setTabChangesFocus(true);
+  memWatermark->setFixedHeight(memWatermark->fontMetrics().lineSpacing() * 3 + 12);
+  cbFontName = new QComboBox(grpType);
+  cbFontName->setItemDelegate(new TFontFaceDelegate(cbFontName));
+  cbFontName->setMaxVisibleItems(12);
+  cbFontName->setMinimumContentsLength(12);
+  cbFontName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  cbFontSize = Combo({"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28",
+                      "36", "48", "72"},
+                     grpType);
+  cbFontSize->setEditable(true);
+  cbFontSize->setInsertPolicy(QComboBox::NoInsert);
+  cbFontSize->setMinimumContentsLength(3);
+  ckbBold = new QCheckBox(U("粗体"), grpType);
+  ckbItalic = new QCheckBox(U("斜体"), grpType);
+  ckbUnderLine = new QCheckBox(U("下划线"), grpType);
+  shpFontColor = new QLabel(grpType);
+  shpFontColor->setFixedSize(65, 25);
+  shpFontColor->setFrameShape(QFrame::Box);
+  shpFontColor->setAutoFillBackground(true);
+  shpFontColor->setCursor(Qt::PointingHandCursor);
+  rbImageWatermark = new QRadioButton(U("图片水印"), grpType);
+  edWatermarkImage = new QLineEdit(grpType);
+  edWatermarkImage->setReadOnly(true);
+  {
+    QPalette face = edWatermarkImage->palette();
+    face.setColor(QPalette::Base, face.color(QPalette::Button));
+    edWatermarkImage->setPalette(face);
+  }
+  btnSelectWatermark = new QPushButton(U("选择图片(&L)..."), grpType);
+  typeGroup_ = new QButtonGroup(grpType);
+  typeGroup_->addButton(rbTextWatermark);
+  typeGroup_->addButton(rbImageWatermark);
+  {
+    auto* font = new QGridLayout;
+    font->setContentsMargins(20, 0, 0, 0);
+    font->setHorizontalSpacing(4);
+    font->setVerticalSpacing(4);
+    font->addWidget(new QLabel(U("字体："), grpType), 0, 0);
+    font->addWidget(cbFontName, 0, 1);
+    font->addWidget(new QLabel(U("字体大小："), grpType), 0, 2);
+    font->addWidget(cbFontSize, 0, 3);
+    font->addWidget(new QLabel(U("文字样式："), grpType), 1, 0);
+    auto* styles = Row({ckbBold, ckbItalic, ckbUnderLine});
+    font->addLayout(styles, 1, 1);
+    font->addWidget(new QLabel(U("文字颜色："), grpType), 1, 2);
+    font->addWidget(shpFontColor, 1, 3);
+    font->setColumnStretch(1, 1);
+
+    auto* layout = new QVBoxLayout(grpType);
+    layout->setSpacing(4);
+    layout->addWidget(rbTextWatermark);
+    auto* memo = new QHBoxLayout;
+    memo->setContentsMargins(20, 0, 0, 0);
+    memo->addWidget(memWatermark);
+    layout->addLayout(memo);
+    layout->addLayout(font);
+    layout->addWidget(rbImageWatermark);
+    auto* picture = new QHBoxLayout;
+    picture->setContentsMargins(20, 0, 0, 0);
+    picture->addWidget(edWatermarkImage, 1);
+    picture->addWidget(btnSelectWatermark);
+    layout->addLayout(picture);
+  }
+
+  // Group "位置".
+  auto* grpPos = new QGroupBox(U("位置"), page);
+  rbWatermarkPos = new QRadioButton(U("在"), grpPos);
+  rbWatermarkPos->setChecked(true);
+  cbWatermarkPos = Combo({"右下角", "左下角", "左上角", "右上角", "底部居中", "顶部居中",
+                          "左边居中", "右边居中", "图片中心"},
+                         grpPos);
+  const auto marginRow = [grpPos](QWidget*& panel, QLabel*& label, QSpinBox*& box, QComboBox*& kind,
+                                  const char* text) {
+    panel = new QWidget(grpPos);
+    label = new QLabel(U(text), panel);
+    box = NumberBox(0, 999999, 15, panel);
+    kind = Combo({"像素", "百分比"}, panel);
+    auto* row = Row({label, box, kind}, 0, false);
+    panel->setLayout(row);
+    // A hidden row keeps its place, so the rows below do not jump.
+    QSizePolicy keep = panel->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    panel->setSizePolicy(keep);
+  };
+  marginRow(pnlMargin1, lblWatermarkPos1, seWatermarkPosBlank1, cbWatermarkPosKind1, "下边距");
+  marginRow(pnlMargin2, lblWatermarkPos2, seWatermarkPosBlank2, cbWatermarkPosKind2, "右边距");
+  rbTileWatermark = new QRadioButton(U("平铺水印"), grpPos);
+  seWatermarkTileSpace = NumberBox(0, 999999, 20, grpPos);
+  seWatermarkTileCount = NumberBox(0, 999999, 0, grpPos);
+  paintGroup_ = new QButtonGroup(grpPos);
+  paintGroup_->addButton(rbWatermarkPos);
+  paintGroup_->addButton(rbTileWatermark);
+  {
+    auto* layout = new QVBoxLayout(grpPos);
+    layout->setSpacing(4);
+    layout->addLayout(Row({rbWatermarkPos, cbWatermarkPos, new QLabel(U("显示水印"), grpPos)}));
+    auto* margins = Row({pnlMargin1, pnlMargin2}, 20);
+    margins->setSpacing(16);
+    layout->addLayout(margins);
+    layout->addWidget(rbTileWatermark);
+    layout->addLayout(Row({new QLabel(U("水印间距："), grpPos), seWatermarkTileSpace,
+                           new QLabel(U("像素，平铺"), grpPos), seWatermarkTileCount,
+                           new QLabel(U("行（0行：平铺整张图片）"), grpPos)},
+                          20));
+  }
+
+  tkbRotate = Slider(-180, 180, 0, page);
+  seRotate = NumberBox(-180, 180, 0, page);
+  tkbTransparent = Slider(0, 100, 20, page);
+  seTransparent = NumberBox(0, 100, 20, page);
+
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->setSpacing(6);
+  layout->addWidget(grpType);
+  layout->addWidget(grpPos);
+  auto* sliders = new QGridLayout;
+  sliders->setHorizontalSpacing(4);
+  sliders->addWidget(new QLabel(U("旋转："), page), 0, 0);
+  sliders->addWidget(tkbRotate, 0, 1);
+  sliders->addWidget(seRotate, 0, 2);
+  sliders->addWidget(new QLabel(U("度"), page), 0, 3);
+  sliders->addWidget(new QLabel(U("透明："), page), 1, 0);
+  sliders->addWidget(tkbTransparent, 1, 1);
+  sliders->addWidget(seTransparent, 1, 2);
+  sliders->addWidget(new QLabel(U("%"), page), 1, 3);
+  sliders->setColumnStretch(1, 1);
+  layout->addLayout(sliders);
+  layout->addStretch(1);
+  return page;
+}
+
+QWidget* TPictureOptionsForm::BuildPreview() {
+  auto* group = new QGroupBox(U("预览"), this);
+  group->setObjectName(QStringLiteral("grpPreview"));
+  group->setFixedWidth(327);
+
+  // The outline one pixel around the 304 × 304 box.
+  auto* outline = new QFrame(group);
+  outline->setFrameShape(QFrame::Box);
+  outline->setLineWidth(1);
+  outline->setFixedSize(kPreviewBoxSide + 2, kPreviewBoxSide + 2);
+  imgPreview = new QLabel(outline);
+  imgPreview->setGeometry(1, 1, kPreviewBoxSide, kPreviewBoxSide);
+  imgPreview->setAlignment(Qt::AlignCenter);
+
+  pnPreviewlHint = new QFrame(outline);
+  pnPreviewlHint->setFixedSize(148, 27);
+  pnPreviewlHint->setFrameShape(QFrame::Box);
+  pnPreviewlHint->setAutoFillBackground(true);
+  QPalette tip = pnPreviewlHint->palette();
+  tip.setColor(QPalette::Window, tip.color(QPalette::ToolTipBase));
+  tip.setColor(QPalette::WindowText, tip.color(QPalette::ToolTipText));
+  pnPreviewlHint->setPalette(tip);
+  pnPreviewlHint->move((outline->width() - 148) / 2, (outline->height() - 27) / 2);
+  lblHint = new QLabel(pnPreviewlHint);
+  lblHint->setAlignment(Qt::AlignCenter);
+  auto* hintLayout = new QVBoxLayout(pnPreviewlHint);
+  hintLayout->setContentsMargins(2, 0, 2, 0);
+  hintLayout->addWidget(lblHint);
+
+  btnPrior = new QPushButton(U("上一张(&P)"), group);
+  btnNext = new QPushButton(U("下一张(&N)"), group);
+
+  auto* layout = new QVBoxLayout(group);
+  layout->setSpacing(8);
+  layout->addWidget(outline, 0, Qt::AlignHCenter);
+  auto* browse = new QHBoxLayout;
+  browse->addStretch(1);
+  browse->addWidget(btnPrior);
+  browse->addWidget(btnNext);
+  browse->addStretch(1);
+  layout->addLayout(browse);
+  layout->addStretch(1);
+  return group;
+}
+
+void TPictureOptionsForm::ConnectHandlers() {
+  const auto always = [this] { RefreshPreview(); };
+
+  // Page "边框/圆角".
+  connect(rbCorner, &QRadioButton::toggled, this, [this, always](bool on) {
+    if (!on) return;
+    WriteInt(keys::FrameType, 0);
+    always();
+  });
+  connect(rbFrame, &QRadioButton::toggled, this, [this, always](bool on) {
+    if (!on) return;
+    WriteInt(keys::FrameType, 1);
+    always();
+  });
+  connect(cbCorner, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (loading_) return;
+    WriteInt(keys::CornerType, index);
+    RefreshIf(rbCorner);
+  });
+  connect(cbCornerWidth, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (loading_) return;
+    WriteInt(keys::CornerWidth, index);
+    RefreshIf(rbCorner);
+  });
+  connect(lvFrames, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+    if (!item) return;
+    WriteText(keys::FrameName, item->text());
+    RefreshIf(rbFrame);
+  });
+
+  // Page "水印", group "类型".
+  connect(rbTextWatermark, &QRadioButton::toggled, this, [this, always](bool on) {
+    if (!on) return;
+    WriteInt(keys::WatermarkType, 0);
+    always();
+  });
+  connect(rbImageWatermark, &QRadioButton::toggled, this, [this, always](bool on) {
+    if (!on) return;
+    WriteInt(keys::WatermarkType, 1);
+    always();
+  });
+  memWatermark->installEventFilter(this);
+  connect(cbFontName, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (loading_ || index < 0) return;
+    WriteText(keys::WatermarkFontName, cbFontName->itemText(index));
+    RefreshIf(rbTextWatermark);
+  });
+  cbFontSize->lineEdit()->installEventFilter(this);
+  connect(cbFontSize, &QComboBox::editTextChanged, this, [this](const QString& text) {
+    if (loading_) return;
+    WriteText(keys::WatermarkFontSize, text);
+    RefreshIf(rbTextWatermark);
+  });
+  const auto writeCheck = [this](QCheckBox* box, std::string_view key) {
+    connect(box, &QCheckBox::toggled, this, [this, key](bool ticked) {
+      WriteInt(key, ticked ? 1 : 0);
+      RefreshIf(rbTextWatermark);
+    });
+  };
+  writeCheck(ckbBold, keys::WatermarkFontBold);
+  writeCheck(ckbItalic, keys::WatermarkFontItalic);
+  writeCheck(ckbUnderLine, keys::WatermarkFontUnderLine);
+  shpFontColor->installEventFilter(this);
+  connect(btnSelectWatermark, &QPushButton::clicked, this,
+          &TPictureOptionsForm::btnSelectWatermarkClick);
+
+  // Group "位置".
+  connect(rbWatermarkPos, &QRadioButton::toggled, this, [this, always](bool on) {
+    if (!on) return;
+    WriteInt(keys::WatermarkPaintStyle, 0);
+    always();
+  });
+  connect(rbTileWatermark, &QRadioButton::toggled, this, [this, always](bool on) {
+    if (!on) return;
+    WriteInt(keys::WatermarkPaintStyle, 1);
+    always();
+  });
+  connect(cbWatermarkPos, &QComboBox::currentIndexChanged, this,
+          &TPictureOptionsForm::cbWatermarkPosChange);
+  // Each margin goes to the keys of the anchor chosen at the moment of writing.
+  const auto margin = [this](QSpinBox* box, QComboBox* kind, char letter) {
+    connect(box, &QSpinBox::valueChanged, this, [this, letter](int value) {
+      const int anchor = cbWatermarkPos->currentIndex();
+      if (!ValidAnchor(anchor)) return;
+      WriteInt(MarginKey(anchor, letter), value);
+      RefreshIf(rbWatermarkPos);
+    });
+    connect(kind, &QComboBox::currentIndexChanged, this, [this, letter](int index) {
+      const int anchor = cbWatermarkPos->currentIndex();
+      if (loading_ || !ValidAnchor(anchor)) return;
+      WriteInt(MarginKindKey(anchor, letter), index);
+      RefreshIf(rbWatermarkPos);
+    });
+  };
+  margin(seWatermarkPosBlank1, cbWatermarkPosKind1, 'A');
+  margin(seWatermarkPosBlank2, cbWatermarkPosKind2, 'B');
+  connect(seWatermarkTileSpace, &QSpinBox::valueChanged, this, [this](int value) {
+    WriteInt(keys::WatermarkTileSpace, value);
+    RefreshIf(rbTileWatermark);
+  });
+  connect(seWatermarkTileCount, &QSpinBox::valueChanged, this, [this](int value) {
+    WriteInt(keys::WatermarkTileCount, value);
+    RefreshIf(rbTileWatermark);
+  });
+
+  // Slider and number box show one value; the slider's position is what is kept.
+  const auto pair = [this](QSlider* slider, QSpinBox* box, std::string_view key) {
+    connect(slider, &QSlider::valueChanged, box, &QSpinBox::setValue);
+    connect(box, &QSpinBox::valueChanged, slider, &QSlider::setValue);
+    connect(slider, &QSlider::valueChanged, this, [this, key](int value) {
+      WriteInt(key, value);
+      RefreshPreview();
+    });
+  };
+  pair(tkbRotate, seRotate, keys::WatermarkRotate);
+  pair(tkbTransparent, seTransparent, keys::WatermarkTransparent);
+
+  // Preview and closing.
+  connect(btnPrior, &QPushButton::clicked, this, &TPictureOptionsForm::btnPriorClick);
+  connect(btnNext, &QPushButton::clicked, this, &TPictureOptionsForm::btnNextClick);
+  connect(btnOK, &QPushButton::clicked, this, &TPictureOptionsForm::btnOKClick);
+  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TPictureOptionsForm::LoadFrameList() {
+  for (const TFrameEntry& frame : ListFrames(*catalog_, kernel_.FramesFolder())) {
+    try {
+      // The previews are JPEG pictures whatever their extension says.
+      TJPEGImage picture;
+      picture.LoadFromFile(frame.previewPath);
+      const auto bitmap = picture.ToBitmap();
+      if (!bitmap || bitmap->Empty()) continue;
+      auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(ToQImage(*bitmap))),
+                                       QString::fromStdString(frame.name), lvFrames);
+      item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    } catch (const std::exception&) {
+      // A frame whose preview cannot be read is left out.
+    }
+  }
+}
+
+void TPictureOptionsForm::LoadOptions() {
+  const auto readText = [this](std::string_view key) {
+    return QString::fromStdString(ReadSettingString(working_, key, ReadSite::Dialog));
+  };
+  const auto readBool = [this](std::string_view key) {
+    return ReadSettingBool(working_, key, ReadSite::Dialog);
+  };
+
+  // 1-3. Frame or corners.
+  (ReadInt(keys::FrameType) != 0 ? rbFrame : rbCorner)->setChecked(true);
+  cbCorner->setCurrentIndex(ReadInt(keys::CornerType));
+  cbCornerWidth->setCurrentIndex(ReadInt(keys::CornerWidth));
+  if (lvFrames->count() > 0) {
+    const QString name = readText(keys::FrameName);
+    QListWidgetItem* chosen = lvFrames->item(0);
+    for (int i = 0; i < lvFrames->count(); ++i) {
+      if (lvFrames->item(i)->text().compare(name, Qt::CaseInsensitive) == 0) {
+        chosen = lvFrames->item(i);
+        break;
+      }
+    }
+    lvFrames->setCurrentItem(chosen);
+    lvFrames->scrollToItem(chosen);
+  }
+
+  // 4-10. Watermark type, text, font and picture.
+  (ReadInt(keys::WatermarkType) != 0 ? rbImageWatermark : rbTextWatermark)->setChecked(true);
+  const QString text = StoredToMemoText(readText(keys::WatermarkText));
+  memWatermark->setPlainText(text);
+  SetMemoPrompt(text.isEmpty());
+  const QString face = readText(keys::WatermarkFontName);
+  if (!face.isEmpty())
+    cbFontName->setCurrentIndex(cbFontName->findText(face, Qt::MatchFixedString));
+  cbFontSize->setEditText(readText(keys::WatermarkFontSize));
+  ckbBold->setChecked(readBool(keys::WatermarkFontBold));
+  ckbItalic->setChecked(readBool(keys::WatermarkFontItalic));
+  ckbUnderLine->setChecked(readBool(keys::WatermarkFontUnderLine));
+  const TColor color = ReadSettingColor(working_, keys::WatermarkFontColor, ReadSite::Dialog);
+  SetSwatchColor(QColor(RedOf(color), GreenOf(color), BlueOf(color)));
+  edWatermarkImage->setText(readText(keys::WatermarkImage));
+
+  // 11-14. Placement, tiles, angle and transparency.
+  (ReadInt(keys::WatermarkPaintStyle) != 0 ? rbTileWatermark : rbWatermarkPos)->setChecked(true);
+  const int anchor = ReadInt(keys::WatermarkPos);
+  cbWatermarkPos->setCurrentIndex(ValidAnchor(anchor) ? anchor : -1);
+  LoadMarginRows(anchor);
+  ShowMarginRows(anchor);
+  seWatermarkTileSpace->setValue(ReadInt(keys::WatermarkTileSpace));
+  seWatermarkTileCount->setValue(ReadInt(keys::WatermarkTileCount));
+  tkbRotate->setValue(ReadInt(keys::WatermarkRotate));
+  tkbTransparent->setValue(ReadInt(keys::WatermarkTransparent));
+}
+
+void TPictureOptionsForm::LoadMarginRows(int anchor) {
+  if (!ValidAnchor(anchor)) return;
+  seWatermarkPosBlank1->setValue(ReadInt(MarginKey(anchor, 'A')));
+  cbWatermarkPosKind1->setCurrentIndex(ReadInt(MarginKindKey(anchor, 'A')));
+  seWatermarkPosBlank2->setValue(ReadInt(MarginKey(anchor, 'B')));
+  cbWatermarkPosKind2->setCurrentIndex(ReadInt(MarginKindKey(anchor, 'B')));
+}
+
+void TPictureOptionsForm::ShowMarginRows(int anchor) {
+  // An anchor outside the list (a damaged file) has no margins to show or write.
+  const auto [first, second] = MarginRowLabels(anchor);
+  if (!first.isEmpty()) lblWatermarkPos1->setText(first);
+  if (!second.isEmpty()) lblWatermarkPos2->setText(second);
+  pnlMargin1->setVisible(!first.isEmpty());
+  pnlMargin2->setVisible(!second.isEmpty());
+}
+
+void TPictureOptionsForm::cbWatermarkPosChange(int anchor) {
+  if (loading_) return;
+  WriteInt(keys::WatermarkPos, anchor);
+  ShowMarginRows(anchor);
+  LoadMarginRows(anchor);
+  RefreshIf(rbWatermarkPos);
+}
+
+void TPictureOptionsForm::SetMemoPrompt(bool prompt) {
+  QPalette pal = memWatermark->palette();
+  pal.setColor(QPalette::Text, prompt ? kSilver : QColor(Qt::black));
+  memWatermark->setPalette(pal);
+  if (prompt) memWatermark->setPlainText(WatermarkTextPrompt());
+}
+
+void TPictureOptionsForm::memWatermarkEnter() {
+  const QString text = memWatermark->toPlainText();
+  const QString prompt = WatermarkTextPrompt();
+  if (text == prompt || text == prompt + QLatin1Char('\n')) memWatermark->clear();
+  SetMemoPrompt(false);
+}
+
+void TPictureOptionsForm::memWatermarkExit() {
+  const QString text = memWatermark->toPlainText();
+  if (text.isEmpty()) {
+    SetMemoPrompt(true);
+    WriteText(keys::WatermarkText, QString());
+  } else {
+    WriteText(keys::WatermarkText, MemoToStoredText(text));
+  }
+  RefreshIf(rbTextWatermark);
+}
+
+void TPictureOptionsForm::SetSwatchColor(const QColor& color) {
+  swatchColor_ = color;
+  QPalette pal = shpFontColor->palette();
+  pal.setColor(QPalette::Window, color);
+  shpFontColor->setPalette(pal);
+}
+
+void TPictureOptionsForm::shpFontColorMouseUp() {
+  if (!chooseColor) return;
+  const std::optional<QColor> chosen = chooseColor(swatchColor_);
+  if (!chosen || !chosen->isValid()) return;
+  SetSwatchColor(*chosen);
+  const TColor color =
+      RGBColor(static_cast<uint8_t>(chosen->red()), static_cast<uint8_t>(chosen->green()),
+               static_cast<uint8_t>(chosen->blue()));
+  WriteText(keys::WatermarkFontColor, QString::fromStdString(ColorToString(color)));
+  RefreshIf(rbTextWatermark);
+}
+
+void TPictureOptionsForm::btnSelectWatermarkClick() {
+  const QString path = chooseWatermarkPicture ? chooseWatermarkPicture() : QString();
+  if (path.isEmpty()) return;
+  edWatermarkImage->setText(path);
+  WriteText(keys::WatermarkImage, path);
+  RefreshIf(rbImageWatermark);
+}
+
+bool TPictureOptionsForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == memWatermark) {
+    if (event->type() == QEvent::FocusIn) memWatermarkEnter();
+    if (event->type() == QEvent::FocusOut) {
+      // A context menu or another window taking the focus is no leaving of the memo.
+      const auto reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+        memWatermarkExit();
+    }
+  } else if (watched == cbFontSize->lineEdit() && event->type() == QEvent::KeyPress) {
+    const QString typed = static_cast<QKeyEvent*>(event)->text();
+    // Only typed characters are judged; keys without one (arrows, delete) edit as usual.
+    if (typed.size() == 1 && typed[0].unicode() >= 32 && !AcceptedFontSizeChar(typed[0]))
+      return true;
+  } else if (watched == shpFontColor && event->type() == QEvent::MouseButtonRelease) {
+    shpFontColorMouseUp();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TPictureOptionsForm::WriteInt(std::string_view key, int value) {
+  working_.WriteInteger(kGeneral, key, value);
+}
+
+void TPictureOptionsForm::WriteText(std::string_view key, const QString& value) {
+  working_.WriteString(kGeneral, key, value.toStdString());
+}
+
+int TPictureOptionsForm::ReadInt(std::string_view key) const {
+  return ReadSettingInteger(working_, key, ReadSite::Dialog);
+}
+
+void TPictureOptionsForm::ShowPage(bool borderPage) {
+  pgOptions->setCurrentIndex(borderPage ? 0 : 1);
+}
+
+// ---- preview ----
+
+void TPictureOptionsForm::RefreshIf(const QRadioButton* selected) {
+  if (selected->isChecked()) RefreshPreview();
+}
+
+void TPictureOptionsForm::RefreshPreview() {
+  if (previewIndex_ < 0) return;
+  // Loading asks for one preview at its end, not one per control.
+  if (loading_) return;
+  ShowHint(U("正在生成预览..."));
+  pnPreviewlHint->show();
+  pnPreviewlHint->raise();
+  // Every change of one event (a slider step writes two controls) makes one request.
+  if (submitScheduled_) return;
+  submitScheduled_ = true;
+  QTimer::singleShot(0, this, &TPictureOptionsForm::SubmitPreview);
+}
+
+void TPictureOptionsForm::SubmitPreview() {
+  submitScheduled_ = false;
+  if (previewIndex_ < 0) return;
+  const TExportEntry& entry = entries_[static_cast<std::size_t>(previewIndex_)];
+  TPreviewJob job;
+  job.path = entry.path;
+  job.angle = entry.angle;
+  job.settings = working_;  // the worker's own copy; editing goes on meanwhile
+  job.catalog = catalog_;
+  job.framesFolder = kernel_.FramesFolder();
+  worker_->Request(std::move(job));
+}
+
+void TPictureOptionsForm::ShowPreview(const TPreviewResult& result) {
+  if (submitScheduled_) return;  // a newer request is on its way
+  pnPreviewlHint->hide();
+  if (!result.error.isEmpty()) {
+    services_.Error(this, result.error);
+    return;
+  }
+  previewImage_ = result.image;
+  imgPreview->setPixmap(previewImage_.isNull() ? QPixmap() : QPixmap::fromImage(previewImage_));
+}
+
+void TPictureOptionsForm::ShowHint(const QString& text) { lblHint->setText(text); }
+
+void TPictureOptionsForm::WaitForPreview() {
+  while (submitScheduled_ || worker_->Busy())
+    QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  QApplication::processEvents();
+}
+
+void TPictureOptionsForm::btnPriorClick() {
+  if (entries_.empty()) return;
+  const int count = static_cast<int>(entries_.size());
+  previewIndex_ = (previewIndex_ + count - 1) % count;
+  RefreshPreview();
+}
+
+void TPictureOptionsForm::btnNextClick() {
+  if (entries_.empty()) return;
+  previewIndex_ = (previewIndex_ + 1) % static_cast<int>(entries_.size());
+  RefreshPreview();
+}
+
+// ---- closing ----
+
+void TPictureOptionsForm::btnOKClick() {
+  // Text typed into the memo counts even when OK is pressed from the keyboard.
+  if (memWatermark->hasFocus()) memWatermarkExit();
+  try {
+    working_.UpdateFile();
+  } catch (const std::exception& e) {
+    // The file could not be replaced: the dialog stays open with the user's settings.
+    services_.Error(this, QString::fromStdString(e.what()));
+    return;
+  }
+  kernel_.ReloadSettings();
+  accept();
+}
+
+bool RunPictureOptions(TKaravelKernel& kernel, TUiServices& services,
+                       std::vector<TExportEntry> entries, bool borderPage, QWidget* parent) {
+  TPictureOptionsForm form(kernel, services, std::move(entries), parent);
+  form.ShowPage(borderPage);
+  return form.exec() == QDialog::Accepted;
+}
+
+}  // namespace pixmira

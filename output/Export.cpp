@@ -1,5 +1,9 @@
 #include "output/Export.h"
 
+#ifdef __linux__
+#include <sched.h>
+#endif
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstdint>
@@ -194,6 +198,12 @@ class TWorkerPool {
 
 int WorkerCount(int requested) {
   if (requested > 0) return requested;
+#ifdef __linux__
+  // The cores this process may run on, which a container or taskset may keep below the
+  // machine's count.
+  cpu_set_t cpus;
+  if (sched_getaffinity(0, sizeof(cpus), &cpus) == 0) return std::max(1, CPU_COUNT(&cpus));
+#endif
   return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 

@@ -1,6 +1,8 @@
 #include "ui/Screenshot.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -28,6 +30,14 @@ void StartScreenshots(TKaravelKernel& kernel, TUiServices& services, TQivMainFor
     form.lvPictures->WaitForThumbnails();
     QApplication::processEvents();
     Save(form, outDir, QStringLiteral("main-window.png"));
+
+    // The frame list dropped down, with its previews.
+    if (form.cbPictureFrame->count() > 0 && form.cbPictureFrame->isVisible()) {
+      form.cbPictureFrame->showPopup();
+      QApplication::processEvents();
+      Save(*form.cbPictureFrame->view()->window(), outDir, QStringLiteral("frame-list.png"));
+      form.cbPictureFrame->hidePopup();
+    }
 
     // The progress window over a real export of the list into a scratch folder.
     auto scratch = std::make_shared<QTemporaryDir>();

@@ -191,6 +191,8 @@ void TQivMainForm::BuildControls() {
   auto* pageFrame = new QWidget(stkFrame);
   cbPictureFrame = new QComboBox(pageFrame);
   cbPictureFrame->setMaxVisibleItems(3);
+  // A list popup, so only three of the tall preview rows show at once.
+  cbPictureFrame->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
   cbPictureFrame->setMinimumContentsLength(12);
   {
     auto* row = new QHBoxLayout(pageFrame);
@@ -333,7 +335,7 @@ void TQivMainForm::FillFrameList() {
   for (int i = 0; i < cbPictureFrame->count(); ++i)
     width = std::max(
         width, frameDelegate_->sizeHint(option, cbPictureFrame->model()->index(i, 0)).width());
-  cbPictureFrame->view()->setMinimumWidth(width + 24);
+  cbPictureFrame->view()->setMinimumWidth(width + 40);
 }
 
 void TQivMainForm::ConnectHandlers() {

@@ -403,6 +403,8 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
   rbTileWatermark = new QRadioButton(U("平铺水印"), grpPos);
   seWatermarkTileSpace = NumberBox(0, 999999, 20, grpPos);
   seWatermarkTileCount = NumberBox(0, 999999, 0, grpPos);
+  // Narrow enough that the row's long caption is never cut.
+  for (QSpinBox* box : {seWatermarkTileSpace, seWatermarkTileCount}) box->setFixedWidth(54);
   paintGroup_ = new QButtonGroup(grpPos);
   paintGroup_->addButton(rbWatermarkPos);
   paintGroup_->addButton(rbTileWatermark);
@@ -417,7 +419,7 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
     layout->addLayout(Row({new QLabel(U("水印间距："), grpPos), seWatermarkTileSpace,
                            new QLabel(U("像素，平铺"), grpPos), seWatermarkTileCount,
                            new QLabel(U("行（0行：平铺整张图片）"), grpPos)},
-                          20));
+                          10));
   }
 
   tkbRotate = Slider(-180, 180, 0, page);

@@ -2,14 +2,20 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
 
 #include "ui/MainForm.h"
 #include "ui/PictureList.h"
+#include "ui/PictureOptionsForm.h"
 #include "ui/ProgressForm.h"
 
 namespace pixmira {
@@ -37,6 +43,30 @@ void StartScreenshots(TKaravelKernel& kernel, TUiServices& services, TQivMainFor
       QApplication::processEvents();
       Save(*form.cbPictureFrame->view()->window(), outDir, QStringLiteral("frame-list.png"));
       form.cbPictureFrame->hidePopup();
+    }
+
+    // The settings dialog on both pages, the first list picture in its preview. The dialog
+    // is dropped unconfirmed, so nothing of it reaches Config.ini.
+    {
+      TPictureOptionsForm options(kernel, services, form.lvPictures->ExportEntries(), &form);
+      options.show();
+      options.WaitForPreview();
+      Save(options, outDir, QStringLiteral("settings-frame.png"));
+      options.ShowPage(false);
+      const auto send = [](QWidget* widget, QEvent&& event) {
+        QApplication::sendEvent(widget, &event);
+      };
+      send(options.memWatermark, QFocusEvent(QEvent::FocusIn, Qt::TabFocusReason));
+      options.memWatermark->setPlainText(QString::fromUtf8("Pixmira\n正品保证"));
+      send(options.memWatermark, QFocusEvent(QEvent::FocusOut, Qt::TabFocusReason));
+      options.cbFontSize->setEditText(QStringLiteral("36"));
+      options.ckbBold->setChecked(true);
+      options.chooseColor = [](const QColor&) { return QColor(0xE0, 0x40, 0x30); };
+      send(options.shpFontColor, QMouseEvent(QEvent::MouseButtonRelease, QPointF(4, 4),
+                                             QPointF(4, 4), Qt::LeftButton, Qt::NoButton,
+                                             Qt::NoModifier));
+      options.WaitForPreview();
+      Save(options, outDir, QStringLiteral("settings-watermark.png"));
     }
 
     // The progress window over a real export of the list into a scratch folder.

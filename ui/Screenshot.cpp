@@ -62,9 +62,9 @@ void StartScreenshots(TKaravelKernel& kernel, TUiServices& services, TQivMainFor
       options.cbFontSize->setEditText(QStringLiteral("36"));
       options.ckbBold->setChecked(true);
       options.chooseColor = [](const QColor&) { return QColor(0xE0, 0x40, 0x30); };
-      send(options.shpFontColor, QMouseEvent(QEvent::MouseButtonRelease, QPointF(4, 4),
-                                             QPointF(4, 4), Qt::LeftButton, Qt::NoButton,
-                                             Qt::NoModifier));
+      send(options.shpFontColor,
+           QMouseEvent(QEvent::MouseButtonRelease, QPointF(4, 4), QPointF(4, 4), Qt::LeftButton,
+                       Qt::NoButton, Qt::NoModifier));
       options.WaitForPreview();
       Save(options, outDir, QStringLiteral("settings-watermark.png"));
     }

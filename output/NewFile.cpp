@@ -85,9 +85,16 @@ int MoveWithoutReplacing(const std::string& from, const std::string& to) {
   const int error = errno;
   if (error != EINVAL && error != ENOSYS && error != ENOTSUP) return error;
   // A file system without the no-replace rename: a hard link fails on an existing name too.
-  if (link(from.c_str(), to.c_str()) != 0) return errno;
-  unlink(from.c_str());
-  return 0;
+  if (link(from.c_str(), to.c_str()) == 0) {
+    unlink(from.c_str());
+    return 0;
+  }
+  if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) return errno;
+  // Neither (some FUSE and network file systems): look, then rename. Only a writer racing
+  // us within that instant could lose a file.
+  struct stat existing;
+  if (lstat(to.c_str(), &existing) == 0) return EEXIST;
+  return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 void SyncFolder(const std::string& folder) {

@@ -102,6 +102,9 @@ TEST_F(PipelineTest, UnloadablePictureGivesNothing) {
   EXPECT_EQ(Run(dir_.File("broken.jpg"), Settings("")), nullptr);
   EXPECT_EQ(Run(dir_.File("missing.bmp"), Settings("")), nullptr);
   EXPECT_EQ(Run(dir_.File("notes.txt"), Settings("")), nullptr);
+  // A PNG of a few bytes loads as a picture without pixels, which nothing can be made of.
+  test::WriteFile(dir_.File("tiny.png"), "\x89PNG\r\n\x1a\n");
+  EXPECT_EQ(Run(dir_.File("tiny.png"), Settings("")), nullptr);
 }
 
 TEST_F(PipelineTest, AngleZeroAndFullTurnKeepThePicture) {

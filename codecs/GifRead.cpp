@@ -255,9 +255,9 @@ const TGIFGraphicControlExtension* TGIFFrame::GraphicControl() const {
   return nullptr;
 }
 
-void TGIFImage::LoadFromMemory(std::span<const uint8_t> data) {
-  header_ = TGIFHeader();
-  frames_.clear();
+namespace {
+
+void ReadGif(std::span<const uint8_t> data, TGIFHeader& header, std::vector<TGIFFrame>& frames) {
   Stream s(data);
   if (IsSignature(data, 0)) {
     s.Seek(6);
@@ -267,13 +267,12 @@ void TGIFImage::LoadFromMemory(std::span<const uint8_t> data) {
     Fail("Invalid GIF signature");
   }
   if (!s.Has(7)) Fail("Premature end of data");
-  header_.width = s.U16();
-  header_.height = s.U16();
-  header_.packed = s.Byte();
-  header_.background = s.Byte();
-  header_.aspect = s.Byte();
-  if ((header_.packed & 0x80) &&
-      !ReadColorMap(s, 2 << (header_.packed & 7), header_.globalColorMap))
+  header.width = s.U16();
+  header.height = s.U16();
+  header.packed = s.Byte();
+  header.background = s.Byte();
+  header.aspect = s.Byte();
+  if ((header.packed & 0x80) && !ReadColorMap(s, 2 << (header.packed & 7), header.globalColorMap))
     Fail("Premature end of data");
 
   // Every frame's pixels count against one budget, so a small file cannot make us hold
@@ -302,8 +301,8 @@ void TGIFImage::LoadFromMemory(std::span<const uint8_t> data) {
     if ((frame.packed & 0x80) && !ReadColorMap(s, 2 << (frame.packed & 7), frame.localColorMap))
       break;
     if (frame.width == 0 || frame.height == 0) {
-      frame.width = header_.width;
-      frame.height = header_.height;
+      frame.width = header.width;
+      frame.height = header.height;
     }
     if (frame.HasImage()) {
       const int64_t pixels = int64_t(frame.width) * frame.height;
@@ -327,27 +326,36 @@ void TGIFImage::LoadFromMemory(std::span<const uint8_t> data) {
         SubBlocks(s).SkipRest();
       }
     }
-    frames_.push_back(std::move(frame));
+    frames.push_back(std::move(frame));
   }
   if (!pending.empty()) {
     TGIFFrame frame;
     frame.extensions = std::move(pending);
-    frames_.push_back(std::move(frame));
+    frames.push_back(std::move(frame));
   }
-  if (!haveImage) {
-    header_ = TGIFHeader();
-    frames_.clear();
-    Fail("Image is empty");
-  }
+  if (!haveImage) Fail("Image is empty");
   // A screen of no size would hide every frame; let it cover the first one instead.
-  if (header_.width == 0 || header_.height == 0) {
-    for (const TGIFFrame& f : frames_) {
+  if (header.width == 0 || header.height == 0) {
+    for (const TGIFFrame& f : frames) {
       if (!f.HasImage()) continue;
-      header_.width = uint16_t(std::min(65535, f.left + f.width));
-      header_.height = uint16_t(std::min(65535, f.top + f.height));
+      header.width = uint16_t(std::min(65535, f.left + f.width));
+      header.height = uint16_t(std::min(65535, f.top + f.height));
       break;
     }
   }
+}
+
+}  // namespace
+
+void TGIFImage::LoadFromMemory(std::span<const uint8_t> data) {
+  header_ = TGIFHeader();
+  frames_.clear();
+  // Read into locals, so that a failure leaves the image empty rather than half read.
+  TGIFHeader header;
+  std::vector<TGIFFrame> frames;
+  ReadGif(data, header, frames);
+  header_ = std::move(header);
+  frames_ = std::move(frames);
 }
 
 std::unique_ptr<TBitmap> TGIFImage::ToBitmap() const {

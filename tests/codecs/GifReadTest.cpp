@@ -187,6 +187,15 @@ TEST(GifLzw, DamagedTablesFailWithTheirMessages) {
   Bytes loop = Screen(8, 8, kColors);
   Append(loop, Image(0, 0, 8, 8, Codes(3, {{8, 4}, {0, 4}, {12, 4}, {11, 4}, {0, 4}, {11, 4}})));
   EXPECT_EQ(ErrorOf(loop), "Invalid GIF data");
+
+  // A failed load leaves nothing half read behind.
+  Bytes good = Screen(1, 1, kColors);
+  Append(good, Image(0, 0, 1, 1, Literals(2, {1})));
+  TGIFImage gif;
+  gif.LoadFromMemory(good);
+  EXPECT_THROW(gif.LoadFromMemory(loop), GIFException);
+  EXPECT_TRUE(gif.Frames().empty());
+  EXPECT_EQ(gif.Width(), 0);
 }
 
 TEST(GifLzw, BadCodeSizeOrShortDataLeaveTheFillIndexAndReadingGoesOn) {

@@ -8,6 +8,7 @@
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
 #include "codecs/Png.h"
+#include "core/Errors.h"
 #include "support/TestSupport.h"
 
 namespace pixmira {
@@ -56,10 +57,37 @@ TEST(LoadPicture, ChoosesTheDecoderByExtensionInAnyLetterCase) {
   EXPECT_EQ(LoadPicture(dir.File("folder.png")), nullptr);
 }
 
-TEST(LoadPicture, BitmapOfAnAlphaPngIsOverBlack) {
+TEST(ReadWholeFile, FailuresNameThePathAndTheReason) {
+  TempDir dir;
+  const std::pair<std::string, const char*> cases[] = {
+      {dir.File("missing.jpg"), "No such file or directory"},
+      {dir.Path().string(), "Is a directory"},
+  };
+  for (const auto& [path, reason] : cases) {
+    try {
+      ReadWholeFile(path);
+      ADD_FAILURE() << path;
+    } catch (const EFileError& e) {
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
+    }
+  }
+  WriteFile(dir.File("a.bin"), std::string("\0\1\2", 3));
+  EXPECT_EQ(ReadWholeFile(dir.File("a.bin")), (std::vector<uint8_t>{0, 1, 2}));
+}
+
+TEST(LoadPicture, BitmapOfAPngIsItsCopyOverBlackOrNothing) {
   const auto b = LoadPictureBitmap(DataPath("png-palette-trns.png"));
   ASSERT_TRUE(b);
-  EXPECT_EQ(b->Width(), 13);
+  const std::vector<uint8_t> ref = test::ReadBytes(DataPath("png-palette-trns.rgba"));
+  ASSERT_EQ(ref.size(), std::size_t(b->Width()) * b->Height() * 4);
+  int transparent = 0;
+  for (std::size_t i = 0; i < ref.size() / 4; ++i) {
+    if (ref[i * 4 + 3] != 0) continue;
+    ++transparent;
+    EXPECT_EQ(b->Pixel(int(i) % b->Width(), int(i) / b->Width()), kBlack) << i;
+  }
+  EXPECT_GT(transparent, 0);
   EXPECT_EQ(LoadPictureBitmap(DataPath("missing.png")), nullptr);
 }
 

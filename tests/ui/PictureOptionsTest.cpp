@@ -426,6 +426,21 @@ class PictureOptionsTest : public QObject {
     QCOMPARE(ReadSettingInteger(d.kernel->SettingsStore(), keys::FrameType, ReadSite::Main), 1);
   }
 
+  void okKeepsTextTypedIntoTheFocusedMemo() {
+    TTestFolder folder;
+    Dialog d(folder, {});
+    TPictureOptionsForm& f = *d.form;
+    f.ShowPage(false);
+    f.show();
+    QApplication::setActiveWindow(&f);
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    f.memWatermark->setFocus();
+    QVERIFY(f.memWatermark->hasFocus());
+    QTest::keyClicks(f.memWatermark, QStringLiteral("Hi"));
+    f.btnOKClick();  // as Alt+O does, without taking the focus first
+    QCOMPARE(StoredSetting(folder.ConfigFile(), "WatermarkText"), QStringLiteral("Hi"));
+  }
+
   void storedCornersLoadWithoutWriting() {
     TTestFolder folder;
     Dialog d(folder, {}, kNoReduce + "FrameType=0\r\nCornerType=4\r\nCornerWidth=2\r\n");

@@ -62,7 +62,7 @@ namespace {
 // Draws each entry as its thumbnail cell with the file name beneath.
 class TPictureDelegate : public QStyledItemDelegate {
  public:
-  using QStyledItemDelegate::QStyledItemDelegate;
+  explicit TPictureDelegate(TPictureList* list) : QStyledItemDelegate(list), list_(list) {}
 
   QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
     return QSize(kIconSpacingX - 8, kIconSpacingY - 4);
@@ -79,7 +79,7 @@ class TPictureDelegate : public QStyledItemDelegate {
       p->setBrush(QColor(0xDC, 0xEB, 0xFC));
       p->drawRoundedRect(QRectF(icon.adjusted(-3, -3, 3, 3)).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
     }
-    const QPixmap pixmap = index.data(Qt::DecorationRole).value<QPixmap>();
+    const QPixmap pixmap = list_->EntryPixmap(index);
     if (!pixmap.isNull()) {
       p->drawPixmap(icon.topLeft(), pixmap);
     } else {
@@ -96,6 +96,9 @@ class TPictureDelegate : public QStyledItemDelegate {
     p->drawText(textRect, Qt::AlignHCenter | Qt::AlignTop, text);
     p->restore();
   }
+
+ private:
+  const TPictureList* list_;
 };
 
 }  // namespace
@@ -146,6 +149,7 @@ TPictureList::TPictureList(QWidget* parent) : QListWidget(parent) {
   pnlHint_->setMinimumSize(281, 49);
   pnlHint_->resize(std::max(281, pnlHint_->sizeHint().width() + 24), 49);
 
+  toolIcons_ = TToolbarForm::MakeIcons();
   pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
   UpdateHint();
 }
@@ -166,7 +170,7 @@ void TPictureList::AddPicture(const QString& path) {
   item->setToolTip(path);
   addItem(item);
 
-  auto* toolbar = new TToolbarForm(id, viewport());
+  auto* toolbar = new TToolbarForm(id, viewport(), toolIcons_);
   connect(toolbar, &TToolbarForm::rotateLeftClicked, this,
           [this](int entryId) { TurnEntry(RowOfId(entryId), true); });
   connect(toolbar, &TToolbarForm::rotateRightClicked, this,
@@ -291,6 +295,7 @@ void TPictureList::RemoveEntry(int row) {
 }
 
 void TPictureList::LayoutToolbars() {
+  const QRect visible = viewport()->rect();
   for (int row = 0; row < count(); ++row) {
     auto* entry = FindEntry(row);
     if (!entry || !entry->toolbar) continue;
@@ -301,7 +306,9 @@ void TPictureList::LayoutToolbars() {
     }
     const QRect bounds = ToolbarRect(IconRect(cell));
     if (entry->toolbar->geometry() != bounds) entry->toolbar->setGeometry(bounds);
-    entry->toolbar->show();
+    // Every toolbar keeps its place; only those in view are shown, since showing a widget
+    // the first time is what costs in a list of hundreds.
+    entry->toolbar->setVisible(bounds.intersects(visible));
   }
 }
 
@@ -412,7 +419,15 @@ void TPictureList::ShowThumbnail(int id, const QImage& image) {
   auto found = entries_.find(id);
   if (found == entries_.end()) return;
   found->second.thumbnail = image;
-  found->second.item->setData(Qt::DecorationRole, QPixmap::fromImage(image));
+  found->second.pixmap = QPixmap::fromImage(image);
+  // Kept beside the model, so a new thumbnail repaints its cell without a model change that
+  // would lay out the whole list again.
+  viewport()->update(visualRect(indexFromItem(found->second.item)));
+}
+
+QPixmap TPictureList::EntryPixmap(const QModelIndex& index) const {
+  const auto found = entries_.find(index.data(IdRole).toInt());
+  return found == entries_.end() ? QPixmap() : found->second.pixmap;
 }
 
 void TPictureList::UpdateHint() {

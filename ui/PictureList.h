@@ -3,10 +3,13 @@
 // with its thumbnail, rotation angle and floating toolbar. Thumbnails are made on worker
 // threads so that adding a folder of large photographs never freezes the window; the entry
 // is in the list (and in export order) at once, its thumbnail follows.
+#include <QIcon>
 #include <QImage>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPointer>
 #include <QThreadPool>
+#include <array>
 #include <atomic>
 #include <memory>
 #include <unordered_map>
@@ -73,6 +76,9 @@ class TPictureList : public QListWidget {
   // Runs the event loop until every requested thumbnail is shown.
   void WaitForThumbnails();
 
+  // The drawn thumbnail of an entry; null while it is being made.
+  QPixmap EntryPixmap(const QModelIndex& index) const;
+
   // Where the thumbnail of a cell is drawn, and where its toolbar goes.
   static QRect IconRect(const QRect& cell);
   static QRect ToolbarRect(const QRect& icon);
@@ -95,6 +101,7 @@ class TPictureList : public QListWidget {
     QPointer<TToolbarForm> toolbar;
     int generation = 0;
     QImage thumbnail;
+    QPixmap pixmap;  // what the list draws
   };
 
   int RowOfId(int id) const;
@@ -108,6 +115,7 @@ class TPictureList : public QListWidget {
   void ScheduleLayout();
 
   QLabel* pnlHint_ = nullptr;
+  std::array<QIcon, 4> toolIcons_;
   int nextId_ = 0;
   int pending_ = 0;
   bool layoutScheduled_ = false;

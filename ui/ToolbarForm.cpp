@@ -1,6 +1,5 @@
 #include "ui/ToolbarForm.h"
 
-#include <QHBoxLayout>
 #include <QPainter>
 #include <QToolButton>
 
@@ -10,9 +9,9 @@ namespace pixmira {
 
 namespace {
 
-QToolButton* MakeButton(QWidget* parent, ToolIcon icon, const char* tip) {
+QToolButton* MakeButton(QWidget* parent, const QIcon& icon, const char* tip) {
   auto* button = new QToolButton(parent);
-  button->setIcon(MakeToolIcon(icon));
+  button->setIcon(icon);
   button->setIconSize(QSize(16, 16));
   button->setToolTip(QString::fromUtf8(tip));
   button->setAutoRaise(true);
@@ -23,17 +22,25 @@ QToolButton* MakeButton(QWidget* parent, ToolIcon icon, const char* tip) {
 
 }  // namespace
 
-TToolbarForm::TToolbarForm(int entryId, QWidget* viewport) : QWidget(viewport), entryId_(entryId) {
+TToolbarForm::Icons TToolbarForm::MakeIcons() {
+  return {MakeToolIcon(ToolIcon::RotateLeft), MakeToolIcon(ToolIcon::RotateRight),
+          MakeToolIcon(ToolIcon::Edit), MakeToolIcon(ToolIcon::Remove)};
+}
+
+TToolbarForm::TToolbarForm(int entryId, QWidget* viewport, const Icons& icons)
+    : QWidget(viewport), entryId_(entryId) {
   setObjectName(QStringLiteral("TToolbarForm"));
-  auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(1, 1, 1, 1);
-  layout->setSpacing(1);
-  tbRoteLeft_ = MakeButton(this, ToolIcon::RotateLeft, "逆时针旋转图片");
-  tbRoteRight_ = MakeButton(this, ToolIcon::RotateRight, "顺时针旋转图片");
-  tbEdit_ = MakeButton(this, ToolIcon::Edit, "编辑图片");
+  tbRoteLeft_ = MakeButton(this, icons[0], "逆时针旋转图片");
+  tbRoteRight_ = MakeButton(this, icons[1], "顺时针旋转图片");
+  tbEdit_ = MakeButton(this, icons[2], "编辑图片");
   tbEdit_->setEnabled(false);
-  tbRemove_ = MakeButton(this, ToolIcon::Remove, "从列表中移除图片");
-  for (auto* button : {tbRoteLeft_, tbRoteRight_, tbEdit_, tbRemove_}) layout->addWidget(button);
+  tbRemove_ = MakeButton(this, icons[3], "从列表中移除图片");
+  // Placed by hand: a list may hold hundreds of these, and a layout each costs.
+  int x = 1;
+  for (auto* button : {tbRoteLeft_, tbRoteRight_, tbEdit_, tbRemove_}) {
+    button->move(x, 1);
+    x += button->width() + 1;
+  }
 
   connect(tbRoteLeft_, &QToolButton::clicked, this, [this] { emit rotateLeftClicked(entryId_); });
   connect(tbRoteRight_, &QToolButton::clicked, this, [this] { emit rotateRightClicked(entryId_); });

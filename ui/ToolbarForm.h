@@ -1,6 +1,8 @@
 #pragma once
 // The small half-transparent toolbar over the bottom strip of each list thumbnail.
+#include <QIcon>
 #include <QWidget>
+#include <array>
 
 class QToolButton;
 
@@ -9,8 +11,12 @@ namespace pixmira {
 class TToolbarForm : public QWidget {
   Q_OBJECT
  public:
+  // The four button icons, in button order; a list makes them once for all its toolbars.
+  using Icons = std::array<QIcon, 4>;
+  static Icons MakeIcons();
+
   // A child of the list's viewport, hidden until the list first places it.
-  TToolbarForm(int entryId, QWidget* viewport);
+  TToolbarForm(int entryId, QWidget* viewport, const Icons& icons = MakeIcons());
 
   int EntryId() const { return entryId_; }
 

@@ -227,11 +227,15 @@ class PictureListTest : public QObject {
     };
     auto checkAll = [&] {
       for (int row = 0; row < list.count(); ++row) {
-        QCOMPARE(list.EntryToolbar(row)->geometry(), expected(row));
-        QVERIFY(list.EntryToolbar(row)->isVisibleTo(&list));
+        const TToolbarForm* toolbar = list.EntryToolbar(row);
+        QCOMPARE(toolbar->geometry(), expected(row));
+        QCOMPARE(toolbar->isVisibleTo(&list),
+                 toolbar->geometry().intersects(list.viewport()->rect()));
       }
     };
     checkAll();
+    QVERIFY(list.EntryToolbar(0)->isVisibleTo(&list));
+    QVERIFY(!list.EntryToolbar(11)->isVisibleTo(&list));
     const QRect before = list.EntryToolbar(0)->geometry();
     // The toolbar lies over the bottom strip of its thumbnail.
     const QRect icon = TPictureList::IconRect(list.visualRect(list.model()->index(0, 0)));
@@ -246,6 +250,8 @@ class PictureListTest : public QObject {
     QCOMPARE(list.EntryToolbar(0)->geometry().top(),
              before.top() - list.verticalScrollBar()->value());
     QVERIFY(list.EntryToolbar(0)->geometry().bottom() < 0);
+    QVERIFY(!list.EntryToolbar(0)->isVisibleTo(&list));
+    QVERIFY(list.EntryToolbar(11)->isVisibleTo(&list));
   }
 
   void clearingRemovesEveryEntryAndToolbar() {

@@ -107,6 +107,10 @@ class PictureListTest : public QObject {
     list.resize(400, 400);
     list.show();
 
+    // The hint over the empty list lets drops through to the list.
+    QVERIFY(list.HintPanel()->isVisible());
+    QCOMPARE(list.viewport()->childAt(list.HintPanel()->geometry().center()), nullptr);
+
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(folder.Path("album") + "/"), QUrl::fromLocalFile(a)});
     const QPointF at = list.viewport()->rect().center();

@@ -544,7 +544,8 @@ void TPictureOptionsForm::ConnectHandlers() {
   connect(cbFontSize, &QComboBox::editTextChanged, this, [this](const QString& text) {
     if (loading_) return;
     WriteText(keys::WatermarkFontSize, text);
-    RefreshIf(rbTextWatermark);
+    // An empty box is a size being retyped, not a mistake worth a message box.
+    if (!text.isEmpty()) RefreshIf(rbTextWatermark);
   });
   const auto writeCheck = [this](QCheckBox* box, std::string_view key) {
     connect(box, &QCheckBox::toggled, this, [this, key](bool ticked) {

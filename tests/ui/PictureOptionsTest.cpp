@@ -189,6 +189,23 @@ class PictureOptionsTest : public QObject {
     QVERIFY(!d.form->pnPreviewlHint->isVisibleTo(d.form.get()));
   }
 
+  void retypingTheFontSizeShowsNoErrorOnTheWay() {
+    TTestFolder folder;
+    Dialog d(folder, {QSize(80, 60)});
+    TPictureOptionsForm& f = *d.form;
+    f.cbFontSize->setEditText(QString());
+    f.WaitForPreview();
+    QCOMPARE(Working(f, "WatermarkFontSize"), QString());
+    f.cbFontSize->setEditText(QStringLiteral("1"));
+    f.cbFontSize->setEditText(QStringLiteral("12"));
+    f.WaitForPreview();
+    QVERIFY(d.services.errors.isEmpty());
+    // Pasted text that is no number still says what is wrong.
+    f.cbFontSize->setEditText(QStringLiteral("12pt"));
+    f.WaitForPreview();
+    QCOMPARE(d.services.errors.size(), 1);
+  }
+
   void hintSaysWhileComputing() {
     TTestFolder folder;
     Dialog d(folder, {QSize(80, 60)});

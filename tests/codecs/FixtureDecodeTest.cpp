@@ -2,6 +2,7 @@
 // encoding tool itself reads back.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -36,6 +37,16 @@ struct Case {
   const char* file;
   int tolerance;  // per channel; JPEG decoders and 5-bit scalings differ slightly
 };
+
+// Test names from the fixture's file name.
+std::string NameOf(const std::string& file) {
+  std::string name = file.substr(0, file.rfind('.'));
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+}
+std::string CaseName(const testing::TestParamInfo<Case>& info) { return NameOf(info.param.file); }
+std::string FileName(const testing::TestParamInfo<const char*>& info) { return NameOf(info.param); }
 
 class OpaqueFixture : public testing::TestWithParam<Case> {};
 
@@ -72,24 +83,28 @@ INSTANTIATE_TEST_SUITE_P(Bmp, OpaqueFixture,
                                          Case{"bmp-pal8-short.bmp", 0}, Case{"bmp-core8.bmp", 0},
                                          Case{"bmp-pal4.bmp", 0}, Case{"bmp-pal1.bmp", 0},
                                          Case{"bmp-rle8.bmp", 0}, Case{"bmp-rle4.bmp", 0},
-                                         Case{"bmp-topdown24.bmp", 0}));
+                                         Case{"bmp-topdown24.bmp", 0}),
+                         CaseName);
 
 INSTANTIATE_TEST_SUITE_P(Png, OpaqueFixture,
                          testing::Values(Case{"png-rgb.png", 0}, Case{"png-palette.png", 0},
                                          Case{"png-palette2.png", 0}, Case{"png-grey.png", 0},
                                          Case{"png-grey1.png", 0}, Case{"png-rgb16.png", 1},
-                                         Case{"png-grey16.png", 1}));
+                                         Case{"png-grey16.png", 1}),
+                         CaseName);
 
 INSTANTIATE_TEST_SUITE_P(Gif, OpaqueFixture,
                          testing::Values(Case{"gif-global.gif", 0}, Case{"gif-interlaced.gif", 0},
                                          Case{"gif-animated.gif", 0},
-                                         Case{"gif-transparent.gif", 0}));
+                                         Case{"gif-transparent.gif", 0}),
+                         CaseName);
 
 INSTANTIATE_TEST_SUITE_P(Jpeg, OpaqueFixture,
                          testing::Values(Case{"jpeg-baseline.jpg", 2},
                                          Case{"jpeg-progressive.jpg", 2}, Case{"jpeg-exif3.jpg", 2},
                                          Case{"jpeg-exif6.jpg", 2}, Case{"jpeg-exif8.jpg", 2},
-                                         Case{"jpeg-cmyk.jpg", 2}));
+                                         Case{"jpeg-cmyk.jpg", 2}),
+                         CaseName);
 
 // PNGs with alpha keep straight colour and alpha; the copy into a bitmap is over black.
 class AlphaFixture : public testing::TestWithParam<const char*> {};
@@ -110,7 +125,9 @@ TEST_P(AlphaFixture, KeepsAlphaAndCompositesOverBlack) {
     const uint8_t* over = flat->Data() + std::size_t(i) * 3;
     ASSERT_EQ(got[3], want[3]) << file << " pixel " << i;
     for (int ch = 0; ch < 3; ++ch) {
-      if (want[3] != 0) ASSERT_EQ(got[2 - ch], want[ch]) << file << " pixel " << i;
+      if (want[3] != 0) {
+        ASSERT_EQ(got[2 - ch], want[ch]) << file << " pixel " << i;
+      }
       ASSERT_EQ(over[2 - ch], (want[ch] * want[3] + 127) / 255) << file << " pixel " << i;
     }
   }
@@ -118,7 +135,8 @@ TEST_P(AlphaFixture, KeepsAlphaAndCompositesOverBlack) {
 
 INSTANTIATE_TEST_SUITE_P(Png, AlphaFixture,
                          testing::Values("png-rgba.png", "png-grey-alpha.png",
-                                         "png-palette-trns.png", "png-interlaced.png"));
+                                         "png-palette-trns.png", "png-interlaced.png"),
+                         FileName);
 
 TEST(GreyJpeg, ArrivesAsAtMost236DitheredLevelsCloseToTheSource) {
   const Reference ref = LoadReference("jpeg-grey.jpg");

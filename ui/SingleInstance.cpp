@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 #include <QDataStream>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QTimer>
 #include <memory>
 
@@ -20,6 +22,11 @@ constexpr int kTimeoutMs = 2000;
 }  // namespace
 
 QString SingleInstanceName() {
+  // In the user's private runtime folder, so another login can neither take the name nor
+  // listen in on the hand-over; the shared temporary folder, per user, only as a fallback.
+  const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  if (!runtime.isEmpty() && QDir(runtime).exists())
+    return QDir(runtime).filePath(QStringLiteral("TQivMainFormMutex"));
   return QStringLiteral("TQivMainFormMutex-%1").arg(static_cast<qulonglong>(::getuid()));
 }
 

@@ -8,7 +8,8 @@
 
 namespace pixmira {
 
-// "TQivMainFormMutex" + "-" + the user's id.
+// "TQivMainFormMutex" in the user's runtime folder (else in the temporary folder, with the
+// user's id).
 QString SingleInstanceName();
 
 class TSingleInstance : public QObject {

@@ -314,7 +314,7 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
   rbTextWatermark->setChecked(true);
   memWatermark = new QPlainTextEdit(grpType);
   memWatermark->setTabChangesFocus(true);
-  memWatermark->setFixedHeight(memWatermark->fontMetrics().lineSpacing() * 3 + 12);
+  memWatermark->setFixedHeight(memWatermark->fontMetrics().lineSpacing() * 2 + 20);
   cbFontName = new QComboBox(grpType);
   cbFontName->setItemDelegate(new TFontFaceDelegate(cbFontName));
   cbFontName->setMaxVisibleItems(12);
@@ -428,8 +428,8 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
   seTransparent = NumberBox(0, 100, 20, page);
 
   auto* layout = new QVBoxLayout(page);
-  layout->setContentsMargins(8, 8, 8, 8);
-  layout->setSpacing(6);
+  layout->setContentsMargins(8, 6, 8, 6);
+  layout->setSpacing(4);
   layout->addWidget(grpType);
   layout->addWidget(grpPos);
   auto* sliders = new QGridLayout;

@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 
 #include "UiTestSupport.h"
@@ -238,6 +239,16 @@ class PictureOptionsTest : public QObject {
     worker.Request(job("c.png", QSize(120, 60)));
     worker.WaitForIdle();
     QCOMPARE(delivered, QList<QSize>({QSize(120, 60)}));
+  }
+
+  void closingWhileComputingIsSafe() {
+    TTestFolder folder;
+    Dialog d(folder, {QSize(2400, 1800)});
+    d.form->tkbRotate->setValue(10);
+    QTest::qWait(1);  // the request is on its way to the worker
+    d.form.reset();
+    QThreadPool::globalInstance()->waitForDone();
+    QVERIFY(d.services.errors.isEmpty());
   }
 
   void anchorRowsAndLabels_data() {

@@ -138,12 +138,10 @@ TPictureList::TPictureList(QWidget* parent) : QListWidget(parent) {
   pnlHint_->setObjectName(QStringLiteral("pnlHint"));
   pnlHint_->setAlignment(Qt::AlignCenter);
   pnlHint_->setWordWrap(true);
-  pnlHint_->setFrameShape(QFrame::Box);
-  pnlHint_->setAutoFillBackground(true);
-  QPalette hintPalette = pnlHint_->palette();
-  hintPalette.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xE1));
-  hintPalette.setColor(QPalette::WindowText, QColor(0x33, 0x33, 0x33));
-  pnlHint_->setPalette(hintPalette);
+  // The tooltip colours, with a soft border.
+  pnlHint_->setStyleSheet(
+      QStringLiteral("QLabel { background: #FFFFE1; color: #333333; border: 1px solid #C9C9A3; "
+                     "border-radius: 3px; padding: 4px 10px; }"));
   // Drops onto the hint land on the list itself.
   pnlHint_->setAttribute(Qt::WA_TransparentForMouseEvents);
   pnlHint_->setMinimumSize(281, 49);

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
@@ -23,6 +24,8 @@ namespace pixmira {
 namespace {
 
 void Save(QWidget& widget, const QString& outDir, const QString& name) {
+  // Twice: the first round lays out, the second paints what the layout moved.
+  QApplication::processEvents();
   QApplication::processEvents();
   widget.grab().save(QDir(outDir).filePath(name));
 }
@@ -79,9 +82,13 @@ void StartScreenshots(TKaravelKernel& kernel, TUiServices& services, TQivMainFor
       Save(*progress, outDir, QStringLiteral("progress-window-start.png"));
     });
     QObject::connect(progress, &TProgressForm::exportFinished, progress,
-                     [progress, outDir, scratch] {
-                       QTimer::singleShot(100, progress, [progress, outDir, scratch] {
+                     [&form, progress, outDir, scratch] {
+                       QTimer::singleShot(100, progress, [&form, progress, outDir, scratch] {
                          Save(*progress, outDir, QStringLiteral("progress-window.png"));
+                         // The next batch: an empty list with its drop hint.
+                         progress->btnNext->click();
+                         form.btnClearPicturesClick();
+                         Save(form, outDir, QStringLiteral("main-window-empty.png"));
                          QApplication::quit();
                        });
                      });

@@ -136,10 +136,10 @@ struct Tap {
   int i0, i1, w1;
 };
 
-std::vector<Tap> Taps(int from, int to, int64_t sn, int64_t dn) {
+std::vector<Tap> Taps(int64_t from, int64_t to, int64_t sn, int64_t dn) {
   const int64_t extent = dn > sn && sn > 1 ? sn - 1 : sn;
   std::vector<Tap> taps;
-  taps.reserve(std::size_t(std::max(0, to - from)));
+  taps.reserve(std::size_t(std::max<int64_t>(0, to - from)));
   for (int64_t d = from; d < to; ++d) {
     int64_t u = (2 * d + 1) * extent * 256 / (2 * dn) - 128;
     u = std::clamp<int64_t>(u, 0, (extent - 1) * 256);
@@ -192,13 +192,13 @@ std::unique_ptr<TBitmap> TPNGPicture::ToBitmap() const {
 }
 
 void TPNGPicture::Draw(TBitmap& target, const TRect& rect) const {
-  const int dw = rect.Width(), dh = rect.Height();
+  const int64_t dw = int64_t(rect.right) - rect.left, dh = int64_t(rect.bottom) - rect.top;
   if (width_ == 0 || height_ == 0 || dw <= 0 || dh <= 0) return;
   const int x0 = std::max(rect.left, 0), x1 = std::min(rect.right, target.Width());
   const int y0 = std::max(rect.top, 0), y1 = std::min(rect.bottom, target.Height());
   if (x0 >= x1 || y0 >= y1) return;
-  const std::vector<Tap> xs = Taps(x0 - rect.left, x1 - rect.left, width_, dw);
-  const std::vector<Tap> ys = Taps(y0 - rect.top, y1 - rect.top, height_, dh);
+  const std::vector<Tap> xs = Taps(int64_t(x0) - rect.left, int64_t(x1) - rect.left, width_, dw);
+  const std::vector<Tap> ys = Taps(int64_t(y0) - rect.top, int64_t(y1) - rect.top, height_, dh);
   const std::size_t stride = std::size_t(width_) * 4;
 
   for (int y = y0; y < y1; ++y) {

@@ -157,6 +157,12 @@ TEST(PngDraw, ClippedToTheTargetAndNothingForEmptyRectangles) {
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x)
       EXPECT_EQ(target.Pixel(x, y), x < 2 && y < 2 ? RGBColor(10, 20, 30) : kWhite) << x << y;
+
+  // A rectangle far larger than any picture still maps without overflow.
+  TBitmap huge(3, 2);
+  png.Draw(huge, {-2000000000, -5, 2000000000, 1});
+  EXPECT_EQ(huge.Pixel(2, 0), RGBColor(10, 20, 30));
+  EXPECT_EQ(huge.Pixel(2, 1), kWhite);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "ui/SingleInstance.h"
 
 #include <unistd.h>
-#include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
@@ -14,7 +13,7 @@ namespace pixmira {
 
 namespace {
 
-constexpr quint32 kMagic = 0x50584D31;  // "PXM1"
+constexpr char kTag[] = "PIXMIRA-ACTIVATE-1";
 // A later start sends a few paths; anything far larger is not one of ours.
 constexpr qsizetype kMaxMessage = 16 * 1024 * 1024;
 constexpr int kTimeoutMs = 2000;
@@ -30,32 +29,36 @@ QString SingleInstanceName() {
   return QStringLiteral("TQivMainFormMutex-%1").arg(static_cast<qulonglong>(::getuid()));
 }
 
+// Framing: four bytes of length (big-endian), then the tag and each path in UTF-8, every one
+// ended by a zero byte (a path cannot hold one). Plain bytes, so a damaged message can only
+// fail to decode, never make us allocate by a count it claims.
 QByteArray EncodeHandOver(const QStringList& paths) {
-  QByteArray body;
-  {
-    QDataStream out(&body, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_6_0);
-    out << kMagic << paths;
+  QByteArray body(kTag);
+  body.append('\0');
+  for (const QString& path : paths) {
+    body.append(path.toUtf8());
+    body.append('\0');
   }
-  QByteArray message;
-  QDataStream out(&message, QIODevice::WriteOnly);
-  out << quint32(body.size());
-  message.append(body);
-  return message;
+  QByteArray message(4, '\0');
+  const quint32 size = quint32(body.size());
+  for (int i = 0; i < 4; ++i) message[i] = char((size >> (8 * (3 - i))) & 0xFF);
+  return message + body;
 }
 
 bool DecodeHandOver(const QByteArray& bytes, QStringList& paths) {
   if (bytes.size() < 4) return false;
-  QDataStream in(bytes);
   quint32 size = 0;
-  in >> size;
+  for (int i = 0; i < 4; ++i) size = (size << 8) | quint8(bytes[i]);
   if (size > kMaxMessage || bytes.size() - 4 < qsizetype(size)) return false;
-  QDataStream body(bytes.mid(4, size));
-  body.setVersion(QDataStream::Qt_6_0);
-  quint32 magic = 0;
+  const QByteArray body = bytes.mid(4, size);
+  if (!body.endsWith('\0')) return false;
+  QList<QByteArray> parts = body.chopped(1).split('\0');
+  if (parts.isEmpty() || parts.takeFirst() != kTag) return false;
   QStringList decoded;
-  body >> magic >> decoded;
-  if (body.status() != QDataStream::Ok || magic != kMagic) return false;
+  for (const QByteArray& part : parts) {
+    if (part.isEmpty()) return false;
+    decoded << QString::fromUtf8(part);
+  }
   paths = decoded;
   return true;
 }

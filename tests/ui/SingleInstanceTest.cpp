@@ -89,6 +89,14 @@ class SingleInstanceTest : public QObject {
     QVERIFY(!DecodeHandOver(QByteArray("\0\0\0\4junk", 8), paths));
     QVERIFY(!DecodeHandOver(QByteArray("\x7f\xff\xff\xff", 4), paths));
     QVERIFY(!DecodeHandOver(QByteArray(), paths));
+    QVERIFY(!DecodeHandOver(QByteArray("\0\0\0\6OTHER\0", 10), paths));
+    QByteArray emptyPath = EncodeHandOver({QStringLiteral("/a"), QStringLiteral("/b")});
+    emptyPath.replace("/a", QByteArray("\0\0", 2));
+    QVERIFY(!DecodeHandOver(emptyPath, paths));
+    // Still the paths of the good message: a refused one changes nothing.
+    QCOMPARE(paths, QStringList({QStringLiteral("/x/图片.jpg")}));
+    QVERIFY(DecodeHandOver(EncodeHandOver({}), paths));
+    QVERIFY(paths.isEmpty());
   }
 };
 

@@ -8,7 +8,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
-#include <QSet>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
@@ -185,18 +184,21 @@ void TPictureList::AddPicture(const QString& path) {
 }
 
 void TPictureList::AddFolder(const QString& folder) {
-  QSet<QString> visited;
+  struct Pending {
+    QString path;
+    QStringList ancestors;  // canonical paths of the folders above it on this branch
+  };
   // Depth-first with an explicit stack keeps the order of the recursive rule: a folder's own
   // pictures, then each subfolder in turn with everything beneath it.
-  std::vector<QString> stack{folder};
+  std::vector<Pending> stack{{folder, {}}};
   while (!stack.empty()) {
-    const QString current = stack.back();
+    const Pending current = stack.back();
     stack.pop_back();
-    const QDir dir(current);
-    // A link back to a folder already searched would otherwise be searched forever.
+    const QDir dir(current.path);
+    // A link back to a folder above would otherwise be searched for ever; a folder reached
+    // twice by separate links is searched twice, like any other path.
     const QString canonical = dir.canonicalPath();
-    if (canonical.isEmpty() || visited.contains(canonical)) continue;
-    visited.insert(canonical);
+    if (canonical.isEmpty() || current.ancestors.contains(canonical)) continue;
 
     for (const char* pattern : {"*.jpg", "*.bmp", "*.png"}) {
       const QStringList names =
@@ -206,8 +208,10 @@ void TPictureList::AddFolder(const QString& folder) {
     }
     const QStringList subfolders =
         dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    QStringList ancestors = current.ancestors;
+    ancestors << canonical;
     for (auto it = subfolders.crbegin(); it != subfolders.crend(); ++it)
-      stack.push_back(dir.filePath(*it));
+      stack.push_back({dir.filePath(*it), ancestors});
   }
 }
 

@@ -56,14 +56,14 @@ std::string ExeFolder() {
 DataPaths ResolveDataPaths(const std::string& exeFolder) {
   const std::string folder = WithSlash(exeFolder);
   DataPaths paths;
-  if (IsDirectory(folder + "Frames/")) {
-    paths.framesFolder = folder + "Frames/";
-  } else {
-    paths.framesFolder = std::string(PIXMIRA_INSTALL_DATADIR) + "/Frames/";
-  }
+  const bool portable = IsDirectory(folder + "Frames/");
+  paths.framesFolder =
+      portable ? folder + "Frames/" : std::string(PIXMIRA_INSTALL_DATADIR) + "/Frames/";
   // Beside the program when it is used from its own folder (portable use); an installed
-  // program keeps the user's settings in the user's configuration folder.
-  if (Exists(folder + "Config.ini") || ::access(folder.c_str(), W_OK) == 0) {
+  // program keeps the user's settings in the user's configuration folder. Write access alone
+  // does not make a folder portable: root may write anywhere, and /usr/bin/Config.ini would
+  // be a surprise.
+  if (Exists(folder + "Config.ini") || (portable && ::access(folder.c_str(), W_OK) == 0)) {
     paths.configFile = folder + "Config.ini";
   } else {
     paths.configFile = UserConfigFolder() + "pixmira/Config.ini";

@@ -92,6 +92,17 @@ TEST(Kernel, InstalledProgramUsesTheSharedFramesAndTheUsersConfigFolder) {
   EXPECT_EQ(ReadFile(paths.configFile), "[General]\r\nFrameName=Wood\r\n\r\n");
 }
 
+TEST(Kernel, WritableFolderWithoutFramesIsAnInstalledProgram) {
+  // As root every folder is writable; an installed bin/ still never receives Config.ini.
+  TempDir dir;
+  ScopedEnv xdg("XDG_CONFIG_HOME", dir.File("xdg"));
+  const std::string exe = dir.File("bin") + "/";
+  std::filesystem::create_directories(exe);
+  const DataPaths paths = ResolveDataPaths(exe);
+  EXPECT_EQ(paths.configFile, dir.File("xdg") + "/pixmira/Config.ini");
+  EXPECT_NE(paths.framesFolder, exe + "Frames/");
+}
+
 TEST(Kernel, ExistingConfigBesideTheProgramIsUsed) {
   TempDir dir;
   const std::string exe = dir.File("bin") + "/";

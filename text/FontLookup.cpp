@@ -133,14 +133,3 @@ std::optional<FontChoice> FindFaceFor(const std::string& family, bool bold, bool
 }
 
 }  // namespace pixmira
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer) && !defined(__SANITIZE_ADDRESS__)
-#define __SANITIZE_ADDRESS__ 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-// fontconfig loses a few bytes while it parses its configuration, once per process; that is
-// not ours to mend, and it must not hide our own leaks.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-#endif

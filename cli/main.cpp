@@ -7,6 +7,8 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -219,6 +221,19 @@ void KeepPictureBuffers() {
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
 }
 
+// Huge pages for those buffers spare some ten thousand page faults per photo, which is what
+// lets two workers run nearly twice as fast as one. glibc takes that choice only from the
+// environment at start, so the program starts itself once more with it; when that cannot be
+// done it simply goes on.
+void RestartWithHugePages(char** argv) {
+  const char* current = std::getenv("GLIBC_TUNABLES");
+  if (current && std::strstr(current, "glibc.malloc.hugetlb")) return;
+  std::string value = "glibc.malloc.hugetlb=1";
+  if (current && *current) value = std::string(current) + ":" + value;
+  if (setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0) return;
+  execv("/proc/self/exe", argv);
+}
+
 int Run(const TOptions& options) {
   DataPaths paths = ResolveDataPaths(ExeFolder());
   if (options.config) paths.configFile = *options.config;
@@ -295,6 +310,7 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return kExitCompleted;
   }
+  RestartWithHugePages(argv);
   InstallInterruptHandler();
   KeepPictureBuffers();
   try {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <set>
 #include <system_error>
 
 namespace pixmira {
@@ -19,10 +18,14 @@ std::string Lower(std::string text) {
   return text;
 }
 
-void AddFolder(const fs::path& folder, std::set<fs::path>& visited, std::vector<std::string>& out) {
+// branch: the real folders from the starting one down to this one.
+void AddFolder(const fs::path& folder, std::vector<fs::path>& branch,
+               std::vector<std::string>& out) {
   std::error_code ec;
   const fs::path canonical = fs::canonical(folder, ec);
-  if (ec || !visited.insert(canonical).second) return;
+  // A link back up the branch would never end; any other link is searched like a folder.
+  if (ec || std::find(branch.begin(), branch.end(), canonical) != branch.end()) return;
+  branch.push_back(canonical);
 
   std::vector<fs::path> files;
   std::vector<fs::path> folders;
@@ -44,15 +47,16 @@ void AddFolder(const fs::path& folder, std::set<fs::path>& visited, std::vector<
       if (Lower(file.extension().string()) == extension) out.push_back(file.string());
     }
   }
-  for (const fs::path& sub : folders) AddFolder(sub, visited, out);
+  for (const fs::path& sub : folders) AddFolder(sub, branch, out);
+  branch.pop_back();
 }
 
 }  // namespace
 
 std::vector<std::string> ListFolderPictures(const std::string& folder) {
   std::vector<std::string> out;
-  std::set<fs::path> visited;
-  AddFolder(fs::path(folder), visited, out);
+  std::vector<fs::path> branch;
+  AddFolder(fs::path(folder), branch, out);
   return out;
 }
 

@@ -136,12 +136,15 @@ TEST(ListFolderPicturesTest, JpgThenBmpThenPngThenSubfolders) {
   WriteFile((dir.Path() / "sub" / "deeper" / "z.png").string(), "");
   WriteFile((dir.Path() / ".cache" / "x.jpg").string(), "");
   fs::create_directory_symlink(dir.Path(), dir.Path() / "sub" / "loop");
+  TempDir other;  // reached through a link that does not lead back up: searched
+  WriteFile(other.File("w.bmp"), "");
+  fs::create_directory_symlink(other.Path(), dir.Path() / "zlink");
 
   const std::string root = dir.Path().string();
   EXPECT_EQ(ListFolderPictures(root),
             (std::vector<std::string>{root + "/.hidden.jpg", root + "/D.JPG", root + "/a.jpg",
                                       root + "/c.bmp", root + "/b.png", root + "/sub/d.jpg",
-                                      root + "/sub/deeper/z.png"}));
+                                      root + "/sub/deeper/z.png", root + "/zlink/w.bmp"}));
   EXPECT_TRUE(ListFolderPictures(dir.File("no-such-folder")).empty());
 }
 

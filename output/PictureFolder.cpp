@@ -38,8 +38,13 @@ void AddFolder(const fs::path& folder, std::vector<fs::path>& branch,
       files.push_back(it->path());
     }
   }
-  std::sort(files.begin(), files.end());
-  std::sort(folders.begin(), folders.end());
+  // Names in the order a file manager shows them: letter case ignored, then byte order.
+  const auto byName = [](const fs::path& a, const fs::path& b) {
+    const std::string la = Lower(a.filename().string()), lb = Lower(b.filename().string());
+    return la != lb ? la < lb : a.filename() < b.filename();
+  };
+  std::sort(files.begin(), files.end(), byName);
+  std::sort(folders.begin(), folders.end(), byName);
 
   static constexpr std::array<std::string_view, 3> kPatterns = {".jpg", ".bmp", ".png"};
   for (std::string_view extension : kPatterns) {

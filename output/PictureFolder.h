@@ -6,7 +6,7 @@
 
 namespace pixmira {
 
-// Full paths in list order. Within one pattern names are in byte order; extensions match in
+// Full paths in list order. Within one pattern names are sorted ignoring letter case; extensions match in
 // any letter case; ".jpeg", ".kvi" and ".gif" are not taken from folders. A folder that
 // cannot be read adds nothing; a link back up to a folder being searched is skipped.
 std::vector<std::string> ListFolderPictures(const std::string& folder);

@@ -1,3 +1,4 @@
+#include "output/PictureFolder.h"
 #include "ui/PictureList.h"
 
 #include <QApplication>
@@ -184,35 +185,9 @@ void TPictureList::AddPicture(const QString& path) {
 }
 
 void TPictureList::AddFolder(const QString& folder) {
-  struct Pending {
-    QString path;
-    QStringList ancestors;  // canonical paths of the folders above it on this branch
-  };
-  // Depth-first with an explicit stack keeps the order of the recursive rule: a folder's own
-  // pictures, then each subfolder in turn with everything beneath it.
-  std::vector<Pending> stack{{folder, {}}};
-  while (!stack.empty()) {
-    const Pending current = stack.back();
-    stack.pop_back();
-    const QDir dir(current.path);
-    // A link back to a folder above would otherwise be searched for ever; a folder reached
-    // twice by separate links is searched twice, like any other path.
-    const QString canonical = dir.canonicalPath();
-    if (canonical.isEmpty() || current.ancestors.contains(canonical)) continue;
-
-    for (const char* pattern : {"*.jpg", "*.bmp", "*.png"}) {
-      const QStringList names =
-          dir.entryList({QString::fromLatin1(pattern)}, QDir::Files | QDir::Hidden | QDir::System,
-                        QDir::Name | QDir::IgnoreCase);
-      for (const QString& name : names) AddPicture(dir.filePath(name));
-    }
-    const QStringList subfolders =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    QStringList ancestors = current.ancestors;
-    ancestors << canonical;
-    for (auto it = subfolders.crbegin(); it != subfolders.crend(); ++it)
-      stack.push_back({dir.filePath(*it), ancestors});
-  }
+  // The command and the window add folders by the same rule.
+  for (const std::string& path : ListFolderPictures(folder.toStdString()))
+    AddPicture(QString::fromStdString(path));
 }
 
 void TPictureList::AddDroppedUrls(const QList<QUrl>& urls) {

@@ -142,7 +142,7 @@ TEST(ListFolderPicturesTest, JpgThenBmpThenPngThenSubfolders) {
 
   const std::string root = dir.Path().string();
   EXPECT_EQ(ListFolderPictures(root),
-            (std::vector<std::string>{root + "/.hidden.jpg", root + "/D.JPG", root + "/a.jpg",
+            (std::vector<std::string>{root + "/.hidden.jpg", root + "/a.jpg", root + "/D.JPG",
                                       root + "/c.bmp", root + "/b.png", root + "/sub/d.jpg",
                                       root + "/sub/deeper/z.png", root + "/zlink/w.bmp"}));
   EXPECT_TRUE(ListFolderPictures(dir.File("no-such-folder")).empty());

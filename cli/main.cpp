@@ -40,8 +40,11 @@ constexpr const char* kUsage =
                 然后依次搜索子文件夹（跳过隐藏文件夹）
   --out DIR     把每张图片导出为 DIR 中的 JPEG 文件（不存在时创建），从不覆盖已有文件
   --gif FILE    把所有图片合成一个 GIF 动画 FILE（已有的同名文件被替换）
-  --config FILE 设置文件，默认是程序旁边的 Config.ini
-  --frames DIR  存放 Frames.ini 和边框图片的文件夹，默认是程序旁边的 Frames
+  --config FILE 设置文件，默认是程序旁边的 Config.ini（安装后为
+                ~/.config/pixmira/Config.ini，或 $XDG_CONFIG_HOME/pixmira/Config.ini）
+  --frames DIR  存放 Frames.ini 和边框图片的文件夹，默认是程序旁边的 Frames（安装后为
+                share/pixmira/Frames）
+  --where       显示将使用的设置文件和边框文件夹，然后退出
   --jobs N      同时处理的图片数，默认为处理器核数
   --angle DEG   其后各 PATH 的旋转角度（逆时针）：0、90、180、270 或 360
   -h, --help    显示本说明
@@ -64,6 +67,7 @@ struct TOptions {
   int jobs = 0;
   std::vector<TExportEntry> entries;  // paths as given, folders expanded later
   bool help = false;
+  bool where = false;
 };
 
 class TUsageError : public std::runtime_error {
@@ -94,6 +98,10 @@ TOptions ParseArguments(int argc, char** argv) {
     }
     if (arg == "-h" || arg == "--help") {
       options.help = true;
+      continue;
+    }
+    if (arg == "--where") {
+      options.where = true;
       continue;
     }
     std::string name = arg;
@@ -129,7 +137,7 @@ TOptions ParseArguments(int argc, char** argv) {
       throw TUsageError("未知选项 " + arg);
     }
   }
-  if (options.help) return options;
+  if (options.help || options.where) return options;
   if (options.out.has_value() == options.gif.has_value()) {
     throw TUsageError("请给出 --out DIR 或 --gif FILE 之一");
   }
@@ -238,6 +246,10 @@ int Run(const TOptions& options) {
   DataPaths paths = ResolveDataPaths(ExeFolder());
   if (options.config) paths.configFile = *options.config;
   if (options.frames) paths.framesFolder = WithSlash(*options.frames);
+  if (options.where) {
+    std::cout << "Config.ini: " << paths.configFile << "\nFrames: " << paths.framesFolder << '\n';
+    return kExitCompleted;
+  }
   TKaravelKernel kernel(paths);
 
   const std::vector<TExportEntry> entries = ExpandFolders(options.entries);

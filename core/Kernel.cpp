@@ -57,8 +57,17 @@ DataPaths ResolveDataPaths(const std::string& exeFolder) {
   const std::string folder = WithSlash(exeFolder);
   DataPaths paths;
   const bool portable = IsDirectory(folder + "Frames/");
-  paths.framesFolder =
-      portable ? folder + "Frames/" : std::string(PIXMIRA_INSTALL_DATADIR) + "/Frames/";
+  // An installed program finds its data beside its bin folder, wherever the prefix was
+  // moved; the prefix it was built for is the last resort.
+  const std::string relocated =
+      std::filesystem::path(folder + "../share/pixmira/Frames").lexically_normal().string() + "/";
+  if (portable) {
+    paths.framesFolder = folder + "Frames/";
+  } else if (IsDirectory(relocated)) {
+    paths.framesFolder = relocated;
+  } else {
+    paths.framesFolder = std::string(PIXMIRA_INSTALL_DATADIR) + "/Frames/";
+  }
   // Beside the program when it is used from its own folder (portable use); an installed
   // program keeps the user's settings in the user's configuration folder. Write access alone
   // does not make a folder portable: root may write anywhere, and /usr/bin/Config.ini would

@@ -95,10 +95,20 @@ class BatchCommandTest : public ::testing::Test {
 TEST_F(BatchCommandTest, HelpNamesEveryOptionAndExitStatus) {
   const TRun run = Run({"--help"});
   EXPECT_EQ(run.status, 0);
-  for (const char* word : {"--config", "--frames", "--jobs", "--angle", "--out", "--gif", "PATH",
-                           "0 ", "1 ", "2 ", "130"}) {
+  for (const char* word : {"--config", "--frames", "--jobs", "--angle", "--out", "--gif", "--where",
+                           "PATH", "0 ", "1 ", "2 ", "130"}) {
     EXPECT_NE(run.out.find(word), std::string::npos) << word;
   }
+}
+
+TEST_F(BatchCommandTest, WhereNamesTheFilesItWouldUse) {
+  // From the build folder the program is portable: its Frames folder sits beside it.
+  TRun run = Run({"--where"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "Config.ini: " + std::string(PIXMIRA_BINARY_DIR) +
+                         "/Config.ini\nFrames: " + PIXMIRA_BINARY_DIR + "/Frames/\n");
+  run = Run({"--config", "/x/c.ini", "--frames", "/y", "--where"});
+  EXPECT_EQ(run.out, "Config.ini: /x/c.ini\nFrames: /y/\n");
 }
 
 TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {

@@ -92,6 +92,14 @@ TEST(Kernel, InstalledProgramUsesTheSharedFramesAndTheUsersConfigFolder) {
   EXPECT_EQ(ReadFile(paths.configFile), "[General]\r\nFrameName=Wood\r\n\r\n");
 }
 
+TEST(Kernel, InstalledFramesAreFoundBesideTheBinFolderWhereverThePrefixIs) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("prefix/bin"));
+  std::filesystem::create_directories(dir.File("prefix/share/pixmira/Frames"));
+  EXPECT_EQ(ResolveDataPaths(dir.File("prefix/bin/")).framesFolder,
+            dir.File("prefix/share/pixmira/Frames/"));
+}
+
 TEST(Kernel, WritableFolderWithoutFramesIsAnInstalledProgram) {
   // As root every folder is writable; an installed bin/ still never receives Config.ini.
   TempDir dir;

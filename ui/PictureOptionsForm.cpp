@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFocusEvent>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -107,6 +108,10 @@ int DefaultFaceIndex(const QStringList& faces) {
     const int index = faces.indexOf(U(preferred));
     if (index >= 0) return index;
   }
+  // Without the Windows faces, the desktop's own sans-serif face: it is also what the pipeline
+  // draws with while no face is stored, so the box and the preview agree.
+  const int fallback = faces.indexOf(QFontInfo(QFont(QStringLiteral("sans-serif"))).family());
+  if (fallback >= 0) return fallback;
   return faces.isEmpty() ? -1 : 0;
 }
 

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFocusEvent>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -381,6 +382,9 @@ class PictureOptionsTest : public QObject {
     QTest::newRow("宋体 first") << QStringList{U("Arial"), U("黑体"), U("宋体")} << 2;
     QTest::newRow("then 黑体") << QStringList{U("Tahoma"), U("黑体")} << 1;
     QTest::newRow("then Tahoma") << QStringList{U("Arial"), U("Tahoma")} << 1;
+    const QString sans = QFontInfo(QFont(QStringLiteral("sans-serif"))).family();
+    QTest::newRow("then the desktop's sans-serif")
+        << QStringList{U("Arial"), sans, U("Verdana")} << 1;
     QTest::newRow("else the first") << QStringList{U("Arial"), U("Verdana")} << 0;
     QTest::newRow("no faces") << QStringList{} << -1;
   }

@@ -298,4 +298,10 @@ void TBMPImage::Draw(TBitmap& target, const TRect& rect) const {
 
 std::unique_ptr<TBitmap> TBMPImage::ToBitmap() const { return std::make_unique<TBitmap>(bitmap_); }
 
+std::unique_ptr<TBitmap> TBMPImage::TakeBitmap() {
+  auto taken = std::make_unique<TBitmap>(std::move(bitmap_));
+  bitmap_ = TBitmap();  // a moved-from bitmap would still report its old size
+  return taken;
+}
+
 }  // namespace pixmira

@@ -12,6 +12,7 @@ class TBMPImage : public TPicture {
   int Height() const override;
   void Draw(TBitmap& target, const TRect& rect) const override;
   std::unique_ptr<TBitmap> ToBitmap() const override;
+  std::unique_ptr<TBitmap> TakeBitmap() override;
 
  private:
   TBitmap bitmap_;

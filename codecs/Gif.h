@@ -27,7 +27,7 @@ struct TPaletteBitmap {
 };
 
 struct TGIFHeader {
-  uint16_t width = 0;   // logical screen
+  uint16_t width = 0;  // logical screen
   uint16_t height = 0;
   uint8_t packed = 0;
   uint8_t background = 0;
@@ -36,8 +36,8 @@ struct TGIFHeader {
 };
 
 struct TGIFGraphicControlExtension {
-  uint8_t packed = 0;      // bit 0: transparency
-  uint16_t delay = 0;      // hundredths of a second
+  uint8_t packed = 0;  // bit 0: transparency
+  uint16_t delay = 0;  // hundredths of a second
   uint8_t transparentIndex = 0;
   bool Transparent() const { return packed & 1; }
 };

@@ -301,4 +301,9 @@ std::unique_ptr<TBitmap> TJPEGImage::ToBitmap() const {
   return std::make_unique<TBitmap>(decoded_ ? *decoded_ : TBitmap());
 }
 
+std::unique_ptr<TBitmap> TJPEGImage::TakeBitmap() {
+  if (!decoded_) return std::make_unique<TBitmap>();
+  return std::move(decoded_);
+}
+
 }  // namespace pixmira

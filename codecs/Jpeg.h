@@ -15,6 +15,7 @@ class TJPEGImage : public TPicture {
   int Height() const override;
   void Draw(TBitmap& target, const TRect& rect) const override;
   std::unique_ptr<TBitmap> ToBitmap() const override;
+  std::unique_ptr<TBitmap> TakeBitmap() override;
 
  private:
   std::unique_ptr<TBitmap> decoded_;

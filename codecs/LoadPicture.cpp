@@ -88,7 +88,7 @@ std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path) {
   std::unique_ptr<TPicture> picture = LoadPicture(path);
   if (!picture) return nullptr;
   try {
-    return picture->ToBitmap();
+    return picture->TakeBitmap();
   } catch (...) {
     return nullptr;
   }

@@ -26,6 +26,9 @@ class TPicture {
   virtual void Draw(TBitmap& target, const TRect& rect) const = 0;
   // A new 24-bit working bitmap of the picture's size.
   virtual std::unique_ptr<TBitmap> ToBitmap() const = 0;
+  // As ToBitmap, for a picture that is not needed afterwards: classes that hold a decoded
+  // bitmap hand it over instead of copying it (36 MB for a 12-megapixel photo).
+  virtual std::unique_ptr<TBitmap> TakeBitmap() { return ToBitmap(); }
 };
 
 // The whole file; raises EFileError naming the path and the reason.

@@ -116,6 +116,9 @@ std::size_t GbkLength(std::string_view utf8) {
     if (n == 1) {
       length += 1;
       i += 1;
+    } else if (utf8.substr(i, 3) == "\xE2\x82\xAC") {
+      length += 1;  // the euro sign is the one non-ASCII byte of code page 936 (0x80)
+      i += 3;
     } else {
       length += 2;
       i += n == 0 ? 1 : n;

@@ -15,7 +15,8 @@ std::string GbkToUtf8(std::string_view gbk);
 // read as GBK.
 std::string DecodeFileText(std::string_view bytes);
 
-// Length of the text in its code-page-936 form: ASCII counts 1, every other character 2.
+// Length of the text in its code-page-936 form: ASCII and the euro sign count 1, every
+// other character 2.
 std::size_t GbkLength(std::string_view utf8);
 
 }  // namespace pixmira

@@ -59,5 +59,13 @@ TEST(Encoding, GbkLengthCountsTwoForEveryNonAsciiCharacter) {
   EXPECT_EQ(GbkLength("é"), 2u);
 }
 
+// Code page 936 keeps the euro sign in the single byte 0x80, so an italic "20€" widens by
+// width / 3 * 0.3, not width / 4 * 0.3.
+TEST(Encoding, GbkLengthCountsTheEuroSignAsOneByte) {
+  EXPECT_EQ(GbkLength("€"), 1u);
+  EXPECT_EQ(GbkLength("20€"), 3u);
+  EXPECT_EQ(GbkLength("价格€5"), 6u);
+}
+
 }  // namespace
 }  // namespace pixmira

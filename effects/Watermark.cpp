@@ -98,8 +98,9 @@ std::vector<TPoint> TilePositions(int W, int H, int w, int h, int space, int row
   const int64_t stepX = TileStep(w, space);
   const int64_t stepY = TileStep(h, space);
 
-  // Row positions y0 + k·stepY for k in [0, count); only rows that can show (y > −h and
+  // Row positions y0 + k·stepY for k in [0, count); only rows that can show (y > −h − 1 and
   // y ≤ H, the same bound as the open-ended grid) are listed, so a huge count stays cheap.
+  // The extra pixel keeps a turned text, whose ink may reach one row past its measured box.
   int64_t y0 = 0;
   int64_t count = 0;
   if (rows == 0) {
@@ -108,7 +109,8 @@ std::vector<TPoint> TilePositions(int W, int H, int w, int h, int space, int row
     y0 = (int64_t(H) - (int64_t(rows) * h + (int64_t(rows) - 1) * (stepY - h))) / 2;
     count = rows;
   }
-  const int64_t first = y0 > -h ? 0 : FloorDiv(-h - y0, stepY) + 1;
+  const int64_t reach = int64_t(h) + 1;
+  const int64_t first = y0 > -reach ? 0 : FloorDiv(-reach - y0, stepY) + 1;
   const int64_t last = std::min(count - 1, H >= y0 ? FloorDiv(int64_t(H) - y0, stepY) : -1);
 
   std::vector<int> ys;

@@ -91,6 +91,8 @@ TEST(TilePositionsTest, RowsAndColumns) {
       {300, 50, 100, 40, 20, 1, {0, 120, 240}, {5}},
       {50, 100, 100, 40, 20, 3, {0}, {-30, 30, 90}},  // taller than the picture: y0 < 0
       {50, 100, 100, 40, 20, 4, {0}, {0, 60}},        // rows at −60 and 120 cannot show
+      // A row exactly its height above the picture stays: turned text may reach one pixel more.
+      {50, 0, 100, 40, 0, 2, {0}, {-40, 0}},
       {50, 300, 100, 40, 20, -1, {}, {}},
   };
   for (const Case& c : cases) {

@@ -21,13 +21,6 @@ using namespace pixmira::test;
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-void Focus(QWidget* widget, QEvent::Type type) {
-  QFocusEvent event(type, Qt::TabFocusReason);
-  QApplication::sendEvent(widget, &event);
-}
-
 struct Window {
   explicit Window(const TTestFolder& folder) : kernel(folder.MakeKernel()) {
     form = std::make_unique<TQivMainForm>(*kernel, services);

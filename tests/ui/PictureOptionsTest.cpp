@@ -31,13 +31,6 @@ using namespace pixmira::test;
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-void Focus(QWidget* widget, QEvent::Type type) {
-  QFocusEvent event(type, Qt::TabFocusReason);
-  QApplication::sendEvent(widget, &event);
-}
-
 QByteArray ReadBytes(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");

@@ -15,8 +15,6 @@ using namespace pixmira::test;
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
 TExportJob Job(const QStringList& paths, TExportMode mode, const QString& target) {
   TExportJob job;
   for (const QString& path : paths) job.entries.push_back({path.toStdString(), 0});

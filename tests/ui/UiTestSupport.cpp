@@ -1,11 +1,19 @@
 #include "UiTestSupport.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QFocusEvent>
+#include <QWidget>
 
 #include "core/MemIniFile.h"
 
 namespace pixmira::test {
+
+void Focus(QWidget* widget, QEvent::Type type) {
+  QFocusEvent event(type, Qt::TabFocusReason);
+  QApplication::sendEvent(widget, &event);
+}
 
 QString TTestFolder::Write(const QString& name, const QByteArray& bytes) const {
   const QString path = Path(name);

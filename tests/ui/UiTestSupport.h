@@ -3,7 +3,9 @@
 // answering dialogs, and small pictures.
 #include <QColor>
 #include <QDir>
+#include <QEvent>
 #include <QImage>
+#include <QString>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -11,6 +13,12 @@
 #include "ui/UiServices.h"
 
 namespace pixmira::test {
+
+// The window's texts are UTF-8 literals.
+inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Focus arriving at or leaving a widget, as a Tab press would send it.
+void Focus(QWidget* widget, QEvent::Type type);
 
 // Answers every dialog as told and remembers what was asked.
 class TFakeServices : public TUiServices {

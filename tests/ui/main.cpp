@@ -8,9 +8,8 @@ int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   int failures = 0;
-  for (auto make :
-       {MakePictureListTests, MakeMainFormTests, MakeProgressFormTests, MakeSingleInstanceTests,
-        MakePictureOptionsTests, MakeHomeLinkTests}) {
+  for (auto make : {MakePictureListTests, MakeMainFormTests, MakeProgressFormTests,
+                    MakeSingleInstanceTests, MakePictureOptionsTests, MakeHomeLinkTests}) {
     const auto tests = make();
     failures += QTest::qExec(tests.get(), argc, argv);
   }

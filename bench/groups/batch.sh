@@ -6,11 +6,10 @@
 #   - the bare libjpeg floor (bench/BatchBenchFloor.cpp): every photo decoded whole at full
 #     size, point-sampled to 700 wide and encoded at quality 90 in memory, one after another,
 #     the same library and defaults as ours, no DCT scaling; and the same with djpeg/cjpeg.
-# Every time comes from this one run. Run it on a quiet machine:
-#   nice -n 19 scripts/bench-batch [BUILD_DIR]
+# Every time comes from this one run. Run it on a quiet machine: bash scripts/bench batch
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build}}
+here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
+dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
 work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
 convert=/usr/bin/convert
 font=/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc
@@ -93,13 +92,10 @@ floor=$(run_floor_cpp)
 tools=$(run_floor_tools)
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-printf '%-44s %8.2f s\n' "pixmira-batch --jobs 1" "$p1"
-printf '%-44s %8.2f s\n' "pixmira-batch --jobs 2" "$p2"
-printf '%-44s %8.2f s\n' "ImageMagick convert, one thread" "$m1"
-printf '%-44s %8.2f s\n' "ImageMagick convert, its default threads" "$m0"
-printf '%-44s %8.2f s\n' "libjpeg floor (bench_BatchBenchFloor)" "$floor"
-printf '%-44s %8.2f s\n' "djpeg 12 MP + cjpeg 700 wide, per file" "$tools"
-echo "ImageMagick (1 thread) / pixmira --jobs 1:  $(ratio "$m1" "$p1")"
-echo "ImageMagick (default) / pixmira --jobs 2:   $(ratio "$m0" "$p2")"
-echo "pixmira --jobs 1 / floor:                   $(ratio "$p1" "$floor")"
-echo "pixmira --jobs 1 / --jobs 2 (speed-up):     $(ratio "$p1" "$p2")"
+echo "batch-pixmira-1-worker: $p1 s"
+echo "batch-pixmira-2-workers: $p2 s"
+echo "batch-imagemagick-1-thread: $m1 s"
+echo "batch-imagemagick-default-threads: $m0 s"
+echo "batch-libjpeg-floor: $floor s"
+echo "batch-djpeg-cjpeg: $tools s"
+echo "batch-speedup-2-workers: $(ratio "$p1" "$p2") x"

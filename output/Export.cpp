@@ -220,11 +220,17 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
   std::unique_ptr<TGIFImage> gif;
   if (gifMode) gif = std::make_unique<TGIFImage>();
 
+  // One snapshot of the settings for the whole batch, so every picture gets the same effects
+  // even if the store is edited meanwhile.
+  const TPictureOptions options = ReadPictureOptions(settings_);
+  const int gifDelay =
+      GifDelayFromSeconds(ReadSettingString(settings_, keys::GifSeconds, ReadSite::Export));
+
   auto work = [&](int index) {
     const TExportEntry& entry = job.entries[index];
     TOutcome outcome;
-    auto bitmap = ProcessPicture(entry.path, entry.angle, settings_, catalog_, framesFolder_,
-                                 /*preview=*/false);
+    auto bitmap = ProcessPicture({entry.path, entry.angle, options, catalog_, framesFolder_,
+                                  /*preview=*/false});
     if (!bitmap) {
       outcome.skipped = true;
     } else if (gifMode) {
@@ -262,9 +268,7 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
         try {
           if (gifMode) {
             TGIFFrame& frame = gif->AppendFrame(outcome.frame);
-            // Read for every frame, as the setting may be edited by hand between exports.
-            gif->SetFrameDelay(frame, GifDelayFromSeconds(ReadSettingString(
-                                          settings_, keys::GifSeconds, ReadSite::Export)));
+            gif->SetFrameDelay(frame, gifDelay);
           } else {
             const std::string wanted = JoinPath(job.target, FileNameWithoutExt(path) + ".jpg");
             const std::string written = WriteNewFile(wanted, outcome.jpeg);

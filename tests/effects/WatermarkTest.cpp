@@ -217,6 +217,13 @@ TEST(PictureWatermarkTest, TiledOverTheGrid) {
       EXPECT_EQ(out->Pixel(x, y), expected[y][x] == '#' ? kBlack : grey) << x << "," << y;
 }
 
+TPictureWatermark Mark(const std::string& path, int opacity) {
+  TPictureWatermark mark;
+  mark.path = path;
+  mark.opacity = opacity;
+  return mark;
+}
+
 TEST(PictureWatermarkTest, PlacedTurnedTiledOrNothing) {
   test::TempDir dir;
   const std::string mark = dir.File("mark.png");
@@ -227,7 +234,8 @@ TEST(PictureWatermarkTest, PlacedTurnedTiledOrNothing) {
 
   // Bottom right, 2 and 1 pixels in, 20 % transparent.
   {
-    TPictureWatermark options{mark};
+    TPictureWatermark options;
+    options.path = mark;
     options.placement = At(0, {1}, {2});
     const auto out = ApplyPictureWatermark(photo, options);
     ASSERT_TRUE(out);
@@ -239,20 +247,24 @@ TEST(PictureWatermarkTest, PlacedTurnedTiledOrNothing) {
   }
   // Turned a quarter: 2 × 4 at the top left; opacity 0 is invisible.
   {
-    TPictureWatermark options{mark, 90, 100};
+    TPictureWatermark options;
+    options.path = mark;
+    options.angle = 90;
+    options.opacity = 100;
     options.placement = At(2, {0}, {0});
     const auto turned = ApplyPictureWatermark(photo, options);
     ASSERT_TRUE(turned);
     EXPECT_EQ(turned->Pixel(1, 3), RGBColor(0, 0, 200));
     EXPECT_EQ(turned->Pixel(2, 0), grey);
     EXPECT_EQ(turned->Pixel(0, 4), grey);
-    const auto hidden = ApplyPictureWatermark(photo, TPictureWatermark{mark, 0, 0});
+    const auto hidden = ApplyPictureWatermark(photo, Mark(mark, 0));
     ASSERT_TRUE(hidden);
     EXPECT_EQ(hidden->Pixel(17, 8), grey);
   }
   // Tiled with a gap of 1: columns every 5 pixels, rows every 3.
   {
-    TPictureWatermark options{mark, 0, 100, TPaintStyle::Tiled};
+    TPictureWatermark options = Mark(mark, 100);
+    options.style = TPaintStyle::Tiled;
     options.tiles = {1, 0};
     const auto tiled = ApplyPictureWatermark(photo, options);
     ASSERT_TRUE(tiled);
@@ -261,7 +273,7 @@ TEST(PictureWatermarkTest, PlacedTurnedTiledOrNothing) {
     EXPECT_EQ(tiled->Pixel(0, 2), grey);
   }
   // Nothing to load: no watermark.
-  EXPECT_EQ(ApplyPictureWatermark(photo, TPictureWatermark{dir.File("none.png")}), nullptr);
+  EXPECT_EQ(ApplyPictureWatermark(photo, Mark(dir.File("none.png"), 80)), nullptr);
   EXPECT_EQ(ApplyPictureWatermark(photo, TPictureWatermark{}), nullptr);
 }
 
@@ -274,7 +286,7 @@ TEST(PictureWatermarkTest, TransparentPartsOfTheWatermarkLeaveThePhotograph) {
   test::SetBgra(bgra, 3, 2, 0, kBlack, 128);
   test::WritePngBgra(logo, 3, 1, bgra);
   const TColor grey = RGBColor(100, 100, 100);
-  TPictureWatermark options{logo, 0, 100};
+  TPictureWatermark options = Mark(logo, 100);
   options.placement = At(2, {0}, {0});
   const auto out = ApplyPictureWatermark(Filled(3, 1, grey), options);
   ASSERT_TRUE(out);

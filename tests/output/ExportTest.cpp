@@ -70,14 +70,14 @@ TEST(GifDelayFromSecondsTest, HundredthsTakenExactlyOnTheText) {
       {"655.36", 65535},
       {"99999999999999999999", 65535},
       {"-1", 0},
-      // Not a number: the export's default, 1.1 seconds.
-      {"", 110},
-      {".", 110},
-      {"1.2.3", 110},
-      {"2,5", 110},
-      {"abc", 110},
-      {"1e2", 110},
-      {"+", 110},
+      // Not a number: the export's default, the 1.00 seconds the window shows.
+      {"", 100},
+      {".", 100},
+      {"1.2.3", 100},
+      {"2,5", 100},
+      {"abc", 100},
+      {"1e2", 100},
+      {"+", 100},
   };
   for (const Case& c : cases) EXPECT_EQ(GifDelayFromSeconds(c.text), c.delay) << c.text;
 }
@@ -271,7 +271,8 @@ TEST_F(ExportTest, GifDelaysComeFromGifSecondsOfEveryFrame) {
   struct Case {
     const char* lines;
     int delay;
-  } cases[] = {{"GifSeconds=1.00\r\n", 100}, {"GifSeconds=2.5\r\n", 250}, {"", 110}};
+  } cases[] = {{"GifSeconds=1.00\r\n", 100}, {"GifSeconds=2.5\r\n", 250}, {"", 100},
+                 {"GifSeconds=abc\r\n", 100}};
   for (const Case& c : cases) {
     const TMemIniFile settings =
         TMemIniFile::FromText("[General]\r\nReduceSize=0\r\n" + std::string(c.lines));

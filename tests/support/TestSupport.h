@@ -28,4 +28,9 @@ std::vector<uint8_t> ReadBytes(const std::string& path);
 // Fixtures committed under tests/data.
 std::string DataPath(const std::string& name);
 
+// Whether a Python with Pillow is installed, and a script run by it (arguments passed to the
+// shell as they are); its exit status, -1 without Pillow.
+bool HavePillow();
+int RunPillowScript(const std::string& scriptPath, const std::string& arguments);
+
 }  // namespace pixmira::test

@@ -231,7 +231,7 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
       // The colour reduction is the costly part of a frame; it runs here, in parallel.
       outcome.frame = ReduceToPalette(*bitmap);
     } else {
-      outcome.jpeg = EncodeJpeg(*bitmap, job.jpegQuality);
+      outcome.jpeg = EncodeJpeg(*bitmap, job.jpegQuality, job.jpegProgressive);
     }
     return outcome;
   };

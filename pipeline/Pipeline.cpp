@@ -8,6 +8,7 @@
 #include "effects/Corners.h"
 #include "effects/Frames.h"
 #include "effects/Watermark.h"
+#include "imaging/Lanczos.h"
 #include "imaging/Rotate.h"
 #include "text/TextWatermark.h"
 
@@ -41,7 +42,7 @@ std::string WatermarkLines(std::string stored) {
 }
 
 void ApplyCornersOrFrame(std::unique_ptr<TBitmap>& bitmap, const TMemIniFile& settings,
-                         const TMemIniFile& catalog, const std::string& framesFolder) {
+                         const TMemIniFile& catalog, const std::string& framesFolder, bool smooth) {
   const int frameType = ReadInt(settings, keys::FrameType);
   if (frameType == 0) {
     const int radius = CornerRadius(ReadInt(settings, keys::CornerWidth));
@@ -52,7 +53,8 @@ void ApplyCornersOrFrame(std::unique_ptr<TBitmap>& bitmap, const TMemIniFile& se
     const std::string name = ReadSettingString(settings, keys::FrameName, kSite);
     if (name.empty()) return;
     // Nothing back means the catalogue has no picture for the name: keep the photo.
-    if (auto framed = ApplyFrame(*bitmap, name, catalog, framesFolder)) bitmap = std::move(framed);
+    if (auto framed = ApplyFrame(*bitmap, name, catalog, framesFolder, smooth))
+      bitmap = std::move(framed);
   }
 }
 
@@ -94,14 +96,48 @@ bool ReduceSizeNeeded(const TBitmap& bitmap, const TMemIniFile& settings) {
   return target >= 1 && bitmap.Width() > target;
 }
 
-std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth) {
-  const int64_t product = int64_t(targetWidth) * bitmap.Height();
-  // A very flat picture would round to no rows at all, which no encoder can write; keep one.
-  const int height = static_cast<int>(
-      std::max<int64_t>(bitmap.Height() > 0 ? 1 : 0, RoundRatio(product, bitmap.Width())));
-  auto reduced = std::make_unique<TBitmap>(targetWidth, height);
-  reduced->StretchDraw(TRect{0, 0, targetWidth, height}, bitmap);
-  return reduced;
+namespace {
+
+// A very flat picture would round to no rows at all, which no encoder can write; keep one.
+int ProportionalSide(int64_t side, int64_t other, int64_t otherTarget) {
+  return static_cast<int>(
+      std::max<int64_t>(side > 0 ? 1 : 0, RoundRatio(otherTarget * side, other)));
+}
+
+std::unique_ptr<TBitmap> Scaled(const TBitmap& bitmap, int width, int height, bool smooth) {
+  auto scaled = std::make_unique<TBitmap>(width, height);
+  // Only reductions are smoothed; a picture that grows keeps the point-sampled look.
+  if (smooth && width <= bitmap.Width() && height <= bitmap.Height()) {
+    ResampleLanczos(*scaled, bitmap);
+  } else {
+    scaled->StretchDraw(TRect{0, 0, width, height}, bitmap);
+  }
+  return scaled;
+}
+
+}  // namespace
+
+std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth, bool smooth) {
+  const int height = ProportionalSide(bitmap.Height(), bitmap.Width(), targetWidth);
+  return Scaled(bitmap, targetWidth, height, smooth);
+}
+
+std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smooth) {
+  int w = bitmap.Width(), h = bitmap.Height();
+  std::unique_ptr<TBitmap> shrunk;
+  if (std::max(w, h) > side) {
+    if (w >= h) {
+      h = ProportionalSide(h, w, side);
+      w = side;
+    } else {
+      w = ProportionalSide(w, h, side);
+      h = side;
+    }
+    shrunk = Scaled(bitmap, w, h, smooth);
+  }
+  auto square = std::make_unique<TBitmap>(side, side);
+  square->Draw((side - w) / 2, (side - h) / 2, shrunk ? *shrunk : bitmap);
+  return square;
 }
 
 std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
@@ -113,12 +149,18 @@ std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
 
   if (angle != 0) bitmap = RotatePicture(*bitmap, kWhite, angle);
 
+  const bool smooth = ReadBool(settings, keys::ReduceSizeSmooth);
   if (preview || ReadBool(settings, keys::AddFrame)) {
-    ApplyCornersOrFrame(bitmap, settings, catalog, framesFolder);
+    ApplyCornersOrFrame(bitmap, settings, catalog, framesFolder, smooth);
   }
 
-  if (ReadBool(settings, keys::ReduceSize) && ReduceSizeNeeded(*bitmap, settings)) {
-    bitmap = ReducePicture(*bitmap, ReduceTargetWidth(settings));
+  const bool reduce = ReadBool(settings, keys::ReduceSize);
+  if (ReadBool(settings, keys::SquareCanvas)) {
+    const int target = reduce ? ReduceTargetWidth(settings) : 0;
+    const int side = target >= 1 ? target : std::max(bitmap->Width(), bitmap->Height());
+    bitmap = SquarePicture(*bitmap, side, smooth);
+  } else if (reduce && ReduceSizeNeeded(*bitmap, settings)) {
+    bitmap = ReducePicture(*bitmap, ReduceTargetWidth(settings), smooth);
   }
 
   if (!preview && !ReadBool(settings, keys::AddWatermark)) return bitmap;

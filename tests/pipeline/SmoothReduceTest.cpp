@@ -144,5 +144,86 @@ TEST(SmoothReduceTest, SameSizeIsAnExactCopy) {
   EXPECT_TRUE(test::SamePixels(out, src));
 }
 
+TMemIniFile Settings(const std::string& lines) {
+  return TMemIniFile::FromText("[General]\r\n" + lines);
+}
+
+const TMemIniFile kNoCatalog = TMemIniFile::FromText("");
+
+std::unique_ptr<TBitmap> Process(const TempDir& dir, const TBitmap& picture,
+                                 const std::string& lines) {
+  const std::string path = dir.File("in.bmp");
+  test::WriteBmp(path, picture);
+  return ProcessPicture(path, 0, Settings(lines), kNoCatalog, dir.Path().string() + "/", false);
+}
+
+constexpr TColor kBlue = 0xFF0000;
+
+TEST(SquareCanvasTest, PictureShrunkAndCentredOnAWhiteSquare) {
+  TempDir dir;
+  struct Case {
+    const char* what;
+    int w, h;
+    std::string lines;
+    int side;
+    TRect picture;  // where the picture lies on the square
+  } cases[] = {
+      {"portrait", 300, 600, "ReduceSizeType=0\r\n", 310, {77, 0, 232, 310}},
+      {"landscape", 620, 300, "ReduceSizeType=0\r\n", 310, {0, 80, 310, 230}},
+      {"small, never enlarged", 100, 50, "ReduceSizeType=1\r\n", 500, {200, 225, 300, 275}},
+      {"narrow but tall", 200, 400, "ReduceSizeType=0\r\n", 310, {77, 0, 232, 310}},
+      {"reduction off", 80, 201, "ReduceSize=0\r\n", 201, {60, 0, 140, 201}},
+      {"no valid width", 80, 201, "ReduceSizeType=9\r\n", 201, {60, 0, 140, 201}},
+      {"square already", 90, 90, "ReduceSize=0\r\n", 90, {0, 0, 90, 90}},
+  };
+  for (const Case& c : cases) {
+    auto out = Process(dir, test::Solid(c.w, c.h, kBlue), "SquareCanvas=1\r\n" + c.lines);
+    ASSERT_TRUE(out) << c.what;
+    ASSERT_EQ(out->Width(), c.side) << c.what;
+    ASSERT_EQ(out->Height(), c.side) << c.what;
+    const TRect& r = c.picture;
+    for (int y = 0; y < c.side; ++y) {
+      for (int x = 0; x < c.side; ++x) {
+        const bool inside = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+        ASSERT_EQ(out->Pixel(x, y), inside ? kBlue : kWhite) << c.what << " at " << x << ", " << y;
+      }
+    }
+  }
+}
+
+TEST(SquareCanvasTest, WatermarkIsPlacedOnTheSquare) {
+  TempDir dir;
+  // A wide picture leaves white bands above and below; a text anchored at the bottom right
+  // lands in the lower band, which only the square has.
+  const std::string mark =
+      "SquareCanvas=1\r\nAddWatermark=1\r\nWatermarkText=Shop\r\nWatermarkFontSize=20\r\n"
+      "WatermarkFontColor=$000000\r\nWatermarkTransparent=0\r\n";
+  auto marked = Process(dir, test::Solid(620, 200, kBlue), mark);
+  ASSERT_TRUE(marked);
+  ASSERT_EQ(marked->Width(), 310);
+  int dark = 0;
+  for (int y = 210; y < 310; ++y) {
+    for (int x = 0; x < 310; ++x) dark += marked->Pixel(x, y) != kWhite;
+  }
+  EXPECT_GT(dark, 20);
+}
+
+TEST(SmoothReduceTest, KeysOffKeepThePointSampledPicture) {
+  TempDir dir;
+  TBitmap photo = test::Columns(700, 90);
+  const auto plain = Process(dir, photo, "");
+  const auto off = Process(dir, photo, "ReduceSizeSmooth=0\r\nSquareCanvas=0\r\n");
+  const auto smooth = Process(dir, photo, "ReduceSizeSmooth=1\r\n");
+  ASSERT_TRUE(plain && off && smooth);
+  EXPECT_TRUE(test::SamePixels(*plain, *ReducePicture(photo, 310)));
+  EXPECT_TRUE(test::SamePixels(*plain, *off));
+  EXPECT_EQ(smooth->Width(), 310);
+  EXPECT_EQ(smooth->Height(), 40);
+  EXPECT_FALSE(test::SamePixels(*plain, *smooth));
+  // A picture no wider than the target is left alone either way.
+  const auto narrow = Process(dir, test::Columns(300, 20), "ReduceSizeSmooth=1\r\n");
+  EXPECT_TRUE(test::SamePixels(*narrow, test::Columns(300, 20)));
+}
+
 }  // namespace
 }  // namespace pixmira

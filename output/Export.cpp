@@ -19,7 +19,7 @@
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
 #include "core/Settings.h"
-#include "output/NewFile.h"
+#include "core/FileWrite.h"
 #include "pipeline/Pipeline.h"
 
 namespace pixmira {

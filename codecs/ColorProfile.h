@@ -1,16 +1,20 @@
 #pragma once
-// Pictures that carry an ICC colour profile are brought to sRGB (perceptual intent), so
-// their colours show as the camera meant them.
+// Pictures tagged with an RGB colour profile other than sRGB (Adobe RGB from cameras, Display
+// P3 from phones) brought to sRGB once, when they are decoded, so that everything that shows
+// or writes them agrees. Little CMS does the conversion; any decoder that finds a profile
+// calls this on its 8-bit pixels.
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
 namespace pixmira {
 
-// rgb: rows of red, green, blue (and alpha when `alpha`, kept as it is), `stride` bytes apart,
-// converted in place. A profile that lcms2 cannot read or that is not an RGB profile leaves
-// the pixels alone; false then.
-bool ConvertProfileToSrgb(std::span<const uint8_t> icc, uint8_t* rgb, int width, int height,
-                          std::size_t stride, bool alpha);
+enum class TPixelLayout { BGR, BGRA };  // BGRA: the alpha byte is left as it is
+
+// Converts the pixels in place from the embedded profile to sRGB (perceptual intent) when
+// the profile is an RGB profile whose description does not contain "sRGB". A profile that
+// is damaged, of another colour space or already sRGB changes nothing. True when converted.
+bool ConvertProfileToSrgb(std::span<const uint8_t> profile, uint8_t* pixels, int width, int height,
+                          std::size_t stride, TPixelLayout layout);
 
 }  // namespace pixmira

@@ -95,9 +95,11 @@ void THEIFPicture::LoadFromMemory(std::span<const uint8_t> data) {
   const int ih = heif_image_get_primary_height(image.get());
   if (!plane || iw != w || ih != h || stride < w * (alpha ? 4 : 3)) Fail("damaged picture data");
 
+  std::vector<uint8_t> bgra = ToBgra(plane, stride, w, h, alpha);
   const std::vector<uint8_t> icc = RawProfile(handle.get());
-  if (!icc.empty()) ConvertProfileToSrgb(icc, plane, w, h, std::size_t(stride), alpha);
-  SetPixels(w, h, ToBgra(plane, stride, w, h, alpha));
+  if (!icc.empty())
+    ConvertProfileToSrgb(icc, bgra.data(), w, h, std::size_t(w) * 4, TPixelLayout::BGRA);
+  SetPixels(w, h, std::move(bgra));
 }
 
 }  // namespace pixmira

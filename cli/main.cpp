@@ -15,7 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/Messages.h"
+#include "codecs/Formats.h"
 #include "core/Kernel.h"
+#include "core/Language.h"
 #include "core/MemIniFile.h"
 #include "output/Export.h"
 #include "output/PictureFolder.h"
@@ -29,35 +32,21 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
-constexpr const char* kUsage =
-    R"(用法: pixmira-batch [--config FILE] [--frames DIR] [--jobs N] [--angle DEG]
-                     (--out DIR | --gif FILE) PATH...
+TLanguage gLanguage = TLanguage::Chinese;
 
-把图片按设置文件中的效果（缩小尺寸、圆角或边框、水印）批量导出为 JPEG 文件，
-或合成一个循环播放的 GIF 动画。
+std::string Say(TMsg message, std::initializer_list<std::string> args = {}) {
+  return pixmira::Say(gLanguage, message, args);
+}
 
-  PATH          图片文件，或文件夹：先取其中的 *.jpg，再 *.bmp，再 *.png（按文件名排序），
-                然后依次搜索子文件夹（跳过隐藏文件夹）
-  --out DIR     把每张图片导出为 DIR 中的 JPEG 文件（不存在时创建），从不覆盖已有文件
-  --gif FILE    把所有图片合成一个 GIF 动画 FILE（已有的同名文件被替换）
-  --config FILE 设置文件，默认是程序旁边的 Config.ini（安装后为
-                ~/.config/pixmira/Config.ini，或 $XDG_CONFIG_HOME/pixmira/Config.ini）
-  --frames DIR  存放 Frames.ini 和边框图片的文件夹，默认是程序旁边的 Frames（安装后为
-                share/pixmira/Frames）
-  --where       显示将使用的设置文件和边框文件夹，然后退出
-  --jobs N      同时处理的图片数，默认为处理器核数
-  --angle DEG   其后各 PATH 的旋转角度（逆时针）：0、90、180、270 或 360
-  -h, --help    显示本说明
-
-进度显示在标准错误上，最后一行报告导出了多少个文件。按 Ctrl-C 在当前图片完成后停止，
-已经写出的文件保留。
-
-退出状态:
-  0    全部导出完毕
-  1    出错停止（已写出的文件保留）
-  2    用法错误
-  130  被 Ctrl-C 中断
-)";
+// The folder rule's extensions in the order it takes them, as the usage lists them.
+std::string FolderPatterns() {
+  std::string list;
+  for (std::string_view ext : FolderScanExtensions()) {
+    if (!list.empty()) list += Say(TMsg::Then);
+    list += "*" + std::string(ext);
+  }
+  return list;
+}
 
 struct TOptions {
   std::optional<std::string> config;
@@ -112,7 +101,7 @@ TOptions ParseArguments(int argc, char** argv) {
     }
     auto takeValue = [&]() -> std::string {
       if (value) return *value;
-      if (i + 1 >= argc) throw TUsageError(name + " 需要一个值");
+      if (i + 1 >= argc) throw TUsageError(Say(TMsg::NeedsValue, {name}));
       return argv[++i];
     };
     if (name == "--config") {
@@ -126,22 +115,22 @@ TOptions ParseArguments(int argc, char** argv) {
     } else if (name == "--jobs") {
       const std::string text = takeValue();
       if (!ParseInt(text, options.jobs) || options.jobs < 1 || options.jobs > 256) {
-        throw TUsageError("--jobs 需要 1 到 256 之间的整数，而不是 \"" + text + "\"");
+        throw TUsageError(Say(TMsg::BadJobs, {text}));
       }
     } else if (name == "--angle") {
       const std::string text = takeValue();
       if (!ParseInt(text, angle) || angle % 90 != 0 || angle < 0 || angle > 360) {
-        throw TUsageError("--angle 只能是 0、90、180、270 或 360，而不是 \"" + text + "\"");
+        throw TUsageError(Say(TMsg::BadAngle, {text}));
       }
     } else {
-      throw TUsageError("未知选项 " + arg);
+      throw TUsageError(Say(TMsg::UnknownOption, {arg}));
     }
   }
   if (options.help || options.where) return options;
   if (options.out.has_value() == options.gif.has_value()) {
-    throw TUsageError("请给出 --out DIR 或 --gif FILE 之一");
+    throw TUsageError(Say(TMsg::OutOrGif));
   }
-  if (options.entries.empty()) throw TUsageError("请给出要导出的图片或文件夹");
+  if (options.entries.empty()) throw TUsageError(Say(TMsg::NoPaths));
   return options;
 }
 
@@ -178,6 +167,7 @@ class TProgressView {
   explicit TProgressView(bool terminal) : terminal_(terminal) {}
 
   void Show(int index, int total, const std::string& text) {
+    if (text.empty() && !terminal_) return;
     if (!terminal_) {
       std::cerr << text << '\n';
       return;
@@ -190,8 +180,9 @@ class TProgressView {
       const double elapsed =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
       const int left = static_cast<int>(elapsed / index * (total - index) + 0.5);
-      line += "  剩余 " + std::to_string(left / 60) + ":" + (left % 60 < 10 ? "0" : "") +
-              std::to_string(left % 60);
+      line +=
+          "  " + Say(TMsg::Remaining, {std::to_string(left / 60) + ":" +
+                                       (left % 60 < 10 ? "0" : "") + std::to_string(left % 60)});
     }
     line += "  " + text + "\x1b[K";
     std::cerr << line << std::flush;
@@ -264,7 +255,7 @@ int Run(const TOptions& options) {
   job.entries = ExpandFolders(options.entries, options.out.value_or(""));
   if (gInterrupted) return kExitInterrupted;
   if (job.entries.empty()) {
-    std::cerr << "pixmira-batch: 没有找到要导出的图片\n";
+    std::cerr << "pixmira-batch: " << Say(TMsg::NoPictures) << '\n';
     return kExitUsage;
   }
   if (options.gif) {
@@ -276,8 +267,10 @@ int Run(const TOptions& options) {
     std::error_code ec;
     std::filesystem::create_directories(job.target, ec);
     if (!std::filesystem::is_directory(job.target)) {
-      std::cerr << "pixmira-batch: 无法使用输出文件夹 " << job.target
-                << (ec ? "：" + ec.message() : std::string()) << '\n';
+      std::cerr << "pixmira-batch: "
+                << (ec ? Say(TMsg::BadOutputReason, {job.target, ec.message()})
+                       : Say(TMsg::BadOutputFolder, {job.target}))
+                << '\n';
       return kExitFailed;
     }
     job.jpegQuality = ExportJpegQuality(kernel.SettingsStore());
@@ -287,8 +280,9 @@ int Run(const TOptions& options) {
   TProgressView view(isatty(STDERR_FILENO) == 1);
   std::vector<std::string> skipped;
   TExportCallbacks callbacks;
-  callbacks.onProgress = [&](int index, int total, const std::string& text) {
-    view.Show(index, total, text);
+  callbacks.onProgress = [&](int index, int total) {
+    view.Show(index, total,
+              Say(TMsg::Exporting, {std::to_string(index + 1), std::to_string(total)}));
   };
   callbacks.onSkipped = [&](int, const std::string& path) { skipped.push_back(path); };
 
@@ -300,9 +294,15 @@ int Run(const TOptions& options) {
   if (result.status == TExportStatus::Completed) view.Show(result.handled, result.handled, "");
   view.Break();
 
-  for (const std::string& path : skipped) std::cerr << "跳过无法读取的图片：" << path << '\n';
-  if (result.status == TExportStatus::Failed) std::cerr << result.error << '\n';
-  std::cout << result.finalLine << std::endl;
+  for (const std::string& path : skipped) std::cerr << Say(TMsg::Skipped, {path}) << '\n';
+  if (result.status == TExportStatus::Failed) {
+    const TExportFailure& f = result.failure;
+    std::cerr << Say(TMsg::ExportFailed, {f.path, Say(ReasonMessage(f.reason)), f.detail}) << '\n';
+  }
+  std::cout << (result.status == TExportStatus::Completed
+                    ? Say(TMsg::AllDone, {std::to_string(result.total)})
+                    : Say(TMsg::SomeDone, {std::to_string(result.handled)}))
+            << std::endl;
 
   switch (result.status) {
     case TExportStatus::Completed:
@@ -318,15 +318,16 @@ int Run(const TOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  gLanguage = UserLanguage();
   TOptions options;
   try {
     options = ParseArguments(argc, argv);
   } catch (const TUsageError& e) {
-    std::cerr << "pixmira-batch: " << e.what() << "\n请用 pixmira-batch --help 查看用法。\n";
+    std::cerr << "pixmira-batch: " << e.what() << '\n' << Say(TMsg::SeeHelp) << '\n';
     return kExitUsage;
   }
   if (options.help) {
-    std::cout << kUsage;
+    std::cout << Say(TMsg::Usage, {FolderPatterns()});
     return kExitCompleted;
   }
   RestartWithHugePages(argv);

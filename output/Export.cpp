@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <thread>
 
@@ -18,6 +19,7 @@
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
+#include "core/Errors.h"
 #include "core/FileWrite.h"
 #include "core/Settings.h"
 #include "pipeline/Pipeline.h"
@@ -109,9 +111,22 @@ int GifDelayFromSeconds(const std::string& text) {
   return *ExactHundredths(SettingDefault(keys::GifSeconds, ReadSite::Export));
 }
 
-std::string ExportProgressText(int index, int total) {
-  return "正在导出第 " + std::to_string(index + 1) + " 个文件，总共 " + std::to_string(total) +
-         " 个文件。";
+TFailReason FailReasonOf(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const EFileError&) {
+    return TFailReason::File;
+  } catch (const EFrameError&) {
+    return TFailReason::Frame;
+  } catch (const EConvertError&) {
+    return TFailReason::Setting;
+  } catch (const std::bad_alloc&) {
+    return TFailReason::Memory;
+  } catch (const Exception&) {
+    return TFailReason::Picture;
+  } catch (...) {
+    return TFailReason::Other;
+  }
 }
 
 namespace {
@@ -285,10 +300,11 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
     return outcome;
   };
 
-  auto fail = [&](const std::string& what, const std::string& reason) {
+  auto fail = [&](const std::string& what, const std::exception_ptr& error) {
     result.status = TExportStatus::Failed;
-    result.error = "导出 " + what + " 时出错：" + reason;
+    result.failure = {what, FailReasonOf(error), ExceptionText(error)};
   };
+  result.total = total;
 
   {
     TWorkerPool pool(std::min(WorkerCount(job.workers), std::max(total, 1)), total, work);
@@ -297,11 +313,11 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
         result.status = TExportStatus::Cancelled;
         break;
       }
-      if (callbacks.onProgress) callbacks.onProgress(i, total, ExportProgressText(i, total));
+      if (callbacks.onProgress) callbacks.onProgress(i, total);
       TOutcome outcome = pool.Take(i);
       const std::string& path = job.entries[i].path;
       if (outcome.error) {
-        fail(path, ExceptionText(outcome.error));
+        fail(path, outcome.error);
         break;
       }
       if (outcome.skipped) {
@@ -321,8 +337,8 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
             if (callbacks.onFileWritten) callbacks.onFileWritten(written);
           }
           ++result.written;
-        } catch (const std::exception& e) {
-          fail(path, e.what());
+        } catch (const std::exception&) {
+          fail(path, std::current_exception());
           break;
         }
       }
@@ -346,20 +362,11 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
       gif.WriteGifFile(job.target);
       result.files.push_back(job.target);
       if (callbacks.onFileWritten) callbacks.onFileWritten(job.target);
-    } catch (const std::exception& e) {
-      fail(job.target, e.what());
+    } catch (const std::exception&) {
+      fail(job.target, std::current_exception());
     }
   }
 
-  switch (result.status) {
-    case TExportStatus::Completed:
-      result.finalLine = std::to_string(total) + " 个文件全部导出完毕。";
-      break;
-    case TExportStatus::Cancelled:
-    case TExportStatus::Failed:
-      result.finalLine = "导出了 " + std::to_string(result.handled) + " 个文件。";
-      break;
-  }
   cancel_ = false;
   return result;
 }

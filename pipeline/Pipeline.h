@@ -3,6 +3,7 @@
 // watermark.
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/MemIniFile.h"
 #include "imaging/Bitmap.h"
@@ -17,6 +18,8 @@ struct TPictureRequest {
   const TMemIniFile& catalog;       // the frame catalogue
   const std::string& framesFolder;  // ends in "/"
   bool preview = false;             // the settings dialog's preview
+  // What the preview draws while the watermark text is empty, in the window's language.
+  std::string_view previewPrompt = {};
 };
 
 // Nothing when the picture cannot be loaded. Frame, font and colour errors are raised.
@@ -25,7 +28,8 @@ std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request);
 // The same, with the options read from the settings store first.
 std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
                                         const TMemIniFile& settings, const TMemIniFile& catalog,
-                                        const std::string& framesFolder, bool preview);
+                                        const std::string& framesFolder, bool preview,
+                                        std::string_view previewPrompt = {});
 
 bool ReduceSizeNeeded(const TBitmap& bitmap, const TSizeOptions& size);
 // targetWidth wide, the height in proportion (at least 1). Point sampling, or with smooth the

@@ -1,0 +1,35 @@
+#include "ui/Words.h"
+
+#include <QCoreApplication>
+
+namespace pixmira {
+
+QString FailReasonText(TFailReason reason) {
+  switch (reason) {
+    case TFailReason::File:
+      return QCoreApplication::translate("Words", "无法读取或写入文件");
+    case TFailReason::Frame:
+      return QCoreApplication::translate("Words", "所选的边框无法使用");
+    case TFailReason::Setting:
+      return QCoreApplication::translate("Words", "设置中的数值无效");
+    case TFailReason::Picture:
+      return QCoreApplication::translate("Words", "图片无法处理");
+    case TFailReason::Memory:
+      return QCoreApplication::translate("Words", "内存不足");
+    case TFailReason::Other:
+      break;
+  }
+  return QCoreApplication::translate("Words", "未知错误");
+}
+
+QString ExportFailedText(const TExportFailure& failure) {
+  QString text = QCoreApplication::translate("Words", "导出 %1 时出错：%2")
+                     .arg(QString::fromStdString(failure.path), FailReasonText(failure.reason));
+  if (!failure.detail.empty())
+    text += QStringLiteral("\n\n") + QString::fromStdString(failure.detail);
+  return text;
+}
+
+QString WatermarkPromptText() { return QCoreApplication::translate("Words", "请在此输入水印文字"); }
+
+}  // namespace pixmira

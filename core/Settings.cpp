@@ -19,7 +19,7 @@ struct KeyDefaults {
 };
 
 // Every key with its default at each site that reads it, the one place they are written.
-constexpr std::array<KeyDefaults, 29> kDefaults{{
+constexpr std::array<KeyDefaults, 36> kDefaults{{
     {keys::ReduceSize, {"1", kNone, "1", kNone}},
     {keys::ReduceSizeType, {"0", kNone, "0", kNone}},
     {keys::ReduceSizeWidth, {"310", kNone, "310", kNone}},
@@ -49,6 +49,13 @@ constexpr std::array<KeyDefaults, 29> kDefaults{{
     {keys::GifSpeed, {"1", kNone, kNone, kNone}},
     {keys::GifSeconds, {"1.00", kNone, kNone, "1.1"}},
     {keys::HomeHost, {"", kNone, kNone, kNone}},
+    {keys::WindowLeft, {"", kNone, kNone, kNone}},
+    {keys::WindowTop, {"", kNone, kNone, kNone}},
+    {keys::WindowWidth, {"", kNone, kNone, kNone}},
+    {keys::WindowHeight, {"", kNone, kNone, kNone}},
+    {keys::WindowMaximized, {"0", kNone, kNone, kNone}},
+    {keys::PictureFolder, {"", kNone, kNone, kNone}},
+    {keys::OutputFolder, {"", kNone, kNone, kNone}},
 }};
 
 // The margin family: "cbWatermarkPosBlank" / "cbWatermarkPosBlankKind", anchor 0 to 8, A or B.

@@ -23,6 +23,7 @@ struct TExportJob {
   TExportMode mode = TExportMode::Jpeg;
   std::string target;  // output folder (JPEG) or GIF file
   int jpegQuality = 90;
+  bool jpegProgressive = false;
   int workers = 0;  // 0: the number of cores
 };
 
@@ -63,7 +64,8 @@ struct TExportCallbacks {
 
 class TExportDriver {
  public:
-  // The stores are only read, also from the worker threads; they must not change during Run.
+  // Run reads the settings once when it starts; the catalogue is read from the worker threads
+  // and must not change during Run.
   TExportDriver(const TMemIniFile& settings, const TMemIniFile& catalog, std::string framesFolder);
 
   // Blocks until done, cancelled or failed. A Cancel that came before Run is honoured: nothing

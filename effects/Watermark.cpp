@@ -9,6 +9,7 @@
 #include "codecs/Png.h"
 #include "core/Rounding.h"
 #include "core/Settings.h"
+#include "imaging/Resample.h"
 #include "imaging/Rotate.h"
 
 namespace pixmira {
@@ -33,10 +34,15 @@ int64_t TileStep(int64_t cell, int64_t space) { return cell + space >= 1 ? cell 
 }  // namespace
 
 TPoint WatermarkPosition(const TBitmap& bitmap, int w, int h, const TMemIniFile& settings) {
+  return WatermarkPosition(bitmap.Width(), bitmap.Height(), w, h, settings);
+}
+
+TPoint WatermarkPosition(int pictureWidth, int pictureHeight, int w, int h,
+                         const TMemIniFile& settings) {
   int anchor = ReadSettingInteger(settings, keys::WatermarkPos, ReadSite::Pipeline);
   if (anchor < 0 || anchor > 8) anchor = 0;
-  const int64_t W = bitmap.Width();
-  const int64_t H = bitmap.Height();
+  const int64_t W = pictureWidth;
+  const int64_t H = pictureHeight;
 
   // A margin in pixels, or in percent of the picture's width or height.
   auto margin = [&](char letter, int64_t extent) -> int64_t {
@@ -162,21 +168,32 @@ std::unique_ptr<TBitmap> KeyLayer(const TBitmap& bitmap, TColor key) {
   return layer;
 }
 
+void DrawOnLayer(TBitmap& layer, TPoint at, const TBitmap& watermark, const TSampleGrid* grid) {
+  if (grid) {
+    DrawOnGrid(layer, *grid, at.x, at.y, watermark);
+  } else {
+    layer.Draw(at.x, at.y, watermark);
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<TBitmap> PlaceWatermarkPicture(const TBitmap& bitmap, TPoint at,
-                                               const TBitmap& watermark, TColor key, int opacity) {
+                                               const TBitmap& watermark, TColor key, int opacity,
+                                               const TSampleGrid* grid) {
   auto layer = KeyLayer(bitmap, key);
-  layer->Draw(at.x, at.y, watermark);
+  DrawOnLayer(*layer, at, watermark, grid);
   return BlendLayer(bitmap, *layer, key, opacity);
 }
 
 std::unique_ptr<TBitmap> TileWatermarkPicture(const TBitmap& bitmap, const TBitmap& watermark,
-                                              int space, int rows, TColor key, int opacity) {
+                                              int space, int rows, TColor key, int opacity,
+                                              const TSampleGrid* grid) {
   auto layer = KeyLayer(bitmap, key);
-  for (TPoint at : TilePositions(bitmap.Width(), bitmap.Height(), watermark.Width(),
-                                 watermark.Height(), space, rows))
-    layer->Draw(at.x, at.y, watermark);
+  for (TPoint at :
+       TilePositions(grid ? grid->width : bitmap.Width(), grid ? grid->height : bitmap.Height(),
+                     watermark.Width(), watermark.Height(), space, rows))
+    DrawOnLayer(*layer, at, watermark, grid);
   return BlendLayer(bitmap, *layer, key, opacity);
 }
 
@@ -202,11 +219,33 @@ std::unique_ptr<TBitmap> LoadWatermark(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TMemIniFile& settings) {
+std::unique_ptr<TBitmap> ScaleWatermark(const TBitmap& watermark, int pictureWidth, int percent) {
+  percent = std::clamp(percent, 0, 100);
+  if (percent == 0 || watermark.Empty() || pictureWidth <= 0) return nullptr;
+  const int64_t width = std::max<int64_t>(1, RoundRatio(int64_t(pictureWidth) * percent, 100));
+  const int64_t height =
+      std::max<int64_t>(1, RoundRatio(width * watermark.Height(), watermark.Width()));
+  if (width == watermark.Width() && height == watermark.Height()) return nullptr;
+  CheckPictureSize(width, height);
+  auto scaled = std::make_unique<TBitmap>(int(width), int(height));
+  ResampleBilinear(*scaled, watermark);
+  return scaled;
+}
+
+std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TMemIniFile& settings,
+                                               const TSampleGrid* grid) {
   const std::string path = ReadSettingString(settings, keys::WatermarkImage, ReadSite::Pipeline);
   if (path.empty()) return nullptr;
   std::unique_ptr<TBitmap> watermark = LoadWatermark(path);
   if (!watermark || watermark->Empty()) return nullptr;
+  const int W = grid ? grid->width : bitmap.Width();
+  const int H = grid ? grid->height : bitmap.Height();
+
+  // Scaled before it is turned, so that the white corners of the turn stay pure white.
+  if (auto scaled = ScaleWatermark(
+          *watermark, W,
+          ReadSettingInteger(settings, keys::WatermarkImageScale, ReadSite::Pipeline)))
+    watermark = std::move(scaled);
 
   const int angle = ReadSettingInteger(settings, keys::WatermarkRotate, ReadSite::Pipeline);
   if (angle != 0) watermark = RotatePicture(*watermark, kWhite, angle);
@@ -216,13 +255,14 @@ std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TMem
   const int opacity = 100 - transparency;
 
   if (ReadSettingInteger(settings, keys::WatermarkPaintStyle, ReadSite::Pipeline) == 0) {
-    const TPoint at = WatermarkPosition(bitmap, watermark->Width(), watermark->Height(), settings);
-    return PlaceWatermarkPicture(bitmap, at, *watermark, kWhite, opacity);
+    const TPoint at = WatermarkPosition(W, H, watermark->Width(), watermark->Height(), settings);
+    return PlaceWatermarkPicture(bitmap, at, *watermark, kWhite, opacity, grid);
   }
   return TileWatermarkPicture(
       bitmap, *watermark,
       ReadSettingInteger(settings, keys::WatermarkTileSpace, ReadSite::Pipeline),
-      ReadSettingInteger(settings, keys::WatermarkTileCount, ReadSite::Pipeline), kWhite, opacity);
+      ReadSettingInteger(settings, keys::WatermarkTileCount, ReadSite::Pipeline), kWhite, opacity,
+      grid);
 }
 
 }  // namespace pixmira

@@ -40,23 +40,8 @@ std::string WatermarkLines(std::string stored) {
   return text;
 }
 
-void ApplyCornersOrFrame(std::unique_ptr<TBitmap>& bitmap, const TMemIniFile& settings,
-                         const TMemIniFile& catalog, const std::string& framesFolder) {
-  const int frameType = ReadInt(settings, keys::FrameType);
-  if (frameType == 0) {
-    const int radius = CornerRadius(ReadInt(settings, keys::CornerWidth));
-    for (TCorner corner : CornersForType(ReadInt(settings, keys::CornerType))) {
-      RoundCorner(*bitmap, corner, radius);
-    }
-  } else if (frameType == 1) {
-    const std::string name = ReadSettingString(settings, keys::FrameName, kSite);
-    if (name.empty()) return;
-    // Nothing back means the catalogue has no picture for the name: keep the photo.
-    if (auto framed = ApplyFrame(*bitmap, name, catalog, framesFolder)) bitmap = std::move(framed);
-  }
-}
-
-void ApplyTextWatermark(TBitmap& bitmap, const TMemIniFile& settings, bool preview) {
+void ApplyTextWatermark(TBitmap& bitmap, const TMemIniFile& settings, bool preview,
+                        const TSampleGrid* grid) {
   SetWatermarkFont(bitmap, settings);
   std::string text = WatermarkLines(ReadSettingString(settings, keys::WatermarkText, kSite));
   if (preview && text.empty()) text = kPreviewPrompt;
@@ -64,11 +49,13 @@ void ApplyTextWatermark(TBitmap& bitmap, const TMemIniFile& settings, bool previ
   const int angle = ReadInt(settings, keys::WatermarkRotate);
   if (ReadInt(settings, keys::WatermarkPaintStyle) == 0) {
     const TTextExtent extent = MeasureWatermarkText(bitmap, text, angle);
-    const TPoint at = WatermarkPosition(bitmap, extent.width, extent.height, settings);
-    DrawWatermarkText(bitmap, at.x, at.y, text, opacity, angle);
+    const TPoint at =
+        grid ? WatermarkPosition(grid->width, grid->height, extent.width, extent.height, settings)
+             : WatermarkPosition(bitmap, extent.width, extent.height, settings);
+    DrawWatermarkText(bitmap, at.x, at.y, text, opacity, angle, grid);
   } else {
     TileWatermarkText(bitmap, text, opacity, angle, ReadInt(settings, keys::WatermarkTileSpace),
-                      ReadInt(settings, keys::WatermarkTileCount));
+                      ReadInt(settings, keys::WatermarkTileCount), grid);
   }
 }
 
@@ -104,38 +91,75 @@ std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth) {
   return reduced;
 }
 
-std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
-                                        const TMemIniFile& settings, const TMemIniFile& catalog,
-                                        const std::string& framesFolder, bool preview) {
+std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle) {
   std::unique_ptr<TBitmap> bitmap = LoadPictureBitmap(path);
   // A picture without pixels (a PNG of a few bytes) can be neither shown nor written.
   if (!bitmap || bitmap->Empty()) return nullptr;
-
   if (angle != 0) bitmap = RotatePicture(*bitmap, kWhite, angle);
+  return bitmap;
+}
 
-  if (preview || ReadBool(settings, keys::AddFrame)) {
-    ApplyCornersOrFrame(bitmap, settings, catalog, framesFolder);
+TFrameAndSize ReadFrameAndSize(const TMemIniFile& settings, bool preview) {
+  TFrameAndSize steps;
+  steps.shape = preview || ReadBool(settings, keys::AddFrame);
+  if (steps.shape) {
+    steps.frameType = ReadInt(settings, keys::FrameType);
+    if (steps.frameType == 0) {
+      steps.cornerRadius = CornerRadius(ReadInt(settings, keys::CornerWidth));
+      steps.cornerType = ReadInt(settings, keys::CornerType);
+    } else if (steps.frameType == 1) {
+      steps.frameName = ReadSettingString(settings, keys::FrameName, kSite);
+    }
   }
+  steps.targetWidth = ReadBool(settings, keys::ReduceSize) ? ReduceTargetWidth(settings) : 0;
+  return steps;
+}
 
-  if (ReadBool(settings, keys::ReduceSize) && ReduceSizeNeeded(*bitmap, settings)) {
-    bitmap = ReducePicture(*bitmap, ReduceTargetWidth(settings));
+void ApplyFrameAndSize(std::unique_ptr<TBitmap>& bitmap, const TFrameAndSize& steps,
+                       const TMemIniFile& catalog, const std::string& framesFolder) {
+  if (steps.shape) {
+    if (steps.frameType == 0) {
+      for (TCorner corner : CornersForType(steps.cornerType))
+        RoundCorner(*bitmap, corner, steps.cornerRadius);
+    } else if (steps.frameType == 1 && !steps.frameName.empty()) {
+      // Nothing back means the catalogue has no picture for the name: keep the photo.
+      if (auto framed = ApplyFrame(*bitmap, steps.frameName, catalog, framesFolder))
+        bitmap = std::move(framed);
+    }
   }
+  if (steps.targetWidth >= 1 && bitmap->Width() > steps.targetWidth)
+    bitmap = ReducePicture(*bitmap, steps.targetWidth);
+}
 
-  if (!preview && !ReadBool(settings, keys::AddWatermark)) return bitmap;
+bool WatermarkStepRuns(const TMemIniFile& settings, bool preview) {
+  return preview || ReadBool(settings, keys::AddWatermark);
+}
 
+void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TMemIniFile& settings, bool preview,
+                    const TSampleGrid* grid) {
   switch (ReadInt(settings, keys::WatermarkType)) {
     case 0:
-      ApplyTextWatermark(*bitmap, settings, preview);
+      ApplyTextWatermark(*bitmap, settings, preview, grid);
       break;
     case 1:
       if (!ReadSettingString(settings, keys::WatermarkImage, kSite).empty()) {
         // A watermark picture that cannot be loaded adds nothing.
-        if (auto marked = ApplyPictureWatermark(*bitmap, settings)) bitmap = std::move(marked);
+        if (auto marked = ApplyPictureWatermark(*bitmap, settings, grid))
+          bitmap = std::move(marked);
       }
       break;
     default:
       break;
   }
+}
+
+std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
+                                        const TMemIniFile& settings, const TMemIniFile& catalog,
+                                        const std::string& framesFolder, bool preview) {
+  std::unique_ptr<TBitmap> bitmap = LoadTurnedPicture(path, angle);
+  if (!bitmap) return nullptr;
+  ApplyFrameAndSize(bitmap, ReadFrameAndSize(settings, preview), catalog, framesFolder);
+  if (WatermarkStepRuns(settings, preview)) ApplyWatermark(bitmap, settings, preview);
   return bitmap;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/effects/PngFixture.h"
 #include "tests/support/TestSupport.h"
 
@@ -285,6 +287,40 @@ TEST(PictureWatermarkTest, TransparentPartsOfTheWatermarkLeaveThePhotograph) {
   EXPECT_EQ(out->Pixel(0, 0), grey);  // not a black box
   EXPECT_EQ(out->Pixel(1, 0), kBlack);
   EXPECT_EQ(out->Pixel(2, 0), RGBColor(127, 127, 127));  // half black on white
+}
+
+// WatermarkImageScale: 0 (or absent) keeps the picture's own size and today's bytes; a
+// percentage makes it that share of the photo's width, height in proportion, before it turns.
+TEST(PictureWatermarkTest, ScaleIsAShareOfThePhotosWidth) {
+  test::TempDir dir;
+  const std::string mark = dir.File("mark.png");
+  test::WritePngBgra(mark, 4, 2, test::SolidBgra(4, 2, RGBColor(0, 0, 200), 255));
+  const TColor grey = RGBColor(100, 100, 100);
+  const TBitmap photo = Filled(40, 30, grey);
+  const std::string at = "WatermarkImage=" + mark +
+                         "\nWatermarkTransparent=0\nWatermarkPos=2\n"
+                         "cbWatermarkPosBlank2A=0\ncbWatermarkPosBlank2B=0\n";
+  const auto own =
+      PlaceWatermarkPicture(photo, {0, 0}, Filled(4, 2, RGBColor(0, 0, 200)), kWhite, 100);
+  for (const char* none : {"", "WatermarkImageScale=0\n", "WatermarkImageScale=-5\n"}) {
+    const auto out = ApplyPictureWatermark(photo, Settings(at + none));
+    ASSERT_TRUE(out);
+    ASSERT_EQ(out->Width(), 40);
+    for (int y = 0; y < 30; ++y)
+      ASSERT_TRUE(std::equal(out->Row(y), out->Row(y) + out->Stride(), own->Row(y))) << none;
+  }
+  // The extent of the blue box: 25 % of 40 is 10 × 5; 150 % is held at the photo's width.
+  const auto extent = [&](const std::string& lines) {
+    const auto out = ApplyPictureWatermark(photo, Settings(at + lines));
+    int w = 0, h = 0;
+    while (w < 40 && out->Pixel(w, 0) != grey) ++w;
+    while (h < 30 && out->Pixel(0, h) != grey) ++h;
+    return std::pair{w, h};
+  };
+  EXPECT_EQ(extent("WatermarkImageScale=25\n"), (std::pair{10, 5}));
+  EXPECT_EQ(extent("WatermarkImageScale=150\n"), (std::pair{40, 20}));
+  // Scaled first, then turned a quarter: 5 wide, 10 high.
+  EXPECT_EQ(extent("WatermarkImageScale=25\nWatermarkRotate=90\n"), (std::pair{5, 10}));
 }
 
 }  // namespace

@@ -250,6 +250,22 @@ TPaletteBitmap ReduceToPalette(const TBitmap& picture) {
   return DitherToPalette(picture, BuildOctreePalette(picture));
 }
 
+TPaletteBitmap ReduceCentredOnScreen(const TBitmap& picture, int screenWidth, int screenHeight) {
+  if (picture.Width() == screenWidth && picture.Height() == screenHeight) {
+    return ReduceToPalette(picture);
+  }
+  if (screenWidth <= 0 || screenHeight <= 0) return ReduceToPalette(TBitmap());
+  TBitmap screen(screenWidth, screenHeight);  // white
+  // Floor division, so a picture wider than the screen is still cut around its centre.
+  auto offset = [](int screenSide, int side) {
+    const int gap = screenSide - side;
+    return gap >= 0 ? gap / 2 : -((-gap + 1) / 2);
+  };
+  screen.Draw(offset(screenWidth, picture.Width()), offset(screenHeight, picture.Height()),
+              picture);
+  return ReduceToPalette(screen);
+}
+
 TPaletteBitmap DitherToPalette(const TBitmap& picture, TGIFColorMap palette) {
   TPaletteBitmap result;
   result.width = picture.Width();

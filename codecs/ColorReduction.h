@@ -55,4 +55,10 @@ TPaletteBitmap DitherToPalette(const TBitmap& picture, TGIFColorMap palette);
 // BuildOctreePalette, then DitherToPalette.
 TPaletteBitmap ReduceToPalette(const TBitmap& picture);
 
+// A full screenWidth × screenHeight frame that shows the picture alone: the picture centred on
+// white ((W - w) div 2, (H - h) div 2), then ReduceToPalette. A picture of the screen's size is
+// reduced as it is; a larger one is cut to the screen around its centre.
+// Cost: one extra screen-sized 24-bit bitmap while it runs.
+TPaletteBitmap ReduceCentredOnScreen(const TBitmap& picture, int screenWidth, int screenHeight);
+
 }  // namespace pixmira

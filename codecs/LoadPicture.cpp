@@ -1,8 +1,6 @@
 #include "codecs/LoadPicture.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "codecs/Bmp.h"
 #include "codecs/Gif.h"
@@ -14,7 +12,8 @@ namespace pixmira {
 
 namespace {
 
-constexpr std::string_view kDelimiters = "/\\:";
+// Linux names may hold ":" and "\\"; only "/" separates.
+constexpr std::string_view kDelimiters = "/";
 
 // Lower-case extension with its dot, or empty.
 std::string ExtensionOf(std::string_view path) {
@@ -107,36 +106,6 @@ std::unique_ptr<TBitmap> MakeThumbnail(const TBitmap& picture, int cellWidth, in
       cell.StretchDraw(r, picture);
     }
   });
-}
-
-std::string FileNameWithoutExt(std::string_view path) {
-  const std::size_t slash = path.find_last_of(kDelimiters);
-  std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string_view::npos) name = name.substr(0, dot);
-  return std::string(name);
-}
-
-std::string UniqueFileName(const std::string& path) {
-  auto exists = [](const std::string& p) {
-    std::error_code ec;
-    return std::filesystem::exists(p, ec) || std::filesystem::is_symlink(p, ec);
-  };
-  if (!exists(path)) return path;
-  const std::size_t slash = path.find_last_of(kDelimiters);
-  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  const std::string folder = path.substr(0, nameStart);
-  std::string base = path.substr(nameStart);
-  std::string ext;
-  const std::size_t dot = base.rfind('.');
-  if (dot != std::string::npos) {
-    ext = base.substr(dot);
-    base.resize(dot);
-  }
-  for (uint64_t n = 2;; ++n) {
-    std::string candidate = folder + base + std::to_string(n) + ext;
-    if (!exists(candidate)) return candidate;
-  }
 }
 
 }  // namespace pixmira

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "codecs/Picture.h"
+#include "core/FileWrite.h"  // the names of output files
 
 namespace pixmira {
 
@@ -20,10 +21,5 @@ std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path);
 std::unique_ptr<TBitmap> MakeThumbnail(const TPicture& picture, int cellWidth, int cellHeight);
 std::unique_ptr<TBitmap> MakeThumbnail(const TBitmap& picture, int cellWidth, int cellHeight);
 
-// The file name after the last "/", "\" or ":", without its extension.
-std::string FileNameWithoutExt(std::string_view path);
-
-// path itself when no file of that name exists, else base + 2, 3, ... + extension.
-std::string UniqueFileName(const std::string& path);
 
 }  // namespace pixmira

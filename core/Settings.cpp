@@ -48,7 +48,8 @@ constexpr std::array<KeyDefaults, 30> kDefaults{{
     {keys::WatermarkFontUnderLine, {kNone, "0", "0", kNone}},
     {keys::OutputGif, {"0", kNone, kNone, kNone}},
     {keys::GifSpeed, {"1", kNone, kNone, kNone}},
-    {keys::GifSeconds, {"1.00", kNone, kNone, "1.1"}},
+    // The export takes the seconds the window shows when the key is absent or not a number.
+    {keys::GifSeconds, {"1.00", kNone, kNone, "1.00"}},
     {keys::HomeHost, {"", kNone, kNone, kNone}},
 }};
 

@@ -8,7 +8,6 @@
 #include "codecs/LoadPicture.h"
 #include "codecs/Png.h"
 #include "core/Rounding.h"
-#include "core/Settings.h"
 #include "imaging/Resample.h"
 #include "imaging/Rotate.h"
 
@@ -33,68 +32,63 @@ int64_t TileStep(int64_t cell, int64_t space) { return cell + space >= 1 ? cell 
 
 }  // namespace
 
-TPoint WatermarkPosition(const TBitmap& bitmap, int w, int h, const TMemIniFile& settings) {
-  return WatermarkPosition(bitmap.Width(), bitmap.Height(), w, h, settings);
+const std::array<TAnchorRule, 9> kAnchorRules{{
+    {TAnchor::BottomRight, TAlign::End, TMarginSlot::B, TAlign::End, TMarginSlot::A},
+    {TAnchor::BottomLeft, TAlign::Start, TMarginSlot::B, TAlign::End, TMarginSlot::A},
+    {TAnchor::TopLeft, TAlign::Start, TMarginSlot::B, TAlign::Start, TMarginSlot::A},
+    {TAnchor::TopRight, TAlign::End, TMarginSlot::B, TAlign::Start, TMarginSlot::A},
+    {TAnchor::BottomCentre, TAlign::Middle, TMarginSlot::None, TAlign::End, TMarginSlot::A},
+    {TAnchor::TopCentre, TAlign::Middle, TMarginSlot::None, TAlign::Start, TMarginSlot::A},
+    {TAnchor::LeftMiddle, TAlign::Start, TMarginSlot::A, TAlign::Middle, TMarginSlot::None},
+    {TAnchor::RightMiddle, TAlign::End, TMarginSlot::A, TAlign::Middle, TMarginSlot::None},
+    {TAnchor::Centre, TAlign::Middle, TMarginSlot::None, TAlign::Middle, TMarginSlot::None},
+}};
+
+TAnchor AnchorFromNumber(int stored) {
+  if (stored < 0 || stored >= static_cast<int>(kAnchorRules.size())) return kAnchorRules[0].anchor;
+  return kAnchorRules[static_cast<std::size_t>(stored)].anchor;
+}
+
+int AnchorNumber(TAnchor anchor) { return static_cast<int>(anchor); }
+
+const TAnchorRule& AnchorRule(TAnchor anchor) {
+  return kAnchorRules[static_cast<std::size_t>(AnchorNumber(anchor))];
+}
+
+namespace {
+
+int64_t MarginPixels(const TWatermarkPlacement& place, TMarginSlot slot, int64_t extent) {
+  if (slot == TMarginSlot::None) return 0;
+  const TMargin& m = slot == TMarginSlot::A ? place.a : place.b;
+  return m.percent ? RoundRatio(int64_t(m.value) * extent, 100) : m.value;
+}
+
+// Where one axis starts: `room` is the picture's extent less the watermark's.
+int64_t AxisPosition(TAlign align, int64_t room, int64_t margin) {
+  switch (align) {
+    case TAlign::Start:
+      return margin;
+    case TAlign::End:
+      return room - margin;
+    case TAlign::Middle:
+      return room / 2;
+  }
+  return 0;
+}
+
+}  // namespace
+
+TPoint WatermarkPosition(const TBitmap& bitmap, int w, int h, const TWatermarkPlacement& place) {
+  return WatermarkPosition(bitmap.Width(), bitmap.Height(), w, h, place);
 }
 
 TPoint WatermarkPosition(int pictureWidth, int pictureHeight, int w, int h,
-                         const TMemIniFile& settings) {
-  int anchor = ReadSettingInteger(settings, keys::WatermarkPos, ReadSite::Pipeline);
-  if (anchor < 0 || anchor > 8) anchor = 0;
+                         const TWatermarkPlacement& place) {
+  const TAnchorRule& rule = AnchorRule(place.anchor);
   const int64_t W = pictureWidth;
   const int64_t H = pictureHeight;
-
-  // A margin in pixels, or in percent of the picture's width or height.
-  auto margin = [&](char letter, int64_t extent) -> int64_t {
-    const int64_t value =
-        ReadSettingInteger(settings, MarginKey(anchor, letter), ReadSite::Pipeline);
-    const int kind =
-        ReadSettingInteger(settings, MarginKindKey(anchor, letter), ReadSite::Pipeline);
-    return kind == 0 ? value : RoundRatio(value * extent, 100);
-  };
-
-  int64_t x = 0;
-  int64_t y = 0;
-  const int64_t right = W - w;
-  const int64_t bottom = H - h;
-  switch (anchor) {
-    case 0:
-      x = right - margin('B', W);
-      y = bottom - margin('A', H);
-      break;
-    case 1:
-      x = margin('B', W);
-      y = bottom - margin('A', H);
-      break;
-    case 2:
-      x = margin('B', W);
-      y = margin('A', H);
-      break;
-    case 3:
-      x = right - margin('B', W);
-      y = margin('A', H);
-      break;
-    case 4:
-      x = right / 2;
-      y = bottom - margin('A', H);
-      break;
-    case 5:
-      x = right / 2;
-      y = margin('A', H);
-      break;
-    case 6:
-      x = margin('A', W);
-      y = bottom / 2;
-      break;
-    case 7:
-      x = right - margin('A', W);
-      y = bottom / 2;
-      break;
-    case 8:
-      x = right / 2;
-      y = bottom / 2;
-      break;
-  }
+  const int64_t x = AxisPosition(rule.x, W - w, MarginPixels(place, rule.xMargin, W));
+  const int64_t y = AxisPosition(rule.y, H - h, MarginPixels(place, rule.yMargin, H));
   return {ClampPosition(x), ClampPosition(y)};
 }
 
@@ -232,37 +226,24 @@ std::unique_ptr<TBitmap> ScaleWatermark(const TBitmap& watermark, int pictureWid
   return scaled;
 }
 
-std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TMemIniFile& settings,
+std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TPictureWatermark& mark,
                                                const TSampleGrid* grid) {
-  const std::string path = ReadSettingString(settings, keys::WatermarkImage, ReadSite::Pipeline);
-  if (path.empty()) return nullptr;
-  std::unique_ptr<TBitmap> watermark = LoadWatermark(path);
+  if (mark.path.empty()) return nullptr;
+  std::unique_ptr<TBitmap> watermark = LoadWatermark(mark.path);
   if (!watermark || watermark->Empty()) return nullptr;
   const int W = grid ? grid->width : bitmap.Width();
   const int H = grid ? grid->height : bitmap.Height();
-
   // Scaled before it is turned, so that the white corners of the turn stay pure white.
-  if (auto scaled = ScaleWatermark(
-          *watermark, W,
-          ReadSettingInteger(settings, keys::WatermarkImageScale, ReadSite::Pipeline)))
-    watermark = std::move(scaled);
+  if (auto scaled = ScaleWatermark(*watermark, W, mark.scale)) watermark = std::move(scaled);
+  if (mark.angle != 0) watermark = RotatePicture(*watermark, kWhite, mark.angle);
 
-  const int angle = ReadSettingInteger(settings, keys::WatermarkRotate, ReadSite::Pipeline);
-  if (angle != 0) watermark = RotatePicture(*watermark, kWhite, angle);
-
-  const int transparency = std::clamp(
-      ReadSettingInteger(settings, keys::WatermarkTransparent, ReadSite::Pipeline), 0, 100);
-  const int opacity = 100 - transparency;
-
-  if (ReadSettingInteger(settings, keys::WatermarkPaintStyle, ReadSite::Pipeline) == 0) {
-    const TPoint at = WatermarkPosition(W, H, watermark->Width(), watermark->Height(), settings);
-    return PlaceWatermarkPicture(bitmap, at, *watermark, kWhite, opacity, grid);
+  if (mark.style == TPaintStyle::Single) {
+    const TPoint at =
+        WatermarkPosition(W, H, watermark->Width(), watermark->Height(), mark.placement);
+    return PlaceWatermarkPicture(bitmap, at, *watermark, kWhite, mark.opacity, grid);
   }
-  return TileWatermarkPicture(
-      bitmap, *watermark,
-      ReadSettingInteger(settings, keys::WatermarkTileSpace, ReadSite::Pipeline),
-      ReadSettingInteger(settings, keys::WatermarkTileCount, ReadSite::Pipeline), kWhite, opacity,
-      grid);
+  return TileWatermarkPicture(bitmap, *watermark, mark.tiles.space, mark.tiles.rows, kWhite,
+                              mark.opacity, grid);
 }
 
 }  // namespace pixmira

@@ -19,7 +19,7 @@
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
 #include "core/Settings.h"
-#include "output/NewFile.h"
+#include "core/FileWrite.h"
 #include "pipeline/Pipeline.h"
 
 namespace pixmira {
@@ -125,8 +125,8 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 // What a worker hands back for one entry.
 struct TOutcome {
   bool skipped = false;
-  std::vector<uint8_t> jpeg;  // JPEG mode
-  TPaletteBitmap frame;       // GIF mode, already reduced to its palette
+  std::vector<uint8_t> jpeg;         // JPEG mode
+  std::unique_ptr<TBitmap> picture;  // GIF mode: reduced once the screen size is known
   std::exception_ptr error;
 };
 
@@ -207,6 +207,36 @@ int WorkerCount(int requested) {
   return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
+// Every picture as a full frame of the width × height screen, reduced on `workers` threads
+// (the caller's among them). Each picture is released as soon as its frame is made; frames do
+// not depend on each other, so they are the same for any number of workers.
+std::vector<TPaletteBitmap> ReduceOnScreen(std::vector<std::unique_ptr<TBitmap>>& pictures,
+                                           int width, int height, int workers) {
+  std::vector<TPaletteBitmap> frames(pictures.size());
+  std::atomic<size_t> next{0};
+  std::mutex mutex;
+  std::exception_ptr error;
+  auto loop = [&] {
+    for (size_t i; (i = next++) < pictures.size();) {
+      try {
+        frames[i] = ReduceCentredOnScreen(*pictures[i], width, height);
+        pictures[i].reset();
+      } catch (...) {
+        std::lock_guard lock(mutex);
+        if (!error) error = std::current_exception();
+        next = pictures.size();
+      }
+    }
+  };
+  std::vector<std::thread> threads;
+  const int count = std::min<int>(workers, static_cast<int>(pictures.size()));
+  for (int t = 1; t < count; ++t) threads.emplace_back(loop);
+  loop();
+  for (std::thread& t : threads) t.join();
+  if (error) std::rethrow_exception(error);
+  return frames;
+}
+
 }  // namespace
 
 TExportDriver::TExportDriver(const TMemIniFile& settings, const TMemIniFile& catalog,
@@ -217,19 +247,28 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
   const int total = static_cast<int>(job.entries.size());
   const bool gifMode = job.mode == TExportMode::Gif;
   TExportResult result;
-  std::unique_ptr<TGIFImage> gif;
-  if (gifMode) gif = std::make_unique<TGIFImage>();
+  // GIF mode: the screen is the largest width by the largest height, known only after the last
+  // picture, so the processed pictures wait here until every frame can be made at that size.
+  std::vector<std::unique_ptr<TBitmap>> pictures;
+  std::vector<int> delays;
+  int screenWidth = 0;
+  int screenHeight = 0;
+
+  // One snapshot of the settings for the whole batch, so every picture gets the same effects
+  // even if the store is edited meanwhile.
+  const TPictureOptions options = ReadPictureOptions(settings_);
+  const int gifDelay =
+      GifDelayFromSeconds(ReadSettingString(settings_, keys::GifSeconds, ReadSite::Export));
 
   auto work = [&](int index) {
     const TExportEntry& entry = job.entries[index];
     TOutcome outcome;
-    auto bitmap = ProcessPicture(entry.path, entry.angle, settings_, catalog_, framesFolder_,
-                                 /*preview=*/false);
+    auto bitmap = ProcessPicture({entry.path, entry.angle, options, catalog_, framesFolder_,
+                                  /*preview=*/false});
     if (!bitmap) {
       outcome.skipped = true;
     } else if (gifMode) {
-      // The colour reduction is the costly part of a frame; it runs here, in parallel.
-      outcome.frame = ReduceToPalette(*bitmap);
+      outcome.picture = std::move(bitmap);
     } else {
       outcome.jpeg = EncodeJpeg(*bitmap, job.jpegQuality);
     }
@@ -261,10 +300,10 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
       } else {
         try {
           if (gifMode) {
-            TGIFFrame& frame = gif->AppendFrame(outcome.frame);
-            // Read for every frame, as the setting may be edited by hand between exports.
-            gif->SetFrameDelay(frame, GifDelayFromSeconds(ReadSettingString(
-                                          settings_, keys::GifSeconds, ReadSite::Export)));
+            screenWidth = std::max(screenWidth, outcome.picture->Width());
+            screenHeight = std::max(screenHeight, outcome.picture->Height());
+            pictures.push_back(std::move(outcome.picture));
+            delays.push_back(gifDelay);
           } else {
             const std::string wanted = JoinPath(job.target, FileNameWithoutExt(path) + ".jpg");
             const std::string written = WriteNewFile(wanted, outcome.jpeg);
@@ -286,8 +325,15 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
   if (gifMode && result.status != TExportStatus::Failed &&
       !(result.status == TExportStatus::Cancelled && result.written == 0)) {
     try {
-      if (result.written > 0) gif->SetLoopCount(0);
-      gif->WriteGifFile(job.target);
+      TGIFImage gif;
+      std::vector<TPaletteBitmap> frames =
+          ReduceOnScreen(pictures, screenWidth, screenHeight, WorkerCount(job.workers));
+      for (size_t i = 0; i < frames.size(); ++i) {
+        gif.SetFrameDelay(gif.AppendFrame(frames[i]), delays[i]);
+        frames[i] = {};  // the frame holds its own copy
+      }
+      if (result.written > 0) gif.SetLoopCount(0);
+      gif.WriteGifFile(job.target);
       result.files.push_back(job.target);
       if (callbacks.onFileWritten) callbacks.onFileWritten(job.target);
     } catch (const std::exception& e) {

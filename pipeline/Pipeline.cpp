@@ -3,81 +3,56 @@
 #include <algorithm>
 
 #include "codecs/LoadPicture.h"
+#include "core/Errors.h"
 #include "core/Rounding.h"
-#include "core/Settings.h"
-#include "effects/Corners.h"
 #include "effects/Frames.h"
-#include "effects/Watermark.h"
 #include "imaging/Rotate.h"
-#include "text/TextWatermark.h"
 
 namespace pixmira {
 
 namespace {
 
-constexpr ReadSite kSite = ReadSite::Pipeline;
 constexpr std::string_view kPreviewPrompt = "请在此输入水印文字";
 
-int ReadInt(const TMemIniFile& settings, std::string_view key) {
-  return ReadSettingInteger(settings, key, kSite);
-}
-
-bool ReadBool(const TMemIniFile& settings, std::string_view key) {
-  return ReadSettingBool(settings, key, kSite);
-}
-
-// The settings keep a line break as the one character of code 3.
-std::string WatermarkLines(std::string stored) {
-  std::string text;
-  text.reserve(stored.size() + 8);
-  for (char ch : stored) {
-    if (ch == '\x03') {
-      text += "\r\n";
-    } else {
-      text += ch;
-    }
+void ApplyCornersOrFrame(std::unique_ptr<TBitmap>& bitmap, const TEdgeOptions& edge,
+                         const TMemIniFile& catalog, const std::string& framesFolder) {
+  switch (edge.kind) {
+    case TEdgeKind::Corners:
+      for (TCorner corner : edge.corners) RoundCorner(*bitmap, corner, edge.radius);
+      break;
+    case TEdgeKind::Frame:
+      if (edge.frameName.empty()) return;
+      // Nothing back means the catalogue has no picture for the name: keep the photo.
+      if (auto framed = ApplyFrame(*bitmap, edge.frameName, catalog, framesFolder))
+        bitmap = std::move(framed);
+      break;
+    case TEdgeKind::None:
+      break;
   }
-  return text;
 }
 
-void ApplyTextWatermark(TBitmap& bitmap, const TMemIniFile& settings, bool preview,
+void ApplyTextWatermark(TBitmap& bitmap, const TTextWatermark& mark, bool preview,
                         const TSampleGrid* grid) {
-  SetWatermarkFont(bitmap, settings);
-  std::string text = WatermarkLines(ReadSettingString(settings, keys::WatermarkText, kSite));
-  if (preview && text.empty()) text = kPreviewPrompt;
-  const int opacity = 100 - ReadInt(settings, keys::WatermarkTransparent);
-  const int angle = ReadInt(settings, keys::WatermarkRotate);
-  if (ReadInt(settings, keys::WatermarkPaintStyle) == 0) {
-    const TTextExtent extent = MeasureWatermarkText(bitmap, text, angle);
-    const TPoint at =
-        grid ? WatermarkPosition(grid->width, grid->height, extent.width, extent.height, settings)
-             : WatermarkPosition(bitmap, extent.width, extent.height, settings);
-    DrawWatermarkText(bitmap, at.x, at.y, text, opacity, angle, grid);
+  if (!mark.fontProblems.empty())
+    throw EConvertError("'" + mark.fontProblems.front().value + "' is not a valid integer value");
+  SetWatermarkFont(bitmap, mark.font);
+  const std::string& text = preview && mark.text.empty() ? std::string(kPreviewPrompt) : mark.text;
+  if (mark.style == TPaintStyle::Single) {
+    const TTextExtent extent = MeasureWatermarkText(bitmap, text, mark.angle);
+    const TPoint at = grid ? WatermarkPosition(grid->width, grid->height, extent.width,
+                                               extent.height, mark.placement)
+                           : WatermarkPosition(bitmap, extent.width, extent.height, mark.placement);
+    DrawWatermarkText(bitmap, at.x, at.y, text, mark.opacity, mark.angle, grid);
   } else {
-    TileWatermarkText(bitmap, text, opacity, angle, ReadInt(settings, keys::WatermarkTileSpace),
-                      ReadInt(settings, keys::WatermarkTileCount), grid);
+    TileWatermarkText(bitmap, text, mark.opacity, mark.angle, mark.tiles.space, mark.tiles.rows,
+                      grid);
   }
 }
 
 }  // namespace
 
-int ReduceTargetWidth(const TMemIniFile& settings) {
-  switch (ReadInt(settings, keys::ReduceSizeType)) {
-    case 0:
-      return 310;
-    case 1:
-      return 500;
-    case 2:
-      return 700;
-    case 3:
-      return std::max(0, ReadInt(settings, keys::ReduceSizeWidth));
-    default:
-      return 0;
-  }
-}
-
-bool ReduceSizeNeeded(const TBitmap& bitmap, const TMemIniFile& settings) {
-  const int target = ReduceTargetWidth(settings);
+bool ReduceSizeNeeded(const TBitmap& bitmap, const TSizeOptions& size) {
+  const int target = TargetWidth(size);
   return target >= 1 && bitmap.Width() > target;
 }
 
@@ -99,68 +74,46 @@ std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle) {
   return bitmap;
 }
 
-TFrameAndSize ReadFrameAndSize(const TMemIniFile& settings, bool preview) {
-  TFrameAndSize steps;
-  steps.shape = preview || ReadBool(settings, keys::AddFrame);
-  if (steps.shape) {
-    steps.frameType = ReadInt(settings, keys::FrameType);
-    if (steps.frameType == 0) {
-      steps.cornerRadius = CornerRadius(ReadInt(settings, keys::CornerWidth));
-      steps.cornerType = ReadInt(settings, keys::CornerType);
-    } else if (steps.frameType == 1) {
-      steps.frameName = ReadSettingString(settings, keys::FrameName, kSite);
-    }
-  }
-  steps.targetWidth = ReadBool(settings, keys::ReduceSize) ? ReduceTargetWidth(settings) : 0;
-  return steps;
+void ApplyEdgeAndSize(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request) {
+  const TPictureOptions& options = request.options;
+  if (request.preview || options.edge.add)
+    ApplyCornersOrFrame(bitmap, options.edge, request.catalog, request.framesFolder);
+
+  if (options.size.reduce && ReduceSizeNeeded(*bitmap, options.size))
+    bitmap = ReducePicture(*bitmap, TargetWidth(options.size));
 }
 
-void ApplyFrameAndSize(std::unique_ptr<TBitmap>& bitmap, const TFrameAndSize& steps,
-                       const TMemIniFile& catalog, const std::string& framesFolder) {
-  if (steps.shape) {
-    if (steps.frameType == 0) {
-      for (TCorner corner : CornersForType(steps.cornerType))
-        RoundCorner(*bitmap, corner, steps.cornerRadius);
-    } else if (steps.frameType == 1 && !steps.frameName.empty()) {
-      // Nothing back means the catalogue has no picture for the name: keep the photo.
-      if (auto framed = ApplyFrame(*bitmap, steps.frameName, catalog, framesFolder))
-        bitmap = std::move(framed);
-    }
-  }
-  if (steps.targetWidth >= 1 && bitmap->Width() > steps.targetWidth)
-    bitmap = ReducePicture(*bitmap, steps.targetWidth);
-}
-
-bool WatermarkStepRuns(const TMemIniFile& settings, bool preview) {
-  return preview || ReadBool(settings, keys::AddWatermark);
-}
-
-void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TMemIniFile& settings, bool preview,
+void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
                     const TSampleGrid* grid) {
-  switch (ReadInt(settings, keys::WatermarkType)) {
-    case 0:
-      ApplyTextWatermark(*bitmap, settings, preview, grid);
+  const TWatermarkOptions& watermark = request.options.watermark;
+  if (!request.preview && !watermark.add) return;
+  switch (watermark.kind) {
+    case TWatermarkKind::Text:
+      ApplyTextWatermark(*bitmap, watermark.text, request.preview, grid);
       break;
-    case 1:
-      if (!ReadSettingString(settings, keys::WatermarkImage, kSite).empty()) {
-        // A watermark picture that cannot be loaded adds nothing.
-        if (auto marked = ApplyPictureWatermark(*bitmap, settings, grid))
-          bitmap = std::move(marked);
-      }
+    case TWatermarkKind::Picture:
+      // A watermark picture that cannot be loaded adds nothing.
+      if (auto marked = ApplyPictureWatermark(*bitmap, watermark.picture, grid))
+        bitmap = std::move(marked);
       break;
-    default:
+    case TWatermarkKind::None:
       break;
   }
+}
+
+std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
+  std::unique_ptr<TBitmap> bitmap = LoadTurnedPicture(request.path, request.angle);
+  if (!bitmap) return nullptr;
+  ApplyEdgeAndSize(bitmap, request);
+  ApplyWatermark(bitmap, request);
+  return bitmap;
 }
 
 std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
                                         const TMemIniFile& settings, const TMemIniFile& catalog,
                                         const std::string& framesFolder, bool preview) {
-  std::unique_ptr<TBitmap> bitmap = LoadTurnedPicture(path, angle);
-  if (!bitmap) return nullptr;
-  ApplyFrameAndSize(bitmap, ReadFrameAndSize(settings, preview), catalog, framesFolder);
-  if (WatermarkStepRuns(settings, preview)) ApplyWatermark(bitmap, settings, preview);
-  return bitmap;
+  const TPictureOptions options = ReadPictureOptions(settings);
+  return ProcessPicture({path, angle, options, catalog, framesFolder, preview});
 }
 
 }  // namespace pixmira

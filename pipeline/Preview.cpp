@@ -24,7 +24,8 @@ void KeepFirst(std::deque<Entry>& entries, Entry entry, std::size_t limit) {
 
 // The watermark step on the picture before the watermark, then the shrink. When the shrink
 // reads fewer pixels than the picture has, only those get the watermark.
-std::unique_ptr<TBitmap> WatermarkAndShrink(const TBitmap& prepared, const TMemIniFile& settings) {
+std::unique_ptr<TBitmap> WatermarkAndShrink(const TBitmap& prepared,
+                                            const TPictureRequest& request) {
   const TPreviewSize size = PreviewBoxSize(prepared.Width(), prepared.Height());
   const bool shrinks = size.width != prepared.Width() || size.height != prepared.Height();
   TSampleGrid grid;
@@ -32,11 +33,11 @@ std::unique_ptr<TBitmap> WatermarkAndShrink(const TBitmap& prepared, const TMemI
   if (!shrinks || grid.columns.size() * grid.rows.size() ==
                       std::size_t(prepared.Width()) * std::size_t(prepared.Height())) {
     auto picture = std::make_unique<TBitmap>(prepared);
-    ApplyWatermark(picture, settings, /*preview=*/true);
+    ApplyWatermark(picture, request);
     return std::make_unique<TBitmap>(ShrinkForPreview(*picture));
   }
   auto gathered = std::make_unique<TBitmap>(GatherGrid(prepared, grid));
-  ApplyWatermark(gathered, settings, /*preview=*/true, &grid);
+  ApplyWatermark(gathered, request, &grid);
   auto shown = std::make_unique<TBitmap>(size.width, size.height);
   ResampleBilinear(*shown, *gathered, grid);
   return shown;
@@ -102,12 +103,14 @@ TPreviewCache::TOutcome TPreviewCache::Compute(const TPreviewRequest& request,
   const auto abandoned = [&cancelled] { return cancelled && cancelled(); };
   TOutcome outcome;
   const TFileStamp stamp = StampOf(request.path, request.angle);
-  const TFrameAndSize steps = ReadFrameAndSize(*request.settings, /*preview=*/true);
+  const TPictureOptions options = ReadPictureOptions(*request.settings);
+  const TPictureRequest picture{request.path,     request.angle,        options,
+                                *request.catalog, request.framesFolder, /*preview=*/true};
 
   std::shared_ptr<const TBitmap> prepared;
   for (auto it = prepared_.begin(); it != prepared_.end(); ++it) {
-    if (it->stamp == stamp && it->steps == steps && it->catalog == request.catalog &&
-        it->framesFolder == request.framesFolder) {
+    if (it->stamp == stamp && it->edge == options.edge && it->size == options.size &&
+        it->catalog == request.catalog && it->framesFolder == request.framesFolder) {
       TPrepared found = std::move(*it);
       prepared_.erase(it);
       prepared = found.picture;
@@ -122,10 +125,12 @@ TPreviewCache::TOutcome TPreviewCache::Compute(const TPreviewRequest& request,
       outcome.abandoned = true;
       return outcome;
     }
-    auto picture = std::make_unique<TBitmap>(*turned);
-    ApplyFrameAndSize(picture, steps, *request.catalog, request.framesFolder);
-    prepared = std::move(picture);
-    KeepFirst(prepared_, TPrepared{stamp, steps, request.catalog, request.framesFolder, prepared},
+    auto bitmap = std::make_unique<TBitmap>(*turned);
+    ApplyEdgeAndSize(bitmap, picture);
+    prepared = std::move(bitmap);
+    KeepFirst(prepared_,
+              TPrepared{stamp, options.edge, options.size, request.catalog, request.framesFolder,
+                        prepared},
               kPreparedKept);
   }
   if (abandoned()) {
@@ -133,7 +138,7 @@ TPreviewCache::TOutcome TPreviewCache::Compute(const TPreviewRequest& request,
     return outcome;
   }
   if (prepared->Empty()) return outcome;
-  outcome.picture = WatermarkAndShrink(*prepared, *request.settings);
+  outcome.picture = WatermarkAndShrink(*prepared, picture);
   return outcome;
 }
 

@@ -68,7 +68,8 @@ class TPreviewCache {
   };
   struct TPrepared {
     TFileStamp stamp;
-    TFrameAndSize steps;
+    TEdgeOptions edge;
+    TSizeOptions size;
     const TMemIniFile* catalog = nullptr;
     std::string framesFolder;
     std::shared_ptr<const TBitmap> picture;

@@ -374,7 +374,25 @@ void TQivMainForm::ConnectHandlers() {
   });
   connect(ckbAddWatermark, &QCheckBox::toggled, this, writeBool(keys::AddWatermark));
   connect(ckbOutputGif, &QCheckBox::toggled, this, writeBool(keys::OutputGif));
-  connect(cbGifSpeed, &QComboBox::currentIndexChanged, this, writeIndex(keys::GifSpeed));
+  // A chosen speed is a number of seconds: the field shows it and the export uses it. Typing in
+  // the field leaves the speed as it is; choosing the shown speed again brings its seconds back.
+  static const char* const kSpeedSeconds[] = {"0.50", "1.00", "2.00"};
+  auto chooseGifSpeed = [this](int index) {
+    if (loading_ || index < 0 || index > 2) return;
+    {
+      const QSignalBlocker quiet(edGifSeconds);
+      edGifSeconds->setText(U(kSpeedSeconds[index]));
+    }
+    WriteSetting([&](TMemIniFile& s) {
+      s.WriteInteger(kGeneral, keys::GifSpeed, index);
+      s.WriteString(kGeneral, keys::GifSeconds, kSpeedSeconds[index]);
+    });
+  };
+  connect(cbGifSpeed, &QComboBox::currentIndexChanged, this, chooseGifSpeed);
+  connect(cbGifSpeed, &QComboBox::activated, this, [this, chooseGifSpeed](int index) {
+    if (index >= 0 && index <= 2 && edGifSeconds->text() != U(kSpeedSeconds[index]))
+      chooseGifSpeed(index);
+  });
   connect(edGifSeconds, &QLineEdit::textChanged, this, [this](const QString& text) {
     const std::string seconds = text.toStdString();
     WriteSetting([&](TMemIniFile& s) { s.WriteString(kGeneral, keys::GifSeconds, seconds); });

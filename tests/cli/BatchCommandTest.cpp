@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -137,7 +138,7 @@ TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
 }
 
 TEST_F(BatchCommandTest, FoldersFollowTheAddFolderRuleAndAnglesTheirPaths) {
-  // Frame widths tell the order: a.jpg, c.bmp, b.png, then sub/d.bmp, then the turned one.
+  // Picture widths tell the order: a.jpg, c.bmp, b.png, then sub/d.bmp, then the turned one.
   Bmp("in/b.png", Solid(30, 8, 0));
   Bmp("in/c.bmp", Solid(20, 8, 0));
   const std::vector<uint8_t> jpeg = EncodeJpeg(Solid(10, 8, 0x808080));
@@ -156,7 +157,12 @@ TEST_F(BatchCommandTest, FoldersFollowTheAddFolderRuleAndAnglesTheirPaths) {
   image.LoadFromFile(gif);
   std::vector<int> widths;
   for (const TGIFFrame& f : image.Frames()) {
-    widths.push_back(f.width);
+    // Every frame is the whole screen; the picture is the dark run across its middle row.
+    const int y = f.height / 2;
+    widths.push_back(int(std::count_if(f.indices.begin() + y * f.width,
+                                       f.indices.begin() + (y + 1) * f.width, [&](uint8_t i) {
+                                         return f.localColorMap[i] != TGIFColor{255, 255, 255};
+                                       })));
     EXPECT_EQ(f.GraphicControl()->delay, 50);
   }
   EXPECT_EQ(widths, (std::vector<int>{10, 20, 30, 40, 8}));

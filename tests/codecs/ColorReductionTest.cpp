@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "codecs/ColorReduction.h"
@@ -227,6 +228,58 @@ TEST(FloydSteinberg, EmptyPictureGivesNoIndices) {
   const TPaletteBitmap out = ReduceToPalette(TBitmap());
   EXPECT_EQ(out.palette.size(), 256u);
   EXPECT_TRUE(out.indices.empty());
+}
+
+// The picture's rectangle on the screen as the frame's colours show it: 'x' where the colour
+// is the picture's, '.' where it is white.
+std::vector<std::string> Layout(const TPaletteBitmap& frame, TGIFColor inside) {
+  std::vector<std::string> rows;
+  for (int y = 0; y < frame.height; ++y) {
+    std::string row;
+    for (int x = 0; x < frame.width; ++x) {
+      const TGIFColor c = frame.palette[frame.indices[size_t(y) * frame.width + x]];
+      row += c == inside ? 'x' : c == TGIFColor{255, 255, 255} ? '.' : '?';
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+TEST(CentredOnScreen, PictureSitsAtHalfTheGapOnWhite) {
+  const TGIFColor red{200, 20, 20};
+  struct Case {
+    int w, h, screenW, screenH;
+    std::vector<std::string> layout;
+  } cases[] = {
+      // Odd gaps leave the extra column or row on the right and at the bottom.
+      {2, 1, 5, 4, {".....", ".xx..", ".....", "....."}},
+      {1, 3, 4, 3, {".x..", ".x..", ".x.."}},
+      {3, 2, 3, 2, {"xxx", "xxx"}},
+      {0, 0, 2, 1, {".."}},
+  };
+  for (const Case& c : cases) {
+    TBitmap picture = c.w > 0 ? TBitmap(c.w, c.h) : TBitmap();
+    picture.Fill(RGBColor(red.r, red.g, red.b));
+    const TPaletteBitmap frame = ReduceCentredOnScreen(picture, c.screenW, c.screenH);
+    EXPECT_EQ(frame.width, c.screenW);
+    EXPECT_EQ(frame.height, c.screenH);
+    EXPECT_EQ(Layout(frame, red), c.layout) << c.w << "x" << c.h;
+  }
+}
+
+TEST(CentredOnScreen, APictureOfTheScreensSizeIsReducedAsItIs) {
+  TBitmap photo(37, 23);
+  std::mt19937 random(7);
+  for (int y = 0; y < photo.Height(); ++y)
+    for (int x = 0; x < photo.Width(); ++x) photo.SetPixel(x, y, random() & 0xFFFFFF);
+  const TPaletteBitmap direct = ReduceToPalette(photo);
+  const TPaletteBitmap onScreen = ReduceCentredOnScreen(photo, 37, 23);
+  EXPECT_EQ(onScreen.palette, direct.palette);
+  EXPECT_EQ(onScreen.indices, direct.indices);
+  // An empty screen gives an empty frame.
+  const TPaletteBitmap none = ReduceCentredOnScreen(TBitmap(), 0, 0);
+  EXPECT_EQ(none.width * none.height, 0);
+  EXPECT_TRUE(none.indices.empty());
 }
 
 }  // namespace

@@ -23,32 +23,9 @@ struct Written {
   int delay;
 };
 
-// Runs a shell command and returns its standard output; exit status in status.
-std::string RunTool(const std::string& command, int& status) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) {
-    status = -1;
-    return out;
-  }
-  char buffer[65536];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-  status = ::pclose(pipe);
-  return out;
-}
-
-bool Works(const std::string& command) {
-  int status = 0;
-  RunTool(command + " >/dev/null 2>&1", status);
-  return status == 0;
-}
-
-// The first of the candidates that answers the probe.
-std::string FindTool(const std::vector<std::string>& candidates, const std::string& probe) {
-  for (const std::string& tool : candidates)
-    if (Works(tool + " " + probe)) return tool;
-  return "";
-}
+using test::FindTool;
+using test::RunTool;
+using test::Works;
 
 std::vector<long> Numbers(const std::string& line) {
   std::istringstream in(line);

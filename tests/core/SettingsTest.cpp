@@ -29,7 +29,7 @@ TEST(Settings, SitesKeepTheirOwnDefaults) {
       {std::string(keys::WatermarkFontColor), D, "$FFFFFF"},
       {std::string(keys::GifSpeed), M, "1"},
       {std::string(keys::GifSeconds), M, "1.00"},
-      {std::string(keys::GifSeconds), E, "1.1"},
+      {std::string(keys::GifSeconds), E, "1.00"},
       {std::string(keys::HomeHost), M, ""},
       {"reducesizewidth", M, "310"},
       {MarginKey(0, 'A'), D, "15"},
@@ -76,7 +76,7 @@ TEST(Settings, EmptyOrUnconvertibleValuesReadAsTheSiteDefault) {
   EXPECT_EQ(ReadSettingInteger(ini, keys::FrameType, M), 1);
   EXPECT_EQ(ReadSettingInteger(ini, keys::FrameType, P), 0);
   EXPECT_EQ(ReadSettingColor(ini, keys::WatermarkFontColor, P), kWhite);
-  EXPECT_DOUBLE_EQ(ReadSettingDecimal(ini, keys::GifSeconds, E), 1.1);
+  EXPECT_DOUBLE_EQ(ReadSettingDecimal(ini, keys::GifSeconds, E), 1.0);
   EXPECT_DOUBLE_EQ(ReadSettingDecimal(ini, keys::GifSeconds, M), 1.0);
   EXPECT_EQ(ReadSettingString(ini, keys::GifSeconds, E), "1,5");
   EXPECT_EQ(ReadSettingInteger(ini, MarginKey(3, 'B'), P), 15);

@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <array>
 #include <filesystem>
+#include <sstream>
 
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
 #include "core/Errors.h"
-#include "output/NewFile.h"
+#include "core/FileWrite.h"
 #include "output/PictureFolder.h"
 #include "pipeline/TestPictures.h"
 
@@ -68,14 +71,14 @@ TEST(GifDelayFromSecondsTest, HundredthsTakenExactlyOnTheText) {
       {"655.36", 65535},
       {"99999999999999999999", 65535},
       {"-1", 0},
-      // Not a number: the export's default, 1.1 seconds.
-      {"", 110},
-      {".", 110},
-      {"1.2.3", 110},
-      {"2,5", 110},
-      {"abc", 110},
-      {"1e2", 110},
-      {"+", 110},
+      // Not a number: the export's default, the 1.00 seconds the window shows.
+      {"", 100},
+      {".", 100},
+      {"1.2.3", 100},
+      {"2,5", 100},
+      {"abc", 100},
+      {"1e2", 100},
+      {"+", 100},
   };
   for (const Case& c : cases) EXPECT_EQ(GifDelayFromSeconds(c.text), c.delay) << c.text;
 }
@@ -146,6 +149,54 @@ TEST(ListFolderPicturesTest, JpgThenBmpThenPngThenSubfolders) {
                                       root + "/c.bmp", root + "/b.png", root + "/sub/d.jpg",
                                       root + "/sub/deeper/z.png", root + "/zlink/w.bmp"}));
   EXPECT_TRUE(ListFolderPictures(dir.File("no-such-folder")).empty());
+}
+
+TEST(ListFolderPicturesTest, TakesOnlyRegularFiles) {
+  TempDir dir;
+  WriteFile(dir.File("a.jpg"), "");
+  ASSERT_EQ(mkfifo(dir.File("fifo.jpg").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", dir.File("zero.jpg"));
+  fs::create_symlink(dir.File("a.jpg"), dir.File("link.png"));
+  fs::create_symlink(dir.File("gone"), dir.File("dangling.jpg"));
+  const std::string root = dir.Path().string();
+  EXPECT_EQ(ListFolderPictures(root),
+            (std::vector<std::string>{root + "/a.jpg", root + "/link.png"}));
+}
+
+// Each folder links twice to the next: 2^depth ways down, one real folder each.
+TEST(ListFolderPicturesTest, SearchesEveryRealFolderOnce) {
+  TempDir dir;
+  constexpr int kDepth = 24;
+  for (int level = 0; level <= kDepth; ++level) {
+    fs::create_directory(dir.Path() / ("d" + std::to_string(level)));
+  }
+  for (int level = 0; level < kDepth; ++level) {
+    const fs::path here = dir.Path() / ("d" + std::to_string(level));
+    const fs::path next = dir.Path() / ("d" + std::to_string(level + 1));
+    fs::create_directory_symlink(next, here / "a");
+    fs::create_directory_symlink(next, here / "b");
+  }
+  WriteFile(dir.File("d24/deep.jpg"), "");
+  const std::vector<std::string> found = ListFolderPictures(dir.File("d0"));
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(fs::canonical(found[0]), fs::canonical(dir.File("d24/deep.jpg")));
+
+  // One scan over several folders lists a picture once, however it is reached.
+  TFolderScan scan;
+  EXPECT_EQ(scan.List(dir.File("d23")).size(), 1u);
+  EXPECT_TRUE(scan.List(dir.File("d24")).empty());
+}
+
+TEST(ListFolderPicturesTest, SkipsTheOutputFolderBelowTheScannedOne) {
+  TempDir dir;
+  WriteFile(dir.File("a.jpg"), "");
+  fs::create_directory(dir.File("out"));
+  WriteFile(dir.File("out/a.jpg"), "");
+  const std::string root = dir.Path().string();
+  EXPECT_EQ(TFolderScan(root + "/out/").List(root), (std::vector<std::string>{root + "/a.jpg"}));
+  // Named itself, it is searched: the user asked for it.
+  EXPECT_EQ(TFolderScan(root + "/out").List(root + "/out"),
+            (std::vector<std::string>{root + "/out/a.jpg"}));
 }
 
 // End to end: pictures in a temporary folder, through the driver, files read back.
@@ -269,7 +320,8 @@ TEST_F(ExportTest, GifDelaysComeFromGifSecondsOfEveryFrame) {
   struct Case {
     const char* lines;
     int delay;
-  } cases[] = {{"GifSeconds=1.00\r\n", 100}, {"GifSeconds=2.5\r\n", 250}, {"", 110}};
+  } cases[] = {{"GifSeconds=1.00\r\n", 100}, {"GifSeconds=2.5\r\n", 250}, {"", 100},
+                 {"GifSeconds=abc\r\n", 100}};
   for (const Case& c : cases) {
     const TMemIniFile settings =
         TMemIniFile::FromText("[General]\r\nReduceSize=0\r\n" + std::string(c.lines));
@@ -393,6 +445,137 @@ TEST_F(ExportTest, SameBytesForOneAndFourWorkers) {
   EXPECT_EQ(one.size(), 9u);
   EXPECT_EQ(one, run(4, TExportMode::Jpeg));
   EXPECT_EQ(run(1, TExportMode::Gif), run(4, TExportMode::Gif));
+}
+
+// A picture in one hue family: channel `main` (0 red, 1 green, 2 blue) strong and varied, the
+// others dark, so every colour its frame can take is told apart from the others and from white.
+TBitmap Family(int w, int h, int main) {
+  TBitmap b(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint8_t rgb[3] = {uint8_t((x * 5 + y) % 30), uint8_t((x + y * 3) % 30), uint8_t(x % 25)};
+      rgb[main] = uint8_t(150 + (x * 3 + y * 7) % 50);
+      b.SetPixel(x, y, RGBColor(rgb[0], rgb[1], rgb[2]));
+    }
+  }
+  return b;
+}
+
+// Every frame as a viewer shows it (composited over what came before): RGB, width × height.
+using Frames = std::vector<std::vector<uint8_t>>;
+
+Frames DecodeWithPillow(const std::string& gif, const TempDir& dir) {
+  const std::string python = test::FindTool({"/usr/bin/python3", "python3"}, "-c 'import PIL'");
+  if (python.empty()) return {};
+  const std::string script = dir.File("frames.py");
+  WriteFile(script,
+            "import sys\n"
+            "from PIL import Image\n"
+            "im = Image.open(sys.argv[1])\n"
+            "for n in range(im.n_frames):\n"
+            "    im.seek(n)\n"
+            "    print(im.convert('RGB').tobytes().hex())\n");
+  int status = 0;
+  std::istringstream lines(test::RunTool(python + " " + script + " " + gif, status));
+  Frames frames;
+  for (std::string hex; std::getline(lines, hex);) {
+    std::vector<uint8_t>& frame = frames.emplace_back();
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+      frame.push_back(uint8_t(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  }
+  EXPECT_EQ(status, 0);
+  return frames;
+}
+
+Frames DecodeWithImageMagick(const std::string& gif, size_t frameBytes) {
+  const std::string convert = test::FindTool({"/usr/bin/convert", "convert"}, "-version");
+  if (convert.empty()) return {};
+  int status = 0;
+  const std::string rgb =
+      test::RunTool(convert + " '" + gif + "' -coalesce -depth 8 rgb:-", status);
+  EXPECT_EQ(status, 0);
+  Frames frames;
+  for (size_t at = 0; at + frameBytes <= rgb.size(); at += frameBytes)
+    frames.emplace_back(rgb.begin() + at, rgb.begin() + at + frameBytes);
+  return frames;
+}
+
+TEST_F(ExportTest, EveryGifFrameShowsOnePictureCentredOnWhite) {
+  struct Shown {
+    int w, h, main;
+  } shown[] = {{30, 61, 2}, {64, 25, 0}, {41, 40, 1}, {64, 61, 0}};
+  std::vector<std::string> inputs;
+  for (const Shown& p : shown)
+    inputs.push_back(Input("p" + std::to_string(inputs.size()) + ".bmp", Family(p.w, p.h, p.main)));
+  const int W = 64, H = 61;
+  const TExportResult result = Export(inputs, plain_, TExportMode::Gif);
+  ASSERT_EQ(result.status, TExportStatus::Completed) << result.error;
+  const std::string gifPath = dir_.File("anim.gif");
+
+  // Full frames at the corner, no disposal method: nothing else of the file changed.
+  TGIFImage gif;
+  gif.LoadFromFile(gifPath);
+  EXPECT_EQ(gif.Width(), W);
+  EXPECT_EQ(gif.Height(), H);
+  for (const TGIFFrame& frame : gif.Frames()) {
+    EXPECT_EQ((std::array<int, 4>{frame.left, frame.top, frame.width, frame.height}),
+              (std::array<int, 4>{0, 0, W, H}));
+    ASSERT_TRUE(frame.GraphicControl());
+    EXPECT_EQ(frame.GraphicControl()->packed, 0);
+  }
+
+  const std::pair<const char*, Frames> decoders[] = {
+      {"Pillow", DecodeWithPillow(gifPath, dir_)},
+      {"ImageMagick", DecodeWithImageMagick(gifPath, size_t(W) * H * 3)}};
+  int decoded = 0;
+  for (const auto& [decoder, frames] : decoders) {
+    if (frames.empty()) continue;
+    ++decoded;
+    ASSERT_EQ(frames.size(), std::size(shown)) << decoder;
+    for (size_t n = 0; n < frames.size(); ++n) {
+      ASSERT_EQ(frames[n].size(), size_t(W) * H * 3) << decoder;
+      const Shown& p = shown[n];
+      const int left = (W - p.w) / 2, top = (H - p.h) / 2;
+      int wrong = 0;
+      for (int y = 0; y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+          const uint8_t* rgb = frames[n].data() + (size_t(y) * W + x) * 3;
+          const bool inside = x >= left && x < left + p.w && y >= top && y < top + p.h;
+          const bool white = rgb[0] == 255 && rgb[1] == 255 && rgb[2] == 255;
+          // Inside, the picture's own strong channel leads the others by far.
+          const int others = std::max(rgb[(p.main + 1) % 3], rgb[(p.main + 2) % 3]);
+          const bool own = rgb[p.main] >= 100 && rgb[p.main] >= others + 50;
+          if (inside ? !own : !white) {
+            if (++wrong <= 3) {
+              ADD_FAILURE() << decoder << " frame " << n << " at " << x << "," << y << ": "
+                            << int(rgb[0]) << " " << int(rgb[1]) << " " << int(rgb[2]);
+            }
+          }
+        }
+      }
+      EXPECT_EQ(wrong, 0) << decoder << " frame " << n;
+    }
+  }
+  if (decoded == 0) GTEST_SKIP() << "neither Pillow nor ImageMagick is installed";
+}
+
+TEST_F(ExportTest, AGifOfOneSizeKeepsItsBytes) {
+  // Pictures of the screen's own size are reduced as they are: the file equals the one made
+  // frame by frame from the pictures.
+  const std::vector<TBitmap> pictures = {Family(33, 20, 0), Columns(33, 20), Family(33, 20, 2)};
+  std::vector<std::string> inputs;
+  TGIFImage expected;
+  for (const TBitmap& p : pictures) {
+    inputs.push_back(Input("s" + std::to_string(inputs.size()) + ".bmp", p));
+    expected.SetFrameDelay(expected.AppendFrame(p), 110);
+  }
+  expected.SetLoopCount(0);
+  const TMemIniFile settings =
+      TMemIniFile::FromText("[General]\r\nReduceSize=0\r\nGifSeconds=1.1\r\n");
+  const TExportResult result = Export(inputs, settings, TExportMode::Gif, 3);
+  ASSERT_EQ(result.status, TExportStatus::Completed) << result.error;
+  const std::vector<uint8_t> bytes = expected.SaveToMemory();
+  EXPECT_EQ(test::ReadBytes(dir_.File("anim.gif")), bytes);
 }
 
 }  // namespace

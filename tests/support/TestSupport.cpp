@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -48,6 +49,33 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
   return {s.begin(), s.end()};
 }
 
-std::string DataPath(const std::string& name) { return std::string(PIXMIRA_TEST_DATA) + "/" + name; }
+std::string RunTool(const std::string& command, int& status) {
+  std::string out;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) {
+    status = -1;
+    return out;
+  }
+  char buffer[65536];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  status = ::pclose(pipe);
+  return out;
+}
+
+bool Works(const std::string& command) {
+  int status = 0;
+  RunTool(command + " >/dev/null 2>&1", status);
+  return status == 0;
+}
+
+std::string FindTool(const std::vector<std::string>& candidates, const std::string& probe) {
+  for (const std::string& tool : candidates)
+    if (Works(tool + " " + probe)) return tool;
+  return "";
+}
+
+std::string DataPath(const std::string& name) {
+  return std::string(PIXMIRA_TEST_DATA) + "/" + name;
+}
 
 }  // namespace pixmira::test

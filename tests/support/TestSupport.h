@@ -25,6 +25,13 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 std::vector<uint8_t> ReadBytes(const std::string& path);
 
+// Runs a shell command and returns its standard output; its exit status goes to status.
+std::string RunTool(const std::string& command, int& status);
+// Whether the command runs and exits with 0, its output discarded.
+bool Works(const std::string& command);
+// The first of the candidates that answers the probe, or "" when none does.
+std::string FindTool(const std::vector<std::string>& candidates, const std::string& probe);
+
 // Fixtures committed under tests/data.
 std::string DataPath(const std::string& name);
 

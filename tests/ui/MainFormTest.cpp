@@ -151,6 +151,33 @@ class MainFormTest : public QObject {
     for (QChar c : U("a,- ")) QVERIFY(!AcceptedSecondsChar(c));
   }
 
+  void aChosenSpeedSetsTheSecondsAndTypingLeavesTheSpeed() {
+    TTestFolder folder;
+    Window w(folder);
+    TQivMainForm& f = *w.form;
+    QComboBox* speed = f.cbGifSpeed;
+    QLineEdit* ed = f.edGifSeconds;
+    const struct {
+      int index;
+      QString seconds;
+    } choices[] = {{0, "0.50"}, {2, "2.00"}, {1, "1.00"}};
+    for (const auto& c : choices) {
+      speed->setCurrentIndex(c.index);
+      QCOMPARE(ed->text(), c.seconds);
+      QCOMPARE(StoredSetting(folder.ConfigFile(), "GifSeconds"), c.seconds);
+      QCOMPARE(StoredSetting(folder.ConfigFile(), "GifSpeed"), QString::number(c.index));
+    }
+    ed->clear();
+    QTest::keyClicks(ed, "3.5");
+    QCOMPARE(speed->currentIndex(), 1);
+    QCOMPARE(StoredSetting(folder.ConfigFile(), "GifSeconds"), U("3.5"));
+    QCOMPARE(StoredSetting(folder.ConfigFile(), "GifSpeed"), U("1"));
+    // Choosing the speed already shown brings its seconds back.
+    emit speed->activated(1);
+    QCOMPARE(ed->text(), U("1.00"));
+    QCOMPARE(StoredSetting(folder.ConfigFile(), "GifSeconds"), U("1.00"));
+  }
+
   void watermarkEditShowsThePromptWhenEmpty() {
     TTestFolder folder;
     Window w(folder);

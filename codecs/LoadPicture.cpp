@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "codecs/Formats.h"
+#include "codecs/Jpeg.h"
 #include "core/Rounding.h"
 #include "imaging/Rotate.h"
 
@@ -92,8 +93,8 @@ std::unique_ptr<TBitmap> MakeFileThumbnail(const std::string& path, int angle, i
   const bool quarter = angle % 180 != 0;
   const bool turned = angle % 360 != 0;
   try {
-    const std::string ext = ExtensionOf(path);
-    if (ext == ".jpg" || ext == ".jpeg" || ext == ".kvi") {
+    const TFormat* format = FormatForPath(path);
+    if (format && format == FormatNamed("jpeg")) {
       const std::vector<uint8_t> data = ReadWholeFile(path);
       TReducedJpeg jpeg = DecodeJpegReduced(data, [&](int pw, int ph) -> std::pair<int, int> {
         // The turned picture is drawn into the cell, so its size decides.

@@ -31,6 +31,7 @@
 #include "effects/Frames.h"
 #include "ui/QtBitmap.h"
 #include "ui/UiServices.h"
+#include "ui/Words.h"
 
 namespace pixmira {
 
@@ -836,6 +837,7 @@ void TPictureOptionsForm::SubmitPreview() {
   job.settings = working_;  // the worker's own copy; editing goes on meanwhile
   job.catalog = catalog_;
   job.framesFolder = kernel_.FramesFolder();
+  job.prompt = WatermarkPromptText().toStdString();
   worker_->Request(std::move(job));
 }
 

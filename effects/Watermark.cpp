@@ -196,12 +196,19 @@ std::unique_ptr<TBitmap> LoadWatermark(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap,
-                                               const TPictureWatermark& mark) {
+std::shared_ptr<const TBitmap> PreparePictureWatermark(const TPictureWatermark& mark) {
   if (mark.path.empty()) return nullptr;
   std::unique_ptr<TBitmap> watermark = LoadWatermark(mark.path);
   if (!watermark || watermark->Empty()) return nullptr;
   if (mark.angle != 0) watermark = RotatePicture(*watermark, kWhite, mark.angle);
+  return watermark;
+}
+
+std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap,
+                                               const TPictureWatermark& mark) {
+  const std::shared_ptr<const TBitmap> watermark =
+      mark.prepared ? mark.prepared : PreparePictureWatermark(mark);
+  if (!watermark) return nullptr;
 
   if (mark.style == TPaintStyle::Single) {
     const TPoint at =

@@ -80,7 +80,10 @@ std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth) {
 
 std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
   const TPictureOptions& options = request.options;
-  std::unique_ptr<TBitmap> bitmap = LoadPictureBitmap(request.path);
+  TLoadReport report;
+  std::unique_ptr<TBitmap> bitmap = LoadPictureBitmap(
+      request.path, request.memoryGate ? *request.memoryGate : TMemoryGate(), report);
+  if (request.loadReport) *request.loadReport = report;
   // A picture without pixels (a PNG of a few bytes) can be neither shown nor written.
   if (!bitmap || bitmap->Empty()) return nullptr;
 

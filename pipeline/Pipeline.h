@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "codecs/LoadPicture.h"
 #include "core/MemIniFile.h"
 #include "imaging/Bitmap.h"
 #include "pipeline/Options.h"
@@ -17,6 +18,9 @@ struct TPictureRequest {
   const TMemIniFile& catalog;       // the frame catalogue
   const std::string& framesFolder;  // ends in "/"
   bool preview = false;             // the settings dialog's preview
+  // Asked before decoding for the memory the picture will take (see LoadPictureBitmap).
+  const TMemoryGate* memoryGate = nullptr;
+  TLoadReport* loadReport = nullptr;  // why nothing came back, when it was the loading
 };
 
 // Nothing when the picture cannot be loaded. Frame, font and colour errors are raised.

@@ -323,6 +323,7 @@ int Run(const TOptions& options) {
       return kExitFailed;
     }
     job.jpegQuality = ExportJpegQuality(kernel.SettingsStore());
+    job.jpegProgressive = ExportJpegProgressive(kernel.SettingsStore());
   }
 
   job.memoryLimit = options.memoryLimit;

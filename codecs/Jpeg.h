@@ -6,26 +6,20 @@ namespace pixmira {
 
 inline constexpr int kDefaultJpegQuality = 90;
 
-class TJPEGImage : public TPicture {
+class TJPEGImage : public TDecodedPicture {
  public:
   // Colour decodes to 24-bit; greyscale through libjpeg's one-pass quantisation to 236
   // colours with Floyd-Steinberg dithering. The EXIF orientation is applied.
   void LoadFromMemory(std::span<const uint8_t> data) override;
-  int Width() const override;
-  int Height() const override;
-  void Draw(TBitmap& target, const TRect& rect) const override;
-  std::unique_ptr<TBitmap> ToBitmap() const override;
-  std::unique_ptr<TBitmap> TakeBitmap() override;
-
- private:
-  std::unique_ptr<TBitmap> decoded_;
 };
 
 // The decoded picture, upright. Raises EJPEG, or EInvalidGraphic for a size we refuse.
 TBitmap DecodeJpeg(std::span<const uint8_t> data);
 
-// Baseline colour JPEG at quality (1..100), libjpeg's defaults otherwise.
-std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality = kDefaultJpegQuality);
+// Colour JPEG at quality (1..100) with optimised Huffman tables, libjpeg's defaults otherwise;
+// baseline, or progressive with the same quantisation (the same pixels when decoded).
+std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality = kDefaultJpegQuality,
+                                bool progressive = false);
 
 // The orientation tag (1..8) of IFD0 in the body of an APP1 "Exif" segment (the bytes after
 // the marker length); 1 when there is none or the segment is damaged.

@@ -5,10 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "codecs/Bmp.h"
-#include "codecs/Gif.h"
-#include "codecs/Jpeg.h"
-#include "codecs/Png.h"
+#include "codecs/Formats.h"
 #include "core/Errors.h"
 #include "core/Rounding.h"
 
@@ -18,26 +15,6 @@ namespace {
 
 // Linux names may hold ":" and "\\"; only "/" separates.
 constexpr std::string_view kDelimiters = "/";
-
-// Lower-case extension with its dot, or empty.
-std::string ExtensionOf(std::string_view path) {
-  const std::size_t slash = path.find_last_of(kDelimiters);
-  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return {};
-  std::string ext(name.substr(dot));
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-  return ext;
-}
-
-std::unique_ptr<TPicture> PictureForExtension(const std::string& ext) {
-  if (ext == ".jpg" || ext == ".jpeg" || ext == ".kvi") return std::make_unique<TJPEGImage>();
-  if (ext == ".bmp") return std::make_unique<TBMPImage>();
-  if (ext == ".png") return std::make_unique<TPNGPicture>();
-  if (ext == ".gif") return std::make_unique<TGIFImage>();
-  return nullptr;
-}
 
 constexpr TColor kThumbnailLine = 0xC0DCC0;
 constexpr int kCaption = 25;
@@ -77,8 +54,9 @@ std::unique_ptr<TBitmap> Thumbnail(const Picture& picture, int w, int h, DrawFn 
 }  // namespace
 
 std::unique_ptr<TPicture> LoadPicture(const std::string& path) {
-  std::unique_ptr<TPicture> picture = PictureForExtension(ExtensionOf(path));
-  if (!picture) return nullptr;
+  const TFormat* format = FormatForPath(path);
+  if (!format) return nullptr;
+  std::unique_ptr<TPicture> picture = format->make();
   try {
     picture->LoadFromFile(path);
   } catch (...) {
@@ -220,11 +198,12 @@ uint64_t PipelineBytes(const TPictureSize& size, uint64_t fileBytes) {
 std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path, const TMemoryGate& gate,
                                            TLoadReport& report) {
   report = {};
-  std::unique_ptr<TPicture> picture = PictureForExtension(ExtensionOf(path));
-  if (!picture) {
+  const TFormat* format = FormatForPath(path);
+  if (!format) {
     report.problem = TLoadProblem::UnknownType;
     return nullptr;
   }
+  std::unique_ptr<TPicture> picture = format->make();
   std::vector<uint8_t> bytes;
   try {
     bytes = ReadWholeFile(path);

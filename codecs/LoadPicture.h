@@ -13,8 +13,8 @@
 
 namespace pixmira {
 
-// ".jpg", ".jpeg", ".kvi" -> JPEG, ".bmp", ".png", ".gif", any letter case. Nothing for any
-// other extension or any failure; never raises.
+// The decoder the format table names for the path's extension, any letter case. Nothing for
+// any other extension or any failure; never raises.
 std::unique_ptr<TPicture> LoadPicture(const std::string& path);
 
 // LoadPicture brought to a working bitmap; nothing on failure.

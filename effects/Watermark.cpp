@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 #include "codecs/LoadPicture.h"
-#include "codecs/Png.h"
 #include "core/Rounding.h"
 #include "imaging/Rotate.h"
 
@@ -183,7 +182,7 @@ std::unique_ptr<TBitmap> LoadWatermark(const std::string& path) {
   const std::unique_ptr<TPicture> picture = LoadPicture(path);
   if (!picture || picture->Width() <= 0 || picture->Height() <= 0) return nullptr;
   try {
-    if (dynamic_cast<const TPNGPicture*>(picture.get())) {
+    if (dynamic_cast<const TAlphaPicture*>(picture.get())) {
       auto bitmap = std::make_unique<TBitmap>(picture->Width(), picture->Height());
       picture->Draw(*bitmap, TRect{0, 0, bitmap->Width(), bitmap->Height()});
       return bitmap;

@@ -51,6 +51,16 @@ int ExportJpegQuality(const TMemIniFile& settings) {
                            ReadSettingInteger(settings, keys::ReduceSizeQuality, ReadSite::Main));
 }
 
+bool ExportJpegProgressive(bool reduceSizeTicked, int reduceSizeType, bool progressive) {
+  return reduceSizeTicked && reduceSizeType == 3 && progressive;
+}
+
+bool ExportJpegProgressive(const TMemIniFile& settings) {
+  return ExportJpegProgressive(ReadSettingBool(settings, keys::ReduceSize, ReadSite::Main),
+                               ReadSettingInteger(settings, keys::ReduceSizeType, ReadSite::Main),
+                               ReadSettingBool(settings, keys::JpegProgressive, ReadSite::Main));
+}
+
 namespace {
 
 constexpr int kMaxDelay = 65535;
@@ -360,7 +370,7 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
     } else if (gifMode) {
       outcome.picture = std::move(bitmap);
     } else {
-      outcome.jpeg = EncodeJpeg(*bitmap, job.jpegQuality);
+      outcome.jpeg = EncodeJpeg(*bitmap, job.jpegQuality, job.jpegProgressive);
     }
     return outcome;
   };

@@ -28,6 +28,7 @@ struct TExportJob {
   TExportMode mode = TExportMode::Jpeg;
   std::string target;  // output folder (JPEG) or GIF file
   int jpegQuality = 90;
+  bool jpegProgressive = false;
   int workers = 0;  // 0: the number of cores
   // Memory the workers share for the pictures in hand (bytes); 0: DefaultMemoryBudget().
   uint64_t memoryLimit = 0;
@@ -40,6 +41,11 @@ int ExportJpegQuality(bool reduceSizeTicked, int reduceSizeType, int qualityInde
 // The same rule on the main window's keys as it writes them (ReduceSize, ReduceSizeType,
 // ReduceSizeQuality with the main window's defaults).
 int ExportJpegQuality(const TMemIniFile& settings);
+
+// Progressive JPEG only where its box is seen: the size box ticked, the custom size chosen
+// and JpegProgressive set (the main window's keys and defaults).
+bool ExportJpegProgressive(bool reduceSizeTicked, int reduceSizeType, bool progressive);
+bool ExportJpegProgressive(const TMemIniFile& settings);
 
 // GifSeconds text -> hundredths (x100 on the decimal text, ties to even, 0..65535); text that
 // is not a number gives the export's default.

@@ -1,9 +1,10 @@
 #include "output/PictureFolder.h"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <system_error>
+
+#include "codecs/Formats.h"
 
 namespace pixmira {
 
@@ -51,7 +52,7 @@ void AddFolder(const fs::path& folder, std::set<std::string>& visited, const std
   std::sort(files.begin(), files.end(), byName);
   std::sort(folders.begin(), folders.end(), byName);
 
-  static constexpr std::array<std::string_view, 3> kPatterns = {".jpg", ".bmp", ".png"};
+  static const std::vector<std::string_view> kPatterns = FolderScanExtensions();
   for (std::string_view extension : kPatterns) {
     for (const fs::path& file : files) {
       if (Lower(file.extension().string()) == extension) out.push_back(file.string());

@@ -1,6 +1,7 @@
 #pragma once
-// The add-folder rule of the picture list: a folder's *.jpg, then *.bmp, then *.png files,
-// then its subfolders in the same way. Hidden subfolders are not searched.
+// The add-folder rule of the picture list: a folder's files of each extension the format table
+// lets a folder scan take (*.jpg, then *.bmp, then *.png, ...), then its subfolders in the
+// same way. Hidden subfolders are not searched.
 #include <set>
 #include <string>
 #include <vector>

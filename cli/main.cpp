@@ -145,12 +145,19 @@ TOptions ParseArguments(int argc, char** argv) {
   return options;
 }
 
-std::vector<TExportEntry> ExpandFolders(const std::vector<TExportEntry>& given) {
+volatile sig_atomic_t gInterrupted = 0;
+
+// One scan for all folders given, so a folder reached twice adds its pictures once; the output
+// folder is not searched, so a rerun does not export the earlier outputs again.
+std::vector<TExportEntry> ExpandFolders(const std::vector<TExportEntry>& given,
+                                        const std::string& outputFolder) {
   std::vector<TExportEntry> entries;
+  TFolderScan scan(outputFolder);
   for (const TExportEntry& entry : given) {
+    if (gInterrupted) break;
     std::error_code ec;
     if (std::filesystem::is_directory(entry.path, ec)) {
-      for (std::string& path : ListFolderPictures(entry.path)) {
+      for (std::string& path : scan.List(entry.path)) {
         entries.push_back({std::move(path), entry.angle});
       }
     } else {
@@ -204,7 +211,6 @@ class TProgressView {
 };
 
 std::atomic<TExportDriver*> gDriver{nullptr};
-volatile sig_atomic_t gInterrupted = 0;
 
 void OnInterrupt(int) {
   gInterrupted = 1;
@@ -252,15 +258,15 @@ int Run(const TOptions& options) {
   }
   TKaravelKernel kernel(paths);
 
-  const std::vector<TExportEntry> entries = ExpandFolders(options.entries);
-  if (entries.empty()) {
+  TExportJob job;
+  job.workers = options.jobs;
+  // An output folder that does not exist yet holds nothing to skip.
+  job.entries = ExpandFolders(options.entries, options.out.value_or(""));
+  if (gInterrupted) return kExitInterrupted;
+  if (job.entries.empty()) {
     std::cerr << "pixmira-batch: 没有找到要导出的图片\n";
     return kExitUsage;
   }
-
-  TExportJob job;
-  job.entries = entries;
-  job.workers = options.jobs;
   if (options.gif) {
     job.mode = TExportMode::Gif;
     job.target = *options.gif;

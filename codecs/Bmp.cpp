@@ -285,23 +285,8 @@ TBitmap DecodeBmp(std::span<const uint8_t> data) {
 }
 
 void TBMPImage::LoadFromMemory(std::span<const uint8_t> data) {
-  bitmap_ = TBitmap();
-  bitmap_ = DecodeBmp(data);
-}
-
-int TBMPImage::Width() const { return bitmap_.Width(); }
-int TBMPImage::Height() const { return bitmap_.Height(); }
-
-void TBMPImage::Draw(TBitmap& target, const TRect& rect) const {
-  target.StretchDraw(rect, bitmap_);
-}
-
-std::unique_ptr<TBitmap> TBMPImage::ToBitmap() const { return std::make_unique<TBitmap>(bitmap_); }
-
-std::unique_ptr<TBitmap> TBMPImage::TakeBitmap() {
-  auto taken = std::make_unique<TBitmap>(std::move(bitmap_));
-  bitmap_ = TBitmap();  // a moved-from bitmap would still report its old size
-  return taken;
+  Clear();
+  SetBitmap(DecodeBmp(data));
 }
 
 }  // namespace pixmira

@@ -5,17 +5,9 @@
 
 namespace pixmira {
 
-class TBMPImage : public TPicture {
+class TBMPImage : public TDecodedPicture {
  public:
   void LoadFromMemory(std::span<const uint8_t> data) override;
-  int Width() const override;
-  int Height() const override;
-  void Draw(TBitmap& target, const TRect& rect) const override;
-  std::unique_ptr<TBitmap> ToBitmap() const override;
-  std::unique_ptr<TBitmap> TakeBitmap() override;
-
- private:
-  TBitmap bitmap_;
 };
 
 // Raises EInvalidGraphic with a clear message on anything it cannot read.

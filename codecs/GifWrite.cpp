@@ -1,21 +1,16 @@
 // Writing side of TGIFImage: frames from pictures, delays and looping, the file's bytes and
 // the LZW encoder with its 255-byte sub-blocks.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <filesystem>
-#include <random>
 #include <span>
 #include <string>
-#include <system_error>
 
 #include "codecs/ColorReduction.h"
 #include "codecs/Gif.h"
 #include "core/Errors.h"
+#include "core/FileWrite.h"
 
 namespace pixmira {
 
@@ -201,73 +196,6 @@ void CheckFrameSize(int width, int height) {
   // Frames always sit at (0, 0), so their size is their right and bottom edge.
   if (width < 0 || height < 0 || width > 65535 || height > 65535) {
     throw GIFException("Invalid image size");
-  }
-}
-
-std::string SystemReason(int error) { return std::generic_category().message(error); }
-
-[[noreturn]] void FailWrite(const std::string& path, const std::string& reason) {
-  throw EFileError("Cannot write \"" + path + "\": " + reason);
-}
-
-// Writes bytes under a hidden temporary name in the target's folder, flushes them to disk and
-// only then renames them over the target, so the old file stays whole until the new one is.
-void ReplaceFile(const std::string& path, std::span<const uint8_t> bytes) {
-  namespace fs = std::filesystem;
-  fs::path target(path);
-  std::error_code ec;
-  if (fs::is_symlink(fs::symlink_status(target, ec))) {
-    // Replace what the link points to, not the link.
-    const fs::path resolved = fs::canonical(target, ec);
-    if (!ec) target = resolved;
-  }
-  if (!target.has_filename()) FailWrite(path, SystemReason(EISDIR));
-  struct stat existing {};
-  const bool exists = ::stat(target.c_str(), &existing) == 0;
-  if (exists && !S_ISREG(existing.st_mode)) {
-    FailWrite(path, S_ISDIR(existing.st_mode) ? SystemReason(EISDIR) : "not a regular file");
-  }
-
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::random_device seed;
-  std::mt19937 random(seed());
-  fs::path temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    // Short enough for any name the folder accepts.
-    temporary = folder / ("." + target.filename().string().substr(0, 200) + "." +
-                          std::to_string(random() % 1000000000u) + ".tmp");
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) FailWrite(path, SystemReason(errno));
-  }
-  if (fd < 0) FailWrite(path, SystemReason(EEXIST));
-
-  auto fail = [&](int error) {
-    if (fd >= 0) ::close(fd);
-    ::unlink(temporary.c_str());
-    FailWrite(path, SystemReason(error));
-  };
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail(errno);
-    }
-    written += size_t(n);
-  }
-  // A replaced file keeps its permissions; a new one gets the usual ones (umask applied).
-  if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0) fail(errno);
-  if (::fsync(fd) != 0) fail(errno);
-  const int closed = ::close(fd);
-  fd = -1;
-  if (closed != 0) fail(errno);
-  if (::rename(temporary.c_str(), target.c_str()) != 0) fail(errno);
-  // Make the rename itself durable; a folder that cannot be synced is no failure.
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
   }
 }
 

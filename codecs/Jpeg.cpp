@@ -286,24 +286,8 @@ std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality) {
 }
 
 void TJPEGImage::LoadFromMemory(std::span<const uint8_t> data) {
-  decoded_.reset();
-  decoded_ = std::make_unique<TBitmap>(DecodeJpeg(data));
-}
-
-int TJPEGImage::Width() const { return decoded_ ? decoded_->Width() : 0; }
-int TJPEGImage::Height() const { return decoded_ ? decoded_->Height() : 0; }
-
-void TJPEGImage::Draw(TBitmap& target, const TRect& rect) const {
-  if (decoded_) target.StretchDraw(rect, *decoded_);
-}
-
-std::unique_ptr<TBitmap> TJPEGImage::ToBitmap() const {
-  return std::make_unique<TBitmap>(decoded_ ? *decoded_ : TBitmap());
-}
-
-std::unique_ptr<TBitmap> TJPEGImage::TakeBitmap() {
-  if (!decoded_) return std::make_unique<TBitmap>();
-  return std::move(decoded_);
+  Clear();
+  SetBitmap(DecodeJpeg(data));
 }
 
 }  // namespace pixmira

@@ -6,19 +6,11 @@ namespace pixmira {
 
 inline constexpr int kDefaultJpegQuality = 90;
 
-class TJPEGImage : public TPicture {
+class TJPEGImage : public TDecodedPicture {
  public:
   // Colour decodes to 24-bit; greyscale through libjpeg's one-pass quantisation to 236
   // colours with Floyd-Steinberg dithering. The EXIF orientation is applied.
   void LoadFromMemory(std::span<const uint8_t> data) override;
-  int Width() const override;
-  int Height() const override;
-  void Draw(TBitmap& target, const TRect& rect) const override;
-  std::unique_ptr<TBitmap> ToBitmap() const override;
-  std::unique_ptr<TBitmap> TakeBitmap() override;
-
- private:
-  std::unique_ptr<TBitmap> decoded_;
 };
 
 // The decoded picture, upright. Raises EJPEG, or EInvalidGraphic for a size we refuse.

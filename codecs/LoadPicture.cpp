@@ -1,40 +1,16 @@
 #include "codecs/LoadPicture.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
-#include "codecs/Bmp.h"
-#include "codecs/Gif.h"
-#include "codecs/Jpeg.h"
-#include "codecs/Png.h"
+#include "codecs/Formats.h"
 #include "core/Rounding.h"
 
 namespace pixmira {
 
 namespace {
 
-constexpr std::string_view kDelimiters = "/\\:";
-
-// Lower-case extension with its dot, or empty.
-std::string ExtensionOf(std::string_view path) {
-  const std::size_t slash = path.find_last_of(kDelimiters);
-  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return {};
-  std::string ext(name.substr(dot));
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-  return ext;
-}
-
-std::unique_ptr<TPicture> PictureForExtension(const std::string& ext) {
-  if (ext == ".jpg" || ext == ".jpeg" || ext == ".kvi") return std::make_unique<TJPEGImage>();
-  if (ext == ".bmp") return std::make_unique<TBMPImage>();
-  if (ext == ".png") return std::make_unique<TPNGPicture>();
-  if (ext == ".gif") return std::make_unique<TGIFImage>();
-  return nullptr;
-}
+// Linux names may hold ":" and "\\"; only "/" separates.
+constexpr std::string_view kDelimiters = "/";
 
 constexpr TColor kThumbnailLine = 0xC0DCC0;
 constexpr int kCaption = 25;
@@ -74,8 +50,9 @@ std::unique_ptr<TBitmap> Thumbnail(const Picture& picture, int w, int h, DrawFn 
 }  // namespace
 
 std::unique_ptr<TPicture> LoadPicture(const std::string& path) {
-  std::unique_ptr<TPicture> picture = PictureForExtension(ExtensionOf(path));
-  if (!picture) return nullptr;
+  const TFormat* format = FormatForPath(path);
+  if (!format) return nullptr;
+  std::unique_ptr<TPicture> picture = format->make();
   try {
     picture->LoadFromFile(path);
   } catch (...) {
@@ -107,36 +84,6 @@ std::unique_ptr<TBitmap> MakeThumbnail(const TBitmap& picture, int cellWidth, in
       cell.StretchDraw(r, picture);
     }
   });
-}
-
-std::string FileNameWithoutExt(std::string_view path) {
-  const std::size_t slash = path.find_last_of(kDelimiters);
-  std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string_view::npos) name = name.substr(0, dot);
-  return std::string(name);
-}
-
-std::string UniqueFileName(const std::string& path) {
-  auto exists = [](const std::string& p) {
-    std::error_code ec;
-    return std::filesystem::exists(p, ec) || std::filesystem::is_symlink(p, ec);
-  };
-  if (!exists(path)) return path;
-  const std::size_t slash = path.find_last_of(kDelimiters);
-  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  const std::string folder = path.substr(0, nameStart);
-  std::string base = path.substr(nameStart);
-  std::string ext;
-  const std::size_t dot = base.rfind('.');
-  if (dot != std::string::npos) {
-    ext = base.substr(dot);
-    base.resize(dot);
-  }
-  for (uint64_t n = 2;; ++n) {
-    std::string candidate = folder + base + std::to_string(n) + ext;
-    if (!exists(candidate)) return candidate;
-  }
 }
 
 }  // namespace pixmira

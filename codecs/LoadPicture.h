@@ -5,11 +5,12 @@
 #include <string_view>
 
 #include "codecs/Picture.h"
+#include "core/FileWrite.h"  // the names of output files
 
 namespace pixmira {
 
-// ".jpg", ".jpeg", ".kvi" -> JPEG, ".bmp", ".png", ".gif", any letter case. Nothing for any
-// other extension or any failure; never raises.
+// The decoder the format table names for the path's extension, any letter case. Nothing for
+// any other extension or any failure; never raises.
 std::unique_ptr<TPicture> LoadPicture(const std::string& path);
 
 // LoadPicture brought to a working bitmap; nothing on failure.
@@ -20,10 +21,5 @@ std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path);
 std::unique_ptr<TBitmap> MakeThumbnail(const TPicture& picture, int cellWidth, int cellHeight);
 std::unique_ptr<TBitmap> MakeThumbnail(const TBitmap& picture, int cellWidth, int cellHeight);
 
-// The file name after the last "/", "\" or ":", without its extension.
-std::string FileNameWithoutExt(std::string_view path);
-
-// path itself when no file of that name exists, else base + 2, 3, ... + extension.
-std::string UniqueFileName(const std::string& path);
 
 }  // namespace pixmira

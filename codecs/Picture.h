@@ -31,6 +31,48 @@ class TPicture {
   virtual std::unique_ptr<TBitmap> TakeBitmap() { return ToBitmap(); }
 };
 
+// A picture decoded whole into a 24-bit bitmap (JPEG, BMP).
+class TDecodedPicture : public TPicture {
+ public:
+  int Width() const override { return bitmap_.Width(); }
+  int Height() const override { return bitmap_.Height(); }
+  // Point-sampled when scaled.
+  void Draw(TBitmap& target, const TRect& rect) const override;
+  std::unique_ptr<TBitmap> ToBitmap() const override;
+  std::unique_ptr<TBitmap> TakeBitmap() override;
+
+ protected:
+  void SetBitmap(TBitmap bitmap) { bitmap_ = std::move(bitmap); }
+  void Clear() { bitmap_ = TBitmap(); }
+
+ private:
+  TBitmap bitmap_;
+};
+
+// A picture with an alpha channel, kept as straight blue, green, red, alpha (PNG, WebP, HEIF).
+class TAlphaPicture : public TPicture {
+ public:
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  // Blends by alpha over what the target holds: (s*a + d*(255-a) + 127) div 255 at its own
+  // size, bilinear when scaled.
+  void Draw(TBitmap& target, const TRect& rect) const override;
+  // Composited over black: c * a / 255, rounded to nearest.
+  std::unique_ptr<TBitmap> ToBitmap() const override;
+
+  // Rows from the top, four bytes a pixel.
+  const std::vector<uint8_t>& Bgra() const { return bgra_; }
+
+ protected:
+  void SetPixels(int width, int height, std::vector<uint8_t> bgra);
+  void Clear() { SetPixels(0, 0, {}); }
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<uint8_t> bgra_;
+};
+
 // The whole file; raises EFileError naming the path and the reason.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 

@@ -129,31 +129,10 @@ void FromGif(const TGIFImage& gif, int& width, int& height, std::vector<uint8_t>
   }
 }
 
-// One axis of the scaled drawing: for each destination index the two source indices and
-// the weight of the second, in 1/256. Enlarging samples a source one pixel shorter, so its
-// last row or column is never read.
-struct Tap {
-  int i0, i1, w1;
-};
-
-std::vector<Tap> Taps(int64_t from, int64_t to, int64_t sn, int64_t dn) {
-  const int64_t extent = dn > sn && sn > 1 ? sn - 1 : sn;
-  std::vector<Tap> taps;
-  taps.reserve(std::size_t(std::max<int64_t>(0, to - from)));
-  for (int64_t d = from; d < to; ++d) {
-    int64_t u = (2 * d + 1) * extent * 256 / (2 * dn) - 128;
-    u = std::clamp<int64_t>(u, 0, (extent - 1) * 256);
-    const int i0 = int(u >> 8), w1 = int(u & 255);
-    taps.push_back({i0, w1 ? i0 + 1 : i0, w1});
-  }
-  return taps;
-}
-
 }  // namespace
 
 void TPNGPicture::LoadFromMemory(std::span<const uint8_t> data) {
-  width_ = height_ = 0;
-  bgra_.clear();
+  Clear();
   if (data.size() <= 13) return;  // too short to be any picture: empty, not an error
   static constexpr uint8_t kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   int w = 0, h = 0;
@@ -171,62 +150,7 @@ void TPNGPicture::LoadFromMemory(std::span<const uint8_t> data) {
   } else {
     Fail("unknown format");
   }
-  width_ = w;
-  height_ = h;
-  bgra_ = std::move(pixels);
-}
-
-std::unique_ptr<TBitmap> TPNGPicture::ToBitmap() const {
-  auto bitmap = std::make_unique<TBitmap>(width_, height_);
-  const uint8_t* in = bgra_.data();
-  for (int y = 0; y < height_; ++y) {
-    uint8_t* out = bitmap->Row(y);
-    for (int x = 0; x < width_; ++x, in += 4, out += 3) {
-      const unsigned a = in[3];
-      out[0] = uint8_t((in[0] * a + 127) / 255);
-      out[1] = uint8_t((in[1] * a + 127) / 255);
-      out[2] = uint8_t((in[2] * a + 127) / 255);
-    }
-  }
-  return bitmap;
-}
-
-void TPNGPicture::Draw(TBitmap& target, const TRect& rect) const {
-  const int64_t dw = int64_t(rect.right) - rect.left, dh = int64_t(rect.bottom) - rect.top;
-  if (width_ == 0 || height_ == 0 || dw <= 0 || dh <= 0) return;
-  const int x0 = std::max(rect.left, 0), x1 = std::min(rect.right, target.Width());
-  const int y0 = std::max(rect.top, 0), y1 = std::min(rect.bottom, target.Height());
-  if (x0 >= x1 || y0 >= y1) return;
-  const std::vector<Tap> xs = Taps(int64_t(x0) - rect.left, int64_t(x1) - rect.left, width_, dw);
-  const std::vector<Tap> ys = Taps(int64_t(y0) - rect.top, int64_t(y1) - rect.top, height_, dh);
-  const std::size_t stride = std::size_t(width_) * 4;
-
-  for (int y = y0; y < y1; ++y) {
-    const Tap& ty = ys[y - y0];
-    const uint8_t* r0 = bgra_.data() + std::size_t(ty.i0) * stride;
-    const uint8_t* r1 = bgra_.data() + std::size_t(ty.i1) * stride;
-    uint8_t* out = target.Row(y) + std::size_t(x0) * 3;
-    for (int x = x0; x < x1; ++x, out += 3) {
-      const Tap& tx = xs[x - x0];
-      const uint8_t* p[4] = {r0 + tx.i0 * 4, r0 + tx.i1 * 4, r1 + tx.i0 * 4, r1 + tx.i1 * 4};
-      const uint64_t w[4] = {uint64_t(256 - tx.w1) * (256 - ty.w1), uint64_t(tx.w1) * (256 - ty.w1),
-                             uint64_t(256 - tx.w1) * ty.w1, uint64_t(tx.w1) * ty.w1};
-      // Colours weighted by their alpha, so transparent neighbours lend no colour.
-      uint64_t alpha = 0, sum[3] = {0, 0, 0};
-      for (int k = 0; k < 4; ++k) {
-        if (w[k] == 0) continue;
-        const uint64_t wa = w[k] * p[k][3];
-        alpha += wa;
-        for (int c = 0; c < 3; ++c) sum[c] += wa * p[k][c];
-      }
-      const unsigned a = unsigned((alpha + 32768) >> 16);
-      for (int c = 0; c < 3; ++c) {
-        const unsigned s = unsigned((sum[c] + 32768) >> 16);  // colour × alpha, 0..65025
-        const unsigned v = (s + out[c] * (255 - a) + 127) / 255;
-        out[c] = uint8_t(std::min(v, 255u));
-      }
-    }
-  }
+  SetPixels(w, h, std::move(pixels));
 }
 
 }  // namespace pixmira

@@ -3,6 +3,7 @@
 // none of them ends the process.
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace pixmira {
 
@@ -16,6 +17,19 @@ class Exception : public std::runtime_error {
 class EFileError : public Exception {
  public:
   using Exception::Exception;
+  // path: the file concerned; error: the errno of the failure, or one of the codes below.
+  EFileError(const std::string& message, std::string path, int error)
+      : Exception(message), path_(std::move(path)), error_(error) {}
+  const std::string& Path() const { return path_; }
+  int Error() const { return error_; }
+
+  // Beyond errno: what we refuse to read as a picture.
+  static constexpr int kNotRegularFile = 10001;  // a folder, device, pipe or socket
+  static constexpr int kTooLarge = 10002;        // larger than any picture we accept
+
+ private:
+  std::string path_;
+  int error_ = 0;
 };
 
 // A text that does not convert: "'%s' is not a valid integer value".

@@ -13,6 +13,7 @@
 
 #include "core/Encoding.h"
 #include "core/Errors.h"
+#include "core/FileWrite.h"
 
 namespace pixmira {
 
@@ -86,11 +87,7 @@ bool ParseHex(std::string_view digits, int& value) {
   return true;
 }
 
-std::string SystemReason(int error) { return std::strerror(error); }
-
-[[noreturn]] void FailWrite(const std::string& path, int error) {
-  throw EFileError("Cannot create file \"" + path + "\". " + SystemReason(error));
-}
+[[noreturn]] void FailWrite(const std::string& path, int error) { RaiseWriteError(path, error); }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
   // O_NONBLOCK: a FIFO in the file's place must not hang the program.
@@ -117,19 +114,6 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   return true;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// The file a write must replace: the target of a symbolic link, so the link survives.
 std::string WriteTarget(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -331,43 +315,8 @@ void TMemIniFile::UpdateFile() const {
     }
   }
 
-  // Readers see the old file or the new one, never a part of either.
-  std::string tempName;
-  int fd = -1;
-  for (unsigned attempt = 0; fd < 0; ++attempt) {
-    tempName = (folder / ("." + targetPath.filename().string() + ".tmp" +
-                          std::to_string(::getpid()) + "-" + std::to_string(attempt)))
-                   .string();
-    // 0666 lets the umask decide the mode of a new file, as for any file the user creates.
-    fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && (errno != EEXIST || attempt >= 100)) FailWrite(fileName_, errno);
-  }
-  const auto fail = [&](int error) {
-    ::close(fd);
-    ::unlink(tempName.c_str());
-    FailWrite(fileName_, error);
-  };
-
-  struct stat st {};
-  if (::stat(target.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) fail(errno);
-  if (!WriteAll(fd, ToText())) fail(errno);
-  if (::fsync(fd) != 0) fail(errno);
-  if (::close(fd) != 0) {
-    const int error = errno;
-    ::unlink(tempName.c_str());
-    FailWrite(fileName_, error);
-  }
-  if (::rename(tempName.c_str(), target.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(tempName.c_str());
-    FailWrite(fileName_, error);
-  }
-  // Make the rename itself durable; a failure here leaves a complete file either way.
-  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
+  const std::string text = ToText();
+  ReplaceFile(fileName_, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
 }
 
 }  // namespace pixmira

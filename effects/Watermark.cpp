@@ -6,9 +6,7 @@
 #include <stdexcept>
 
 #include "codecs/LoadPicture.h"
-#include "codecs/Png.h"
 #include "core/Rounding.h"
-#include "core/Settings.h"
 #include "imaging/Rotate.h"
 
 namespace pixmira {
@@ -32,63 +30,58 @@ int64_t TileStep(int64_t cell, int64_t space) { return cell + space >= 1 ? cell 
 
 }  // namespace
 
-TPoint WatermarkPosition(const TBitmap& bitmap, int w, int h, const TMemIniFile& settings) {
-  int anchor = ReadSettingInteger(settings, keys::WatermarkPos, ReadSite::Pipeline);
-  if (anchor < 0 || anchor > 8) anchor = 0;
+const std::array<TAnchorRule, 9> kAnchorRules{{
+    {TAnchor::BottomRight, TAlign::End, TMarginSlot::B, TAlign::End, TMarginSlot::A},
+    {TAnchor::BottomLeft, TAlign::Start, TMarginSlot::B, TAlign::End, TMarginSlot::A},
+    {TAnchor::TopLeft, TAlign::Start, TMarginSlot::B, TAlign::Start, TMarginSlot::A},
+    {TAnchor::TopRight, TAlign::End, TMarginSlot::B, TAlign::Start, TMarginSlot::A},
+    {TAnchor::BottomCentre, TAlign::Middle, TMarginSlot::None, TAlign::End, TMarginSlot::A},
+    {TAnchor::TopCentre, TAlign::Middle, TMarginSlot::None, TAlign::Start, TMarginSlot::A},
+    {TAnchor::LeftMiddle, TAlign::Start, TMarginSlot::A, TAlign::Middle, TMarginSlot::None},
+    {TAnchor::RightMiddle, TAlign::End, TMarginSlot::A, TAlign::Middle, TMarginSlot::None},
+    {TAnchor::Centre, TAlign::Middle, TMarginSlot::None, TAlign::Middle, TMarginSlot::None},
+}};
+
+TAnchor AnchorFromNumber(int stored) {
+  if (stored < 0 || stored >= static_cast<int>(kAnchorRules.size())) return kAnchorRules[0].anchor;
+  return kAnchorRules[static_cast<std::size_t>(stored)].anchor;
+}
+
+int AnchorNumber(TAnchor anchor) { return static_cast<int>(anchor); }
+
+const TAnchorRule& AnchorRule(TAnchor anchor) {
+  return kAnchorRules[static_cast<std::size_t>(AnchorNumber(anchor))];
+}
+
+namespace {
+
+int64_t MarginPixels(const TWatermarkPlacement& place, TMarginSlot slot, int64_t extent) {
+  if (slot == TMarginSlot::None) return 0;
+  const TMargin& m = slot == TMarginSlot::A ? place.a : place.b;
+  return m.percent ? RoundRatio(int64_t(m.value) * extent, 100) : m.value;
+}
+
+// Where one axis starts: `room` is the picture's extent less the watermark's.
+int64_t AxisPosition(TAlign align, int64_t room, int64_t margin) {
+  switch (align) {
+    case TAlign::Start:
+      return margin;
+    case TAlign::End:
+      return room - margin;
+    case TAlign::Middle:
+      return room / 2;
+  }
+  return 0;
+}
+
+}  // namespace
+
+TPoint WatermarkPosition(const TBitmap& bitmap, int w, int h, const TWatermarkPlacement& place) {
+  const TAnchorRule& rule = AnchorRule(place.anchor);
   const int64_t W = bitmap.Width();
   const int64_t H = bitmap.Height();
-
-  // A margin in pixels, or in percent of the picture's width or height.
-  auto margin = [&](char letter, int64_t extent) -> int64_t {
-    const int64_t value =
-        ReadSettingInteger(settings, MarginKey(anchor, letter), ReadSite::Pipeline);
-    const int kind =
-        ReadSettingInteger(settings, MarginKindKey(anchor, letter), ReadSite::Pipeline);
-    return kind == 0 ? value : RoundRatio(value * extent, 100);
-  };
-
-  int64_t x = 0;
-  int64_t y = 0;
-  const int64_t right = W - w;
-  const int64_t bottom = H - h;
-  switch (anchor) {
-    case 0:
-      x = right - margin('B', W);
-      y = bottom - margin('A', H);
-      break;
-    case 1:
-      x = margin('B', W);
-      y = bottom - margin('A', H);
-      break;
-    case 2:
-      x = margin('B', W);
-      y = margin('A', H);
-      break;
-    case 3:
-      x = right - margin('B', W);
-      y = margin('A', H);
-      break;
-    case 4:
-      x = right / 2;
-      y = bottom - margin('A', H);
-      break;
-    case 5:
-      x = right / 2;
-      y = margin('A', H);
-      break;
-    case 6:
-      x = margin('A', W);
-      y = bottom / 2;
-      break;
-    case 7:
-      x = right - margin('A', W);
-      y = bottom / 2;
-      break;
-    case 8:
-      x = right / 2;
-      y = bottom / 2;
-      break;
-  }
+  const int64_t x = AxisPosition(rule.x, W - w, MarginPixels(place, rule.xMargin, W));
+  const int64_t y = AxisPosition(rule.y, H - h, MarginPixels(place, rule.yMargin, H));
   return {ClampPosition(x), ClampPosition(y)};
 }
 
@@ -189,7 +182,7 @@ std::unique_ptr<TBitmap> LoadWatermark(const std::string& path) {
   const std::unique_ptr<TPicture> picture = LoadPicture(path);
   if (!picture || picture->Width() <= 0 || picture->Height() <= 0) return nullptr;
   try {
-    if (dynamic_cast<const TPNGPicture*>(picture.get())) {
+    if (dynamic_cast<const TAlphaPicture*>(picture.get())) {
       auto bitmap = std::make_unique<TBitmap>(picture->Width(), picture->Height());
       picture->Draw(*bitmap, TRect{0, 0, bitmap->Width(), bitmap->Height()});
       return bitmap;
@@ -202,27 +195,20 @@ std::unique_ptr<TBitmap> LoadWatermark(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TMemIniFile& settings) {
-  const std::string path = ReadSettingString(settings, keys::WatermarkImage, ReadSite::Pipeline);
-  if (path.empty()) return nullptr;
-  std::unique_ptr<TBitmap> watermark = LoadWatermark(path);
+std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap,
+                                               const TPictureWatermark& mark) {
+  if (mark.path.empty()) return nullptr;
+  std::unique_ptr<TBitmap> watermark = LoadWatermark(mark.path);
   if (!watermark || watermark->Empty()) return nullptr;
+  if (mark.angle != 0) watermark = RotatePicture(*watermark, kWhite, mark.angle);
 
-  const int angle = ReadSettingInteger(settings, keys::WatermarkRotate, ReadSite::Pipeline);
-  if (angle != 0) watermark = RotatePicture(*watermark, kWhite, angle);
-
-  const int transparency = std::clamp(
-      ReadSettingInteger(settings, keys::WatermarkTransparent, ReadSite::Pipeline), 0, 100);
-  const int opacity = 100 - transparency;
-
-  if (ReadSettingInteger(settings, keys::WatermarkPaintStyle, ReadSite::Pipeline) == 0) {
-    const TPoint at = WatermarkPosition(bitmap, watermark->Width(), watermark->Height(), settings);
-    return PlaceWatermarkPicture(bitmap, at, *watermark, kWhite, opacity);
+  if (mark.style == TPaintStyle::Single) {
+    const TPoint at =
+        WatermarkPosition(bitmap, watermark->Width(), watermark->Height(), mark.placement);
+    return PlaceWatermarkPicture(bitmap, at, *watermark, kWhite, mark.opacity);
   }
-  return TileWatermarkPicture(
-      bitmap, *watermark,
-      ReadSettingInteger(settings, keys::WatermarkTileSpace, ReadSite::Pipeline),
-      ReadSettingInteger(settings, keys::WatermarkTileCount, ReadSite::Pipeline), kWhite, opacity);
+  return TileWatermarkPicture(bitmap, *watermark, mark.tiles.space, mark.tiles.rows, kWhite,
+                              mark.opacity);
 }
 
 }  // namespace pixmira

@@ -1,17 +1,73 @@
 #pragma once
 // Where a watermark goes (nine anchors, margins in pixels or percent), the tile grid, and
 // the picture watermark blended with white as the key colour.
+#include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
-#include "core/MemIniFile.h"
 #include "imaging/Bitmap.h"
 
 namespace pixmira {
 
-// Top-left point of a w × h watermark on bitmap by WatermarkPos and its margin keys
-// (pipeline defaults). Anchors outside 0..8 fall back to anchor 0.
-TPoint WatermarkPosition(const TBitmap& bitmap, int w, int h, const TMemIniFile& settings);
+// The nine anchors in the order of their stored numbers (WatermarkPos).
+enum class TAnchor {
+  BottomRight,
+  BottomLeft,
+  TopLeft,
+  TopRight,
+  BottomCentre,
+  TopCentre,
+  LeftMiddle,
+  RightMiddle,
+  Centre,
+};
+
+// How one axis of an anchor is placed: a margin in from the start or the end of the picture,
+// or halfway (integer halving of what is left over).
+enum class TAlign { Start, End, Middle };
+
+// Which of an anchor's two stored margins (A, B) an axis takes.
+enum class TMarginSlot { None, A, B };
+
+struct TAnchorRule {
+  TAnchor anchor;
+  TAlign x;
+  TMarginSlot xMargin;
+  TAlign y;
+  TMarginSlot yMargin;
+};
+
+// One row per anchor, indexed by its stored number.
+extern const std::array<TAnchorRule, 9> kAnchorRules;
+
+// A stored anchor number; anything outside the table is the first anchor.
+TAnchor AnchorFromNumber(int stored);
+int AnchorNumber(TAnchor anchor);
+const TAnchorRule& AnchorRule(TAnchor anchor);
+
+// A margin in pixels, or in percent of the picture's width or height.
+struct TMargin {
+  int value = 15;
+  bool percent = false;
+};
+
+struct TWatermarkPlacement {
+  TAnchor anchor = TAnchor::BottomRight;
+  TMargin a;  // the anchor's margin A
+  TMargin b;  // the anchor's margin B
+};
+
+// Top-left point of a w × h watermark on bitmap.
+TPoint WatermarkPosition(const TBitmap& bitmap, int w, int h, const TWatermarkPlacement& place);
+
+enum class TPaintStyle { Single, Tiled };
+
+// Tile gap and row count (0 = rows over the whole height).
+struct TTileLayout {
+  int space = 20;
+  int rows = 0;
+};
 
 // Tile positions for cells w × h with gap space: columns at 0, w + space, ... up to W; rows
 // from 0 up to H (rows 0), or a block of that many rows centred vertically. Column by column,
@@ -30,9 +86,19 @@ std::unique_ptr<TBitmap> TileWatermarkPicture(const TBitmap& bitmap, const TBitm
 std::unique_ptr<TBitmap> BlendLayer(const TBitmap& photo, const TBitmap& layer, TColor key,
                                     int opacity);
 
-// The pipeline's picture watermark step: WatermarkImage loaded (a picture with an alpha
-// channel laid on white, so its transparent parts leave the photograph alone), rotated by
-// WatermarkRotate, placed or tiled and blended. Nothing when the picture cannot be loaded.
-std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TMemIniFile& settings);
+struct TPictureWatermark {
+  std::string path;
+  int angle = 0;
+  int opacity = 80;  // 0..100
+  TPaintStyle style = TPaintStyle::Single;
+  TWatermarkPlacement placement;
+  TTileLayout tiles;
+};
+
+// The pipeline's picture watermark step: the picture loaded (one with an alpha channel laid
+// on white, so its transparent parts leave the photograph alone), turned, placed or tiled and
+// blended. Nothing when the picture cannot be loaded.
+std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap,
+                                               const TPictureWatermark& mark);
 
 }  // namespace pixmira

@@ -20,7 +20,7 @@
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
 #include "core/Settings.h"
-#include "output/NewFile.h"
+#include "core/FileWrite.h"
 #include "pipeline/Pipeline.h"
 
 namespace pixmira {
@@ -261,11 +261,17 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
   int screenWidth = 0;
   int screenHeight = 0;
 
+  // One snapshot of the settings for the whole batch, so every picture gets the same effects
+  // even if the store is edited meanwhile.
+  const TPictureOptions options = ReadPictureOptions(settings_);
+  const int gifDelay =
+      GifDelayFromSeconds(ReadSettingString(settings_, keys::GifSeconds, ReadSite::Export));
+
   auto work = [&](int index) {
     const TExportEntry& entry = job.entries[index];
     TOutcome outcome;
-    auto bitmap = ProcessPicture(entry.path, entry.angle, settings_, catalog_, framesFolder_,
-                                 /*preview=*/false);
+    auto bitmap = ProcessPicture({entry.path, entry.angle, options, catalog_, framesFolder_,
+                                  /*preview=*/false});
     if (!bitmap) {
       outcome.skipped = true;
     } else if (gifMode) {
@@ -304,9 +310,7 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
             screenWidth = std::max(screenWidth, outcome.picture->Width());
             screenHeight = std::max(screenHeight, outcome.picture->Height());
             pictures.push_back(std::move(outcome.picture));
-            // Read for every frame, as the setting may be edited by hand between exports.
-            delays.push_back(GifDelayFromSeconds(
-                ReadSettingString(settings_, keys::GifSeconds, ReadSite::Export)));
+            delays.push_back(gifDelay);
           } else {
             const std::string wanted = JoinPath(job.target, FileNameWithoutExt(path) + ".jpg");
             const std::string written = WriteNewFile(wanted, outcome.jpeg);

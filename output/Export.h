@@ -63,7 +63,8 @@ struct TExportCallbacks {
 
 class TExportDriver {
  public:
-  // The stores are only read, also from the worker threads; they must not change during Run.
+  // Run reads the settings once when it starts; the catalogue is read from the worker threads
+  // and must not change during Run.
   TExportDriver(const TMemIniFile& settings, const TMemIniFile& catalog, std::string framesFolder);
 
   // Blocks until done, cancelled or failed. A Cancel that came before Run is honoured: nothing

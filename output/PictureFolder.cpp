@@ -1,9 +1,10 @@
 #include "output/PictureFolder.h"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <system_error>
+
+#include "codecs/Formats.h"
 
 namespace pixmira {
 
@@ -18,23 +19,28 @@ std::string Lower(std::string text) {
   return text;
 }
 
-// branch: the real folders from the starting one down to this one.
-void AddFolder(const fs::path& folder, std::vector<fs::path>& branch,
-               std::vector<std::string>& out) {
+std::string RealFolder(const fs::path& folder) {
   std::error_code ec;
   const fs::path canonical = fs::canonical(folder, ec);
-  // A link back up the branch would never end; any other link is searched like a folder.
-  if (ec || std::find(branch.begin(), branch.end(), canonical) != branch.end()) return;
-  branch.push_back(canonical);
+  return ec ? std::string() : canonical.string();
+}
+
+void AddFolder(const fs::path& folder, std::set<std::string>& visited, const std::string& skip,
+               bool top, std::vector<std::string>& out) {
+  const std::string real = RealFolder(folder);
+  if (real.empty() || (!top && real == skip) || !visited.insert(real).second) return;
 
   std::vector<fs::path> files;
   std::vector<fs::path> folders;
+  std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code typeError;
     const std::string name = it->path().filename().string();
-    if (it->is_directory(typeError)) {
+    // Through links; a pipe, device or socket is never read as a picture.
+    const fs::file_status status = it->status(typeError);
+    if (fs::is_directory(status)) {
       if (!name.empty() && name[0] != '.') folders.push_back(it->path());
-    } else {
+    } else if (fs::is_regular_file(status)) {
       files.push_back(it->path());
     }
   }
@@ -46,23 +52,28 @@ void AddFolder(const fs::path& folder, std::vector<fs::path>& branch,
   std::sort(files.begin(), files.end(), byName);
   std::sort(folders.begin(), folders.end(), byName);
 
-  static constexpr std::array<std::string_view, 3> kPatterns = {".jpg", ".bmp", ".png"};
+  static const std::vector<std::string_view> kPatterns = FolderScanExtensions();
   for (std::string_view extension : kPatterns) {
     for (const fs::path& file : files) {
       if (Lower(file.extension().string()) == extension) out.push_back(file.string());
     }
   }
-  for (const fs::path& sub : folders) AddFolder(sub, branch, out);
-  branch.pop_back();
+  for (const fs::path& sub : folders) AddFolder(sub, visited, skip, false, out);
 }
 
 }  // namespace
 
-std::vector<std::string> ListFolderPictures(const std::string& folder) {
+TFolderScan::TFolderScan(const std::string& skipFolder)
+    : skip_(skipFolder.empty() ? std::string() : RealFolder(skipFolder)) {}
+
+std::vector<std::string> TFolderScan::List(const std::string& folder) {
   std::vector<std::string> out;
-  std::vector<fs::path> branch;
-  AddFolder(fs::path(folder), branch, out);
+  AddFolder(fs::path(folder), visited_, skip_, true, out);
   return out;
+}
+
+std::vector<std::string> ListFolderPictures(const std::string& folder) {
+  return TFolderScan().List(folder);
 }
 
 }  // namespace pixmira

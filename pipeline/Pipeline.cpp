@@ -3,94 +3,68 @@
 #include <algorithm>
 
 #include "codecs/LoadPicture.h"
+#include "core/Errors.h"
 #include "core/Rounding.h"
-#include "core/Settings.h"
-#include "effects/Corners.h"
 #include "effects/Frames.h"
-#include "effects/Watermark.h"
 #include "imaging/Rotate.h"
-#include "text/TextWatermark.h"
 
 namespace pixmira {
 
 namespace {
 
-constexpr ReadSite kSite = ReadSite::Pipeline;
 constexpr std::string_view kPreviewPrompt = "请在此输入水印文字";
 
-int ReadInt(const TMemIniFile& settings, std::string_view key) {
-  return ReadSettingInteger(settings, key, kSite);
-}
-
-bool ReadBool(const TMemIniFile& settings, std::string_view key) {
-  return ReadSettingBool(settings, key, kSite);
-}
-
-// The settings keep a line break as the one character of code 3.
-std::string WatermarkLines(std::string stored) {
-  std::string text;
-  text.reserve(stored.size() + 8);
-  for (char ch : stored) {
-    if (ch == '\x03') {
-      text += "\r\n";
-    } else {
-      text += ch;
-    }
-  }
-  return text;
-}
-
-void ApplyCornersOrFrame(std::unique_ptr<TBitmap>& bitmap, const TMemIniFile& settings,
+void ApplyCornersOrFrame(std::unique_ptr<TBitmap>& bitmap, const TEdgeOptions& edge,
                          const TMemIniFile& catalog, const std::string& framesFolder) {
-  const int frameType = ReadInt(settings, keys::FrameType);
-  if (frameType == 0) {
-    const int radius = CornerRadius(ReadInt(settings, keys::CornerWidth));
-    for (TCorner corner : CornersForType(ReadInt(settings, keys::CornerType))) {
-      RoundCorner(*bitmap, corner, radius);
-    }
-  } else if (frameType == 1) {
-    const std::string name = ReadSettingString(settings, keys::FrameName, kSite);
-    if (name.empty()) return;
-    // Nothing back means the catalogue has no picture for the name: keep the photo.
-    if (auto framed = ApplyFrame(*bitmap, name, catalog, framesFolder)) bitmap = std::move(framed);
+  switch (edge.kind) {
+    case TEdgeKind::Corners:
+      for (TCorner corner : edge.corners) RoundCorner(*bitmap, corner, edge.radius);
+      break;
+    case TEdgeKind::Frame:
+      if (edge.frameName.empty()) return;
+      // Nothing back means the catalogue has no picture for the name: keep the photo.
+      if (auto framed = ApplyFrame(*bitmap, edge.frameName, catalog, framesFolder))
+        bitmap = std::move(framed);
+      break;
+    case TEdgeKind::None:
+      break;
   }
 }
 
-void ApplyTextWatermark(TBitmap& bitmap, const TMemIniFile& settings, bool preview) {
-  SetWatermarkFont(bitmap, settings);
-  std::string text = WatermarkLines(ReadSettingString(settings, keys::WatermarkText, kSite));
-  if (preview && text.empty()) text = kPreviewPrompt;
-  const int opacity = 100 - ReadInt(settings, keys::WatermarkTransparent);
-  const int angle = ReadInt(settings, keys::WatermarkRotate);
-  if (ReadInt(settings, keys::WatermarkPaintStyle) == 0) {
-    const TTextExtent extent = MeasureWatermarkText(bitmap, text, angle);
-    const TPoint at = WatermarkPosition(bitmap, extent.width, extent.height, settings);
-    DrawWatermarkText(bitmap, at.x, at.y, text, opacity, angle);
+void ApplyTextWatermark(TBitmap& bitmap, const TTextWatermark& mark, bool preview) {
+  if (!mark.fontProblems.empty())
+    throw EConvertError("'" + mark.fontProblems.front().value + "' is not a valid integer value");
+  SetWatermarkFont(bitmap, mark.font);
+  const std::string& text = preview && mark.text.empty() ? std::string(kPreviewPrompt) : mark.text;
+  if (mark.style == TPaintStyle::Single) {
+    const TTextExtent extent = MeasureWatermarkText(bitmap, text, mark.angle);
+    const TPoint at = WatermarkPosition(bitmap, extent.width, extent.height, mark.placement);
+    DrawWatermarkText(bitmap, at.x, at.y, text, mark.opacity, mark.angle);
   } else {
-    TileWatermarkText(bitmap, text, opacity, angle, ReadInt(settings, keys::WatermarkTileSpace),
-                      ReadInt(settings, keys::WatermarkTileCount));
+    TileWatermarkText(bitmap, text, mark.opacity, mark.angle, mark.tiles.space, mark.tiles.rows);
+  }
+}
+
+void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TWatermarkOptions& watermark,
+                    bool preview) {
+  switch (watermark.kind) {
+    case TWatermarkKind::Text:
+      ApplyTextWatermark(*bitmap, watermark.text, preview);
+      break;
+    case TWatermarkKind::Picture:
+      // A watermark picture that cannot be loaded adds nothing.
+      if (auto marked = ApplyPictureWatermark(*bitmap, watermark.picture))
+        bitmap = std::move(marked);
+      break;
+    case TWatermarkKind::None:
+      break;
   }
 }
 
 }  // namespace
 
-int ReduceTargetWidth(const TMemIniFile& settings) {
-  switch (ReadInt(settings, keys::ReduceSizeType)) {
-    case 0:
-      return 310;
-    case 1:
-      return 500;
-    case 2:
-      return 700;
-    case 3:
-      return std::max(0, ReadInt(settings, keys::ReduceSizeWidth));
-    default:
-      return 0;
-  }
-}
-
-bool ReduceSizeNeeded(const TBitmap& bitmap, const TMemIniFile& settings) {
-  const int target = ReduceTargetWidth(settings);
+bool ReduceSizeNeeded(const TBitmap& bitmap, const TSizeOptions& size) {
+  const int target = TargetWidth(size);
   return target >= 1 && bitmap.Width() > target;
 }
 
@@ -104,39 +78,30 @@ std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth) {
   return reduced;
 }
 
-std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
-                                        const TMemIniFile& settings, const TMemIniFile& catalog,
-                                        const std::string& framesFolder, bool preview) {
-  std::unique_ptr<TBitmap> bitmap = LoadPictureBitmap(path);
+std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
+  const TPictureOptions& options = request.options;
+  std::unique_ptr<TBitmap> bitmap = LoadPictureBitmap(request.path);
   // A picture without pixels (a PNG of a few bytes) can be neither shown nor written.
   if (!bitmap || bitmap->Empty()) return nullptr;
 
-  if (angle != 0) bitmap = RotatePicture(*bitmap, kWhite, angle);
+  if (request.angle != 0) bitmap = RotatePicture(*bitmap, kWhite, request.angle);
 
-  if (preview || ReadBool(settings, keys::AddFrame)) {
-    ApplyCornersOrFrame(bitmap, settings, catalog, framesFolder);
-  }
+  if (request.preview || options.edge.add)
+    ApplyCornersOrFrame(bitmap, options.edge, request.catalog, request.framesFolder);
 
-  if (ReadBool(settings, keys::ReduceSize) && ReduceSizeNeeded(*bitmap, settings)) {
-    bitmap = ReducePicture(*bitmap, ReduceTargetWidth(settings));
-  }
+  if (options.size.reduce && ReduceSizeNeeded(*bitmap, options.size))
+    bitmap = ReducePicture(*bitmap, TargetWidth(options.size));
 
-  if (!preview && !ReadBool(settings, keys::AddWatermark)) return bitmap;
-
-  switch (ReadInt(settings, keys::WatermarkType)) {
-    case 0:
-      ApplyTextWatermark(*bitmap, settings, preview);
-      break;
-    case 1:
-      if (!ReadSettingString(settings, keys::WatermarkImage, kSite).empty()) {
-        // A watermark picture that cannot be loaded adds nothing.
-        if (auto marked = ApplyPictureWatermark(*bitmap, settings)) bitmap = std::move(marked);
-      }
-      break;
-    default:
-      break;
-  }
+  if (request.preview || options.watermark.add)
+    ApplyWatermark(bitmap, options.watermark, request.preview);
   return bitmap;
+}
+
+std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
+                                        const TMemIniFile& settings, const TMemIniFile& catalog,
+                                        const std::string& framesFolder, bool preview) {
+  const TPictureOptions options = ReadPictureOptions(settings);
+  return ProcessPicture({path, angle, options, catalog, framesFolder, preview});
 }
 
 }  // namespace pixmira

@@ -1,23 +1,33 @@
 #pragma once
 // One list entry to one finished picture: load, rotate, corners or frame, size reduction,
-// watermark, every option read from the store handed in.
+// watermark.
 #include <memory>
 #include <string>
 
 #include "core/MemIniFile.h"
 #include "imaging/Bitmap.h"
+#include "pipeline/Options.h"
 
 namespace pixmira {
 
+struct TPictureRequest {
+  const std::string& path;
+  int angle = 0;  // counter-clockwise degrees, as the picture list keeps it
+  const TPictureOptions& options;
+  const TMemIniFile& catalog;       // the frame catalogue
+  const std::string& framesFolder;  // ends in "/"
+  bool preview = false;             // the settings dialog's preview
+};
+
 // Nothing when the picture cannot be loaded. Frame, font and colour errors are raised.
+std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request);
+
+// The same, with the options read from the settings store first.
 std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
                                         const TMemIniFile& settings, const TMemIniFile& catalog,
                                         const std::string& framesFolder, bool preview);
 
-// Target width by ReduceSizeType (0 = 310, 1 = 500, 2 = 700, 3 = ReduceSizeWidth); 0 when
-// the type or width means no reduction (widths below 1 are refused).
-int ReduceTargetWidth(const TMemIniFile& settings);
-bool ReduceSizeNeeded(const TBitmap& bitmap, const TMemIniFile& settings);
+bool ReduceSizeNeeded(const TBitmap& bitmap, const TSizeOptions& size);
 std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth);
 
 }  // namespace pixmira

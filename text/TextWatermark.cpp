@@ -1,8 +1,5 @@
 #include "text/TextWatermark.h"
 
-#include "core/ColorText.h"
-#include "core/Errors.h"
-#include "core/Settings.h"
 #include "effects/Watermark.h"
 
 namespace pixmira {
@@ -18,24 +15,13 @@ TSmoothFontEx Renderer(TBitmap& bitmap, int opacity, int angle) {
 
 }  // namespace
 
-void SetWatermarkFont(TBitmap& bitmap, const TMemIniFile& settings) {
-  const std::string name = ReadSettingString(settings, keys::WatermarkFontName, ReadSite::Pipeline);
-  const std::string size = ReadSettingString(settings, keys::WatermarkFontSize, ReadSite::Pipeline);
-  const std::string color =
-      ReadSettingString(settings, keys::WatermarkFontColor, ReadSite::Pipeline);
-  int points = 0;
-  if (!TryParseInteger(size, points))
-    throw EConvertError("'" + size + "' is not a valid integer value");
-  // Converted before anything changes, so a bad value leaves the font as it was.
-  const TColor ink = StringToColor(color);
-
-  if (!name.empty()) bitmap.font.name = name;
-  bitmap.font.size = points;
-  bitmap.font.color = ink;
-  bitmap.font.bold = ReadSettingBool(settings, keys::WatermarkFontBold, ReadSite::Pipeline);
-  bitmap.font.italic = ReadSettingBool(settings, keys::WatermarkFontItalic, ReadSite::Pipeline);
-  bitmap.font.underline =
-      ReadSettingBool(settings, keys::WatermarkFontUnderLine, ReadSite::Pipeline);
+void SetWatermarkFont(TBitmap& bitmap, const TWatermarkFont& font) {
+  if (!font.name.empty()) bitmap.font.name = font.name;
+  bitmap.font.size = font.size;
+  bitmap.font.color = font.color;
+  bitmap.font.bold = font.bold;
+  bitmap.font.italic = font.italic;
+  bitmap.font.underline = font.underline;
   bitmap.brush.style = TBrushStyle::Clear;
 }
 

@@ -6,12 +6,28 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "codecs/Formats.h"
+
 namespace pixmira {
 
+namespace {
+
+// "Caption(*.a *.b) (*.a *.b)" for the extensions the format table lists in the group.
+QString FilterGroup(const QString& caption, TDialogGroup group) {
+  QStringList patterns;
+  for (std::string_view ext : DialogExtensions(group))
+    patterns << QStringLiteral("*") + QString::fromUtf8(ext.data(), qsizetype(ext.size()));
+  const QString joined = patterns.join(QLatin1Char(' '));
+  return caption + QStringLiteral("(") + joined + QStringLiteral(") (") + joined +
+         QStringLiteral(")");
+}
+
+}  // namespace
+
 QString PictureFileFilter() {
-  return QString::fromUtf8(
-      "通用图片格式(*.png *.gif *.bmp *.jpg *.tiff) (*.png *.gif *.bmp *.jpg *.tiff);;"
-      "Karavel助理图片格式(*.kvi) (*.kvi)");
+  return FilterGroup(QString::fromUtf8("通用图片格式"), TDialogGroup::General) +
+         QStringLiteral(";;") +
+         FilterGroup(QString::fromUtf8("Karavel助理图片格式"), TDialogGroup::Assistant);
 }
 
 QString WithGifExtension(const QString& fileName) {

@@ -1,6 +1,9 @@
 // Loading by extension, thumbnails and output names.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <filesystem>
 
 #include "codecs/Bmp.h"
@@ -76,6 +79,30 @@ TEST(ReadWholeFile, FailuresNameThePathAndTheReason) {
   EXPECT_EQ(ReadWholeFile(dir.File("a.bin")), (std::vector<uint8_t>{0, 1, 2}));
 }
 
+// Nothing but a regular file is read, and nothing waits for a writer or reads without end.
+TEST(ReadWholeFile, RefusesWhatIsNotARegularFileAtOnce) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo(dir.File("x.jpg").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", dir.File("z.jpg"));
+  std::filesystem::create_directory(dir.File("d.png"));
+  const std::pair<std::string, int> cases[] = {
+      {dir.File("x.jpg"), EFileError::kNotRegularFile},
+      {dir.File("z.jpg"), EFileError::kNotRegularFile},
+      {dir.File("d.png"), EISDIR},
+      {dir.File("missing.png"), ENOENT},
+  };
+  for (const auto& [path, error] : cases) {
+    try {
+      ReadWholeFile(path);
+      ADD_FAILURE() << path;
+    } catch (const EFileError& e) {
+      EXPECT_EQ(e.Error(), error) << path;
+      EXPECT_EQ(e.Path(), path);
+    }
+    EXPECT_EQ(LoadPicture(path), nullptr) << path;
+  }
+}
+
 TEST(LoadPicture, BitmapOfAPngIsItsCopyOverBlackOrNothing) {
   const auto b = LoadPictureBitmap(DataPath("png-palette-trns.png"));
   ASSERT_TRUE(b);
@@ -91,12 +118,12 @@ TEST(LoadPicture, BitmapOfAPngIsItsCopyOverBlackOrNothing) {
   EXPECT_EQ(LoadPictureBitmap(DataPath("missing.png")), nullptr);
 }
 
-TEST(FileNames, NameWithoutExtensionAfterTheLastDelimiter) {
+TEST(FileNames, NameWithoutExtensionAfterTheLastSlash) {
+  // ":" and "\\" are ordinary characters of a Linux name.
   const std::pair<const char*, const char*> cases[] = {
-      {"C:\\a\\b.c.jpg", "b.c"},      {"C:\\a\\readme", "readme"},
-      {"/home/u/Photo.JPG", "Photo"}, {"D:photo.jpg", "photo"},
-      {"dir.d/name", "name"},         {"a/b\\c.png", "c"},
-      {"plain.gif", "plain"},         {"", ""},
+      {"/a/b.c.jpg", "b.c"},      {"/a/readme", "readme"}, {"/home/u/Photo.JPG", "Photo"},
+      {"D:photo.jpg", "D:photo"}, {"dir.d/name", "name"},  {"a/b\\c.png", "b\\c"},
+      {"in/a:b.jpg", "a:b"},      {"plain.gif", "plain"},  {"", ""},
   };
   for (auto [path, want] : cases) EXPECT_EQ(FileNameWithoutExt(path), want) << path;
 }

@@ -279,8 +279,9 @@ TEST(MemIniFile, FailedWriteKeepsTheOldFileAndTheValuesInMemory) {
       ini.UpdateFile();
       FAIL() << "the write should fail";
     } catch (const EFileError& e) {
-      EXPECT_EQ(std::string(e.what()),
-                "Cannot create file \"" + path + "\". " + std::strerror(EFBIG));
+      EXPECT_EQ(std::string(e.what()), "Cannot write \"" + path + "\": " + std::strerror(EFBIG));
+      EXPECT_EQ(e.Path(), path);
+      EXPECT_EQ(e.Error(), EFBIG);
     }
   }
   EXPECT_EQ(ReadFile(path), old);

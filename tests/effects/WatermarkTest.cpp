@@ -8,18 +8,18 @@
 namespace pixmira {
 namespace {
 
-TMemIniFile Settings(const std::string& general) {
-  return TMemIniFile::FromText("[General]\n" + general);
+TWatermarkPlacement At(int anchor, TMargin a, TMargin b) {
+  return {AnchorFromNumber(anchor), a, b};
 }
 
 TEST(WatermarkPositionTest, DefaultAnchorIsBottomRightWithFifteenPixels) {
   const TBitmap picture(500, 400);
-  EXPECT_EQ(WatermarkPosition(picture, 80, 20, Settings("")), (TPoint{405, 365}));
+  EXPECT_EQ(WatermarkPosition(picture, 80, 20, TWatermarkPlacement{}), (TPoint{405, 365}));
 }
 
-TEST(WatermarkPositionTest, NineAnchorsWithTheirMarginKeys) {
+TEST(WatermarkPositionTest, NineAnchorsWithTheirMargins) {
   const TBitmap picture(500, 400);
-  // 500 − 80 = 420 and 400 − 20 = 380 left over; A margins 7, B margins 11 for every anchor.
+  // 500 − 80 = 420 and 400 − 20 = 380 left over; margin A 7, margin B 11.
   struct Case {
     int anchor;
     TPoint at;
@@ -29,40 +29,43 @@ TEST(WatermarkPositionTest, NineAnchorsWithTheirMarginKeys) {
       {3, {409, 7}},    {4, {210, 373}},  // B ignored
       {5, {210, 7}},    {6, {7, 190}},    // A is the horizontal margin
       {7, {413, 190}},  {8, {210, 190}}, {9, {409, 373}},
-      {-1, {409, 373}},  // outside 0..8: the bottom-right rule, anchor 0's keys
+      {-1, {409, 373}},  // outside the table: the bottom-right rule
   };
-  std::string margins;
-  for (int k = 0; k <= 8; ++k)
-    margins += "cbWatermarkPosBlank" + std::to_string(k) + "A=7\ncbWatermarkPosBlank" +
-               std::to_string(k) + "B=11\n";
-  margins += "cbWatermarkPosBlank9A=1000\ncbWatermarkPosBlank9B=1000\n";
   for (const Case& c : cases) {
-    const auto settings = Settings("WatermarkPos=" + std::to_string(c.anchor) + "\n" + margins);
-    EXPECT_EQ(WatermarkPosition(picture, 80, 20, settings), c.at) << "anchor " << c.anchor;
+    EXPECT_EQ(WatermarkPosition(picture, 80, 20, At(c.anchor, {7}, {11})), c.at)
+        << "anchor " << c.anchor;
+  }
+}
+
+TEST(WatermarkPositionTest, EveryAnchorHasItsOwnRowAndNumber) {
+  for (int n = 0; n < static_cast<int>(kAnchorRules.size()); ++n) {
+    EXPECT_EQ(AnchorNumber(kAnchorRules[n].anchor), n);
+    EXPECT_EQ(AnchorNumber(AnchorFromNumber(n)), n);
   }
 }
 
 TEST(WatermarkPositionTest, PercentMarginsRoundTiesToEven) {
-  // Anchor 2 (top left): B is the left margin of width 333, A the top margin of height 45.
-  const auto settings = Settings(
-      "WatermarkPos=2\ncbWatermarkPosBlank2B=10\ncbWatermarkPosBlankKind2B=1\n"
-      "cbWatermarkPosBlank2A=50\ncbWatermarkPosBlankKind2A=1\n");
+  // Top left: B is the left margin of width 333, A the top margin of height 45.
+  const TWatermarkPlacement place = At(2, {50, true}, {10, true});
   const TBitmap picture(333, 45);
-  EXPECT_EQ(WatermarkPosition(picture, 10, 10, settings), (TPoint{33, 22}));
+  EXPECT_EQ(WatermarkPosition(picture, 10, 10, place), (TPoint{33, 22}));
   // 50 % of 47 is 23.5: up to the even 24.
-  EXPECT_EQ(WatermarkPosition(TBitmap(333, 47), 10, 10, settings).y, 24);
+  EXPECT_EQ(WatermarkPosition(TBitmap(333, 47), 10, 10, place).y, 24);
 }
 
 TEST(WatermarkPositionTest, OversizedWatermarksGoNegative) {
-  const auto centre = Settings("WatermarkPos=8\n");
+  const TWatermarkPlacement centre = At(8, {}, {});
   EXPECT_EQ(WatermarkPosition(TBitmap(500, 400), 600, 20, centre).x, -50);
   // Integer halving truncates toward zero: −101 div 2 is −50.
   EXPECT_EQ(WatermarkPosition(TBitmap(500, 400), 601, 20, centre).x, -50);
-  const auto hostile =
-      Settings("cbWatermarkPosBlank0B=2147483647\ncbWatermarkPosBlank0A=-2147483647\n");
+  const TWatermarkPlacement hostile = At(0, {-2147483647}, {2147483647});
   const TPoint at = WatermarkPosition(TBitmap(500, 400), 80, 20, hostile);
   EXPECT_LT(at.x, -500);
   EXPECT_GT(at.y, 400);
+  const TPoint percent =
+      WatermarkPosition(TBitmap(500, 400), 80, 20, At(0, {-2147483647, true}, {2147483647, true}));
+  EXPECT_LT(percent.x, -500);
+  EXPECT_GT(percent.y, 400);
 }
 
 std::vector<int> Xs(const std::vector<TPoint>& points) {
@@ -214,7 +217,14 @@ TEST(PictureWatermarkTest, TiledOverTheGrid) {
       EXPECT_EQ(out->Pixel(x, y), expected[y][x] == '#' ? kBlack : grey) << x << "," << y;
 }
 
-TEST(PictureWatermarkTest, PipelineStepReadsItsSettings) {
+TPictureWatermark Mark(const std::string& path, int opacity) {
+  TPictureWatermark mark;
+  mark.path = path;
+  mark.opacity = opacity;
+  return mark;
+}
+
+TEST(PictureWatermarkTest, PlacedTurnedTiledOrNothing) {
   test::TempDir dir;
   const std::string mark = dir.File("mark.png");
   // 4 × 2, opaque dark blue.
@@ -222,11 +232,12 @@ TEST(PictureWatermarkTest, PipelineStepReadsItsSettings) {
   const TColor grey = RGBColor(100, 100, 100);
   const TBitmap photo = Filled(20, 10, grey);
 
-  // Defaults: bottom right, 15 pixels in, 20 % transparent.
+  // Bottom right, 2 and 1 pixels in, 20 % transparent.
   {
-    const auto out = ApplyPictureWatermark(photo, Settings("WatermarkImage=" + mark +
-                                                           "\ncbWatermarkPosBlank0A=1\n"
-                                                           "cbWatermarkPosBlank0B=2\n"));
+    TPictureWatermark options;
+    options.path = mark;
+    options.placement = At(0, {1}, {2});
+    const auto out = ApplyPictureWatermark(photo, options);
     ASSERT_TRUE(out);
     // 100 + round(−100 × 0.8) = 20; 100 + round(100 × 0.8) = 180.
     EXPECT_EQ(out->Pixel(14, 7), RGBColor(20, 20, 180));
@@ -234,37 +245,36 @@ TEST(PictureWatermarkTest, PipelineStepReadsItsSettings) {
     EXPECT_EQ(out->Pixel(18, 8), grey);
     EXPECT_EQ(out->Pixel(14, 6), grey);
   }
-  // Turned a quarter: 2 × 4 at anchor 2; transparency beyond 100 clamps to invisible.
+  // Turned a quarter: 2 × 4 at the top left; opacity 0 is invisible.
   {
-    const auto turned =
-        ApplyPictureWatermark(photo, Settings("WatermarkImage=" + mark +
-                                              "\nWatermarkPos=2\nWatermarkRotate=90\n"
-                                              "cbWatermarkPosBlank2A=0\ncbWatermarkPosBlank2B=0\n"
-                                              "WatermarkTransparent=0\n"));
+    TPictureWatermark options;
+    options.path = mark;
+    options.angle = 90;
+    options.opacity = 100;
+    options.placement = At(2, {0}, {0});
+    const auto turned = ApplyPictureWatermark(photo, options);
     ASSERT_TRUE(turned);
     EXPECT_EQ(turned->Pixel(1, 3), RGBColor(0, 0, 200));
     EXPECT_EQ(turned->Pixel(2, 0), grey);
     EXPECT_EQ(turned->Pixel(0, 4), grey);
-    const auto hidden = ApplyPictureWatermark(
-        photo, Settings("WatermarkImage=" + mark + "\nWatermarkTransparent=300\n"));
+    const auto hidden = ApplyPictureWatermark(photo, Mark(mark, 0));
     ASSERT_TRUE(hidden);
     EXPECT_EQ(hidden->Pixel(17, 8), grey);
   }
   // Tiled with a gap of 1: columns every 5 pixels, rows every 3.
   {
-    const auto tiled =
-        ApplyPictureWatermark(photo, Settings("WatermarkImage=" + mark +
-                                              "\nWatermarkPaintStyle=1\n"
-                                              "WatermarkTileSpace=1\nWatermarkTransparent=0\n"));
+    TPictureWatermark options = Mark(mark, 100);
+    options.style = TPaintStyle::Tiled;
+    options.tiles = {1, 0};
+    const auto tiled = ApplyPictureWatermark(photo, options);
     ASSERT_TRUE(tiled);
     EXPECT_EQ(tiled->Pixel(15, 9), RGBColor(0, 0, 200));
     EXPECT_EQ(tiled->Pixel(4, 0), grey);
     EXPECT_EQ(tiled->Pixel(0, 2), grey);
   }
   // Nothing to load: no watermark.
-  EXPECT_EQ(ApplyPictureWatermark(photo, Settings("WatermarkImage=" + dir.File("none.png") + "\n")),
-            nullptr);
-  EXPECT_EQ(ApplyPictureWatermark(photo, Settings("")), nullptr);
+  EXPECT_EQ(ApplyPictureWatermark(photo, Mark(dir.File("none.png"), 80)), nullptr);
+  EXPECT_EQ(ApplyPictureWatermark(photo, TPictureWatermark{}), nullptr);
 }
 
 TEST(PictureWatermarkTest, TransparentPartsOfTheWatermarkLeaveThePhotograph) {
@@ -276,11 +286,9 @@ TEST(PictureWatermarkTest, TransparentPartsOfTheWatermarkLeaveThePhotograph) {
   test::SetBgra(bgra, 3, 2, 0, kBlack, 128);
   test::WritePngBgra(logo, 3, 1, bgra);
   const TColor grey = RGBColor(100, 100, 100);
-  const auto out =
-      ApplyPictureWatermark(Filled(3, 1, grey), Settings("WatermarkImage=" + logo +
-                                                         "\nWatermarkTransparent=0\n"
-                                                         "WatermarkPos=2\ncbWatermarkPosBlank2A=0\n"
-                                                         "cbWatermarkPosBlank2B=0\n"));
+  TPictureWatermark options = Mark(logo, 100);
+  options.placement = At(2, {0}, {0});
+  const auto out = ApplyPictureWatermark(Filled(3, 1, grey), options);
   ASSERT_TRUE(out);
   EXPECT_EQ(out->Pixel(0, 0), grey);  // not a black box
   EXPECT_EQ(out->Pixel(1, 0), kBlack);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <filesystem>
@@ -12,7 +13,7 @@
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
 #include "core/Errors.h"
-#include "output/NewFile.h"
+#include "core/FileWrite.h"
 #include "output/PictureFolder.h"
 #include "pipeline/TestPictures.h"
 
@@ -148,6 +149,54 @@ TEST(ListFolderPicturesTest, JpgThenBmpThenPngThenSubfolders) {
                                       root + "/c.bmp", root + "/b.png", root + "/sub/d.jpg",
                                       root + "/sub/deeper/z.png", root + "/zlink/w.bmp"}));
   EXPECT_TRUE(ListFolderPictures(dir.File("no-such-folder")).empty());
+}
+
+TEST(ListFolderPicturesTest, TakesOnlyRegularFiles) {
+  TempDir dir;
+  WriteFile(dir.File("a.jpg"), "");
+  ASSERT_EQ(mkfifo(dir.File("fifo.jpg").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", dir.File("zero.jpg"));
+  fs::create_symlink(dir.File("a.jpg"), dir.File("link.png"));
+  fs::create_symlink(dir.File("gone"), dir.File("dangling.jpg"));
+  const std::string root = dir.Path().string();
+  EXPECT_EQ(ListFolderPictures(root),
+            (std::vector<std::string>{root + "/a.jpg", root + "/link.png"}));
+}
+
+// Each folder links twice to the next: 2^depth ways down, one real folder each.
+TEST(ListFolderPicturesTest, SearchesEveryRealFolderOnce) {
+  TempDir dir;
+  constexpr int kDepth = 24;
+  for (int level = 0; level <= kDepth; ++level) {
+    fs::create_directory(dir.Path() / ("d" + std::to_string(level)));
+  }
+  for (int level = 0; level < kDepth; ++level) {
+    const fs::path here = dir.Path() / ("d" + std::to_string(level));
+    const fs::path next = dir.Path() / ("d" + std::to_string(level + 1));
+    fs::create_directory_symlink(next, here / "a");
+    fs::create_directory_symlink(next, here / "b");
+  }
+  WriteFile(dir.File("d24/deep.jpg"), "");
+  const std::vector<std::string> found = ListFolderPictures(dir.File("d0"));
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(fs::canonical(found[0]), fs::canonical(dir.File("d24/deep.jpg")));
+
+  // One scan over several folders lists a picture once, however it is reached.
+  TFolderScan scan;
+  EXPECT_EQ(scan.List(dir.File("d23")).size(), 1u);
+  EXPECT_TRUE(scan.List(dir.File("d24")).empty());
+}
+
+TEST(ListFolderPicturesTest, SkipsTheOutputFolderBelowTheScannedOne) {
+  TempDir dir;
+  WriteFile(dir.File("a.jpg"), "");
+  fs::create_directory(dir.File("out"));
+  WriteFile(dir.File("out/a.jpg"), "");
+  const std::string root = dir.Path().string();
+  EXPECT_EQ(TFolderScan(root + "/out/").List(root), (std::vector<std::string>{root + "/a.jpg"}));
+  // Named itself, it is searched: the user asked for it.
+  EXPECT_EQ(TFolderScan(root + "/out").List(root + "/out"),
+            (std::vector<std::string>{root + "/out/a.jpg"}));
 }
 
 // End to end: pictures in a temporary folder, through the driver, files read back.

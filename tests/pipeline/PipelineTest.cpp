@@ -55,16 +55,15 @@ TEST(ReduceTargetWidthTest, ByTypeAndCustomWidth) {
       {"ReduceSizeType=-1\r\n", 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ReduceTargetWidth(Settings(c.lines)), c.target) << c.lines;
+    EXPECT_EQ(TargetWidth(ReadSizeOptions(Settings(c.lines))), c.target) << c.lines;
   }
 }
 
 TEST(ReduceSizeNeededTest, OnlyWhenWiderThanTheTarget) {
-  const TMemIniFile settings = Settings("ReduceSizeType=0\r\n");
+  const TSizeOptions settings = ReadSizeOptions(Settings("ReduceSizeType=0\r\n"));
   EXPECT_FALSE(ReduceSizeNeeded(TBitmap(310, 5), settings));
   EXPECT_TRUE(ReduceSizeNeeded(TBitmap(311, 5), settings));
-  EXPECT_FALSE(
-      ReduceSizeNeeded(TBitmap(5000, 5), Settings("ReduceSizeType=3\r\nReduceSizeWidth=0\r\n")));
+  EXPECT_FALSE(ReduceSizeNeeded(TBitmap(5000, 5), TSizeOptions{true, TSizeChoice::Custom, 0}));
 }
 
 TEST(ReducePictureTest, HeightIsTheRatioRoundedTiesToEven) {
@@ -211,9 +210,10 @@ TEST_F(PipelineTest, ExportWithoutAddWatermarkReturnsAfterTheReduction) {
 // What the pipeline should have drawn: the text at its anchor, straight onto the picture.
 TBitmap DrawnDirectly(const TBitmap& src, const TMemIniFile& settings, const std::string& text) {
   TBitmap expected = src;
-  SetWatermarkFont(expected, settings);
+  SetWatermarkFont(expected, ReadWatermarkFont(settings));
   const TTextExtent extent = MeasureWatermarkText(expected, text, 0);
-  const TPoint at = WatermarkPosition(expected, extent.width, extent.height, settings);
+  const TPoint at =
+      WatermarkPosition(expected, extent.width, extent.height, ReadWatermarkPlacement(settings));
   DrawWatermarkText(expected, at.x, at.y, text, 100, 0);
   return expected;
 }

@@ -11,10 +11,6 @@
 namespace pixmira {
 namespace {
 
-TMemIniFile Settings(const std::string& lines) {
-  return TMemIniFile::FromText("[General]\r\n" + lines);
-}
-
 std::vector<uint8_t> Bytes(const TBitmap& b) {
   return {b.Data(), b.Data() + b.Stride() * std::size_t(b.Height())};
 }
@@ -26,65 +22,27 @@ TBitmap Photo(int w, int h) {
   return b;
 }
 
-TEST(WatermarkFont, DefaultsKeepTheFaceAndGiveEightPointWhite) {
+TEST(WatermarkFont, AnEmptyNameKeepsTheFaceAndTheBrushTurnsClear) {
   TBitmap b(4, 4);
   b.font = {"Some Face", 30, kBlack, true, true, true};
-  SetWatermarkFont(b, Settings(""));
+  SetWatermarkFont(b, TWatermarkFont{});
   EXPECT_EQ(b.font.name, "Some Face");
   EXPECT_EQ(b.font.size, 8);
   EXPECT_EQ(b.font.color, kWhite);
-  EXPECT_FALSE(b.font.bold);
-  EXPECT_FALSE(b.font.italic);
-  EXPECT_FALSE(b.font.underline);
+  EXPECT_FALSE(b.font.bold || b.font.italic || b.font.underline);
   EXPECT_EQ(b.brush.style, TBrushStyle::Clear);
-}
 
-TEST(WatermarkFont, ReadsEveryKey) {
-  TBitmap b(4, 4);
-  SetWatermarkFont(b, Settings("WatermarkFontName=WenQuanYi Zen Hei\r\nWatermarkFontSize=22\r\n"
-                               "WatermarkFontColor=clRed\r\nWatermarkFontBold=1\r\n"
-                               "WatermarkFontItalic=1\r\nWatermarkFontUnderLine=1\r\n"));
+  SetWatermarkFont(b, {"WenQuanYi Zen Hei", 22, RGBColor(255, 0, 0), true, true, true});
   EXPECT_EQ(b.font.name, "WenQuanYi Zen Hei");
-  EXPECT_EQ(b.font.size, 22);
   EXPECT_EQ(FontPixelHeight(b.font.size), 29);
-  EXPECT_EQ(b.font.color, RGBColor(255, 0, 0));
-  EXPECT_TRUE(b.font.bold);
-  EXPECT_TRUE(b.font.italic);
-  EXPECT_TRUE(b.font.underline);
-
-  SetWatermarkFont(b, Settings("WatermarkFontColor=$0000FF00\r\n"));
-  EXPECT_EQ(b.font.color, RGBColor(0, 255, 0));
-}
-
-TEST(WatermarkFont, SizeOrColourThatDoesNotConvertRaisesAndChangesNothing) {
-  struct Case {
-    std::string lines, message;
-  } cases[] = {
-      {"WatermarkFontSize=abc\r\n", "'abc' is not a valid integer value"},
-      {"WatermarkFontSize=\r\n", "'' is not a valid integer value"},
-      {"WatermarkFontSize=12pt\r\n", "'12pt' is not a valid integer value"},
-      {"WatermarkFontColor=pink\r\n", "'pink' is not a valid integer value"},
-  };
-  for (const Case& c : cases) {
-    TBitmap b(4, 4);
-    b.font = {"Face", 30, kBlack, true, false, false};
-    try {
-      SetWatermarkFont(b, Settings("WatermarkFontName=Other\r\n" + c.lines));
-      ADD_FAILURE() << "no error for " << c.lines;
-    } catch (const EConvertError& e) {
-      EXPECT_EQ(std::string(e.what()), c.message);
-    }
-    EXPECT_EQ(b.font.name, "Face");
-    EXPECT_EQ(b.font.size, 30);
-  }
+  EXPECT_TRUE(b.font.bold && b.font.italic && b.font.underline);
 }
 
 class WatermarkText : public testing::Test {
  protected:
   void SetUp() override {
     photo_ = Photo(300, 200);
-    SetWatermarkFont(photo_, Settings("WatermarkFontName=DejaVu Sans\r\nWatermarkFontSize=14\r\n"
-                                      "WatermarkFontColor=$00203040\r\n"));
+    SetWatermarkFont(photo_, {"DejaVu Sans", 14, 0x00203040});
   }
   TBitmap photo_;
 };

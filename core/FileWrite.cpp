@@ -1,0 +1,386 @@
+#include "core/FileWrite.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <set>
+
+#include "core/Errors.h"
+
+namespace pixmira {
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// At most `bytes` bytes of text, never cutting a UTF-8 character in two.
+std::string_view CutUtf8(std::string_view text, std::size_t bytes) {
+  if (text.size() <= bytes) return text;
+  while (bytes > 0 && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80) --bytes;
+  return text.substr(0, bytes);
+}
+
+const std::string& HostName() {
+  static const std::string host = [] {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || !name[0]) return std::string("host");
+    std::string text = name;
+    // The name is parsed back from the right; "/" can never be in a file name.
+    for (char& c : text) {
+      if (c == '/') c = '_';
+    }
+    return std::string(CutUtf8(text, 64));
+  }();
+  return host;
+}
+
+constexpr std::string_view kTempMark = ".pixmira-";
+constexpr std::string_view kTempEnd = ".tmp";
+
+struct TFd {
+  int fd = -1;
+  explicit TFd(int f) : fd(f) {}
+  ~TFd() {
+    if (fd >= 0) ::close(fd);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  // Closing reports what a delayed write (NFS) could not store.
+  int Close() {
+    const int result = ::close(fd);
+    fd = -1;
+    return result == 0 ? 0 : errno;
+  }
+};
+
+int WriteAll(int fd, std::span<const uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    done += std::size_t(n);
+  }
+  return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+// An unnamed file in folder, or -1 when the file system cannot make one.
+int OpenUnnamed(const std::string& folder, int& error) {
+#ifdef O_TMPFILE
+  // 0666: the umask decides, as for any file the user creates.
+  const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd >= 0) return fd;
+  error = errno;
+  // These mean the folder itself is wrong, not that O_TMPFILE is missing.
+  if (error == ENOENT || error == ENOTDIR || error == EACCES || error == EROFS || error == ENOSPC ||
+      error == EDQUOT || error == EPERM) {
+    return -2;
+  }
+#endif
+  error = 0;
+  return -1;
+}
+
+// Gives the unnamed file fd the name to; never replaces. 0 or the errno.
+int LinkUnnamed(int fd, const std::string& to) {
+  char proc[64];
+  std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
+  if (::linkat(AT_FDCWD, proc, AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+  const int error = errno;
+  if (error != ENOENT) return error;
+  // Without /proc; this needs a privilege most users lack.
+  return ::linkat(fd, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+}
+
+std::atomic<unsigned> gTempCounter{0};
+
+// A hidden temporary of our naming scheme in folder, opened for writing.
+int OpenNamed(const std::string& folder, const std::string& name, std::string& path, int& error) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path = folder + "/" + TemporaryFileName(name, gTempCounter++);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) break;
+  }
+  error = errno;
+  path.clear();
+  return -1;
+}
+
+// 0 on success, else the errno of the failure; EEXIST when the name is taken.
+int MoveWithoutReplacing(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  const int error = errno;
+  if (error != EINVAL && error != ENOSYS && error != ENOTSUP) return error;
+  // A file system without the no-replace rename (NFS): a hard link fails on a taken name too.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return 0;
+  }
+  if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) return errno;
+  // Neither (some FUSE file systems): look, then rename. Only a writer racing us within that
+  // instant could lose a file.
+  struct stat existing;
+  if (::lstat(to.c_str(), &existing) == 0) return EEXIST;
+  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+void CleanFolderOnce(const std::string& folder) {
+  static std::mutex mutex;
+  static std::set<std::string> cleaned;
+  {
+    std::lock_guard lock(mutex);
+    if (!cleaned.insert(folder).second) return;
+  }
+  RemoveStaleTemporaries(folder);
+}
+
+// The writing process's id when name is one of our temporaries written on this machine.
+bool TemporaryOwner(std::string_view name, long& pid) {
+  if (name.size() < 2 || name[0] != '.' || !name.ends_with(kTempEnd)) return false;
+  name.remove_suffix(kTempEnd.size());
+  // ... + kTempMark + host + "-" + pid + "-" + n
+  const auto lastDash = name.rfind('-');
+  if (lastDash == std::string_view::npos) return false;
+  const auto pidDash = name.rfind('-', lastDash - 1);
+  if (pidDash == std::string_view::npos || lastDash == 0) return false;
+  const std::string_view counter = name.substr(lastDash + 1);
+  const std::string_view pidText = name.substr(pidDash + 1, lastDash - pidDash - 1);
+  const std::string_view head = name.substr(0, pidDash);
+  const std::string marked = std::string(kTempMark) + HostName();
+  if (!head.ends_with(marked) || head.size() == marked.size() + 1) return false;
+  if (counter.empty() || pidText.empty() || pidText.size() > 9) return false;
+  for (char c : counter) {
+    if (c < '0' || c > '9') return false;
+  }
+  pid = 0;
+  for (char c : pidText) {
+    if (c < '0' || c > '9') return false;
+    pid = pid * 10 + (c - '0');
+  }
+  return pid > 0;
+}
+
+}  // namespace
+
+std::string FileNameWithoutExt(std::string_view path) {
+  const std::size_t slash = path.find_last_of('/');
+  std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string_view::npos) name = name.substr(0, dot);
+  return std::string(name);
+}
+
+std::string UniqueFileName(const std::string& path) {
+  auto exists = [](const std::string& p) {
+    struct stat st;
+    return ::lstat(p.c_str(), &st) == 0;
+  };
+  if (!exists(path)) return path;
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::string folder = path.substr(0, nameStart);
+  std::string base = path.substr(nameStart);
+  std::string ext;
+  const std::size_t dot = base.rfind('.');
+  if (dot != std::string::npos) {
+    ext = base.substr(dot);
+    base.resize(dot);
+  }
+  if (ext.size() > 16) {  // no extension to keep whole
+    base += ext;
+    ext.clear();
+  }
+  for (uint64_t n = 2;; ++n) {
+    const std::string number = std::to_string(n);
+    // A name that is already as long as names can be gives way to the number.
+    const std::size_t room =
+        kMaxFileNameBytes - std::min(kMaxFileNameBytes, number.size() + ext.size());
+    std::string candidate = folder + std::string(CutUtf8(base, room)) + number + ext;
+    if (!exists(candidate)) return candidate;
+  }
+}
+
+std::string FitFileName(const std::string& path, std::size_t room) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::string_view name = std::string_view(path).substr(nameStart);
+  if (name.size() + room <= kMaxFileNameBytes) return path;
+  std::string_view base = name, ext;
+  // A long "extension" is part of the name, not something to keep whole.
+  if (const auto dot = name.rfind('.');
+      dot != std::string_view::npos && dot > 0 && name.size() - dot <= 16) {
+    base = name.substr(0, dot);
+    ext = name.substr(dot);
+  }
+  const std::size_t keep = kMaxFileNameBytes - std::min(kMaxFileNameBytes, room + ext.size());
+  return path.substr(0, nameStart) + std::string(CutUtf8(base, keep)) + std::string(ext);
+}
+
+std::string TemporaryFileName(const std::string& name, unsigned n) {
+  const std::string suffix = std::string(kTempMark) + HostName() + "-" +
+                             std::to_string(::getpid()) + "-" + std::to_string(n) +
+                             std::string(kTempEnd);
+  const std::size_t room = kMaxFileNameBytes - 1 - suffix.size();
+  return "." + std::string(CutUtf8(name, room)) + suffix;
+}
+
+void RaiseWriteError(const std::string& path, int error) {
+  throw EFileError("Cannot write \"" + path + "\": " + std::strerror(error), path, error);
+}
+
+std::string WriteNewFile(const std::string& wantedPath, std::span<const uint8_t> bytes) {
+  const std::string folder = FolderOf(wantedPath);
+  const std::string wanted = FitFileName(wantedPath);
+  CleanFolderOnce(folder);
+
+  int error = 0;
+  TFd unnamed(OpenUnnamed(folder, error));
+  if (unnamed.fd == -2) RaiseWriteError(wantedPath, error);
+  if (unnamed.fd >= 0) {
+    if (const int e = WriteAll(unnamed.fd, bytes)) RaiseWriteError(wantedPath, e);
+    for (int attempt = 0; attempt < 10000; ++attempt) {
+      const std::string target = UniqueFileName(wanted);
+      const int e = LinkUnnamed(unnamed.fd, target);
+      if (e == 0) {
+        SyncFolder(folder);
+        return target;
+      }
+      if (e != EEXIST) {
+        // Some file systems make unnamed files but cannot link them: write a named one.
+        if (e == EXDEV || e == EPERM || e == ENOTSUP || e == EOPNOTSUPP || e == ENOENT) break;
+        RaiseWriteError(target, e);
+      }
+    }
+  }
+
+  std::string temp;
+  TFd named(OpenNamed(folder, NameOf(wanted), temp, error));
+  if (named.fd < 0) RaiseWriteError(wantedPath, error);
+  auto fail = [&](const std::string& shown, int e) {
+    ::unlink(temp.c_str());
+    RaiseWriteError(shown, e);
+  };
+  if (const int e = WriteAll(named.fd, bytes)) fail(wantedPath, e);
+  if (const int e = named.Close()) fail(wantedPath, e);
+  for (int attempt = 0; attempt < 10000; ++attempt) {
+    const std::string target = UniqueFileName(wanted);
+    const int e = MoveWithoutReplacing(temp, target);
+    if (e == 0) {
+      SyncFolder(folder);
+      return target;
+    }
+    if (e != EEXIST) fail(target, e);
+  }
+  ::unlink(temp.c_str());
+  RaiseWriteError(wantedPath, EEXIST);
+}
+
+void ReplaceFile(const std::string& path, std::span<const uint8_t> bytes) {
+  std::string target = path;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    // Replace what the link points to, not the link.
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+      target = resolved;
+      std::free(resolved);
+    }
+  }
+  if (target.empty() || target.back() == '/') RaiseWriteError(path, EISDIR);
+  struct stat existing {};
+  const bool exists = ::stat(target.c_str(), &existing) == 0;
+  if (exists && S_ISDIR(existing.st_mode)) RaiseWriteError(path, EISDIR);
+  if (exists && !S_ISREG(existing.st_mode)) RaiseWriteError(path, EINVAL);
+  const std::string folder = FolderOf(target);
+  CleanFolderOnce(folder);
+
+  int error = 0;
+  std::string temp;
+  TFd unnamed(OpenUnnamed(folder, error));
+  if (unnamed.fd == -2) RaiseWriteError(path, error);
+  int fd = unnamed.fd;
+  TFd named(-1);
+  if (fd < 0) {
+    named.fd = OpenNamed(folder, NameOf(target), temp, error);
+    if (named.fd < 0) RaiseWriteError(path, error);
+    fd = named.fd;
+  }
+  auto fail = [&](int e) {
+    if (!temp.empty()) ::unlink(temp.c_str());
+    RaiseWriteError(path, e);
+  };
+  // A replaced file keeps its permissions; a new one gets the usual ones.
+  if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0) fail(errno);
+  if (const int e = WriteAll(fd, bytes)) fail(e);
+  if (unnamed.fd >= 0) {
+    // The unnamed file needs a name before it can be renamed over the target; a kill in
+    // between leaves that name for the next run to remove.
+    for (int attempt = 0; attempt < 100 && temp.empty(); ++attempt) {
+      const std::string candidate =
+          folder + "/" + TemporaryFileName(NameOf(target), gTempCounter++);
+      const int e = LinkUnnamed(unnamed.fd, candidate);
+      if (e == 0) {
+        temp = candidate;
+      } else if (e != EEXIST) {
+        RaiseWriteError(path, e);
+      }
+    }
+    if (temp.empty()) RaiseWriteError(path, EEXIST);
+    if (const int e = unnamed.Close()) fail(e);
+  } else if (const int e = named.Close()) {
+    fail(e);
+  }
+  if (::rename(temp.c_str(), target.c_str()) != 0) fail(errno);
+  SyncFolder(folder);
+}
+
+int RemoveStaleTemporaries(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return 0;
+  int removed = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    long pid = 0;
+    if (!TemporaryOwner(entry->d_name, pid)) continue;
+    // Alive (or someone else's process we may not signal): leave it.
+    if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;
+    struct stat st {};
+    if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode)) {
+      continue;
+    }
+    if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) ++removed;
+  }
+  ::closedir(dir);
+  return removed;
+}
+
+}  // namespace pixmira

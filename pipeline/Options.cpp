@@ -1,0 +1,162 @@
+#include "pipeline/Options.h"
+
+#include <algorithm>
+
+#include "core/ColorText.h"
+#include "core/Settings.h"
+
+namespace pixmira {
+
+namespace {
+
+constexpr ReadSite kSite = ReadSite::Pipeline;
+
+int ReadInt(const TMemIniFile& settings, std::string_view key) {
+  return ReadSettingInteger(settings, key, kSite);
+}
+
+bool ReadBool(const TMemIniFile& settings, std::string_view key) {
+  return ReadSettingBool(settings, key, kSite);
+}
+
+std::string ReadText(const TMemIniFile& settings, std::string_view key) {
+  return ReadSettingString(settings, key, kSite);
+}
+
+// The settings keep a line break as the one character of code 3.
+std::string WatermarkLines(const std::string& stored) {
+  std::string text;
+  text.reserve(stored.size() + 8);
+  for (char ch : stored) {
+    if (ch == '\x03') {
+      text += "\r\n";
+    } else {
+      text += ch;
+    }
+  }
+  return text;
+}
+
+TMargin ReadMargin(const TMemIniFile& settings, int anchor, char letter) {
+  return {ReadInt(settings, MarginKey(anchor, letter)),
+          ReadInt(settings, MarginKindKey(anchor, letter)) != 0};
+}
+
+TPaintStyle ReadPaintStyle(const TMemIniFile& settings) {
+  return ReadInt(settings, keys::WatermarkPaintStyle) == 0 ? TPaintStyle::Single
+                                                           : TPaintStyle::Tiled;
+}
+
+TTileLayout ReadTiles(const TMemIniFile& settings) {
+  return {ReadInt(settings, keys::WatermarkTileSpace), ReadInt(settings, keys::WatermarkTileCount)};
+}
+
+TTextWatermark ReadTextWatermark(const TMemIniFile& settings) {
+  TTextWatermark text;
+  text.text = WatermarkLines(ReadText(settings, keys::WatermarkText));
+  text.font = ReadWatermarkFont(settings, &text.fontProblems);
+  text.opacity = 100 - ReadInt(settings, keys::WatermarkTransparent);
+  text.angle = ReadInt(settings, keys::WatermarkRotate);
+  text.style = ReadPaintStyle(settings);
+  text.placement = ReadWatermarkPlacement(settings);
+  text.tiles = ReadTiles(settings);
+  return text;
+}
+
+TPictureWatermark ReadPictureWatermark(const TMemIniFile& settings) {
+  TPictureWatermark mark;
+  mark.path = ReadText(settings, keys::WatermarkImage);
+  mark.angle = ReadInt(settings, keys::WatermarkRotate);
+  // The picture's blend takes the transparency clamped; the text's renderer clamps its own.
+  mark.opacity = 100 - std::clamp(ReadInt(settings, keys::WatermarkTransparent), 0, 100);
+  mark.style = ReadPaintStyle(settings);
+  mark.placement = ReadWatermarkPlacement(settings);
+  mark.tiles = ReadTiles(settings);
+  return mark;
+}
+
+}  // namespace
+
+int TargetWidth(const TSizeOptions& size) {
+  switch (size.choice) {
+    case TSizeChoice::Width310:
+      return 310;
+    case TSizeChoice::Width500:
+      return 500;
+    case TSizeChoice::Width700:
+      return 700;
+    case TSizeChoice::Custom:
+      return std::max(0, size.customWidth);
+    case TSizeChoice::None:
+      break;
+  }
+  return 0;
+}
+
+TSizeOptions ReadSizeOptions(const TMemIniFile& settings) {
+  TSizeOptions size;
+  size.reduce = ReadBool(settings, keys::ReduceSize);
+  const int type = ReadInt(settings, keys::ReduceSizeType);
+  size.choice = type >= 0 && type <= 3 ? static_cast<TSizeChoice>(type) : TSizeChoice::None;
+  size.customWidth = ReadInt(settings, keys::ReduceSizeWidth);
+  return size;
+}
+
+TEdgeOptions ReadEdgeOptions(const TMemIniFile& settings) {
+  TEdgeOptions edge;
+  edge.add = ReadBool(settings, keys::AddFrame);
+  const int type = ReadInt(settings, keys::FrameType);
+  edge.kind = type == 0 ? TEdgeKind::Corners : type == 1 ? TEdgeKind::Frame : TEdgeKind::None;
+  edge.corners = CornersForType(ReadInt(settings, keys::CornerType));
+  edge.radius = CornerRadius(ReadInt(settings, keys::CornerWidth));
+  edge.frameName = ReadText(settings, keys::FrameName);
+  return edge;
+}
+
+TWatermarkPlacement ReadWatermarkPlacement(const TMemIniFile& settings) {
+  TWatermarkPlacement place;
+  place.anchor = AnchorFromNumber(ReadInt(settings, keys::WatermarkPos));
+  // An anchor outside the table also takes the first anchor's margins.
+  const int anchor = AnchorNumber(place.anchor);
+  place.a = ReadMargin(settings, anchor, 'A');
+  place.b = ReadMargin(settings, anchor, 'B');
+  return place;
+}
+
+TWatermarkFont ReadWatermarkFont(const TMemIniFile& settings, std::vector<TBadSetting>* problems) {
+  TWatermarkFont font;
+  font.name = ReadText(settings, keys::WatermarkFontName);
+  const std::string size = ReadText(settings, keys::WatermarkFontSize);
+  if (!TryParseInteger(size, font.size)) {
+    font.size = 8;
+    if (problems) problems->push_back({std::string(keys::WatermarkFontSize), size});
+  }
+  const std::string color = ReadText(settings, keys::WatermarkFontColor);
+  if (auto ink = TryStringToColor(color)) {
+    font.color = *ink;
+  } else if (problems) {
+    problems->push_back({std::string(keys::WatermarkFontColor), color});
+  }
+  font.bold = ReadBool(settings, keys::WatermarkFontBold);
+  font.italic = ReadBool(settings, keys::WatermarkFontItalic);
+  font.underline = ReadBool(settings, keys::WatermarkFontUnderLine);
+  return font;
+}
+
+TWatermarkOptions ReadWatermarkOptions(const TMemIniFile& settings) {
+  TWatermarkOptions watermark;
+  watermark.add = ReadBool(settings, keys::AddWatermark);
+  const int type = ReadInt(settings, keys::WatermarkType);
+  watermark.kind = type == 0   ? TWatermarkKind::Text
+                   : type == 1 ? TWatermarkKind::Picture
+                               : TWatermarkKind::None;
+  watermark.text = ReadTextWatermark(settings);
+  watermark.picture = ReadPictureWatermark(settings);
+  return watermark;
+}
+
+TPictureOptions ReadPictureOptions(const TMemIniFile& settings) {
+  return {ReadSizeOptions(settings), ReadEdgeOptions(settings), ReadWatermarkOptions(settings)};
+}
+
+}  // namespace pixmira

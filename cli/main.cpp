@@ -17,6 +17,7 @@
 
 #include "core/Kernel.h"
 #include "core/MemIniFile.h"
+#include "core/Settings.h"
 #include "output/Export.h"
 #include "output/PictureFolder.h"
 
@@ -281,6 +282,8 @@ int Run(const TOptions& options) {
       return kExitFailed;
     }
     job.jpegQuality = ExportJpegQuality(kernel.SettingsStore());
+    job.jpegProgressive =
+        ReadSettingBool(kernel.SettingsStore(), keys::JpegProgressive, ReadSite::Main);
   }
 
   TProgressView view(isatty(STDERR_FILENO) == 1);

@@ -9,6 +9,7 @@
 #include <jerror.h>
 // clang-format on
 
+#include "codecs/ColorProfile.h"
 #include "core/Errors.h"
 
 namespace pixmira {
@@ -69,8 +70,11 @@ struct Decompressor {
   TBitmap bitmap;
   std::vector<uint8_t> row;
   int orientation = 1;
+  JOCTET* profile = nullptr;  // malloc'ed by jpeg_read_icc_profile
+  unsigned int profileSize = 0;
   ~Decompressor() {
     if (created) jpeg_destroy_decompress(&cinfo);
+    std::free(profile);
   }
 };
 
@@ -223,6 +227,7 @@ TBitmap DecodeJpeg(std::span<const uint8_t> data) {
   d->created = true;
   jpeg_mem_src(&d->cinfo, data.data(), static_cast<unsigned long>(data.size()));
   jpeg_save_markers(&d->cinfo, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_save_markers(&d->cinfo, JPEG_APP0 + 2, 0xFFFF);  // ICC_PROFILE, in chunks
   d->progress.progress_monitor = LimitScans;
   d->cinfo.progress = &d->progress;
   jpeg_read_header(&d->cinfo, TRUE);
@@ -253,16 +258,26 @@ TBitmap DecodeJpeg(std::span<const uint8_t> data) {
       d->cinfo.out_color_space = JCS_EXT_BGR;
       break;
   }
+  // Chunks that are missing or numbered wrongly give no profile, and the picture as stored.
+  if (d->cinfo.out_color_space == JCS_EXT_BGR &&
+      !jpeg_read_icc_profile(&d->cinfo, &d->profile, &d->profileSize)) {
+    d->profile = nullptr;
+  }
   jpeg_start_decompress(&d->cinfo);
   d->bitmap = TBitmap(int(d->cinfo.output_width), int(d->cinfo.output_height));
   ReadPixels(*d);
   jpeg_finish_decompress(&d->cinfo);
 
+  if (d->profile) {
+    ConvertProfileToSrgb({d->profile, d->profileSize}, d->bitmap.Data(), d->bitmap.Width(),
+                         d->bitmap.Height(), d->bitmap.Stride(), TPixelLayout::BGR);
+  }
+
   if (d->orientation == 1) return std::move(d->bitmap);
   return ApplyExifOrientation(d->bitmap, d->orientation);
 }
 
-std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality) {
+std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality, bool progressive) {
   auto c = std::make_unique<Compressor>();
   InstallErrorManager(*reinterpret_cast<jpeg_common_struct*>(&c->cinfo), c->err);
   if (setjmp(c->err.jump)) RaiseJpegError(c->err.code);
@@ -276,6 +291,9 @@ std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality) {
   c->cinfo.in_color_space = JCS_EXT_BGR;
   jpeg_set_defaults(&c->cinfo);
   jpeg_set_quality(&c->cinfo, quality < 1 ? 1 : quality > 100 ? 100 : quality, TRUE);
+  // Huffman tables fitted to the picture: a smaller file of the very same pixels.
+  c->cinfo.optimize_coding = TRUE;
+  if (progressive) jpeg_simple_progression(&c->cinfo);
   jpeg_start_compress(&c->cinfo, TRUE);
   while (c->cinfo.next_scanline < c->cinfo.image_height) {
     JSAMPROW row[1] = {const_cast<JSAMPLE*>(bitmap.Row(int(c->cinfo.next_scanline)))};

@@ -16,8 +16,10 @@ class TJPEGImage : public TDecodedPicture {
 // The decoded picture, upright. Raises EJPEG, or EInvalidGraphic for a size we refuse.
 TBitmap DecodeJpeg(std::span<const uint8_t> data);
 
-// Baseline colour JPEG at quality (1..100), libjpeg's defaults otherwise.
-std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality = kDefaultJpegQuality);
+// Colour JPEG at quality (1..100) with optimised Huffman tables, libjpeg's defaults otherwise;
+// baseline, or progressive with the same quantisation (the same pixels when decoded).
+std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality = kDefaultJpegQuality,
+                                bool progressive = false);
 
 // The orientation tag (1..8) of IFD0 in the body of an APP1 "Exif" segment (the bytes after
 // the marker length); 1 when there is none or the segment is damaged.

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "codecs/Bmp.h"
+#include "codecs/ColorProfile.h"
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
 #include "core/Errors.h"
@@ -82,6 +83,17 @@ void DecodePng(std::span<const uint8_t> data, int& width, int& height, std::vect
   r->rows.resize(h);
   for (png_uint_32 y = 0; y < h; ++y) r->rows[y] = r->bgra.data() + std::size_t(y) * w * 4;
   png_read_image(r->png, r->rows.data());
+
+  // libpng has already refused a profile whose header is damaged or of the wrong colour space.
+  png_charp name = nullptr;
+  png_bytep profile = nullptr;
+  png_uint_32 profileSize = 0;
+  int compression = 0;
+  if (colorType & PNG_COLOR_MASK_COLOR &&
+      png_get_iCCP(r->png, r->info, &name, &compression, &profile, &profileSize) && profile) {
+    ConvertProfileToSrgb({profile, profileSize}, r->bgra.data(), int(w), int(h), std::size_t(w) * 4,
+                         TPixelLayout::BGRA);
+  }
   // What follows the image data (text, the end chunk) changes no pixel; not read.
 
   width = int(w);

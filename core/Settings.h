@@ -44,6 +44,12 @@ inline constexpr std::string_view WatermarkFontUnderLine = "WatermarkFontUnderLi
 inline constexpr std::string_view OutputGif = "OutputGif";
 inline constexpr std::string_view GifSpeed = "GifSpeed";
 inline constexpr std::string_view GifSeconds = "GifSeconds";
+// Our own: Lanczos instead of point sampling for every reduction of the photo.
+inline constexpr std::string_view ReduceSizeSmooth = "ReduceSizeSmooth";
+// Our own: the finished picture centred on a white square of the target width.
+inline constexpr std::string_view SquareCanvas = "SquareCanvas";
+// Our own: JPEG files written progressive.
+inline constexpr std::string_view JpegProgressive = "JpegProgressive";
 // Our own: the vendor's web host for the home link and the update check; empty = none.
 inline constexpr std::string_view HomeHost = "HomeHost";
 }  // namespace keys

@@ -6,6 +6,7 @@
 #include "codecs/Png.h"
 #include "core/Errors.h"
 #include "core/Rounding.h"
+#include "imaging/Lanczos.h"
 #include "imaging/Resample.h"
 
 namespace pixmira {
@@ -37,7 +38,8 @@ std::string CatalogPath(const std::string& framesFolder, const std::string& valu
 }
 
 std::unique_ptr<TBitmap> ApplyFrame(const TBitmap& photo, const std::string& frameName,
-                                    const TMemIniFile& catalog, const std::string& framesFolder) {
+                                    const TMemIniFile& catalog, const std::string& framesFolder,
+                                    bool smooth) {
   const std::string graph = catalog.ReadString(frameName, "graph", "");
   if (graph.empty()) return nullptr;
 
@@ -83,7 +85,13 @@ std::unique_ptr<TBitmap> ApplyFrame(const TBitmap& photo, const std::string& fra
     }
     CheckPictureSize(tr - tl, tb - tt);
     TBitmap fitted(static_cast<int>(tr - tl), static_cast<int>(tb - tt));
-    ResampleBilinear(fitted, photo);
+    const bool shrinks = fitted.Width() <= pw && fitted.Height() <= ph &&
+                         (fitted.Width() < pw || fitted.Height() < ph);
+    if (smooth && shrinks) {
+      ResampleLanczos(fitted, photo);
+    } else {
+      ResampleBilinear(fitted, photo);
+    }
     result->Draw(static_cast<int>(tl), static_cast<int>(tt), fitted);
   }
 

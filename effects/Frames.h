@@ -12,9 +12,11 @@ namespace pixmira {
 
 // A frame name's section in the catalogue; framesFolder ends in "/". Nothing when the
 // catalogue has no graph for the name. Raises EFrameError naming the frame for an unusable
-// content rectangle, and naming the file for a missing or invalid frame picture.
+// content rectangle, and naming the file for a missing or invalid frame picture. With smooth,
+// a photo that must shrink to cover the content is reduced by the Lanczos filter.
 std::unique_ptr<TBitmap> ApplyFrame(const TBitmap& photo, const std::string& frameName,
-                                    const TMemIniFile& catalog, const std::string& framesFolder);
+                                    const TMemIniFile& catalog, const std::string& framesFolder,
+                                    bool smooth = false);
 
 struct TFrameEntry {
   std::string name;         // section name

@@ -277,7 +277,7 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
     } else if (gifMode) {
       outcome.picture = std::move(bitmap);
     } else {
-      outcome.jpeg = EncodeJpeg(*bitmap, job.jpegQuality);
+      outcome.jpeg = EncodeJpeg(*bitmap, job.jpegQuality, job.jpegProgressive);
     }
     return outcome;
   };

@@ -23,6 +23,7 @@ struct TExportJob {
   TExportMode mode = TExportMode::Jpeg;
   std::string target;  // output folder (JPEG) or GIF file
   int jpegQuality = 90;
+  bool jpegProgressive = false;
   int workers = 0;  // 0: the number of cores
 };
 

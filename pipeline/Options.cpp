@@ -99,6 +99,8 @@ TSizeOptions ReadSizeOptions(const TMemIniFile& settings) {
   const int type = ReadInt(settings, keys::ReduceSizeType);
   size.choice = type >= 0 && type <= 3 ? static_cast<TSizeChoice>(type) : TSizeChoice::None;
   size.customWidth = ReadInt(settings, keys::ReduceSizeWidth);
+  size.smooth = ReadBool(settings, keys::ReduceSizeSmooth);
+  size.square = ReadBool(settings, keys::SquareCanvas);
   return size;
 }
 

@@ -18,6 +18,8 @@ struct TSizeOptions {
   bool reduce = true;  // ReduceSize
   TSizeChoice choice = TSizeChoice::Width310;
   int customWidth = 310;  // ReduceSizeWidth, for Custom
+  bool smooth = false;    // ReduceSizeSmooth: every reduction of the photo by Lanczos
+  bool square = false;    // SquareCanvas: the finished picture on a white square
 };
 
 // The target width; 0 when the choice or the custom width means no reduction (widths below 1

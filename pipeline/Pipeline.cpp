@@ -6,6 +6,7 @@
 #include "core/Errors.h"
 #include "core/Rounding.h"
 #include "effects/Frames.h"
+#include "imaging/Lanczos.h"
 #include "imaging/Rotate.h"
 
 namespace pixmira {
@@ -15,7 +16,7 @@ namespace {
 constexpr std::string_view kPreviewPrompt = "请在此输入水印文字";
 
 void ApplyCornersOrFrame(std::unique_ptr<TBitmap>& bitmap, const TEdgeOptions& edge,
-                         const TMemIniFile& catalog, const std::string& framesFolder) {
+                         const TMemIniFile& catalog, const std::string& framesFolder, bool smooth) {
   switch (edge.kind) {
     case TEdgeKind::Corners:
       for (TCorner corner : edge.corners) RoundCorner(*bitmap, corner, edge.radius);
@@ -23,7 +24,7 @@ void ApplyCornersOrFrame(std::unique_ptr<TBitmap>& bitmap, const TEdgeOptions& e
     case TEdgeKind::Frame:
       if (edge.frameName.empty()) return;
       // Nothing back means the catalogue has no picture for the name: keep the photo.
-      if (auto framed = ApplyFrame(*bitmap, edge.frameName, catalog, framesFolder))
+      if (auto framed = ApplyFrame(*bitmap, edge.frameName, catalog, framesFolder, smooth))
         bitmap = std::move(framed);
       break;
     case TEdgeKind::None:
@@ -68,14 +69,48 @@ bool ReduceSizeNeeded(const TBitmap& bitmap, const TSizeOptions& size) {
   return target >= 1 && bitmap.Width() > target;
 }
 
-std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth) {
-  const int64_t product = int64_t(targetWidth) * bitmap.Height();
-  // A very flat picture would round to no rows at all, which no encoder can write; keep one.
-  const int height = static_cast<int>(
-      std::max<int64_t>(bitmap.Height() > 0 ? 1 : 0, RoundRatio(product, bitmap.Width())));
-  auto reduced = std::make_unique<TBitmap>(targetWidth, height);
-  reduced->StretchDraw(TRect{0, 0, targetWidth, height}, bitmap);
-  return reduced;
+namespace {
+
+// A very flat picture would round to no rows at all, which no encoder can write; keep one.
+int ProportionalSide(int64_t side, int64_t other, int64_t otherTarget) {
+  return static_cast<int>(
+      std::max<int64_t>(side > 0 ? 1 : 0, RoundRatio(otherTarget * side, other)));
+}
+
+std::unique_ptr<TBitmap> Scaled(const TBitmap& bitmap, int width, int height, bool smooth) {
+  auto scaled = std::make_unique<TBitmap>(width, height);
+  // Only reductions are smoothed; a picture that grows keeps the point-sampled look.
+  if (smooth && width <= bitmap.Width() && height <= bitmap.Height()) {
+    ResampleLanczos(*scaled, bitmap);
+  } else {
+    scaled->StretchDraw(TRect{0, 0, width, height}, bitmap);
+  }
+  return scaled;
+}
+
+}  // namespace
+
+std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth, bool smooth) {
+  const int height = ProportionalSide(bitmap.Height(), bitmap.Width(), targetWidth);
+  return Scaled(bitmap, targetWidth, height, smooth);
+}
+
+std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smooth) {
+  int w = bitmap.Width(), h = bitmap.Height();
+  std::unique_ptr<TBitmap> shrunk;
+  if (std::max(w, h) > side) {
+    if (w >= h) {
+      h = ProportionalSide(h, w, side);
+      w = side;
+    } else {
+      w = ProportionalSide(w, h, side);
+      h = side;
+    }
+    shrunk = Scaled(bitmap, w, h, smooth);
+  }
+  auto square = std::make_unique<TBitmap>(side, side);
+  square->Draw((side - w) / 2, (side - h) / 2, shrunk ? *shrunk : bitmap);
+  return square;
 }
 
 std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
@@ -86,11 +121,17 @@ std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
 
   if (request.angle != 0) bitmap = RotatePicture(*bitmap, kWhite, request.angle);
 
+  const TSizeOptions& size = options.size;
   if (request.preview || options.edge.add)
-    ApplyCornersOrFrame(bitmap, options.edge, request.catalog, request.framesFolder);
+    ApplyCornersOrFrame(bitmap, options.edge, request.catalog, request.framesFolder, size.smooth);
 
-  if (options.size.reduce && ReduceSizeNeeded(*bitmap, options.size))
-    bitmap = ReducePicture(*bitmap, TargetWidth(options.size));
+  if (size.square) {
+    const int target = size.reduce ? TargetWidth(size) : 0;
+    const int side = target >= 1 ? target : std::max(bitmap->Width(), bitmap->Height());
+    bitmap = SquarePicture(*bitmap, side, size.smooth);
+  } else if (size.reduce && ReduceSizeNeeded(*bitmap, size)) {
+    bitmap = ReducePicture(*bitmap, TargetWidth(size), size.smooth);
+  }
 
   if (request.preview || options.watermark.add)
     ApplyWatermark(bitmap, options.watermark, request.preview);

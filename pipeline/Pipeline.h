@@ -28,6 +28,12 @@ std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
                                         const std::string& framesFolder, bool preview);
 
 bool ReduceSizeNeeded(const TBitmap& bitmap, const TSizeOptions& size);
-std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth);
+// targetWidth wide, the height in proportion (at least 1). Point sampling, or with smooth the
+// Lanczos filter.
+std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth, bool smooth = false);
+
+// The picture shrunk so that its longer side fits side (never enlarged), centred on a white
+// square of that side; the offsets halve toward zero.
+std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smooth = false);
 
 }  // namespace pixmira

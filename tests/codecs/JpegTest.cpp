@@ -1,6 +1,7 @@
 // JPEG through libjpeg: errors as exceptions, EXIF orientation, encoding.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 #include "codecs/Jpeg.h"
@@ -119,6 +120,25 @@ TEST(JpegEncode, BaselineColourAtTheQualityDecodingCloseToTheSource) {
     EXPECT_NEAR(RedOf(a), RedOf(b), 3);
     EXPECT_NEAR(GreenOf(a), GreenOf(b), 3);
     EXPECT_NEAR(BlueOf(a), BlueOf(b), 3);
+  }
+}
+
+// Progressive files hold the same coefficients in several scans: the same pixels, smaller.
+TEST(JpegEncode, ProgressiveGivesTheSamePixelsInASmallerFile) {
+  const TBitmap photo =
+      DecodeJpeg(test::ReadBytes(std::string(PIXMIRA_SOURCE_DIR) + "/data/samples/mug.jpg"));
+  for (int quality : {90, 50}) {
+    const std::vector<uint8_t> baseline = EncodeJpeg(photo, quality);
+    const std::vector<uint8_t> progressive = EncodeJpeg(photo, quality, true);
+    EXPECT_LT(progressive.size(), baseline.size()) << quality;
+    bool sof2 = false;
+    for (std::size_t i = 0; i + 1 < progressive.size() && !sof2; ++i) {
+      sof2 = progressive[i] == 0xFF && progressive[i + 1] == 0xC2;
+    }
+    EXPECT_TRUE(sof2) << quality;
+    const TBitmap a = DecodeJpeg(baseline), b = DecodeJpeg(progressive);
+    ASSERT_EQ(a.Stride() * a.Height(), b.Stride() * b.Height());
+    EXPECT_TRUE(std::equal(a.Data(), a.Data() + a.Stride() * a.Height(), b.Data())) << quality;
   }
 }
 

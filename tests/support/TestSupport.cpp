@@ -78,4 +78,25 @@ std::string DataPath(const std::string& name) {
   return std::string(PIXMIRA_TEST_DATA) + "/" + name;
 }
 
+namespace {
+// Debian's Python, where python3-pil installs Pillow, before whatever PATH offers.
+const std::string& PillowPython() {
+  static const std::string python = [] {
+    for (const char* candidate : {"/usr/bin/python3", "python3"}) {
+      const std::string probe = std::string(candidate) + " -c 'import PIL' >/dev/null 2>&1";
+      if (std::system(probe.c_str()) == 0) return std::string(candidate);
+    }
+    return std::string();
+  }();
+  return python;
+}
+}  // namespace
+
+bool HavePillow() { return !PillowPython().empty(); }
+
+int RunPillowScript(const std::string& scriptPath, const std::string& arguments) {
+  if (!HavePillow()) return -1;
+  return std::system((PillowPython() + " " + scriptPath + " " + arguments).c_str());
+}
+
 }  // namespace pixmira::test

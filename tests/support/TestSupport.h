@@ -35,4 +35,9 @@ std::string FindTool(const std::vector<std::string>& candidates, const std::stri
 // Fixtures committed under tests/data.
 std::string DataPath(const std::string& name);
 
+// Whether a Python with Pillow is installed, and a script run by it (arguments passed to the
+// shell as they are); its exit status, -1 without Pillow.
+bool HavePillow();
+int RunPillowScript(const std::string& scriptPath, const std::string& arguments);
+
 }  // namespace pixmira::test

@@ -17,7 +17,6 @@
 
 #include "core/Kernel.h"
 #include "core/MemIniFile.h"
-#include "core/Settings.h"
 #include "output/Export.h"
 #include "output/PictureFolder.h"
 
@@ -282,8 +281,7 @@ int Run(const TOptions& options) {
       return kExitFailed;
     }
     job.jpegQuality = ExportJpegQuality(kernel.SettingsStore());
-    job.jpegProgressive =
-        ReadSettingBool(kernel.SettingsStore(), keys::JpegProgressive, ReadSite::Main);
+    job.jpegProgressive = ExportJpegProgressive(kernel.SettingsStore());
   }
 
   TProgressView view(isatty(STDERR_FILENO) == 1);

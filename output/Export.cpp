@@ -19,8 +19,8 @@
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
-#include "core/Settings.h"
 #include "core/FileWrite.h"
+#include "core/Settings.h"
 #include "pipeline/Pipeline.h"
 
 namespace pixmira {
@@ -45,6 +45,16 @@ int ExportJpegQuality(const TMemIniFile& settings) {
   return ExportJpegQuality(ReadSettingBool(settings, keys::ReduceSize, ReadSite::Main),
                            ReadSettingInteger(settings, keys::ReduceSizeType, ReadSite::Main),
                            ReadSettingInteger(settings, keys::ReduceSizeQuality, ReadSite::Main));
+}
+
+bool ExportJpegProgressive(bool reduceSizeTicked, int reduceSizeType, bool progressive) {
+  return reduceSizeTicked && reduceSizeType == 3 && progressive;
+}
+
+bool ExportJpegProgressive(const TMemIniFile& settings) {
+  return ExportJpegProgressive(ReadSettingBool(settings, keys::ReduceSize, ReadSite::Main),
+                               ReadSettingInteger(settings, keys::ReduceSizeType, ReadSite::Main),
+                               ReadSettingBool(settings, keys::JpegProgressive, ReadSite::Main));
 }
 
 namespace {

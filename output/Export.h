@@ -35,6 +35,11 @@ int ExportJpegQuality(bool reduceSizeTicked, int reduceSizeType, int qualityInde
 // ReduceSizeQuality with the main window's defaults).
 int ExportJpegQuality(const TMemIniFile& settings);
 
+// Progressive JPEG only where its box is seen: the size box ticked, the custom size chosen
+// and JpegProgressive set (the main window's keys and defaults).
+bool ExportJpegProgressive(bool reduceSizeTicked, int reduceSizeType, bool progressive);
+bool ExportJpegProgressive(const TMemIniFile& settings);
+
 // GifSeconds text -> hundredths (x100 on the decimal text, ties to even, 0..65535); text that
 // is not a number gives the export's default.
 int GifDelayFromSeconds(const std::string& text);

@@ -171,6 +171,10 @@ void TQivMainForm::BuildControls() {
   seReduceWidthTo->setRange(0, 999999);
   seReduceWidthTo->setValue(310);
   cbReduceSizeQuality = Combo({"高等质量", "中等质量", "低等质量"}, pnlReduceSize);
+  ckbJpegProgressive = new QCheckBox(U("渐进式"), pnlReduceSize);
+  ckbJpegProgressive->setToolTip(U("渐进式JPEG：画面相同，文件更小"));
+  ckbReduceSizeSmooth = new QCheckBox(U("平滑缩小（画质更好）"), grpGenerate);
+  ckbSquareCanvas = new QCheckBox(U("正方形主图（白底）"), grpGenerate);
   {
     auto* row = new QHBoxLayout(pnlReduceSize);
     row->setContentsMargins(0, 0, 0, 0);
@@ -180,6 +184,7 @@ void TQivMainForm::BuildControls() {
     row->addWidget(Label("像素，", pnlReduceSize));
     row->addWidget(cbReduceSizeQuality);
     row->addWidget(Label("，大小约20KB。", pnlReduceSize));
+    row->addWidget(ckbJpegProgressive);
     row->addStretch(1);
   }
   QSizePolicy keepRoom = pnlReduceSize->sizePolicy();
@@ -254,6 +259,7 @@ void TQivMainForm::BuildControls() {
   right->addWidget(lblEffects);
   right->addWidget(ckbReduceSize);
   right->addLayout(Row({Label("调整图片为：", grpGenerate), cbReduceSize}));
+  right->addLayout(Row({ckbReduceSizeSmooth, ckbSquareCanvas}));
   right->addLayout(Row({pnlReduceSize}, false));
   right->addWidget(Separator(grpGenerate));
   right->addWidget(ckbAddFrame);
@@ -316,6 +322,9 @@ void TQivMainForm::BuildControls() {
       "edWatermark",   "edWatermarkImage", "lblWatermarkPos",  "btnSetupWatermark",
       "ckbOutputGif",  "cbGifSpeed",       "edGifSeconds",     "btnGeneratePictures"};
   for (int i = 0; i < named.size(); ++i) named[i]->setObjectName(QString::fromLatin1(names[i]));
+  ckbReduceSizeSmooth->setObjectName(QStringLiteral("ckbReduceSizeSmooth"));
+  ckbSquareCanvas->setObjectName(QStringLiteral("ckbSquareCanvas"));
+  ckbJpegProgressive->setObjectName(QStringLiteral("ckbJpegProgressive"));
 
   edWatermark->installEventFilter(this);
   edGifSeconds->installEventFilter(this);
@@ -365,6 +374,9 @@ void TQivMainForm::ConnectHandlers() {
   connect(seReduceWidthTo, &QSpinBox::valueChanged, this, writeIndex(keys::ReduceSizeWidth));
   connect(cbReduceSizeQuality, &QComboBox::currentIndexChanged, this,
           writeIndex(keys::ReduceSizeQuality));
+  connect(ckbReduceSizeSmooth, &QCheckBox::toggled, this, writeBool(keys::ReduceSizeSmooth));
+  connect(ckbSquareCanvas, &QCheckBox::toggled, this, writeBool(keys::SquareCanvas));
+  connect(ckbJpegProgressive, &QCheckBox::toggled, this, writeBool(keys::JpegProgressive));
   connect(ckbAddFrame, &QCheckBox::toggled, this, writeBool(keys::AddFrame));
   connect(cbCorner, &QComboBox::currentIndexChanged, this, writeIndex(keys::CornerType));
   connect(cbCornerWidth, &QComboBox::currentIndexChanged, this, writeIndex(keys::CornerWidth));
@@ -428,6 +440,9 @@ void TQivMainForm::LoadSettingsToControls() {
   seReduceWidthTo->setValue(readInt(keys::ReduceSizeWidth));
   cbReduceSizeQuality->setCurrentIndex(readInt(keys::ReduceSizeQuality));
   pnlReduceSize->setVisible(cbReduceSize->currentIndex() == 3);
+  ckbReduceSizeSmooth->setChecked(readBool(keys::ReduceSizeSmooth));
+  ckbSquareCanvas->setChecked(readBool(keys::SquareCanvas));
+  ckbJpegProgressive->setChecked(readBool(keys::JpegProgressive));
 
   ckbAddFrame->setChecked(readBool(keys::AddFrame));
   stkFrame->setCurrentWidget(readInt(keys::FrameType) == 0 ? pnlFrame0
@@ -537,6 +552,8 @@ TExportJob TQivMainForm::MakeExportJob(const QString& target) const {
   job.target = target.toStdString();
   job.jpegQuality = ExportJpegQuality(ckbReduceSize->isChecked(), cbReduceSize->currentIndex(),
                                       cbReduceSizeQuality->currentIndex());
+  job.jpegProgressive = ExportJpegProgressive(
+      ckbReduceSize->isChecked(), cbReduceSize->currentIndex(), ckbJpegProgressive->isChecked());
   return job;
 }
 

@@ -69,6 +69,9 @@ class TQivMainForm : public QMainWindow {
   QWidget* pnlReduceSize;
   QSpinBox* seReduceWidthTo;
   QComboBox* cbReduceSizeQuality;
+  QCheckBox* ckbReduceSizeSmooth;
+  QCheckBox* ckbSquareCanvas;
+  QCheckBox* ckbJpegProgressive;
   QCheckBox* ckbAddFrame;
   QStackedWidget* stkFrame;
   QComboBox* cbPictureFrame;

@@ -9,6 +9,8 @@
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
 #include "core/Errors.h"
+#include "imaging/Lanczos.h"
+#include "imaging/Resample.h"
 #include "tests/effects/PngFixture.h"
 #include "tests/support/TestSupport.h"
 
@@ -73,6 +75,38 @@ TEST(ApplyFrameTest, CoversTheContentRectangleAndCentresTheOverhang) {
             << c.pw << "x" << c.ph << " at " << x << "," << y;
       }
     }
+  }
+}
+
+// Smooth: a photograph that must shrink to cover the content goes through the Lanczos
+// filter; one that grows (or keeps its size) is resampled bilinearly as without it.
+TEST(ApplyFrameTest, SmoothShrinksByLanczosAndLeavesEnlargingBilinear) {
+  FrameFolder folder;
+  folder.Clear("f.png", 40, 30);
+  const auto catalog = TMemIniFile::FromText("[F]\ngraph=f.png\n");
+  struct Case {
+    int pw, ph;
+    bool lanczos;
+  } cases[] = {{160, 120, true}, {41, 31, true}, {40, 30, false}, {20, 15, false}};
+  for (const Case& c : cases) {
+    // Uneven pixels, on which the two filters cannot agree by chance.
+    TBitmap photo(c.pw, c.ph);
+    for (int i = 0; i < c.pw * c.ph * 3; ++i) photo.Data()[i] = uint8_t(i * 7919 % 251);
+    TBitmap expected(40, 30);
+    if (c.lanczos) {
+      ResampleLanczos(expected, photo);
+    } else {
+      ResampleBilinear(expected, photo);
+    }
+    const auto smooth = ApplyFrame(photo, "F", catalog, folder.Folder(), true);
+    ASSERT_TRUE(smooth);
+    EXPECT_TRUE(
+        std::equal(expected.Data(), expected.Data() + expected.Stride() * 30, smooth->Data()))
+        << c.pw << "x" << c.ph;
+    const auto plain = ApplyFrame(photo, "F", catalog, folder.Folder());
+    EXPECT_EQ(std::equal(plain->Data(), plain->Data() + plain->Stride() * 30, smooth->Data()),
+              !c.lanczos)
+        << c.pw << "x" << c.ph;
   }
 }
 

@@ -48,6 +48,24 @@ TEST(ExportJpegQualityTest, OnlyTheCustomSizeLetsTheQualityChoose) {
             90);
 }
 
+TEST(ExportJpegProgressiveTest, OnlyWithTheCustomSizeWhereItsBoxIsSeen) {
+  struct Case {
+    const char* lines;
+    bool progressive;
+  } cases[] = {
+      {"", false},
+      {"ReduceSizeType=3\r\nJpegProgressive=1\r\n", true},
+      {"ReduceSizeType=3\r\nJpegProgressive=0\r\n", false},
+      {"ReduceSizeType=2\r\nJpegProgressive=1\r\n", false},
+      {"ReduceSize=0\r\nReduceSizeType=3\r\nJpegProgressive=1\r\n", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ExportJpegProgressive(TMemIniFile::FromText(std::string("[General]\r\n") + c.lines)),
+              c.progressive)
+        << c.lines;
+  }
+}
+
 TEST(GifDelayFromSecondsTest, HundredthsTakenExactlyOnTheText) {
   struct Case {
     const char* text;
@@ -320,8 +338,10 @@ TEST_F(ExportTest, GifDelaysComeFromGifSecondsOfEveryFrame) {
   struct Case {
     const char* lines;
     int delay;
-  } cases[] = {{"GifSeconds=1.00\r\n", 100}, {"GifSeconds=2.5\r\n", 250}, {"", 100},
-                 {"GifSeconds=abc\r\n", 100}};
+  } cases[] = {{"GifSeconds=1.00\r\n", 100},
+               {"GifSeconds=2.5\r\n", 250},
+               {"", 100},
+               {"GifSeconds=abc\r\n", 100}};
   for (const Case& c : cases) {
     const TMemIniFile settings =
         TMemIniFile::FromText("[General]\r\nReduceSize=0\r\n" + std::string(c.lines));

@@ -95,9 +95,14 @@ class MainFormTest : public QObject {
     QCOMPARE(w.jobs[1].mode, TExportMode::Jpeg);
     QCOMPARE(QString::fromStdString(w.jobs[1].target), folder.Path("out"));
     QCOMPARE(w.jobs[1].jpegQuality, 50);
-    f.cbReduceSize->setCurrentIndex(1);
+    QVERIFY(!w.jobs[1].jpegProgressive);
+    f.ckbJpegProgressive->setChecked(true);
     f.btnGeneratePictures->click();
-    QCOMPARE(w.jobs[2].jpegQuality, 90);
+    QVERIFY(w.jobs[2].jpegProgressive);
+    f.cbReduceSize->setCurrentIndex(1);  // the progressive box is out of sight
+    f.btnGeneratePictures->click();
+    QCOMPARE(w.jobs[3].jpegQuality, 90);
+    QVERIFY(!w.jobs[3].jpegProgressive);
     f.lvPictures->WaitForThumbnails();
   }
 
@@ -227,6 +232,9 @@ class MainFormTest : public QObject {
           {[&] { f.cbReduceSize->setCurrentIndex(3); }, "ReduceSizeType", "3"},
           {[&] { f.seReduceWidthTo->setValue(640); }, "ReduceSizeWidth", "640"},
           {[&] { f.cbReduceSizeQuality->setCurrentIndex(0); }, "ReduceSizeQuality", "0"},
+          {[&] { f.ckbReduceSizeSmooth->setChecked(true); }, "ReduceSizeSmooth", "1"},
+          {[&] { f.ckbSquareCanvas->setChecked(true); }, "SquareCanvas", "1"},
+          {[&] { f.ckbJpegProgressive->setChecked(true); }, "JpegProgressive", "1"},
           {[&] { f.ckbAddFrame->setChecked(true); }, "AddFrame", "1"},
           {[&] { f.cbCorner->setCurrentIndex(10); }, "CornerType", "10"},
           {[&] { f.cbCornerWidth->setCurrentIndex(2); }, "CornerWidth", "2"},
@@ -253,6 +261,9 @@ class MainFormTest : public QObject {
     QVERIFY(f.pnlReduceSize->isVisibleTo(&f));
     QCOMPARE(f.seReduceWidthTo->value(), 640);
     QCOMPARE(f.cbReduceSizeQuality->currentIndex(), 0);
+    QVERIFY(f.ckbReduceSizeSmooth->isChecked());
+    QVERIFY(f.ckbSquareCanvas->isChecked());
+    QVERIFY(f.ckbJpegProgressive->isChecked());
     QVERIFY(f.ckbAddFrame->isChecked());
     QCOMPARE(f.cbCorner->currentIndex(), 10);
     QCOMPARE(f.cbCornerWidth->currentIndex(), 2);

@@ -5,8 +5,10 @@
 
 #include "codecs/Bmp.h"
 #include "codecs/Gif.h"
+#include "codecs/Heif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/Png.h"
+#include "codecs/Webp.h"
 
 namespace pixmira {
 
@@ -46,6 +48,23 @@ std::vector<TFormat> MakeTable() {
          return StartsWith(h, "GIF87a") || StartsWith(h, "GIF89a");
        },
        Make<TGIFImage>},
+      {"webp",
+       {{".webp", true, kGeneral}},
+       [](std::span<const uint8_t> h) {
+         return h.size() >= 12 && StartsWith(h, "RIFF") &&
+                std::memcmp(h.data() + 8, "WEBP", 4) == 0;
+       },
+       Make<TWebPPicture>},
+      // The brands of still pictures; sequences and AVIF are left to other programs.
+      {"heif",
+       {{".heic", true, kGeneral}, {".heif", true, kGeneral}},
+       [](std::span<const uint8_t> h) {
+         if (h.size() < 12 || std::memcmp(h.data() + 4, "ftyp", 4) != 0) return false;
+         const std::string_view brand(reinterpret_cast<const char*>(h.data()) + 8, 4);
+         return brand == "heic" || brand == "heix" || brand == "mif1" || brand == "heim" ||
+                brand == "heis";
+       },
+       Make<THEIFPicture>},
   };
 }
 

@@ -21,5 +21,4 @@ std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path);
 std::unique_ptr<TBitmap> MakeThumbnail(const TPicture& picture, int cellWidth, int cellHeight);
 std::unique_ptr<TBitmap> MakeThumbnail(const TBitmap& picture, int cellWidth, int cellHeight);
 
-
 }  // namespace pixmira

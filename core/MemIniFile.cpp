@@ -271,6 +271,16 @@ void TMemIniFile::WriteString(std::string_view section, std::string_view key,
   s->lines.push_back(std::move(line));
 }
 
+void TMemIniFile::DeleteKey(std::string_view section, std::string_view key) {
+  Section* s = FindSection(OneLine(section));
+  if (!s) return;
+  const std::string keyText = OneLine(key);
+  std::erase_if(s->lines, [&keyText](const std::string& line) {
+    std::string_view k;
+    return LineKey(line, k) && SameText(k, keyText);
+  });
+}
+
 void TMemIniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
   WriteString(section, key, std::to_string(value));
 }

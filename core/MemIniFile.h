@@ -26,6 +26,8 @@ class TMemIniFile {
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, int value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
+  // Removes the key, so that every reader takes its default; nothing when it is absent.
+  void DeleteKey(std::string_view section, std::string_view key);
 
   std::vector<std::string> ReadSections() const;
 

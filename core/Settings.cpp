@@ -19,7 +19,7 @@ struct KeyDefaults {
 };
 
 // Every key with its default at each site that reads it, the one place they are written.
-constexpr std::array<KeyDefaults, 32> kDefaults{{
+constexpr std::array<KeyDefaults, 33> kDefaults{{
     {keys::ReduceSize, {"1", kNone, "1", kNone}},
     {keys::ReduceSizeType, {"0", kNone, "0", kNone}},
     {keys::ReduceSizeWidth, {"310", kNone, "310", kNone}},
@@ -39,6 +39,7 @@ constexpr std::array<KeyDefaults, 32> kDefaults{{
     {keys::WatermarkTransparent, {kNone, "20", "20", kNone}},
     {keys::WatermarkTileSpace, {kNone, "20", "20", kNone}},
     {keys::WatermarkTileCount, {kNone, "0", "0", kNone}},
+    {keys::WatermarkImageScale, {kNone, "0", "0", kNone}},
     {keys::WatermarkFontName, {kNone, "", "", kNone}},
     {keys::WatermarkFontSize, {kNone, "8", "8", kNone}},
     {keys::WatermarkFontColor, {kNone, "$FFFFFF", "$FFFFFF", kNone}},

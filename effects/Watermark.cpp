@@ -7,6 +7,7 @@
 
 #include "codecs/LoadPicture.h"
 #include "core/Rounding.h"
+#include "imaging/Resample.h"
 #include "imaging/Rotate.h"
 
 namespace pixmira {
@@ -77,9 +78,14 @@ int64_t AxisPosition(TAlign align, int64_t room, int64_t margin) {
 }  // namespace
 
 TPoint WatermarkPosition(const TBitmap& bitmap, int w, int h, const TWatermarkPlacement& place) {
+  return WatermarkPosition(bitmap.Width(), bitmap.Height(), w, h, place);
+}
+
+TPoint WatermarkPosition(int pictureWidth, int pictureHeight, int w, int h,
+                         const TWatermarkPlacement& place) {
   const TAnchorRule& rule = AnchorRule(place.anchor);
-  const int64_t W = bitmap.Width();
-  const int64_t H = bitmap.Height();
+  const int64_t W = pictureWidth;
+  const int64_t H = pictureHeight;
   const int64_t x = AxisPosition(rule.x, W - w, MarginPixels(place, rule.xMargin, W));
   const int64_t y = AxisPosition(rule.y, H - h, MarginPixels(place, rule.yMargin, H));
   return {ClampPosition(x), ClampPosition(y)};
@@ -155,21 +161,32 @@ std::unique_ptr<TBitmap> KeyLayer(const TBitmap& bitmap, TColor key) {
   return layer;
 }
 
+void DrawOnLayer(TBitmap& layer, TPoint at, const TBitmap& watermark, const TSampleGrid* grid) {
+  if (grid) {
+    DrawOnGrid(layer, *grid, at.x, at.y, watermark);
+  } else {
+    layer.Draw(at.x, at.y, watermark);
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<TBitmap> PlaceWatermarkPicture(const TBitmap& bitmap, TPoint at,
-                                               const TBitmap& watermark, TColor key, int opacity) {
+                                               const TBitmap& watermark, TColor key, int opacity,
+                                               const TSampleGrid* grid) {
   auto layer = KeyLayer(bitmap, key);
-  layer->Draw(at.x, at.y, watermark);
+  DrawOnLayer(*layer, at, watermark, grid);
   return BlendLayer(bitmap, *layer, key, opacity);
 }
 
 std::unique_ptr<TBitmap> TileWatermarkPicture(const TBitmap& bitmap, const TBitmap& watermark,
-                                              int space, int rows, TColor key, int opacity) {
+                                              int space, int rows, TColor key, int opacity,
+                                              const TSampleGrid* grid) {
   auto layer = KeyLayer(bitmap, key);
-  for (TPoint at : TilePositions(bitmap.Width(), bitmap.Height(), watermark.Width(),
-                                 watermark.Height(), space, rows))
-    layer->Draw(at.x, at.y, watermark);
+  for (TPoint at :
+       TilePositions(grid ? grid->width : bitmap.Width(), grid ? grid->height : bitmap.Height(),
+                     watermark.Width(), watermark.Height(), space, rows))
+    DrawOnLayer(*layer, at, watermark, grid);
   return BlendLayer(bitmap, *layer, key, opacity);
 }
 
@@ -195,20 +212,37 @@ std::unique_ptr<TBitmap> LoadWatermark(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap,
-                                               const TPictureWatermark& mark) {
+std::unique_ptr<TBitmap> ScaleWatermark(const TBitmap& watermark, int pictureWidth, int percent) {
+  percent = std::clamp(percent, 0, 100);
+  if (percent == 0 || watermark.Empty() || pictureWidth <= 0) return nullptr;
+  const int64_t width = std::max<int64_t>(1, RoundRatio(int64_t(pictureWidth) * percent, 100));
+  const int64_t height =
+      std::max<int64_t>(1, RoundRatio(width * watermark.Height(), watermark.Width()));
+  if (width == watermark.Width() && height == watermark.Height()) return nullptr;
+  CheckPictureSize(width, height);
+  auto scaled = std::make_unique<TBitmap>(int(width), int(height));
+  ResampleBilinear(*scaled, watermark);
+  return scaled;
+}
+
+std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TPictureWatermark& mark,
+                                               const TSampleGrid* grid) {
   if (mark.path.empty()) return nullptr;
   std::unique_ptr<TBitmap> watermark = LoadWatermark(mark.path);
   if (!watermark || watermark->Empty()) return nullptr;
+  const int W = grid ? grid->width : bitmap.Width();
+  const int H = grid ? grid->height : bitmap.Height();
+  // Scaled before it is turned, so that the white corners of the turn stay pure white.
+  if (auto scaled = ScaleWatermark(*watermark, W, mark.scale)) watermark = std::move(scaled);
   if (mark.angle != 0) watermark = RotatePicture(*watermark, kWhite, mark.angle);
 
   if (mark.style == TPaintStyle::Single) {
     const TPoint at =
-        WatermarkPosition(bitmap, watermark->Width(), watermark->Height(), mark.placement);
-    return PlaceWatermarkPicture(bitmap, at, *watermark, kWhite, mark.opacity);
+        WatermarkPosition(W, H, watermark->Width(), watermark->Height(), mark.placement);
+    return PlaceWatermarkPicture(bitmap, at, *watermark, kWhite, mark.opacity, grid);
   }
   return TileWatermarkPicture(bitmap, *watermark, mark.tiles.space, mark.tiles.rows, kWhite,
-                              mark.opacity);
+                              mark.opacity, grid);
 }
 
 }  // namespace pixmira

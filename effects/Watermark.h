@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imaging/Bitmap.h"
+#include "imaging/SampleGrid.h"
 
 namespace pixmira {
 
@@ -60,6 +61,9 @@ struct TWatermarkPlacement {
 
 // Top-left point of a w × h watermark on bitmap.
 TPoint WatermarkPosition(const TBitmap& bitmap, int w, int h, const TWatermarkPlacement& place);
+// The same on a picture of pictureWidth × pictureHeight.
+TPoint WatermarkPosition(int pictureWidth, int pictureHeight, int w, int h,
+                         const TWatermarkPlacement& place);
 
 enum class TPaintStyle { Single, Tiled };
 
@@ -75,11 +79,14 @@ struct TTileLayout {
 // the grid from moving on counts as none.
 std::vector<TPoint> TilePositions(int W, int H, int w, int h, int space, int rows);
 
-// opacity is clamped to 0..100.
+// opacity is clamped to 0..100. With a grid, bitmap is gathered by it from the whole picture
+// (imaging/SampleGrid.h), positions are the whole picture's, and so is the result.
 std::unique_ptr<TBitmap> PlaceWatermarkPicture(const TBitmap& bitmap, TPoint at,
-                                               const TBitmap& watermark, TColor key, int opacity);
+                                               const TBitmap& watermark, TColor key, int opacity,
+                                               const TSampleGrid* grid = nullptr);
 std::unique_ptr<TBitmap> TileWatermarkPicture(const TBitmap& bitmap, const TBitmap& watermark,
-                                              int space, int rows, TColor key, int opacity);
+                                              int space, int rows, TColor key, int opacity,
+                                              const TSampleGrid* grid = nullptr);
 
 // photo + round((layer - photo) * f) per channel, f = opacity / 100 in single precision;
 // layer pixels equal to key leave the photo as it is. Both of the same size.
@@ -93,12 +100,18 @@ struct TPictureWatermark {
   TPaintStyle style = TPaintStyle::Single;
   TWatermarkPlacement placement;
   TTileLayout tiles;
+  int scale = 0;  // width in percent of the photo's (0 = the picture's own size)
 };
 
+// The watermark picture resampled to percent (clamped to 0..100) of pictureWidth, its height
+// in proportion (ties to even, at least 1); nothing when percent is 0 or the size is already so.
+std::unique_ptr<TBitmap> ScaleWatermark(const TBitmap& watermark, int pictureWidth, int percent);
+
 // The pipeline's picture watermark step: the picture loaded (one with an alpha channel laid
-// on white, so its transparent parts leave the photograph alone), turned, placed or tiled and
-// blended. Nothing when the picture cannot be loaded.
-std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap,
-                                               const TPictureWatermark& mark);
+// on white, so its transparent parts leave the photograph alone), scaled, turned, placed or
+// tiled and blended. Nothing when the picture cannot be loaded. A grid as for
+// PlaceWatermarkPicture.
+std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TPictureWatermark& mark,
+                                               const TSampleGrid* grid = nullptr);
 
 }  // namespace pixmira

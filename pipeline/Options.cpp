@@ -72,6 +72,7 @@ TPictureWatermark ReadPictureWatermark(const TMemIniFile& settings) {
   mark.style = ReadPaintStyle(settings);
   mark.placement = ReadWatermarkPlacement(settings);
   mark.tiles = ReadTiles(settings);
+  mark.scale = ReadInt(settings, keys::WatermarkImageScale);
   return mark;
 }
 

@@ -20,6 +20,7 @@ struct TSizeOptions {
   int customWidth = 310;  // ReduceSizeWidth, for Custom
   bool smooth = false;    // ReduceSizeSmooth: every reduction of the photo by Lanczos
   bool square = false;    // SquareCanvas: the finished picture on a white square
+  bool operator==(const TSizeOptions&) const = default;
 };
 
 // The target width; 0 when the choice or the custom width means no reduction (widths below 1
@@ -35,6 +36,7 @@ struct TEdgeOptions {
   std::vector<TCorner> corners;  // by CornerType, in processing order
   int radius = 10;               // by CornerWidth
   std::string frameName;
+  bool operator==(const TEdgeOptions&) const = default;
 };
 
 // WatermarkType 0 = text, 1 = picture; any other number adds nothing.

@@ -32,33 +32,21 @@ void ApplyCornersOrFrame(std::unique_ptr<TBitmap>& bitmap, const TEdgeOptions& e
   }
 }
 
-void ApplyTextWatermark(TBitmap& bitmap, const TTextWatermark& mark, bool preview) {
+void ApplyTextWatermark(TBitmap& bitmap, const TTextWatermark& mark, bool preview,
+                        const TSampleGrid* grid) {
   if (!mark.fontProblems.empty())
     throw EConvertError("'" + mark.fontProblems.front().value + "' is not a valid integer value");
   SetWatermarkFont(bitmap, mark.font);
   const std::string& text = preview && mark.text.empty() ? std::string(kPreviewPrompt) : mark.text;
   if (mark.style == TPaintStyle::Single) {
     const TTextExtent extent = MeasureWatermarkText(bitmap, text, mark.angle);
-    const TPoint at = WatermarkPosition(bitmap, extent.width, extent.height, mark.placement);
-    DrawWatermarkText(bitmap, at.x, at.y, text, mark.opacity, mark.angle);
+    const TPoint at = grid ? WatermarkPosition(grid->width, grid->height, extent.width,
+                                               extent.height, mark.placement)
+                           : WatermarkPosition(bitmap, extent.width, extent.height, mark.placement);
+    DrawWatermarkText(bitmap, at.x, at.y, text, mark.opacity, mark.angle, grid);
   } else {
-    TileWatermarkText(bitmap, text, mark.opacity, mark.angle, mark.tiles.space, mark.tiles.rows);
-  }
-}
-
-void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TWatermarkOptions& watermark,
-                    bool preview) {
-  switch (watermark.kind) {
-    case TWatermarkKind::Text:
-      ApplyTextWatermark(*bitmap, watermark.text, preview);
-      break;
-    case TWatermarkKind::Picture:
-      // A watermark picture that cannot be loaded adds nothing.
-      if (auto marked = ApplyPictureWatermark(*bitmap, watermark.picture))
-        bitmap = std::move(marked);
-      break;
-    case TWatermarkKind::None:
-      break;
+    TileWatermarkText(bitmap, text, mark.opacity, mark.angle, mark.tiles.space, mark.tiles.rows,
+                      grid);
   }
 }
 
@@ -113,14 +101,16 @@ std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smo
   return square;
 }
 
-std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
-  const TPictureOptions& options = request.options;
-  std::unique_ptr<TBitmap> bitmap = LoadPictureBitmap(request.path);
+std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle) {
+  std::unique_ptr<TBitmap> bitmap = LoadPictureBitmap(path);
   // A picture without pixels (a PNG of a few bytes) can be neither shown nor written.
   if (!bitmap || bitmap->Empty()) return nullptr;
+  if (angle != 0) bitmap = RotatePicture(*bitmap, kWhite, angle);
+  return bitmap;
+}
 
-  if (request.angle != 0) bitmap = RotatePicture(*bitmap, kWhite, request.angle);
-
+void ApplyEdgeAndSize(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request) {
+  const TPictureOptions& options = request.options;
   const TSizeOptions& size = options.size;
   if (request.preview || options.edge.add)
     ApplyCornersOrFrame(bitmap, options.edge, request.catalog, request.framesFolder, size.smooth);
@@ -132,9 +122,31 @@ std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
   } else if (size.reduce && ReduceSizeNeeded(*bitmap, size)) {
     bitmap = ReducePicture(*bitmap, TargetWidth(size), size.smooth);
   }
+}
 
-  if (request.preview || options.watermark.add)
-    ApplyWatermark(bitmap, options.watermark, request.preview);
+void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
+                    const TSampleGrid* grid) {
+  const TWatermarkOptions& watermark = request.options.watermark;
+  if (!request.preview && !watermark.add) return;
+  switch (watermark.kind) {
+    case TWatermarkKind::Text:
+      ApplyTextWatermark(*bitmap, watermark.text, request.preview, grid);
+      break;
+    case TWatermarkKind::Picture:
+      // A watermark picture that cannot be loaded adds nothing.
+      if (auto marked = ApplyPictureWatermark(*bitmap, watermark.picture, grid))
+        bitmap = std::move(marked);
+      break;
+    case TWatermarkKind::None:
+      break;
+  }
+}
+
+std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
+  std::unique_ptr<TBitmap> bitmap = LoadTurnedPicture(request.path, request.angle);
+  if (!bitmap) return nullptr;
+  ApplyEdgeAndSize(bitmap, request);
+  ApplyWatermark(bitmap, request);
   return bitmap;
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/MemIniFile.h"
 #include "imaging/Bitmap.h"
+#include "imaging/SampleGrid.h"
 #include "pipeline/Options.h"
 
 namespace pixmira {
@@ -26,6 +27,15 @@ std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request);
 std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
                                         const TMemIniFile& settings, const TMemIniFile& catalog,
                                         const std::string& framesFolder, bool preview);
+
+// ProcessPicture in its three stages, for callers that keep what a change did not touch:
+// loaded and turned (nothing when the picture cannot be loaded or has no pixels); corners or
+// frame and the size reduction; the watermark. With a grid, bitmap is gathered by it from the
+// whole picture (imaging/SampleGrid.h) and the watermark is worked out on those pixels only.
+std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle);
+void ApplyEdgeAndSize(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request);
+void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
+                    const TSampleGrid* grid = nullptr);
 
 bool ReduceSizeNeeded(const TBitmap& bitmap, const TSizeOptions& size);
 // targetWidth wide, the height in proportion (at least 1). Point sampling, or with smooth the

@@ -122,6 +122,38 @@ TSmoothMask TSmoothFontEx::MakeMask(std::string_view utf8) const {
   return MaskFromWorkImage(work, angle_);
 }
 
+namespace {
+
+// One canvas pixel under mask coverage m, for DrawMask on a whole or a gathered canvas.
+struct TInk {
+  unsigned k;  // opacity × 256 / 100
+  int ink[3];
+  bool solid;
+  uint8_t box[3];
+
+  void Apply(uint8_t* p, uint8_t m) const {
+    if (solid) std::copy_n(box, 3, p);
+    const int weight = static_cast<int>((m * k) >> 8) & 255;
+    if (weight == 0) return;
+    for (int ch = 0; ch < 3; ++ch) {
+      // The arithmetic shift rounds toward minus infinity, so the result stays between
+      // the old value and the ink.
+      p[ch] =
+          weight == 255 ? uint8_t(ink[ch]) : uint8_t(p[ch] + (((ink[ch] - p[ch]) * weight) >> 8));
+    }
+  }
+};
+
+TInk InkOf(const TBitmap& canvas, int alpha) {
+  const TColor color = canvas.font.color;
+  return {unsigned(alpha) * 256 / 100,
+          {BlueOf(color), GreenOf(color), RedOf(color)},
+          canvas.brush.style == TBrushStyle::Solid,
+          {BlueOf(canvas.brush.color), GreenOf(canvas.brush.color), RedOf(canvas.brush.color)}};
+}
+
+}  // namespace
+
 void TSmoothFontEx::DrawMask(int x, int y, const TSmoothMask& mask) {
   const int x0 = std::max(x, 0);
   const int y0 = std::max(y, 0);
@@ -129,27 +161,24 @@ void TSmoothFontEx::DrawMask(int x, int y, const TSmoothMask& mask) {
   const int y1 = static_cast<int>(std::min<int64_t>(int64_t(y) + mask.height, canvas_.Height()));
   if (x0 >= x1 || y0 >= y1) return;
 
-  const unsigned k = unsigned(alpha_) * 256 / 100;
-  const TColor color = canvas_.font.color;
-  const int ink[3] = {BlueOf(color), GreenOf(color), RedOf(color)};
-  const bool solid = canvas_.brush.style == TBrushStyle::Solid;
-  const uint8_t box[3] = {BlueOf(canvas_.brush.color), GreenOf(canvas_.brush.color),
-                          RedOf(canvas_.brush.color)};
-
+  const TInk ink = InkOf(canvas_, alpha_);
   for (int row = y0; row < y1; ++row) {
     const uint8_t* m = mask.Row(row - y);
     uint8_t* p = canvas_.Row(row) + std::size_t(x0) * 3;
-    for (int col = x0; col < x1; ++col, p += 3) {
-      if (solid) std::copy_n(box, 3, p);
-      const int weight = static_cast<int>((m[col - x] * k) >> 8) & 255;
-      if (weight == 0) continue;
-      for (int ch = 0; ch < 3; ++ch) {
-        // The arithmetic shift rounds toward minus infinity, so the result stays between
-        // the old value and the ink.
-        p[ch] =
-            weight == 255 ? uint8_t(ink[ch]) : uint8_t(p[ch] + (((ink[ch] - p[ch]) * weight) >> 8));
-      }
-    }
+    for (int col = x0; col < x1; ++col, p += 3) ink.Apply(p, m[col - x]);
+  }
+}
+
+void TSmoothFontEx::DrawMask(int x, int y, const TSmoothMask& mask, const TSampleGrid& grid) {
+  const auto [i0, i1] = GridSpan(grid.columns, x, int64_t(x) + mask.width);
+  const auto [j0, j1] = GridSpan(grid.rows, y, int64_t(y) + mask.height);
+  if (i0 >= i1 || j0 >= j1) return;
+
+  const TInk ink = InkOf(canvas_, alpha_);
+  for (std::size_t j = j0; j < j1; ++j) {
+    const uint8_t* m = mask.Row(grid.rows[j] - y);
+    uint8_t* p = canvas_.Row(int(j)) + i0 * 3;
+    for (std::size_t i = i0; i < i1; ++i, p += 3) ink.Apply(p, m[grid.columns[i] - x]);
   }
 }
 

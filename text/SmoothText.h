@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/Bitmap.h"
+#include "imaging/SampleGrid.h"
 #include "text/TextRaster.h"
 
 namespace pixmira {
@@ -52,6 +53,8 @@ class TSmoothFontEx {
   TSmoothMask MakeMask(std::string_view utf8) const;
   // The font colour mixed in by coverage × opacity; a solid brush first fills the box.
   void DrawMask(int x, int y, const TSmoothMask& mask);
+  // The same on a canvas gathered by grid from the whole picture, (x, y) in its pixels.
+  void DrawMask(int x, int y, const TSmoothMask& mask, const TSampleGrid& grid);
 
  private:
   TTextExtent UnrotatedExtent(std::string_view utf8) const;

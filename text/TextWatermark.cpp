@@ -30,21 +30,30 @@ TTextExtent MeasureWatermarkText(TBitmap& bitmap, const std::string& text, int a
 }
 
 void DrawWatermarkText(TBitmap& bitmap, int x, int y, const std::string& text, int opacity,
-                       int angle) {
-  Renderer(bitmap, opacity, angle).TextOut(x, y, text);
+                       int angle, const TSampleGrid* grid) {
+  TSmoothFontEx renderer = Renderer(bitmap, opacity, angle);
+  if (!grid) return renderer.TextOut(x, y, text);
+  if (!text.empty()) renderer.DrawMask(x, y, renderer.MakeMask(text), *grid);
 }
 
 void TileWatermarkText(TBitmap& bitmap, const std::string& text, int opacity, int angle, int space,
-                       int rows) {
+                       int rows, const TSampleGrid* grid) {
   if (text.empty()) return;
   TSmoothFontEx renderer = Renderer(bitmap, opacity, angle);
   const TTextExtent cell = renderer.TextExtent(text);
   const std::vector<TPoint> tiles =
-      TilePositions(bitmap.Width(), bitmap.Height(), cell.width, cell.height, space, rows);
+      TilePositions(grid ? grid->width : bitmap.Width(), grid ? grid->height : bitmap.Height(),
+                    cell.width, cell.height, space, rows);
   if (tiles.empty()) return;
   // Every cell shows the same text, so one mask serves them all.
   const TSmoothMask mask = renderer.MakeMask(text);
-  for (TPoint at : tiles) renderer.DrawMask(at.x, at.y, mask);
+  for (TPoint at : tiles) {
+    if (grid) {
+      renderer.DrawMask(at.x, at.y, mask, *grid);
+    } else {
+      renderer.DrawMask(at.x, at.y, mask);
+    }
+  }
 }
 
 }  // namespace pixmira

@@ -18,9 +18,11 @@ struct TWatermarkFont {
 
 void SetWatermarkFont(TBitmap& bitmap, const TWatermarkFont& font);
 TTextExtent MeasureWatermarkText(TBitmap& bitmap, const std::string& text, int angle);
+// With a grid, bitmap is gathered by it from the whole picture, and x, y are in the whole
+// picture's pixels (see imaging/SampleGrid.h).
 void DrawWatermarkText(TBitmap& bitmap, int x, int y, const std::string& text, int opacity,
-                       int angle);
+                       int angle, const TSampleGrid* grid = nullptr);
 void TileWatermarkText(TBitmap& bitmap, const std::string& text, int opacity, int angle, int space,
-                       int rows);
+                       int rows, const TSampleGrid* grid = nullptr);
 
 }  // namespace pixmira

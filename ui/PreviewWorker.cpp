@@ -7,37 +7,30 @@
 #include <algorithm>
 #include <exception>
 
-#include "core/Rounding.h"
-#include "imaging/Resample.h"
-#include "pipeline/Pipeline.h"
 #include "ui/QtBitmap.h"
 
 namespace pixmira {
 
 QSize PreviewSize(int width, int height) {
-  if (width <= kPreviewBoxSide && height <= kPreviewBoxSide) return {width, height};
-  // A sliver of a picture still gets a box the resampler can fill.
-  const auto side = [](int64_t numerator, int64_t denominator) {
-    return static_cast<int>(std::max<int64_t>(2, RoundRatio(numerator, denominator)));
-  };
-  if (height > width) return {side(int64_t(kPreviewBoxSide) * width, height), kPreviewBoxSide};
-  return {kPreviewBoxSide, side(int64_t(kPreviewBoxSide) * height, width)};
+  const TPreviewSize size = PreviewBoxSize(width, height);
+  return {size.width, size.height};
 }
 
-TBitmap ShrinkForPreview(const TBitmap& picture) {
-  const QSize size = PreviewSize(picture.Width(), picture.Height());
-  if (size == QSize(picture.Width(), picture.Height())) return picture;
-  TBitmap shrunk(size.width(), size.height());
-  ResampleBilinear(shrunk, picture);
-  return shrunk;
-}
-
-TPreviewResult ComputePreview(const TPreviewJob& job) {
+TPreviewResult ComputePreview(const TPreviewJob& job, TPreviewCache* cache,
+                              const std::atomic<bool>* cancel) {
   TPreviewResult result;
   try {
-    const auto picture = ProcessPicture(job.path, job.angle, job.settings, *job.catalog,
-                                        job.framesFolder, /*preview=*/true);
-    if (picture && !picture->Empty()) result.image = ToQImage(ShrinkForPreview(*picture));
+    const TPreviewRequest request{job.path, job.angle, &job.settings, job.catalog.get(),
+                                  job.framesFolder};
+    std::unique_ptr<TBitmap> picture;
+    if (cache) {
+      auto outcome = cache->Compute(request, [cancel] { return cancel && cancel->load(); });
+      result.abandoned = outcome.abandoned;
+      picture = std::move(outcome.picture);
+    } else {
+      picture = ComputePreviewAfresh(request);
+    }
+    if (picture && !picture->Empty()) result.image = ToQImage(*picture);
   } catch (const std::bad_alloc&) {
     result.error = QString::fromUtf8("内存不足，无法生成预览。");
   } catch (const std::exception& e) {
@@ -50,12 +43,15 @@ TPreviewWorker::TPreviewWorker(QObject* parent) : QObject(parent) {
   connect(&watcher_, &QFutureWatcher<TPreviewResult>::finished, this, &TPreviewWorker::Finished);
 }
 
-// A computation still running keeps its own copies and simply ends unheard.
-TPreviewWorker::~TPreviewWorker() = default;
+// A computation still running keeps its own copies, stops at its next stage and ends unheard.
+TPreviewWorker::~TPreviewWorker() {
+  if (cancel_) cancel_->store(true);
+}
 
 void TPreviewWorker::Request(TPreviewJob job) {
   if (running_) {
     pending_ = std::move(job);
+    cancel_->store(true);
     return;
   }
   Start(std::move(job));
@@ -67,8 +63,9 @@ void TPreviewWorker::Start(TPreviewJob job) {
   watcher_.setFuture(promise->future());
   promise->start();
   auto shared = std::make_shared<const TPreviewJob>(std::move(job));
-  QThreadPool::globalInstance()->start([promise, shared] {
-    promise->addResult(ComputePreview(*shared));
+  cancel_ = std::make_shared<std::atomic<bool>>(false);
+  QThreadPool::globalInstance()->start([promise, shared, cache = cache_, cancel = cancel_] {
+    promise->addResult(ComputePreview(*shared, cache.get(), cancel.get()));
     promise->finish();
   });
 }
@@ -84,7 +81,7 @@ void TPreviewWorker::Finished() {
     Start(std::move(next));
     return;
   }
-  emit previewReady(result);
+  if (!result.abandoned) emit previewReady(result);
 }
 
 void TPreviewWorker::WaitForIdle() {

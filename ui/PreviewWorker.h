@@ -1,30 +1,25 @@
 #pragma once
 // The settings dialog's preview, computed away from the window: the pipeline on one list
-// entry with a copy of the dialog's working settings, shrunk into the preview box. A newer
-// request supersedes an older one; only the latest result is ever delivered.
+// entry with a copy of the dialog's working settings, shrunk into the preview box. The latest
+// request wins: it replaces one still waiting and abandons the running one at its next stage.
 #include <QFutureWatcher>
 #include <QImage>
 #include <QObject>
 #include <QSize>
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "core/MemIniFile.h"
 #include "imaging/Bitmap.h"
+#include "pipeline/Preview.h"
 
 namespace pixmira {
 
-// The preview box.
-inline constexpr int kPreviewBoxSide = 304;
-
-// Size a picture of width × height is shown at: unscaled when it fits the box, otherwise the
-// long side 304 and the short one in proportion (ties to even), never below 2 pixels.
+// PreviewBoxSize as a QSize.
 QSize PreviewSize(int width, int height);
-
-// The picture as the box shows it (the same bitmap's copy when it fits).
-TBitmap ShrinkForPreview(const TBitmap& picture);
 
 struct TPreviewJob {
   std::string path;
@@ -37,10 +32,12 @@ struct TPreviewJob {
 struct TPreviewResult {
   QImage image;   // null when the picture cannot be loaded
   QString error;  // the pipeline's message when it raised one
+  bool abandoned = false;
 };
 
-// Runs on any thread.
-TPreviewResult ComputePreview(const TPreviewJob& job);
+// Runs on any thread. Without a cache every step is done afresh.
+TPreviewResult ComputePreview(const TPreviewJob& job, TPreviewCache* cache = nullptr,
+                              const std::atomic<bool>* cancel = nullptr);
 
 class TPreviewWorker : public QObject {
   Q_OBJECT
@@ -48,7 +45,7 @@ class TPreviewWorker : public QObject {
   explicit TPreviewWorker(QObject* parent = nullptr);
   ~TPreviewWorker() override;
 
-  // Asks for a preview; a computation already running finishes, but its result is dropped.
+  // Asks for a preview; one still waiting is dropped and a running one abandoned.
   void Request(TPreviewJob job);
   // True while a computation runs or waits.
   bool Busy() const { return running_ || pending_.has_value(); }
@@ -64,6 +61,9 @@ class TPreviewWorker : public QObject {
 
   QFutureWatcher<TPreviewResult> watcher_;
   std::optional<TPreviewJob> pending_;
+  // Shared with the computation, which may outlive the worker by one stage.
+  std::shared_ptr<TPreviewCache> cache_ = std::make_shared<TPreviewCache>();
+  std::shared_ptr<std::atomic<bool>> cancel_;
   bool running_ = false;
 };
 

@@ -106,15 +106,26 @@ INSTANTIATE_TEST_SUITE_P(Jpeg, OpaqueFixture,
                                          Case{"jpeg-cmyk.jpg", 2}),
                          CaseName);
 
-// PNGs with alpha keep straight colour and alpha; the copy into a bitmap is over black.
+INSTANTIATE_TEST_SUITE_P(WebP, OpaqueFixture,
+                         testing::Values(Case{"webp-lossy.webp", 0}, Case{"webp-lossless.webp", 0}),
+                         CaseName);
+
+// heif-adobe carries an Adobe RGB profile: its colours arrive converted to sRGB.
+INSTANTIATE_TEST_SUITE_P(Heif, OpaqueFixture,
+                         testing::Values(Case{"heif-q90.heic", 0}, Case{"heif-adobe.heic", 2}),
+                         CaseName);
+
+// Pictures with alpha keep straight colour and alpha; the copy into a bitmap is over black.
 class AlphaFixture : public testing::TestWithParam<const char*> {};
 
 TEST_P(AlphaFixture, KeepsAlphaAndCompositesOverBlack) {
   const std::string file = GetParam();
   const Reference ref = LoadReference(file);
   ASSERT_EQ(ref.channels, 4);
-  TPNGPicture png;
-  png.LoadFromFile(DataPath(file));
+  const std::unique_ptr<TPicture> picture = LoadPicture(DataPath(file));
+  const auto* alpha = dynamic_cast<const TAlphaPicture*>(picture.get());
+  ASSERT_TRUE(alpha) << file;
+  const TAlphaPicture& png = *alpha;
   ASSERT_EQ(png.Width(), ref.width);
   ASSERT_EQ(png.Height(), ref.height);
   const std::vector<uint8_t>& bgra = png.Bgra();
@@ -137,6 +148,12 @@ INSTANTIATE_TEST_SUITE_P(Png, AlphaFixture,
                          testing::Values("png-rgba.png", "png-grey-alpha.png",
                                          "png-palette-trns.png", "png-interlaced.png"),
                          FileName);
+
+INSTANTIATE_TEST_SUITE_P(WebP, AlphaFixture,
+                         testing::Values("webp-alpha-lossless.webp", "webp-alpha-lossy.webp"),
+                         FileName);
+
+INSTANTIATE_TEST_SUITE_P(Heif, AlphaFixture, testing::Values("heif-alpha.heic"), FileName);
 
 TEST(GreyJpeg, ArrivesAsAtMost236DitheredLevelsCloseToTheSource) {
   const Reference ref = LoadReference("jpeg-grey.jpg");

@@ -32,6 +32,7 @@ TEST(FormatTable, PathsFindTheirFormatInAnyLetterCase) {
   } cases[] = {
       {"/a/PHOTO.JPG", "jpeg"},   {"a.Jpeg", "jpeg"},  {"x.KVI", "jpeg"},
       {"c:\\p\\b.bmp", "bmp"},    {"d.png", "png"},    {"e.GIF", "gif"},
+      {"f.WebP", "webp"},         {"g.HEIC", "heif"},  {"h.heif", "heif"},
       {"scan.tiff", nullptr},     {"readme", nullptr}, {"dir.png/readme", nullptr},
       {"photo.jpg.txt", nullptr},
   };
@@ -49,9 +50,12 @@ TEST(FormatTable, PathsFindTheirFormatInAnyLetterCase) {
 // Each fixture's first bytes are recognised as its own format and no other.
 TEST(FormatTable, FirstBytesTellTheFormatsApart) {
   const std::pair<const char*, const char*> cases[] = {
-      {"jpeg-baseline.jpg", "jpeg"}, {"jpeg-progressive.jpg", "jpeg"}, {"bmp-rgb24.bmp", "bmp"},
-      {"bmp-core8.bmp", "bmp"},      {"png-rgba.png", "png"},          {"png-palette.png", "png"},
+      {"jpeg-baseline.jpg", "jpeg"}, {"jpeg-progressive.jpg", "jpeg"},
+      {"bmp-rgb24.bmp", "bmp"},      {"bmp-core8.bmp", "bmp"},
+      {"png-rgba.png", "png"},       {"png-palette.png", "png"},
       {"gif-global.gif", "gif"},     {"gif-animated.gif", "gif"},
+      {"webp-lossy.webp", "webp"},   {"webp-alpha-lossless.webp", "webp"},
+      {"heif-q90.heic", "heif"},     {"heif-alpha.heic", "heif"},
   };
   for (const auto& [file, name] : cases) {
     const std::vector<uint8_t> bytes = ReadBytes(DataPath(file));
@@ -65,19 +69,14 @@ TEST(FormatTable, FirstBytesTellTheFormatsApart) {
 }
 
 TEST(FormatTable, FolderScanAndDialogLists) {
-  const std::vector<std::string_view> scan = FolderScanExtensions();
-  ASSERT_GE(scan.size(), 3u);
-  // The first three in this order; JPEG's other names and GIF never come from folders.
-  EXPECT_EQ(scan[0], ".jpg");
-  EXPECT_EQ(scan[1], ".bmp");
-  EXPECT_EQ(scan[2], ".png");
-  for (std::string_view never : {".jpeg", ".kvi", ".gif"})
-    EXPECT_EQ(std::count(scan.begin(), scan.end(), never), 0) << never;
+  // JPEG's other names and GIF never come from folders; WebP and HEIF come after PNG.
+  EXPECT_EQ(FolderScanExtensions(),
+            (std::vector<std::string_view>{".jpg", ".bmp", ".png", ".webp", ".heic", ".heif"}));
 
   const std::vector<std::string_view> assistant = DialogExtensions(TDialogGroup::Assistant);
   EXPECT_EQ(assistant, std::vector<std::string_view>{".kvi"});
   const std::vector<std::string_view> general = DialogExtensions(TDialogGroup::General);
-  for (std::string_view ext : {".jpg", ".bmp", ".png", ".gif"})
+  for (std::string_view ext : {".jpg", ".bmp", ".png", ".gif", ".webp", ".heic", ".heif"})
     EXPECT_EQ(std::count(general.begin(), general.end(), ext), 1) << ext;
 }
 

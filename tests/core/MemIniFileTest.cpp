@@ -116,6 +116,15 @@ TEST(MemIniFile, WritesInPlaceAppendsKeysAndAddsSectionsAtTheEnd) {
   EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Frame1", "general", "Added"}));
 }
 
+TEST(MemIniFile, DeleteKeyRemovesEveryCopyAndLeavesTheRest) {
+  auto ini = TMemIniFile::FromText("[General]\r\nA=1\r\nB=2\r\na=3\r\n[Other]\r\nA=4\r\n");
+  ini.DeleteKey("general", "A");
+  ini.DeleteKey("General", "Absent");
+  ini.DeleteKey("Absent", "A");
+  EXPECT_EQ(ini.ToText(), "[General]\r\nB=2\r\n\r\n[Other]\r\nA=4\r\n\r\n");
+  EXPECT_EQ(ini.ReadInteger("General", "A", 7), 7);
+}
+
 TEST(MemIniFile, WritingFrameNameIntoAFileWithoutGeneralAppendsTheSection) {
   TempDir dir;
   const std::string path = dir.File("Config.ini");

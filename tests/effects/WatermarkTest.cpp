@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/effects/PngFixture.h"
 #include "tests/support/TestSupport.h"
 
@@ -293,6 +295,44 @@ TEST(PictureWatermarkTest, TransparentPartsOfTheWatermarkLeaveThePhotograph) {
   EXPECT_EQ(out->Pixel(0, 0), grey);  // not a black box
   EXPECT_EQ(out->Pixel(1, 0), kBlack);
   EXPECT_EQ(out->Pixel(2, 0), RGBColor(127, 127, 127));  // half black on white
+}
+
+// A scale of 0 keeps the picture's own size and today's bytes; a percentage makes it that
+// share of the photo's width, height in proportion, before it turns.
+TEST(PictureWatermarkTest, ScaleIsAShareOfThePhotosWidth) {
+  test::TempDir dir;
+  const std::string path = dir.File("mark.png");
+  test::WritePngBgra(path, 4, 2, test::SolidBgra(4, 2, RGBColor(0, 0, 200), 255));
+  const TColor grey = RGBColor(100, 100, 100);
+  const TBitmap photo = Filled(40, 30, grey);
+  const auto mark = [&](int scale, int angle) {
+    TPictureWatermark options = Mark(path, 100);
+    options.placement = {TAnchor::TopLeft, {0, false}, {0, false}};
+    options.scale = scale;
+    options.angle = angle;
+    return options;
+  };
+  const auto own =
+      PlaceWatermarkPicture(photo, {0, 0}, Filled(4, 2, RGBColor(0, 0, 200)), kWhite, 100);
+  for (int none : {0, -5}) {
+    const auto out = ApplyPictureWatermark(photo, mark(none, 0));
+    ASSERT_TRUE(out);
+    ASSERT_EQ(out->Width(), 40);
+    for (int y = 0; y < 30; ++y)
+      ASSERT_TRUE(std::equal(out->Row(y), out->Row(y) + out->Stride(), own->Row(y))) << none;
+  }
+  // The extent of the blue box: 25 % of 40 is 10 × 5; 150 % is held at the photo's width.
+  const auto extent = [&](int scale, int angle) {
+    const auto out = ApplyPictureWatermark(photo, mark(scale, angle));
+    int w = 0, h = 0;
+    while (w < 40 && out->Pixel(w, 0) != grey) ++w;
+    while (h < 30 && out->Pixel(0, h) != grey) ++h;
+    return std::pair{w, h};
+  };
+  EXPECT_EQ(extent(25, 0), (std::pair{10, 5}));
+  EXPECT_EQ(extent(150, 0), (std::pair{40, 20}));
+  // Scaled first, then turned a quarter: 5 wide, 10 high.
+  EXPECT_EQ(extent(25, 90), (std::pair{5, 10}));
 }
 
 }  // namespace

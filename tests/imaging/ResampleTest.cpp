@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/imaging/ImagingTestUtil.h"
 
 namespace pixmira {
@@ -66,6 +68,42 @@ TEST(ResampleBilinear, LargeDestinationsDoNotOverflow) {
   for (int y = 0; y < dst.Height(); ++y) {
     ASSERT_TRUE(std::equal(expected.begin(), expected.end(), dst.Row(y))) << "row " << y;
   }
+}
+
+// Only the gathered grid's pixels are read: a picture of just those, resampled through the
+// grid, gives the bytes of the whole one. Includes enlargements, single lines and slivers.
+TEST(ResampleGrid, GatheredPixelsResampleToTheSameBytes) {
+  const struct {
+    int sw, sh, dw, dh;
+  } cases[] = {{800, 600, 304, 228}, {5120, 7, 304, 2}, {1, 900, 2, 304}, {305, 305, 304, 304},
+               {3, 3, 10, 10},       {7, 5, 1, 1},      {640, 480, 1, 3}, {2, 2, 2, 2}};
+  for (const auto& c : cases) {
+    const TBitmap src = Numbered(c.sw, c.sh);
+    TBitmap whole(c.dw, c.dh);
+    ResampleBilinear(whole, src);
+    const TSampleGrid grid = ResampleGrid(c.sw, c.sh, c.dw, c.dh);
+    EXPECT_TRUE(std::is_sorted(grid.columns.begin(), grid.columns.end()));
+    EXPECT_TRUE(std::adjacent_find(grid.rows.begin(), grid.rows.end()) == grid.rows.end());
+    EXPECT_LE(grid.columns.size(), std::size_t(std::min(c.sw, 2 * c.dw)));
+    const TBitmap gathered = GatherGrid(src, grid);
+    TBitmap shrunk(c.dw, c.dh);
+    ResampleBilinear(shrunk, gathered, grid);
+    EXPECT_EQ(PixelsOf(shrunk), PixelsOf(whole))
+        << c.sw << "x" << c.sh << " to " << c.dw << "x" << c.dh;
+  }
+}
+
+TEST(ResampleGrid, DrawOnGridMatchesDrawingOnTheWholePicture) {
+  const TBitmap logo = Numbered(9, 4);
+  TBitmap whole(40, 30);
+  const TSampleGrid grid = ResampleGrid(40, 30, 7, 6);
+  TBitmap gathered = GatherGrid(whole, grid);
+  // Inside, across every edge, and wholly outside.
+  for (auto [x, y] : {std::pair{3, 4}, std::pair{-5, -2}, std::pair{35, 28}, std::pair{50, 2}}) {
+    whole.Draw(x, y, logo);
+    DrawOnGrid(gathered, grid, x, y, logo);
+  }
+  EXPECT_EQ(PixelsOf(gathered), PixelsOf(GatherGrid(whole, grid)));
 }
 
 }  // namespace

@@ -144,10 +144,10 @@ TEST(WriteNewFileTest, AFailedWriteLeavesNoFile) {
   EXPECT_THROW(WriteNewFile(dir.File("plain") + "/a.jpg", bytes), EFileError);
 }
 
-TEST(ListFolderPicturesTest, JpgThenBmpThenPngThenSubfolders) {
+TEST(ListFolderPicturesTest, JpgThenBmpThenPngThenWebpThenHeifThenSubfolders) {
   TempDir dir;
-  for (const char* name :
-       {"b.png", "a.jpg", "c.bmp", "D.JPG", "e.jpeg", "f.gif", "g.kvi", "h.txt", ".hidden.jpg"}) {
+  for (const char* name : {"b.png", "a.jpg", "c.bmp", "D.JPG", "e.jpeg", "f.gif", "g.kvi", "h.txt",
+                           ".hidden.jpg", "k.heif", "i.webp", "j.HEIC"}) {
     WriteFile(dir.File(name), "");
   }
   fs::create_directories(dir.Path() / "sub" / "deeper");
@@ -164,7 +164,8 @@ TEST(ListFolderPicturesTest, JpgThenBmpThenPngThenSubfolders) {
   const std::string root = dir.Path().string();
   EXPECT_EQ(ListFolderPictures(root),
             (std::vector<std::string>{root + "/.hidden.jpg", root + "/a.jpg", root + "/D.JPG",
-                                      root + "/c.bmp", root + "/b.png", root + "/sub/d.jpg",
+                                      root + "/c.bmp", root + "/b.png", root + "/i.webp",
+                                      root + "/j.HEIC", root + "/k.heif", root + "/sub/d.jpg",
                                       root + "/sub/deeper/z.png", root + "/zlink/w.bmp"}));
   EXPECT_TRUE(ListFolderPictures(dir.File("no-such-folder")).empty());
 }

@@ -48,6 +48,7 @@ TEST(PictureOptionsTest, AnEmptyStoreGivesThePipelineDefaults) {
   EXPECT_EQ(picture.path, "");
   EXPECT_EQ(picture.opacity, 80);
   EXPECT_EQ(picture.style, TPaintStyle::Single);
+  EXPECT_EQ(picture.scale, 0);
 }
 
 TEST(PictureOptionsTest, StoredNumbersBecomeKinds) {
@@ -92,6 +93,7 @@ TEST(PictureOptionsTest, CornersRadiusAndText) {
   EXPECT_EQ(o.watermark.text.angle, -45);
   EXPECT_EQ(o.watermark.picture.angle, -45);
   EXPECT_EQ(ReadEdgeOptions(Settings("CornerWidth=7\r\n")).radius, 10);
+  EXPECT_EQ(ReadWatermarkOptions(Settings("WatermarkImageScale=35\r\n")).picture.scale, 35);
 }
 
 TEST(PictureOptionsTest, MarginsComeFromTheChosenAnchorsKeys) {

@@ -1,0 +1,105 @@
+#include "codecs/Heif.h"
+
+#include <libheif/heif.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "codecs/ColorProfile.h"
+#include "core/Errors.h"
+
+namespace pixmira {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& why) {
+  throw EInvalidGraphic("Invalid HEIF picture: " + why);
+}
+
+void Check(const heif_error& error) {
+  if (error.code != heif_error_Ok) Fail(error.message ? error.message : "damaged data");
+}
+
+struct ContextFree {
+  void operator()(heif_context* c) const { heif_context_free(c); }
+};
+struct HandleFree {
+  void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
+};
+struct ImageFree {
+  void operator()(heif_image* i) const { heif_image_release(i); }
+};
+struct OptionsFree {
+  void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
+};
+
+std::vector<uint8_t> RawProfile(heif_image_handle* handle) {
+  const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+  if (type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC) return {};
+  std::vector<uint8_t> icc(heif_image_handle_get_raw_color_profile_size(handle));
+  if (icc.empty()) return icc;
+  if (heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok) return {};
+  return icc;
+}
+
+// Interleaved RGB or RGBA rows into straight BGRA, opaque where there is no alpha.
+std::vector<uint8_t> ToBgra(const uint8_t* plane, int stride, int w, int h, bool alpha) {
+  std::vector<uint8_t> bgra(std::size_t(w) * h * 4);
+  const int step = alpha ? 4 : 3;
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* in = plane + std::size_t(y) * stride;
+    uint8_t* out = bgra.data() + std::size_t(y) * w * 4;
+    for (int x = 0; x < w; ++x, in += step, out += 4) {
+      out[0] = in[2];
+      out[1] = in[1];
+      out[2] = in[0];
+      out[3] = alpha ? in[3] : 255;
+    }
+  }
+  return bgra;
+}
+
+}  // namespace
+
+void THEIFPicture::LoadFromMemory(std::span<const uint8_t> data) {
+  Clear();
+  if (heif_check_filetype(data.data(), int(std::min<std::size_t>(data.size(), 64))) ==
+      heif_filetype_no)
+    Fail("not a HEIF file");
+  std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
+  if (!context) Fail("the decoder cannot start");
+  Check(
+      heif_context_read_from_memory_without_copy(context.get(), data.data(), data.size(), nullptr));
+  heif_image_handle* rawHandle = nullptr;
+  Check(heif_context_get_primary_image_handle(context.get(), &rawHandle));
+  std::unique_ptr<heif_image_handle, HandleFree> handle(rawHandle);
+
+  // The size as shown, after any turn; checked before the pixels are decoded.
+  const int w = heif_image_handle_get_width(handle.get());
+  const int h = heif_image_handle_get_height(handle.get());
+  if (w <= 0 || h <= 0) Fail("no picture size");
+  CheckPictureSize(w, h);
+
+  const bool alpha = heif_image_handle_has_alpha_channel(handle.get());
+  std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
+  options->ignore_transformations = 0;  // turns and mirrors are applied
+  heif_image* rawImage = nullptr;
+  Check(heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
+                          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
+                          options.get()));
+  std::unique_ptr<heif_image, ImageFree> image(rawImage);
+
+  int stride = 0;
+  uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
+  const int iw = heif_image_get_primary_width(image.get());
+  const int ih = heif_image_get_primary_height(image.get());
+  if (!plane || iw != w || ih != h || stride < w * (alpha ? 4 : 3)) Fail("damaged picture data");
+
+  std::vector<uint8_t> bgra = ToBgra(plane, stride, w, h, alpha);
+  const std::vector<uint8_t> icc = RawProfile(handle.get());
+  if (!icc.empty())
+    ConvertProfileToSrgb(icc, bgra.data(), w, h, std::size_t(w) * 4, TPixelLayout::BGRA);
+  SetPixels(w, h, std::move(bgra));
+}
+
+}  // namespace pixmira

@@ -1,0 +1,63 @@
+#include "codecs/Webp.h"
+
+#include <webp/decode.h>
+#include <webp/demux.h>
+
+#include <cstring>
+#include <memory>
+
+#include "core/Errors.h"
+
+namespace pixmira {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& why) {
+  throw EInvalidGraphic("Invalid WebP picture: " + why);
+}
+
+struct AnimDecoderFree {
+  void operator()(WebPAnimDecoder* d) const { WebPAnimDecoderDelete(d); }
+};
+
+// The first frame of an animation, composed on its canvas as the animation shows it.
+std::vector<uint8_t> FirstFrame(std::span<const uint8_t> data, int width, int height) {
+  WebPAnimDecoderOptions options;
+  if (!WebPAnimDecoderOptionsInit(&options)) Fail("the decoder cannot start");
+  options.color_mode = MODE_BGRA;
+  options.use_threads = 0;
+  const WebPData whole{data.data(), data.size()};
+  std::unique_ptr<WebPAnimDecoder, AnimDecoderFree> decoder(WebPAnimDecoderNew(&whole, &options));
+  if (!decoder) Fail("damaged animation");
+  WebPAnimInfo info;
+  if (!WebPAnimDecoderGetInfo(decoder.get(), &info) || int(info.canvas_width) != width ||
+      int(info.canvas_height) != height)
+    Fail("damaged animation");
+  uint8_t* frame = nullptr;
+  int timestamp = 0;
+  if (!WebPAnimDecoderGetNext(decoder.get(), &frame, &timestamp)) Fail("damaged animation");
+  const std::size_t size = std::size_t(width) * height * 4;
+  return std::vector<uint8_t>(frame, frame + size);
+}
+
+}  // namespace
+
+void TWebPPicture::LoadFromMemory(std::span<const uint8_t> data) {
+  Clear();
+  WebPBitstreamFeatures features;
+  if (WebPGetFeatures(data.data(), data.size(), &features) != VP8_STATUS_OK)
+    Fail("not a WebP file or damaged header");
+  // Checked before anything is allocated for the pixels.
+  CheckPictureSize(features.width, features.height);
+  const int w = features.width, h = features.height;
+  if (features.has_animation) {
+    SetPixels(w, h, FirstFrame(data, w, h));
+    return;
+  }
+  std::vector<uint8_t> bgra(std::size_t(w) * h * 4);
+  if (!WebPDecodeBGRAInto(data.data(), data.size(), bgra.data(), bgra.size(), w * 4))
+    Fail("damaged picture data");
+  SetPixels(w, h, std::move(bgra));
+}
+
+}  // namespace pixmira

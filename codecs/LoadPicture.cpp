@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "codecs/Formats.h"
+#include "codecs/Jpeg.h"
 #include "core/Rounding.h"
+#include "imaging/Rotate.h"
 
 namespace pixmira {
 
@@ -32,10 +34,9 @@ TRect ThumbnailRect(int pw, int ph, int w, int h) {
   return {kMargin, top, w - kMargin, top + th};
 }
 
-template <typename Picture, typename DrawFn>
-std::unique_ptr<TBitmap> Thumbnail(const Picture& picture, int w, int h, DrawFn draw) {
+template <typename DrawFn>
+std::unique_ptr<TBitmap> Thumbnail(int pw, int ph, int w, int h, DrawFn draw) {
   auto cell = std::make_unique<TBitmap>(w, h);
-  const int pw = picture.Width(), ph = picture.Height();
   if (pw > 0 && ph > 0) {
     const TRect r = ThumbnailRect(pw, ph, w, h);
     if (r.Width() > 0 && r.Height() > 0) draw(*cell, r);
@@ -72,18 +73,55 @@ std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path) {
 }
 
 std::unique_ptr<TBitmap> MakeThumbnail(const TPicture& picture, int cellWidth, int cellHeight) {
-  return Thumbnail(picture, cellWidth, cellHeight,
+  return Thumbnail(picture.Width(), picture.Height(), cellWidth, cellHeight,
                    [&](TBitmap& cell, const TRect& r) { picture.Draw(cell, r); });
 }
 
 std::unique_ptr<TBitmap> MakeThumbnail(const TBitmap& picture, int cellWidth, int cellHeight) {
-  return Thumbnail(picture, cellWidth, cellHeight, [&](TBitmap& cell, const TRect& r) {
-    if (r.Width() == picture.Width() && r.Height() == picture.Height()) {
-      cell.Draw(r.left, r.top, picture);
-    } else {
-      cell.StretchDraw(r, picture);
+  return Thumbnail(picture.Width(), picture.Height(), cellWidth, cellHeight,
+                   [&](TBitmap& cell, const TRect& r) {
+                     if (r.Width() == picture.Width() && r.Height() == picture.Height()) {
+                       cell.Draw(r.left, r.top, picture);
+                     } else {
+                       cell.StretchDraw(r, picture);
+                     }
+                   });
+}
+
+std::unique_ptr<TBitmap> MakeFileThumbnail(const std::string& path, int angle, int cellWidth,
+                                           int cellHeight) {
+  const bool quarter = angle % 180 != 0;
+  const bool turned = angle % 360 != 0;
+  try {
+    const TFormat* format = FormatForPath(path);
+    if (format && format == FormatNamed("jpeg")) {
+      const std::vector<uint8_t> data = ReadWholeFile(path);
+      TReducedJpeg jpeg = DecodeJpegReduced(data, [&](int pw, int ph) -> std::pair<int, int> {
+        // The turned picture is drawn into the cell, so its size decides.
+        const TRect r = quarter ? ThumbnailRect(ph, pw, cellWidth, cellHeight)
+                                : ThumbnailRect(pw, ph, cellWidth, cellHeight);
+        return quarter ? std::pair(r.Height(), r.Width()) : std::pair(r.Width(), r.Height());
+      });
+      std::unique_ptr<TBitmap> reduced = std::make_unique<TBitmap>(std::move(jpeg.bitmap));
+      int pw = jpeg.fullWidth, ph = jpeg.fullHeight;
+      if (turned) {
+        reduced = RotatePicture(*reduced, kWhite, angle);
+        if (quarter) std::swap(pw, ph);
+      }
+      return Thumbnail(pw, ph, cellWidth, cellHeight, [&](TBitmap& cell, const TRect& r) {
+        if (r.Width() == reduced->Width() && r.Height() == reduced->Height())
+          cell.Draw(r.left, r.top, *reduced);
+        else
+          cell.StretchDraw(r, *reduced);
+      });
     }
-  });
+    std::unique_ptr<TBitmap> bitmap = LoadPictureBitmap(path);
+    if (!bitmap) return nullptr;
+    if (turned) bitmap = RotatePicture(*bitmap, kWhite, angle);
+    return MakeThumbnail(*bitmap, cellWidth, cellHeight);
+  } catch (const std::exception&) {
+    return nullptr;
+  }
 }
 
 }  // namespace pixmira

@@ -21,4 +21,13 @@ std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path);
 std::unique_ptr<TBitmap> MakeThumbnail(const TPicture& picture, int cellWidth, int cellHeight);
 std::unique_ptr<TBitmap> MakeThumbnail(const TBitmap& picture, int cellWidth, int cellHeight);
 
+<<<<<<< HEAD
+// The cell of a file turned by angle (0, 90, 180, 270, 360), for a list that only shows it:
+// JPEG is decoded at a reduced DCT scale, so it may differ slightly from MakeThumbnail of the
+// whole picture but keeps its geometry. Nothing when the file cannot be shown; never raises.
+std::unique_ptr<TBitmap> MakeFileThumbnail(const std::string& path, int angle, int cellWidth,
+                                           int cellHeight);
+
+=======
+>>>>>>> main
 }  // namespace pixmira

@@ -12,6 +12,7 @@
 #include "codecs/LoadPicture.h"
 #include "codecs/Png.h"
 #include "core/Errors.h"
+#include "imaging/Rotate.h"
 #include "support/TestSupport.h"
 
 namespace pixmira {
@@ -210,6 +211,47 @@ TEST(Thumbnail, BorderAndSeparatorInTheirColourOverWhite) {
     EXPECT_EQ(cell->Pixel(x, y), line) << x << "," << y;
   for (auto [x, y] : {std::pair{1, 1}, {60, 120}, {60, 122}, {122, 145}})
     EXPECT_EQ(cell->Pixel(x, y), kWhite) << x << "," << y;
+}
+
+// Bounding box of the pixels that are neither white nor the cell's line colour.
+TRect PictureArea(const TBitmap& cell) {
+  TRect r{cell.Width(), cell.Height(), 0, 0};
+  for (int y = 1; y < cell.Height() - 26; ++y)
+    for (int x = 1; x < cell.Width() - 1; ++x) {
+      const TColor c = cell.Pixel(x, y);
+      if (RedOf(c) > 200 && GreenOf(c) > 200 && BlueOf(c) > 200) continue;
+      r.left = std::min(r.left, x), r.top = std::min(r.top, y);
+      r.right = std::max(r.right, x + 1), r.bottom = std::max(r.bottom, y + 1);
+    }
+  return r;
+}
+
+TEST(Thumbnail, FromAFileKeepsTheGeometryOfTheWholePictureAtEveryTurn) {
+  TempDir dir;
+  TBitmap wide(1000, 400);
+  wide.Fill(RGBColor(40, 60, 200));
+  const std::vector<uint8_t> jpeg = EncodeJpeg(wide, 90);
+  WriteFile(dir.File("wide.jpg"), std::string(jpeg.begin(), jpeg.end()));
+  // JPEG content under a PNG name goes the whole-picture way.
+  WriteFile(dir.File("wide.png"), std::string(jpeg.begin(), jpeg.end()));
+  for (const char* name : {"wide.jpg", "wide.png"}) {
+    const auto whole = LoadPictureBitmap(dir.File(name));
+    ASSERT_TRUE(whole) << name;
+    for (int angle : {0, 90, 180, 270, 360}) {
+      const auto turned = angle % 360 ? RotatePicture(*whole, kWhite, angle) : nullptr;
+      const auto expected = MakeThumbnail(turned ? *turned : *whole, 124, 147);
+      const auto cell = MakeFileThumbnail(dir.File(name), angle, 124, 147);
+      ASSERT_TRUE(cell) << name << " " << angle;
+      EXPECT_EQ(PictureArea(*cell), PictureArea(*expected)) << name << " " << angle;
+      // The frame lines are the same too.
+      EXPECT_EQ(cell->Pixel(0, 0), expected->Pixel(0, 0));
+      EXPECT_EQ(cell->Pixel(60, 121), expected->Pixel(60, 121));
+    }
+  }
+  EXPECT_EQ(MakeFileThumbnail(dir.File("missing.jpg"), 0, 124, 147), nullptr);
+  WriteFile(dir.File("broken.jpg"), "\xFF\xD8 not a picture");
+  EXPECT_EQ(MakeFileThumbnail(dir.File("broken.jpg"), 90, 124, 147), nullptr);
+  EXPECT_EQ(MakeFileThumbnail(dir.File("wide.tiff"), 0, 124, 147), nullptr);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "codecs/ColorReduction.h"
@@ -246,7 +247,13 @@ std::vector<TPaletteBitmap> ReduceOnScreen(std::vector<std::unique_ptr<TBitmap>>
   };
   std::vector<std::thread> threads;
   const int count = std::min<int>(workers, static_cast<int>(pictures.size()));
-  for (int t = 1; t < count; ++t) threads.emplace_back(loop);
+  for (int t = 1; t < count; ++t) {
+    try {
+      threads.emplace_back(loop);
+    } catch (const std::system_error&) {
+      break;  // no more threads to be had: the others share the work
+    }
+  }
   loop();
   for (std::thread& t : threads) t.join();
   if (error) std::rethrow_exception(error);

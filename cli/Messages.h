@@ -1,43 +1,43 @@
 #pragma once
-// Every sentence the command prints, in Chinese and in English, in one table.
+// Every sentence the command prints, in one table: the Chinese text, which is also the key,
+// and its English translation. Chinese unless the locale is English.
+#include <cstdint>
+#include <exception>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 
+#include "codecs/LoadPicture.h"
 #include "core/Language.h"
 #include "output/Export.h"
 
-namespace pixmira {
+namespace pixmira::cli {
 
-enum class TMsg {
-  Usage,  // {1}: the folder scan's patterns, joined by Then
-  Then,
-  NeedsValue,     // {1}: option
-  BadJobs,        // {1}: text given
-  BadAngle,       // {1}: text given
-  UnknownOption,  // {1}: option
-  OutOrGif,
-  NoPaths,
-  SeeHelp,
-  NoPictures,
-  BadOutputFolder,  // {1}: folder
-  BadOutputReason,  // {1}: folder, {2}: the system's reason
-  Exporting,        // {1}: number, {2}: total
-  Remaining,        // {1}: m:ss
-  Skipped,          // {1}: path
-  ExportFailed,     // {1}: path, {2}: reason sentence, {3}: detail
-  AllDone,          // {1}: total
-  SomeDone,         // {1}: handled
-  ReasonFile,
-  ReasonFrame,
-  ReasonSetting,
-  ReasonPicture,
-  ReasonMemory,
-  ReasonOther,
-};
+extern const char* const kUsage;
 
-// The message in the language, "{1}", "{2}", ... replaced by the arguments.
-std::string Say(TLanguage language, TMsg message, std::initializer_list<std::string> args = {});
+// Set once at start.
+void SetLanguage(TLanguage language);
 
-TMsg ReasonMessage(TFailReason reason);
+// The sentence in the command's language, "{1}", "{2}", ... replaced by args. A Chinese text
+// missing from the table is printed as it is.
+std::string Say(std::string_view chinese, std::initializer_list<std::string> args = {});
 
-}  // namespace pixmira
+// Whether the table has the text (for the tests).
+bool HasEnglish(std::string_view chinese);
+
+// The system's reason for an errno.
+std::string SystemReason(int error);
+
+// "跳过 PATH：REASON"; memoryLimit is the budget the run had.
+std::string SkipLine(const TSkippedEntry& skip, uint64_t memoryLimit);
+
+// Why the batch stopped, one line.
+std::string FailureLine(const TExportResult& result);
+
+// A failure raised outside the export (the output folder, the list file).
+std::string ExceptionLine(const std::exception& e);
+
+// "1.5 GB", "800 MB"
+std::string Size(uint64_t bytes);
+
+}  // namespace pixmira::cli

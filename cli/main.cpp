@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "core/Kernel.h"
 #include "core/Language.h"
 #include "core/MemIniFile.h"
+#include "core/MemoryBudget.h"
 #include "output/Export.h"
 #include "output/PictureFolder.h"
 
@@ -32,17 +35,11 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
-TLanguage gLanguage = TLanguage::Chinese;
-
-std::string Say(TMsg message, std::initializer_list<std::string> args = {}) {
-  return pixmira::Say(gLanguage, message, args);
-}
-
 // The folder rule's extensions in the order it takes them, as the usage lists them.
 std::string FolderPatterns() {
   std::string list;
   for (std::string_view ext : FolderScanExtensions()) {
-    if (!list.empty()) list += Say(TMsg::Then);
+    if (!list.empty()) list += cli::Say("，再 ");
     list += "*" + std::string(ext);
   }
   return list;
@@ -54,9 +51,11 @@ struct TOptions {
   std::optional<std::string> out;
   std::optional<std::string> gif;
   int jobs = 0;
+  uint64_t memoryLimit = 0;
   std::vector<TExportEntry> entries;  // paths as given, folders expanded later
   bool help = false;
   bool where = false;
+  bool version = false;
 };
 
 class TUsageError : public std::runtime_error {
@@ -69,6 +68,33 @@ bool ParseInt(const std::string& text, int& value) {
   const char* end = text.data() + text.size();
   const auto [ptr, ec] = std::from_chars(text.data(), end, value);
   return !text.empty() && text[0] != '-' && ec == std::errc() && ptr == end;
+}
+
+// Paths one a line, or NUL-separated when the list holds a NUL (find -print0); "-" is
+// standard input. Empty entries are skipped.
+std::vector<std::string> ReadFileList(const std::string& list) {
+  std::string text;
+  if (list == "-") {
+    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+  } else {
+    std::ifstream in(list, std::ios::binary);
+    if (!in)
+      throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(errno)}));
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  const char separator = text.find('\0') != std::string::npos ? '\0' : '\n';
+  std::vector<std::string> paths;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(separator, start);
+    if (end == std::string::npos) end = text.size();
+    std::string path = text.substr(start, end - start);
+    // Lines written on Windows end in CR.
+    if (separator == '\n' && !path.empty() && path.back() == '\r') path.pop_back();
+    if (!path.empty()) paths.push_back(std::move(path));
+    start = end + 1;
+  }
+  return paths;
 }
 
 TOptions ParseArguments(int argc, char** argv) {
@@ -93,6 +119,10 @@ TOptions ParseArguments(int argc, char** argv) {
       options.where = true;
       continue;
     }
+    if (arg == "--version") {
+      options.version = true;
+      continue;
+    }
     std::string name = arg;
     std::optional<std::string> value;
     if (const auto eq = arg.find('='); eq != std::string::npos) {
@@ -101,7 +131,7 @@ TOptions ParseArguments(int argc, char** argv) {
     }
     auto takeValue = [&]() -> std::string {
       if (value) return *value;
-      if (i + 1 >= argc) throw TUsageError(Say(TMsg::NeedsValue, {name}));
+      if (i + 1 >= argc) throw TUsageError(cli::Say("{1} 需要一个值", {name}));
       return argv[++i];
     };
     if (name == "--config") {
@@ -115,22 +145,35 @@ TOptions ParseArguments(int argc, char** argv) {
     } else if (name == "--jobs") {
       const std::string text = takeValue();
       if (!ParseInt(text, options.jobs) || options.jobs < 1 || options.jobs > 256) {
-        throw TUsageError(Say(TMsg::BadJobs, {text}));
+        throw TUsageError(cli::Say("--jobs 需要 1 到 256 之间的整数，而不是 \"{1}\"", {text}));
       }
+    } else if (name == "--memory-limit") {
+      const std::string text = takeValue();
+      const auto bytes = ParseMemorySize(text);
+      if (!bytes || *bytes < (uint64_t(16) << 20)) {
+        throw TUsageError(
+            cli::Say("--memory-limit 需要至少 16M 的大小，如 800M 或 2G，而不是 \"{1}\"", {text}));
+      }
+      options.memoryLimit = *bytes;
+    } else if (name == "--files-from") {
+      const std::string list = takeValue();
+      for (std::string& path : ReadFileList(list))
+        options.entries.push_back({std::move(path), angle});
     } else if (name == "--angle") {
       const std::string text = takeValue();
       if (!ParseInt(text, angle) || angle % 90 != 0 || angle < 0 || angle > 360) {
-        throw TUsageError(Say(TMsg::BadAngle, {text}));
+        throw TUsageError(
+            cli::Say("--angle 只能是 0、90、180、270 或 360，而不是 \"{1}\"", {text}));
       }
     } else {
-      throw TUsageError(Say(TMsg::UnknownOption, {arg}));
+      throw TUsageError(cli::Say("未知选项 {1}", {arg}));
     }
   }
-  if (options.help || options.where) return options;
+  if (options.help || options.where || options.version) return options;
   if (options.out.has_value() == options.gif.has_value()) {
-    throw TUsageError(Say(TMsg::OutOrGif));
+    throw TUsageError(cli::Say("请给出 --out DIR 或 --gif FILE 之一"));
   }
-  if (options.entries.empty()) throw TUsageError(Say(TMsg::NoPaths));
+  if (options.entries.empty()) throw TUsageError(cli::Say("请给出要导出的图片或文件夹"));
   return options;
 }
 
@@ -167,7 +210,6 @@ class TProgressView {
   explicit TProgressView(bool terminal) : terminal_(terminal) {}
 
   void Show(int index, int total, const std::string& text) {
-    if (text.empty() && !terminal_) return;
     if (!terminal_) {
       std::cerr << text << '\n';
       return;
@@ -181,7 +223,7 @@ class TProgressView {
           std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
       const int left = static_cast<int>(elapsed / index * (total - index) + 0.5);
       line +=
-          "  " + Say(TMsg::Remaining, {std::to_string(left / 60) + ":" +
+          "  " + cli::Say("剩余 {1}", {std::to_string(left / 60) + ":" +
                                        (left % 60 < 10 ? "0" : "") + std::to_string(left % 60)});
     }
     line += "  " + text + "\x1b[K";
@@ -226,19 +268,6 @@ void KeepPictureBuffers() {
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
 }
 
-// Huge pages for those buffers spare some ten thousand page faults per photo, which is what
-// lets two workers run nearly twice as fast as one. glibc takes that choice only from the
-// environment at start, so the program starts itself once more with it; when that cannot be
-// done it simply goes on.
-void RestartWithHugePages(char** argv) {
-  const char* current = std::getenv("GLIBC_TUNABLES");
-  if (current && std::strstr(current, "glibc.malloc.hugetlb")) return;
-  std::string value = "glibc.malloc.hugetlb=1";
-  if (current && *current) value = std::string(current) + ":" + value;
-  if (setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0) return;
-  execv("/proc/self/exe", argv);
-}
-
 int Run(const TOptions& options) {
   DataPaths paths = ResolveDataPaths(ExeFolder());
   if (options.config) paths.configFile = *options.config;
@@ -255,7 +284,7 @@ int Run(const TOptions& options) {
   job.entries = ExpandFolders(options.entries, options.out.value_or(""));
   if (gInterrupted) return kExitInterrupted;
   if (job.entries.empty()) {
-    std::cerr << "pixmira-batch: " << Say(TMsg::NoPictures) << '\n';
+    std::cerr << "pixmira-batch: " << cli::Say("没有找到要导出的图片") << '\n';
     return kExitUsage;
   }
   if (options.gif) {
@@ -268,8 +297,9 @@ int Run(const TOptions& options) {
     std::filesystem::create_directories(job.target, ec);
     if (!std::filesystem::is_directory(job.target)) {
       std::cerr << "pixmira-batch: "
-                << (ec ? Say(TMsg::BadOutputReason, {job.target, ec.message()})
-                       : Say(TMsg::BadOutputFolder, {job.target}))
+                << (ec ? cli::Say("无法使用输出文件夹 {1}：{2}",
+                                  {job.target, cli::SystemReason(ec.value())})
+                       : cli::Say("无法使用输出文件夹 {1}", {job.target}))
                 << '\n';
       return kExitFailed;
     }
@@ -277,14 +307,20 @@ int Run(const TOptions& options) {
     job.jpegProgressive = ExportJpegProgressive(kernel.SettingsStore());
   }
 
+  job.memoryLimit = options.memoryLimit;
+
   TProgressView view(isatty(STDERR_FILENO) == 1);
-  std::vector<std::string> skipped;
   TExportCallbacks callbacks;
   callbacks.onProgress = [&](int index, int total) {
     view.Show(index, total,
-              Say(TMsg::Exporting, {std::to_string(index + 1), std::to_string(total)}));
+              cli::Say("正在导出第 {1} 个文件，总共 {2} 个文件。",
+                       {std::to_string(index + 1), std::to_string(total)}));
   };
-  callbacks.onSkipped = [&](int, const std::string& path) { skipped.push_back(path); };
+  callbacks.onWatermarkMissing = [&](const std::string& path) {
+    view.Break();
+    std::cerr << "pixmira-batch: "
+              << cli::Say("警告：无法读取水印图片 {1}，导出的图片不加水印。", {path}) << '\n';
+  };
 
   TExportDriver driver(kernel.SettingsStore(), kernel.CatalogStore(), kernel.FramesFolder());
   gDriver = &driver;
@@ -294,15 +330,28 @@ int Run(const TOptions& options) {
   if (result.status == TExportStatus::Completed) view.Show(result.handled, result.handled, "");
   view.Break();
 
-  for (const std::string& path : skipped) std::cerr << Say(TMsg::Skipped, {path}) << '\n';
-  if (result.status == TExportStatus::Failed) {
-    const TExportFailure& f = result.failure;
-    std::cerr << Say(TMsg::ExportFailed, {f.path, Say(ReasonMessage(f.reason)), f.detail}) << '\n';
+  for (const TSkippedEntry& skip : result.skips) {
+    std::cerr << cli::SkipLine(skip, result.memoryLimit) << '\n';
   }
-  std::cout << (result.status == TExportStatus::Completed
-                    ? Say(TMsg::AllDone, {std::to_string(result.total)})
-                    : Say(TMsg::SomeDone, {std::to_string(result.handled)}))
-            << std::endl;
+  if (result.status == TExportStatus::Failed) {
+    std::cerr << "pixmira-batch: " << cli::FailureLine(result) << '\n';
+  }
+  // Only files on disk count.
+  const int files = static_cast<int>(result.files.size());
+  if (files == 0) {
+    std::cerr << cli::Say("没有导出任何图片。") << '\n';
+    return result.status == TExportStatus::Cancelled ? kExitInterrupted : kExitFailed;
+  }
+  const int total = static_cast<int>(job.entries.size());
+  if (job.mode == TExportMode::Gif) {
+    std::cout << cli::Say("导出了 1 个文件（{1} 帧的 GIF 动画）。",
+                          {std::to_string(result.written)})
+              << std::endl;
+  } else if (result.status == TExportStatus::Completed && files == total) {
+    std::cout << cli::Say("{1} 个文件全部导出完毕。", {std::to_string(files)}) << std::endl;
+  } else {
+    std::cout << cli::Say("导出了 {1} 个文件。", {std::to_string(files)}) << std::endl;
+  }
 
   switch (result.status) {
     case TExportStatus::Completed:
@@ -318,25 +367,29 @@ int Run(const TOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  gLanguage = UserLanguage();
+  cli::SetLanguage(UserLanguage());
   TOptions options;
   try {
     options = ParseArguments(argc, argv);
   } catch (const TUsageError& e) {
-    std::cerr << "pixmira-batch: " << e.what() << '\n' << Say(TMsg::SeeHelp) << '\n';
+    std::cerr << "pixmira-batch: " << e.what() << '\n'
+              << cli::Say("请用 pixmira-batch --help 查看用法。") << '\n';
     return kExitUsage;
   }
   if (options.help) {
-    std::cout << Say(TMsg::Usage, {FolderPatterns()});
+    std::cout << cli::Say(cli::kUsage, {FolderPatterns()});
     return kExitCompleted;
   }
-  RestartWithHugePages(argv);
+  if (options.version) {
+    std::cout << "pixmira-batch " << PIXMIRA_VERSION << '\n';
+    return kExitCompleted;
+  }
   InstallInterruptHandler();
   KeepPictureBuffers();
   try {
     return Run(options);
   } catch (const std::exception& e) {
-    std::cerr << "pixmira-batch: " << e.what() << '\n';
+    std::cerr << "pixmira-batch: " << cli::ExceptionLine(e) << '\n';
     return kExitFailed;
   }
 }

@@ -4,7 +4,11 @@
 #include <sched.h>
 #endif
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -13,14 +17,16 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "codecs/ColorReduction.h"
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
-#include "core/Errors.h"
 #include "core/FileWrite.h"
+#include "core/MemoryBudget.h"
+#include "core/Errors.h"
 #include "core/Settings.h"
 #include "pipeline/Pipeline.h"
 
@@ -150,6 +156,7 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 // What a worker hands back for one entry.
 struct TOutcome {
   bool skipped = false;
+  TLoadReport why;                   // skipped: what the loading said
   std::vector<uint8_t> jpeg;         // JPEG mode
   std::unique_ptr<TBitmap> picture;  // GIF mode: reduced once the screen size is known
   std::exception_ptr error;
@@ -255,7 +262,13 @@ std::vector<TPaletteBitmap> ReduceOnScreen(std::vector<std::unique_ptr<TBitmap>>
   };
   std::vector<std::thread> threads;
   const int count = std::min<int>(workers, static_cast<int>(pictures.size()));
-  for (int t = 1; t < count; ++t) threads.emplace_back(loop);
+  for (int t = 1; t < count; ++t) {
+    try {
+      threads.emplace_back(loop);
+    } catch (const std::system_error&) {
+      break;  // no more threads to be had: the others share the work
+    }
+  }
   loop();
   for (std::thread& t : threads) t.join();
   if (error) std::rethrow_exception(error);
@@ -263,6 +276,22 @@ std::vector<TPaletteBitmap> ReduceOnScreen(std::vector<std::unique_ptr<TBitmap>>
 }
 
 }  // namespace
+
+void CheckGifTarget(const std::string& path) {
+  if (path.empty() || path.back() == '/') RaiseWriteError(path, EISDIR);
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) RaiseWriteError(path, EISDIR);
+    if (!S_ISREG(st.st_mode)) RaiseWriteError(path, EINVAL);
+  }
+  const auto slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : path.substr(0, slash);
+  if (::stat(folder.c_str(), &st) != 0) RaiseWriteError(path, errno);
+  if (!S_ISDIR(st.st_mode)) RaiseWriteError(path, ENOTDIR);
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) RaiseWriteError(path, errno);
+}
 
 TExportDriver::TExportDriver(const TMemIniFile& settings, const TMemIniFile& catalog,
                              std::string framesFolder)
@@ -279,17 +308,75 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
   int screenWidth = 0;
   int screenHeight = 0;
 
+  result.total = total;
+  auto fail = [&](const std::string& what, const std::string& reason) {
+    result.status = TExportStatus::Failed;
+    result.failedPath = what;
+    result.failure = std::current_exception();
+    result.reason = FailReasonOf(result.failure);
+    result.detail = reason;
+  };
+  auto finish = [&] {
+    cancel_ = false;
+    return result;
+  };
+
+  // A GIF that cannot be written is found before any picture is processed.
+  if (gifMode) {
+    try {
+      CheckGifTarget(job.target);
+    } catch (const std::exception& e) {
+      fail(job.target, e.what());
+      return finish();
+    }
+  }
+
   // One snapshot of the settings for the whole batch, so every picture gets the same effects
   // even if the store is edited meanwhile.
-  const TPictureOptions options = ReadPictureOptions(settings_);
+  TPictureOptions options = ReadPictureOptions(settings_);
   const int gifDelay =
       GifDelayFromSeconds(ReadSettingString(settings_, keys::GifSeconds, ReadSite::Export));
+  // The watermark picture is loaded once and shared by the workers.
+  TPictureWatermark& mark = options.watermark.picture;
+  if (options.watermark.add && options.watermark.kind == TWatermarkKind::Picture &&
+      !mark.path.empty()) {
+    mark.prepared = PreparePictureWatermark(mark);
+    if (!mark.prepared) {
+      options.watermark.kind = TWatermarkKind::None;
+      result.watermarkMissing = true;
+      if (callbacks.onWatermarkMissing) callbacks.onWatermarkMissing(mark.path);
+    }
+  }
+
+  // A font size or colour that does not convert would stop the batch at its first picture;
+  // it is named now, before any work.
+  const TTextWatermark& text = options.watermark.text;
+  if (options.watermark.add && options.watermark.kind == TWatermarkKind::Text &&
+      !text.fontProblems.empty()) {
+    const TBadSetting& bad = text.fontProblems.front();
+    result.badSetting = bad;
+    result.status = TExportStatus::Failed;
+    result.reason = TFailReason::Setting;
+    return finish();
+  }
+
+  TMemoryBudget budget(job.memoryLimit > 0 ? job.memoryLimit : DefaultMemoryBudget());
+  result.memoryLimit = budget.Limit();
 
   auto work = [&](int index) {
     const TExportEntry& entry = job.entries[index];
     TOutcome outcome;
-    auto bitmap = ProcessPicture({entry.path, entry.angle, options, catalog_, framesFolder_,
-                                  /*preview=*/false});
+    // Held until the picture is finished: the next ones wait while the budget is spent.
+    std::optional<TMemoryBudget::TReservation> reservation;
+    const TMemoryGate gate = [&](uint64_t bytes) {
+      reservation = budget.Reserve(bytes);
+      return reservation.has_value();
+    };
+    TPictureRequest request{entry.path,       entry.angle, options, catalog_, framesFolder_,
+                            /*preview=*/false};
+    request.memoryGate = &gate;
+    request.loadReport = &outcome.why;
+    auto bitmap = ProcessPicture(request);
     if (!bitmap) {
       outcome.skipped = true;
     } else if (gifMode) {
@@ -299,12 +386,6 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
     }
     return outcome;
   };
-
-  auto fail = [&](const std::string& what, const std::exception_ptr& error) {
-    result.status = TExportStatus::Failed;
-    result.failure = {what, FailReasonOf(error), ExceptionText(error)};
-  };
-  result.total = total;
 
   {
     TWorkerPool pool(std::min(WorkerCount(job.workers), std::max(total, 1)), total, work);
@@ -317,11 +398,16 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
       TOutcome outcome = pool.Take(i);
       const std::string& path = job.entries[i].path;
       if (outcome.error) {
-        fail(path, outcome.error);
+        try {
+          std::rethrow_exception(outcome.error);
+        } catch (...) {
+          fail(path, ExceptionText(outcome.error));
+        }
         break;
       }
       if (outcome.skipped) {
         ++result.skipped;
+        result.skips.push_back({i, path, outcome.why});
         if (callbacks.onSkipped) callbacks.onSkipped(i, path);
       } else {
         try {
@@ -337,8 +423,8 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
             if (callbacks.onFileWritten) callbacks.onFileWritten(written);
           }
           ++result.written;
-        } catch (const std::exception&) {
-          fail(path, std::current_exception());
+        } catch (const std::exception& e) {
+          fail(path, e.what());
           break;
         }
       }
@@ -362,13 +448,12 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
       gif.WriteGifFile(job.target);
       result.files.push_back(job.target);
       if (callbacks.onFileWritten) callbacks.onFileWritten(job.target);
-    } catch (const std::exception&) {
-      fail(job.target, std::current_exception());
+    } catch (const std::exception& e) {
+      fail(job.target, e.what());
     }
   }
 
-  cancel_ = false;
-  return result;
+  return finish();
 }
 
 }  // namespace pixmira

@@ -3,12 +3,16 @@
 // folder or as one looping animated GIF. Workers process entries in parallel; naming and
 // writing stay in list order, so the files are the same for any number of workers.
 #include <atomic>
+#include <cstdint>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "codecs/LoadPicture.h"
 #include "core/MemIniFile.h"
+#include "pipeline/Options.h"
 
 namespace pixmira {
 
@@ -26,6 +30,8 @@ struct TExportJob {
   int jpegQuality = 90;
   bool jpegProgressive = false;
   int workers = 0;  // 0: the number of cores
+  // Memory the workers share for the pictures in hand (bytes); 0: DefaultMemoryBudget().
+  uint64_t memoryLimit = 0;
 };
 
 // 100 / 75 / 50 by the quality index when the size box is ticked and the custom size is
@@ -57,14 +63,15 @@ enum class TFailReason {
   Other,
 };
 
-struct TExportFailure {
-  std::string path;  // the picture or the file being written
-  TFailReason reason = TFailReason::Other;
-  std::string detail;  // the library's own technical text (English), for the curious
-};
-
 // The reason code of an error raised by the library.
 TFailReason FailReasonOf(const std::exception_ptr& error);
+
+// An entry that was not exported, and why.
+struct TSkippedEntry {
+  int index = 0;
+  std::string path;
+  TLoadReport why;
+};
 
 struct TExportResult {
   TExportStatus status = TExportStatus::Completed;
@@ -73,7 +80,14 @@ struct TExportResult {
   int written = 0;  // files (or GIF frames) written
   int skipped = 0;  // entries that could not be loaded
   std::vector<std::string> files;  // paths written
-  TExportFailure failure;          // Failed: which picture (or file) and why
+  std::vector<TSkippedEntry> skips;
+  std::exception_ptr failure;               // Failed: what was raised
+  std::string failedPath;                   // Failed: the picture or file concerned
+  TFailReason reason = TFailReason::Other;  // Failed: the kind of error
+  std::string detail;                       // Failed: the library's own technical text (English)
+  std::optional<TBadSetting> badSetting;    // Failed before the first picture: this value
+  bool watermarkMissing = false;            // the watermark picture could not be loaded: none added
+  uint64_t memoryLimit = 0;                 // the budget the workers shared
 };
 
 // Called on the driver's calling thread, in list order.
@@ -82,7 +96,13 @@ struct TExportCallbacks {
   std::function<void(const std::string& path)> onFileWritten;
   // An entry that could not be loaded; it still counts as handled.
   std::function<void(int index, const std::string& path)> onSkipped;
+  // Before the first picture, when the watermark picture cannot be loaded.
+  std::function<void(const std::string& path)> onWatermarkMissing;
 };
+
+// Raises EFileError when a GIF could not be written at path: a folder that is missing or not
+// writable, or a folder or other non-file in the file's place. Nothing is written.
+void CheckGifTarget(const std::string& path);
 
 class TExportDriver {
  public:

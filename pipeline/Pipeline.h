@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "codecs/LoadPicture.h"
 #include "core/MemIniFile.h"
 #include "imaging/Bitmap.h"
 #include "imaging/SampleGrid.h"
@@ -21,6 +22,9 @@ struct TPictureRequest {
   bool preview = false;             // the settings dialog's preview
   // What the preview draws while the watermark text is empty, in the window's language.
   std::string_view previewPrompt = {};
+  // Asked before decoding for the memory the picture will take (see LoadPictureBitmap).
+  const TMemoryGate* memoryGate = nullptr;
+  TLoadReport* loadReport = nullptr;  // why nothing came back, when it was the loading
 };
 
 // Nothing when the picture cannot be loaded. Frame, font and colour errors are raised.
@@ -36,7 +40,9 @@ std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
 // loaded and turned (nothing when the picture cannot be loaded or has no pixels); corners or
 // frame and the size reduction; the watermark. With a grid, bitmap is gathered by it from the
 // whole picture (imaging/SampleGrid.h) and the watermark is worked out on those pixels only.
-std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle);
+std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle,
+                                           const TMemoryGate* gate = nullptr,
+                                           TLoadReport* report = nullptr);
 void ApplyEdgeAndSize(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request);
 void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
                     const TSampleGrid* grid = nullptr);

@@ -93,7 +93,9 @@ void TProgressForm::ExportPictures() {
       result = driver->Run(job, callbacks);
     } catch (...) {
       result.status = TExportStatus::Failed;
-      result.failure = {job.target, FailReasonOf(std::current_exception()), {}};
+      result.failedPath = job.target;
+      result.failure = std::current_exception();
+      result.reason = FailReasonOf(result.failure);
     }
     QMetaObject::invokeMethod(
         this, [this, result] { OnFinished(result); }, Qt::QueuedConnection);
@@ -115,7 +117,10 @@ void TProgressForm::OnFinished(const TExportResult& result) {
 
   lblHint->setText(result.status == TExportStatus::Completed
                        ? tr("%1 个文件全部导出完毕。").arg(result.total)
-                       : tr("导出了 %1 个文件。").arg(result.handled));
+                       : tr("导出了 %1 个文件。")
+                             .arg(result.status == TExportStatus::Failed
+                                      ? int(result.files.size())  // only what is on disk
+                                      : result.handled));
   if (result.status == TExportStatus::Completed)
     ProgressBar1->setValue(ProgressBar1->maximum());
   else
@@ -137,7 +142,7 @@ void TProgressForm::OnFinished(const TExportResult& result) {
   emit exportFinished();
 
   if (result.status == TExportStatus::Failed) {
-    services_.Error(this, ExportFailedText(result.failure));
+    services_.Error(this, ExportFailedText(result));
   }
   if (closeWhenFinished_) close();
 }

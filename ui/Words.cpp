@@ -22,11 +22,16 @@ QString FailReasonText(TFailReason reason) {
   return QCoreApplication::translate("Words", "未知错误");
 }
 
-QString ExportFailedText(const TExportFailure& failure) {
+QString ExportFailedText(const TExportResult& result) {
+  if (result.badSetting) {
+    return QCoreApplication::translate("Words", "设置文件中 %1 的值 \"%2\" 无效，请改正后再试。")
+        .arg(QString::fromStdString(result.badSetting->key),
+             QString::fromStdString(result.badSetting->value));
+  }
   QString text = QCoreApplication::translate("Words", "导出 %1 时出错：%2")
-                     .arg(QString::fromStdString(failure.path), FailReasonText(failure.reason));
-  if (!failure.detail.empty())
-    text += QStringLiteral("\n\n") + QString::fromStdString(failure.detail);
+                     .arg(QString::fromStdString(result.failedPath), FailReasonText(result.reason));
+  if (!result.detail.empty())
+    text += QStringLiteral("\n\n") + QString::fromStdString(result.detail);
   return text;
 }
 

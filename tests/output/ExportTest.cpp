@@ -115,7 +115,7 @@ TEST(FailReasonTest, EachLibraryErrorHasItsReasonCode) {
 }
 
 // The failure as one text, for the checks below.
-std::string Error(const TExportResult& r) { return r.failure.path + ": " + r.failure.detail; }
+std::string Error(const TExportResult& r) { return r.failedPath + ": " + r.detail; }
 
 std::vector<std::string> Names(const fs::path& folder) {
   std::vector<std::string> names;
@@ -411,7 +411,7 @@ TEST_F(ExportTest, AnUnwritableFolderStopsWithAMessageAndLosesNothing) {
   EXPECT_EQ(result.status, TExportStatus::Failed);
   EXPECT_NE(Error(result).find(a), std::string::npos) << Error(result);
   EXPECT_NE(Error(result).find("Not a directory"), std::string::npos) << Error(result);
-  EXPECT_EQ(result.failure.reason, TFailReason::File);
+  EXPECT_EQ(result.reason, TFailReason::File);
   EXPECT_EQ(result.handled, 0);
   EXPECT_EQ(ReadFile(a), before);
   EXPECT_EQ(ReadFile(dir_.File("plain")), "a file, not a folder");
@@ -426,7 +426,7 @@ TEST_F(ExportTest, AFrameErrorNamesThePictureAndTheFrameFile) {
   EXPECT_EQ(result.status, TExportStatus::Failed);
   EXPECT_NE(Error(result).find(photo), std::string::npos) << Error(result);
   EXPECT_NE(Error(result).find("gold.png"), std::string::npos) << Error(result);
-  EXPECT_EQ(result.failure.reason, TFailReason::Frame);
+  EXPECT_EQ(result.reason, TFailReason::Frame);
   EXPECT_EQ(result.handled, 0);
   EXPECT_TRUE(Names(out_).empty());
 }
@@ -451,6 +451,68 @@ TEST_F(ExportTest, AWriteErrorMidwayStopsTheLoopAndKeepsWhatWasWritten) {
   EXPECT_EQ(result.handled, 1);
   EXPECT_EQ(Names(moved), std::vector<std::string>{"first.jpg"});
   EXPECT_TRUE(LoadPictureBitmap(moved + "/first.jpg"));
+}
+
+// A budget that holds one picture at a time: four workers take turns and write the same
+// files; a picture larger than the whole budget is skipped with the bytes it needed.
+TEST_F(ExportTest, WorkersShareTheMemoryBudget) {
+  const TBitmap big = Columns(400, 300);
+  std::vector<std::string> inputs;
+  for (int i = 0; i < 6; ++i) inputs.push_back(Input("p" + std::to_string(i) + ".bmp", big));
+  inputs.push_back(Input("huge.bmp", Columns(2000, 1500)));
+  TExportJob job;
+  for (const auto& p : inputs) job.entries.push_back({p, 0});
+  job.target = out_;
+  job.workers = 4;
+  const uint64_t onePicture = PipelineBytes({400, 300, 400 * 300 * 3}, fs::file_size(inputs[0]));
+  job.memoryLimit = onePicture + onePicture / 2;
+  TExportDriver driver(plain_, catalog_, "");
+  const TExportResult result = driver.Run(job);
+  EXPECT_EQ(result.status, TExportStatus::Completed) << Error(result);
+  EXPECT_EQ(result.memoryLimit, job.memoryLimit);
+  EXPECT_EQ(result.files.size(), 6u);
+  ASSERT_EQ(result.skips.size(), 1u);
+  EXPECT_EQ(result.skips[0].path, inputs.back());
+  EXPECT_EQ(result.skips[0].why.problem, TLoadProblem::OverMemoryLimit);
+  EXPECT_GT(result.skips[0].why.needed, job.memoryLimit);
+  const auto expected = EncodeJpeg(big, 90);
+  EXPECT_EQ(ReadFile(out_ + "/p5.jpg"), std::string(expected.begin(), expected.end()));
+}
+
+TEST_F(ExportTest, TheWatermarkPictureIsLoadedOnceOrReportedMissing) {
+  const std::string mark = Input("mark.bmp", Solid(4, 4, 0x000000));
+  const std::string settingsText =
+      "[General]\r\nReduceSize=0\r\nAddWatermark=1\r\nWatermarkType=1\r\nWatermarkTransparent=0"
+      "\r\nWatermarkPos=2\r\ncbWatermarkPosBlank2A=0\r\ncbWatermarkPosBlank2B=0\r\nWatermarkImage=";
+  const std::vector<std::string> inputs = {Input("a.bmp", Solid(8, 8, 0xFFFFFF)),
+                                           Input("b.bmp", Solid(8, 8, 0xFFFFFF))};
+  // The picture changes after the batch has started: every picture still gets the first one.
+  TExportCallbacks callbacks;
+  callbacks.onProgress = [&](int index, int) {
+    if (index == 1) WriteBmp(mark, Solid(4, 4, 0x0000FF));
+  };
+  TExportResult result = Export(inputs, TMemIniFile::FromText(settingsText + mark + "\r\n"),
+                                TExportMode::Jpeg, 1, callbacks);
+  EXPECT_EQ(result.status, TExportStatus::Completed) << Error(result);
+  EXPECT_FALSE(result.watermarkMissing);
+  for (const std::string& file : result.files) {
+    const auto bitmap = LoadPictureBitmap(file);
+    ASSERT_TRUE(bitmap);
+    EXPECT_LT(bitmap->Pixel(1, 1) & 0xFF, 40u) << file;  // black, not red
+    EXPECT_LT((bitmap->Pixel(1, 1) >> 16) & 0xFF, 40u) << file;
+  }
+
+  fs::remove_all(out_);
+  fs::create_directory(out_);
+  std::vector<std::string> missing;
+  callbacks = {};
+  callbacks.onWatermarkMissing = [&](const std::string& path) { missing.push_back(path); };
+  result = Export(inputs, TMemIniFile::FromText(settingsText + dir_.File("gone.png") + "\r\n"),
+                  TExportMode::Jpeg, 2, callbacks);
+  EXPECT_EQ(result.status, TExportStatus::Completed);
+  EXPECT_TRUE(result.watermarkMissing);
+  EXPECT_EQ(missing, std::vector<std::string>{dir_.File("gone.png")});
+  EXPECT_EQ(result.files.size(), 2u);
 }
 
 TEST_F(ExportTest, SameBytesForOneAndFourWorkers) {

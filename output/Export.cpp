@@ -1,5 +1,7 @@
 #include "output/Export.h"
 
+#include "core/Errors.h"
+
 #ifdef __linux__
 #include <sched.h>
 #endif
@@ -295,6 +297,13 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
   auto fail = [&](const std::string& what, const std::string& reason) {
     result.status = TExportStatus::Failed;
     result.error = "导出 " + what + " 时出错：" + reason;
+    result.failure = TExportResult::Failure::Other;
+    result.failedPath = what;
+  };
+  auto failWrite = [&](const EFileError& e) {
+    fail(e.Path(), e.what());
+    result.failure = TExportResult::Failure::Write;
+    result.systemError = e.Error();
   };
 
   {
@@ -328,6 +337,9 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
             if (callbacks.onFileWritten) callbacks.onFileWritten(written);
           }
           ++result.written;
+        } catch (const EFileError& e) {
+          failWrite(e);
+          break;
         } catch (const std::exception& e) {
           fail(path, e.what());
           break;
@@ -339,8 +351,12 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
 
   // The animation is written when the loop ran through or was cancelled, never after a
   // failure: a user's existing file of that name is not replaced by half a batch.
-  if (gifMode && result.status != TExportStatus::Failed &&
-      !(result.status == TExportStatus::Cancelled && result.written == 0)) {
+  if (gifMode && result.status == TExportStatus::Completed && result.written == 0) {
+    // No entry could be loaded: there is nothing to animate, and the GIF writer refuses.
+    fail(job.target, "Cannot save empty GIF");
+    result.failure = TExportResult::Failure::EmptyGif;
+  } else if (gifMode && result.status != TExportStatus::Failed &&
+             !(result.status == TExportStatus::Cancelled && result.written == 0)) {
     try {
       TGIFImage gif;
       std::vector<TPaletteBitmap> frames =
@@ -353,6 +369,8 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
       gif.WriteGifFile(job.target);
       result.files.push_back(job.target);
       if (callbacks.onFileWritten) callbacks.onFileWritten(job.target);
+    } catch (const EFileError& e) {
+      failWrite(e);
     } catch (const std::exception& e) {
       fail(job.target, e.what());
     }

@@ -57,6 +57,10 @@ struct TExportResult {
   std::vector<std::string> files;  // paths written
   std::string finalLine;  // "… 个文件全部导出完毕。" / "导出了 … 个文件。"
   std::string error;      // Failed: which picture (or file) and why
+  // Failed: the kind of failure, for callers that word their own message.
+  enum class Failure { None, Write, EmptyGif, Other } failure = Failure::None;
+  std::string failedPath;  // Write: the file; EmptyGif: the GIF not written; Other: the entry
+  int systemError = 0;     // Write: the errno (or an EFileError code)
 };
 
 // Called on the driver's calling thread, in list order.

@@ -1,6 +1,7 @@
 #include "ui/Messages.h"
 
 #include <cerrno>
+#include <string_view>
 
 #include "core/Errors.h"
 
@@ -43,14 +44,22 @@ QString WriteErrorText(const QString& path, int error) {
 
 QString ExportErrorText(const TExportResult& result) {
   const QString path = QString::fromStdString(result.failedPath);
-  switch (result.failure) {
-    case TExportResult::Failure::Write:
-      return WriteErrorText(path, result.systemError);
-    case TExportResult::Failure::EmptyGif:
-      return U("列表中没有一张图片可以读取，无法生成动态图片 %1。").arg(path);
-    case TExportResult::Failure::Other:
-    case TExportResult::Failure::None:
-      break;
+  if (result.badSetting) {
+    return U("设置文件中 %1 的值“%2”无效，请改正后再试。")
+        .arg(QString::fromStdString(result.badSetting->key),
+             QString::fromStdString(result.badSetting->value));
+  }
+  if (result.failure) {
+    try {
+      std::rethrow_exception(result.failure);
+    } catch (const EFileError& e) {
+      if (!e.Path().empty()) return WriteErrorText(QString::fromStdString(e.Path()), e.Error());
+    } catch (const GIFException& e) {
+      // The writer refuses a GIF without frames: no entry of the list could be loaded.
+      if (result.written == 0 && std::string_view(e.what()) == "Cannot save empty GIF")
+        return U("列表中没有一张图片可以读取，无法生成动态图片 %1。").arg(path);
+    } catch (...) {
+    }
   }
   return QString::fromStdString(result.error);
 }

@@ -104,6 +104,83 @@ TEST(ReadWholeFile, RefusesWhatIsNotARegularFileAtOnce) {
   }
 }
 
+// Header bytes of each format claiming 16384 x 16384 (or as said), nothing after.
+TEST(ProbePictureSize, ReadsTheSizeFromTheHeaderOfEachFormat) {
+  const auto bytes = [](std::initializer_list<int> list) {
+    std::vector<uint8_t> out;
+    for (int b : list) out.push_back(uint8_t(b));
+    return out;
+  };
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> data;
+    int width, height;
+    uint64_t decode;
+  } cases[] = {
+      {"png", bytes({0x89, 'P', 'N', 'G',  13, 10, 26, 10,   0, 0, 0, 13, 'I', 'H', 'D',
+                     'R',  0,   0,   0x40, 0,  0,  0,  0x40, 0, 8, 6, 0,  0,   0}),
+       16384, 16384, uint64_t(16384) * 16384 * 4},
+      {"baseline jpeg",
+       bytes({0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 0, 0, 0xFF, 0xC0, 0, 17, 8, 0x40, 0, 0x20, 0, 3}), 8192,
+       16384, uint64_t(8192) * 16384 * 3},
+      {"progressive jpeg", bytes({0xFF, 0xD8, 0xFF, 0xC2, 0, 17, 8, 0, 100, 0, 200, 3}), 200, 100,
+       uint64_t(200) * 100 * 9},
+      {"bmp", bytes({'B', 'M', 0, 0, 0, 0, 0,    0, 0, 0,    54,   0,    0,
+                     0,   40,  0, 0, 0, 0, 0x40, 0, 0, 0x00, 0xC0, 0xFF, 0xFF}),
+       16384, 16384, uint64_t(16384) * 16384 * 3},
+      // Two frames of 100 x 10 on a 300 x 200 screen.
+      {"gif", bytes({'G', 'I', 'F', '8', '9', 'a', 44, 1,  200, 0, 0, 0, 0,      //
+                     ',', 0,   0,   0,   0,   100, 0,  10, 0,   0, 2, 1, 0,  0,  //
+                     ',', 0,   0,   0,   0,   100, 0,  10, 0,   0, 2, 0, ';'}),
+       300, 200, 2000 + uint64_t(300) * 200 * 4},
+  };
+  for (const Case& c : cases) {
+    const auto size = ProbePictureSize(c.data);
+    ASSERT_TRUE(size) << c.name;
+    EXPECT_EQ(size->width, c.width) << c.name;
+    EXPECT_EQ(size->height, c.height) << c.name;
+    EXPECT_EQ(size->decodeBytes, c.decode) << c.name;
+  }
+  EXPECT_FALSE(ProbePictureSize(bytes({'n', 'o', 'n', 'e'})));
+  EXPECT_FALSE(ProbePictureSize(bytes({0xFF, 0xD8, 0xFF, 0xDA, 0, 2})));  // data before a size
+}
+
+// The memory asked for comes before the decoding, and a refusal loads nothing.
+TEST(LoadPicture, AsksTheGateBeforeDecodingAndSaysWhy) {
+  TempDir dir;
+  const std::string png = ReadFile(DataPath("png-palette-trns.png"));
+  WriteFile(dir.File("a.png"), png);
+  std::vector<uint64_t> asked;
+  TLoadReport report;
+  auto bitmap = LoadPictureBitmap(
+      dir.File("a.png"),
+      [&](uint64_t bytes) {
+        asked.push_back(bytes);
+        return false;
+      },
+      report);
+  EXPECT_EQ(bitmap, nullptr);
+  EXPECT_EQ(report.problem, TLoadProblem::OverMemoryLimit);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(report.needed, asked[0]);
+  const auto size =
+      ProbePictureSize(std::span(reinterpret_cast<const uint8_t*>(png.data()), png.size()));
+  ASSERT_TRUE(size);
+  EXPECT_EQ(asked[0], PipelineBytes(*size, png.size()));
+
+  bitmap = LoadPictureBitmap(
+      dir.File("a.png"), [](uint64_t) { return true; }, report);
+  EXPECT_NE(bitmap, nullptr);
+  EXPECT_EQ(report.problem, TLoadProblem::None);
+
+  // A PNG cut after its header is refused before its rows are made.
+  WriteFile(dir.File("cut.png"), png.substr(0, 33));
+  EXPECT_EQ(LoadPictureBitmap(dir.File("cut.png"), nullptr, report), nullptr);
+  EXPECT_EQ(report.problem, TLoadProblem::Damaged);
+  EXPECT_EQ(LoadPictureBitmap(dir.File("x.tiff"), nullptr, report), nullptr);
+  EXPECT_EQ(report.problem, TLoadProblem::UnknownType);
+}
+
 TEST(LoadPicture, BitmapOfAPngIsItsCopyOverBlackOrNothing) {
   const auto b = LoadPictureBitmap(DataPath("png-palette-trns.png"));
   ASSERT_TRUE(b);

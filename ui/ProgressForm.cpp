@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ui/Messages.h"
 #include "ui/UiServices.h"
 #include "ui/Words.h"
 
@@ -142,7 +143,7 @@ void TProgressForm::OnFinished(const TExportResult& result) {
   emit exportFinished();
 
   if (result.status == TExportStatus::Failed) {
-    services_.Error(this, ExportFailedText(result));
+    services_.Error(this, ExportErrorText(result));
   }
   if (closeWhenFinished_) close();
 }

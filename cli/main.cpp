@@ -10,13 +10,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/Messages.h"
 #include "core/Kernel.h"
 #include "core/MemIniFile.h"
+#include "core/MemoryBudget.h"
 #include "output/Export.h"
 #include "output/PictureFolder.h"
 
@@ -30,31 +34,38 @@ constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
 constexpr const char* kUsage =
-    R"(用法: pixmira-batch [--config FILE] [--frames DIR] [--jobs N] [--angle DEG]
-                     (--out DIR | --gif FILE) PATH...
+    R"(用法: pixmira-batch [--config FILE] [--frames DIR] [--jobs N] [--memory-limit SIZE]
+                     [--angle DEG] (--out DIR | --gif FILE) [--files-from LIST] PATH...
 
 把图片按设置文件中的效果（缩小尺寸、圆角或边框、水印）批量导出为 JPEG 文件，
 或合成一个循环播放的 GIF 动画。
 
   PATH          图片文件，或文件夹：先取其中的 *.jpg，再 *.bmp，再 *.png（按文件名排序），
-                然后依次搜索子文件夹（跳过隐藏文件夹）
+                然后依次搜索子文件夹（跳过隐藏文件夹和输出文件夹）；每个文件夹只搜索一次
   --out DIR     把每张图片导出为 DIR 中的 JPEG 文件（不存在时创建），从不覆盖已有文件
   --gif FILE    把所有图片合成一个 GIF 动画 FILE（已有的同名文件被替换）
+  --files-from LIST
+                从文件 LIST 读取更多 PATH，每行一个；含 NUL 字符时以 NUL 分隔
+                （配合 find -print0）；LIST 为 - 时读标准输入
   --config FILE 设置文件，默认是程序旁边的 Config.ini（安装后为
                 ~/.config/pixmira/Config.ini，或 $XDG_CONFIG_HOME/pixmira/Config.ini）
   --frames DIR  存放 Frames.ini 和边框图片的文件夹，默认是程序旁边的 Frames（安装后为
                 share/pixmira/Frames）
   --where       显示将使用的设置文件和边框文件夹，然后退出
   --jobs N      同时处理的图片数，默认为处理器核数
+  --memory-limit SIZE
+                同时处理的图片共用的内存上限，如 800M、2G；默认为本进程可用内存的一半
+                （含 cgroup 限制）。超过上限的图片等待，永远放不下的图片被跳过
   --angle DEG   其后各 PATH 的旋转角度（逆时针）：0、90、180、270 或 360
+  --version     显示版本
   -h, --help    显示本说明
 
-进度显示在标准错误上，最后一行报告导出了多少个文件。按 Ctrl-C 在当前图片完成后停止，
-已经写出的文件保留。
+进度显示在标准错误上，每张跳过的图片一行并说明原因；最后一行报告写出了多少个文件。
+按 Ctrl-C 在当前图片完成后停止，已经写出的文件保留。
 
 退出状态:
-  0    全部导出完毕
-  1    出错停止（已写出的文件保留）
+  0    导出完毕（跳过的图片在标准错误上列出）
+  1    出错停止，或没有导出任何图片（已写出的文件保留）
   2    用法错误
   130  被 Ctrl-C 中断
 )";
@@ -65,9 +76,11 @@ struct TOptions {
   std::optional<std::string> out;
   std::optional<std::string> gif;
   int jobs = 0;
+  uint64_t memoryLimit = 0;
   std::vector<TExportEntry> entries;  // paths as given, folders expanded later
   bool help = false;
   bool where = false;
+  bool version = false;
 };
 
 class TUsageError : public std::runtime_error {
@@ -80,6 +93,32 @@ bool ParseInt(const std::string& text, int& value) {
   const char* end = text.data() + text.size();
   const auto [ptr, ec] = std::from_chars(text.data(), end, value);
   return !text.empty() && text[0] != '-' && ec == std::errc() && ptr == end;
+}
+
+// Paths one a line, or NUL-separated when the list holds a NUL (find -print0); "-" is
+// standard input. Empty entries are skipped.
+std::vector<std::string> ReadFileList(const std::string& list) {
+  std::string text;
+  if (list == "-") {
+    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+  } else {
+    std::ifstream in(list, std::ios::binary);
+    if (!in) throw TUsageError("无法读取列表文件 " + list + "：" + cli::SystemReason(errno));
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  const char separator = text.find('\0') != std::string::npos ? '\0' : '\n';
+  std::vector<std::string> paths;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(separator, start);
+    if (end == std::string::npos) end = text.size();
+    std::string path = text.substr(start, end - start);
+    // Lines written on Windows end in CR.
+    if (separator == '\n' && !path.empty() && path.back() == '\r') path.pop_back();
+    if (!path.empty()) paths.push_back(std::move(path));
+    start = end + 1;
+  }
+  return paths;
 }
 
 TOptions ParseArguments(int argc, char** argv) {
@@ -102,6 +141,10 @@ TOptions ParseArguments(int argc, char** argv) {
     }
     if (arg == "--where") {
       options.where = true;
+      continue;
+    }
+    if (arg == "--version") {
+      options.version = true;
       continue;
     }
     std::string name = arg;
@@ -128,6 +171,18 @@ TOptions ParseArguments(int argc, char** argv) {
       if (!ParseInt(text, options.jobs) || options.jobs < 1 || options.jobs > 256) {
         throw TUsageError("--jobs 需要 1 到 256 之间的整数，而不是 \"" + text + "\"");
       }
+    } else if (name == "--memory-limit") {
+      const std::string text = takeValue();
+      const auto bytes = ParseMemorySize(text);
+      if (!bytes || *bytes < (uint64_t(16) << 20)) {
+        throw TUsageError("--memory-limit 需要至少 16M 的大小，如 800M 或 2G，而不是 \"" + text +
+                          "\"");
+      }
+      options.memoryLimit = *bytes;
+    } else if (name == "--files-from") {
+      const std::string list = takeValue();
+      for (std::string& path : ReadFileList(list))
+        options.entries.push_back({std::move(path), angle});
     } else if (name == "--angle") {
       const std::string text = takeValue();
       if (!ParseInt(text, angle) || angle % 90 != 0 || angle < 0 || angle > 360) {
@@ -137,7 +192,7 @@ TOptions ParseArguments(int argc, char** argv) {
       throw TUsageError("未知选项 " + arg);
     }
   }
-  if (options.help || options.where) return options;
+  if (options.help || options.where || options.version) return options;
   if (options.out.has_value() == options.gif.has_value()) {
     throw TUsageError("请给出 --out DIR 或 --gif FILE 之一");
   }
@@ -235,19 +290,6 @@ void KeepPictureBuffers() {
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
 }
 
-// Huge pages for those buffers spare some ten thousand page faults per photo, which is what
-// lets two workers run nearly twice as fast as one. glibc takes that choice only from the
-// environment at start, so the program starts itself once more with it; when that cannot be
-// done it simply goes on.
-void RestartWithHugePages(char** argv) {
-  const char* current = std::getenv("GLIBC_TUNABLES");
-  if (current && std::strstr(current, "glibc.malloc.hugetlb")) return;
-  std::string value = "glibc.malloc.hugetlb=1";
-  if (current && *current) value = std::string(current) + ":" + value;
-  if (setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0) return;
-  execv("/proc/self/exe", argv);
-}
-
 int Run(const TOptions& options) {
   DataPaths paths = ResolveDataPaths(ExeFolder());
   if (options.config) paths.configFile = *options.config;
@@ -277,20 +319,24 @@ int Run(const TOptions& options) {
     std::filesystem::create_directories(job.target, ec);
     if (!std::filesystem::is_directory(job.target)) {
       std::cerr << "pixmira-batch: 无法使用输出文件夹 " << job.target
-                << (ec ? "：" + ec.message() : std::string()) << '\n';
+                << (ec ? "：" + cli::SystemReason(ec.value()) : std::string()) << '\n';
       return kExitFailed;
     }
     job.jpegQuality = ExportJpegQuality(kernel.SettingsStore());
     job.jpegProgressive = ExportJpegProgressive(kernel.SettingsStore());
   }
 
+  job.memoryLimit = options.memoryLimit;
+
   TProgressView view(isatty(STDERR_FILENO) == 1);
-  std::vector<std::string> skipped;
   TExportCallbacks callbacks;
   callbacks.onProgress = [&](int index, int total, const std::string& text) {
     view.Show(index, total, text);
   };
-  callbacks.onSkipped = [&](int, const std::string& path) { skipped.push_back(path); };
+  callbacks.onWatermarkMissing = [&](const std::string& path) {
+    view.Break();
+    std::cerr << "pixmira-batch: 警告：无法读取水印图片 " << path << "，导出的图片不加水印。\n";
+  };
 
   TExportDriver driver(kernel.SettingsStore(), kernel.CatalogStore(), kernel.FramesFolder());
   gDriver = &driver;
@@ -300,9 +346,26 @@ int Run(const TOptions& options) {
   if (result.status == TExportStatus::Completed) view.Show(result.handled, result.handled, "");
   view.Break();
 
-  for (const std::string& path : skipped) std::cerr << "跳过无法读取的图片：" << path << '\n';
-  if (result.status == TExportStatus::Failed) std::cerr << result.error << '\n';
-  std::cout << result.finalLine << std::endl;
+  for (const TSkippedEntry& skip : result.skips) {
+    std::cerr << cli::SkipLine(skip, result.memoryLimit) << '\n';
+  }
+  if (result.status == TExportStatus::Failed) {
+    std::cerr << "pixmira-batch: " << cli::FailureLine(result) << '\n';
+  }
+  // Only files on disk count.
+  const int files = static_cast<int>(result.files.size());
+  if (files == 0) {
+    std::cerr << "没有导出任何图片。\n";
+    return result.status == TExportStatus::Cancelled ? kExitInterrupted : kExitFailed;
+  }
+  const int total = static_cast<int>(job.entries.size());
+  if (job.mode == TExportMode::Gif) {
+    std::cout << "导出了 1 个文件（" << result.written << " 帧的 GIF 动画）。" << std::endl;
+  } else if (result.status == TExportStatus::Completed && files == total) {
+    std::cout << files << " 个文件全部导出完毕。" << std::endl;
+  } else {
+    std::cout << "导出了 " << files << " 个文件。" << std::endl;
+  }
 
   switch (result.status) {
     case TExportStatus::Completed:
@@ -329,13 +392,16 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return kExitCompleted;
   }
-  RestartWithHugePages(argv);
+  if (options.version) {
+    std::cout << "pixmira-batch " << PIXMIRA_VERSION << '\n';
+    return kExitCompleted;
+  }
   InstallInterruptHandler();
   KeepPictureBuffers();
   try {
     return Run(options);
   } catch (const std::exception& e) {
-    std::cerr << "pixmira-batch: " << e.what() << '\n';
+    std::cerr << "pixmira-batch: " << cli::ExceptionLine(e) << '\n';
     return kExitFailed;
   }
 }

@@ -218,7 +218,10 @@ TBitmap ApplyExifOrientation(const TBitmap& picture, int orientation) {
   return out;
 }
 
-TBitmap DecodeJpeg(std::span<const uint8_t> data) {
+namespace {
+
+// Decodes at the scale n/8 that choose(upright width, upright height) asks for, 8 = full size.
+TReducedJpeg Decode(std::span<const uint8_t> data, const ScaleChooser& choose) {
   auto d = std::make_unique<Decompressor>();
   InstallErrorManager(*reinterpret_cast<jpeg_common_struct*>(&d->cinfo), d->err);
   if (setjmp(d->err.jump)) RaiseJpegError(d->err.code);
@@ -239,8 +242,25 @@ TBitmap DecodeJpeg(std::span<const uint8_t> data) {
     if (found != 1 || d->orientation == 1) d->orientation = found;
     if (found != 1) break;
   }
+  const bool transposed = d->orientation >= 5;
+  TReducedJpeg result;
+  result.fullWidth = int(transposed ? d->cinfo.image_height : d->cinfo.image_width);
+  result.fullHeight = int(transposed ? d->cinfo.image_width : d->cinfo.image_height);
 
   d->cinfo.scale_num = d->cinfo.scale_denom = 1;
+  if (choose) {
+    const auto [wantW, wantH] = choose(result.fullWidth, result.fullHeight);
+    // The smallest scale that still gives the wanted size; libjpeg rounds sizes up.
+    for (unsigned n = 1; n < 8; ++n) {
+      d->cinfo.scale_num = n;
+      d->cinfo.scale_denom = 8;
+      jpeg_calc_output_dimensions(&d->cinfo);
+      const int w = int(transposed ? d->cinfo.output_height : d->cinfo.output_width);
+      const int h = int(transposed ? d->cinfo.output_width : d->cinfo.output_height);
+      if (w >= wantW && h >= wantH) break;
+      d->cinfo.scale_num = d->cinfo.scale_denom = 1;
+    }
+  }
   d->cinfo.do_block_smoothing = TRUE;
   switch (d->cinfo.jpeg_color_space) {
     case JCS_GRAYSCALE:
@@ -273,8 +293,19 @@ TBitmap DecodeJpeg(std::span<const uint8_t> data) {
                          d->bitmap.Height(), d->bitmap.Stride(), TPixelLayout::BGR);
   }
 
-  if (d->orientation == 1) return std::move(d->bitmap);
-  return ApplyExifOrientation(d->bitmap, d->orientation);
+  if (d->orientation == 1)
+    result.bitmap = std::move(d->bitmap);
+  else
+    result.bitmap = ApplyExifOrientation(d->bitmap, d->orientation);
+  return result;
+}
+
+}  // namespace
+
+TBitmap DecodeJpeg(std::span<const uint8_t> data) { return Decode(data, {}).bitmap; }
+
+TReducedJpeg DecodeJpegReduced(std::span<const uint8_t> data, const ScaleChooser& wanted) {
+  return Decode(data, wanted);
 }
 
 std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality, bool progressive) {

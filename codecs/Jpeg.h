@@ -1,5 +1,8 @@
 #pragma once
 // JPEG through libjpeg. Every libjpeg error becomes EJPEG "JPEG error #%d".
+#include <functional>
+#include <utility>
+
 #include "codecs/Picture.h"
 
 namespace pixmira {
@@ -15,6 +18,18 @@ class TJPEGImage : public TDecodedPicture {
 
 // The decoded picture, upright. Raises EJPEG, or EInvalidGraphic for a size we refuse.
 TBitmap DecodeJpeg(std::span<const uint8_t> data);
+
+// For pictures that are only looked at (thumbnails): wanted(upright width, upright height)
+// gives the least size needed, and the picture is decoded at the smallest of libjpeg's DCT
+// scales n/8 that still reaches it, which skips most of the work for a large photo. The
+// bitmap is upright; fullWidth and fullHeight are the picture's own upright size.
+struct TReducedJpeg {
+  TBitmap bitmap;
+  int fullWidth = 0;
+  int fullHeight = 0;
+};
+using ScaleChooser = std::function<std::pair<int, int>(int width, int height)>;
+TReducedJpeg DecodeJpegReduced(std::span<const uint8_t> data, const ScaleChooser& wanted);
 
 // Colour JPEG at quality (1..100) with optimised Huffman tables, libjpeg's defaults otherwise;
 // baseline, or progressive with the same quantisation (the same pixels when decoded).

@@ -1,6 +1,10 @@
 #pragma once
 // Loading by extension, thumbnails and the names of output files.
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,9 +20,55 @@ std::unique_ptr<TPicture> LoadPicture(const std::string& path);
 // LoadPicture brought to a working bitmap; nothing on failure.
 std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path);
 
+// What the header of a picture file says it will take once decoded, known before decoding.
+struct TPictureSize {
+  int width = 0;
+  int height = 0;
+  uint64_t decodeBytes = 0;  // the decoder's own buffers and the decoded picture
+};
+
+// By the file's first bytes (JPEG, PNG, BMP or GIF, whatever the extension); nothing when the
+// header cannot be read.
+std::optional<TPictureSize> ProbePictureSize(std::span<const uint8_t> data);
+
+// Why a picture was not loaded.
+enum class TLoadProblem {
+  None,
+  UnknownType,      // an extension no decoder takes
+  Unreadable,       // cannot be opened or read (error: the errno)
+  NotAFile,         // a folder, pipe, device or socket
+  TooLarge,         // a file larger than any picture we accept
+  Damaged,          // no decoder accepts the data
+  OverMemoryLimit,  // needs more memory than the whole budget (needed: the bytes)
+};
+
+struct TLoadReport {
+  TLoadProblem problem = TLoadProblem::None;
+  int error = 0;
+  uint64_t needed = 0;
+};
+
+// Asked, before decoding, for the bytes a picture will take in all (file, decoding and the
+// steps that follow, by TPictureSize); may wait. false refuses the picture.
+using TMemoryGate = std::function<bool(uint64_t bytes)>;
+
+// Bytes a picture of that size is reckoned to take through the pipeline: its file, the
+// decoder's buffers, and the working bitmap with one copy and one blended layer.
+uint64_t PipelineBytes(const TPictureSize& size, uint64_t fileBytes);
+
+// LoadPictureBitmap that says why it failed and asks gate (when given) before decoding.
+std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path, const TMemoryGate& gate,
+                                           TLoadReport& report);
+
 // The list's thumbnail cell: picture centred above a 25-pixel caption strip, border and
 // separator in $C0DCC0.
 std::unique_ptr<TBitmap> MakeThumbnail(const TPicture& picture, int cellWidth, int cellHeight);
 std::unique_ptr<TBitmap> MakeThumbnail(const TBitmap& picture, int cellWidth, int cellHeight);
+
+// The cell of a file turned by angle (0, 90, 180, 270, 360), for a list that only shows it:
+// JPEG is decoded at a reduced DCT scale, so it may differ slightly from MakeThumbnail of the
+// whole picture but keeps its geometry. Nothing when the file cannot be shown; never raises.
+std::unique_ptr<TBitmap> MakeFileThumbnail(const std::string& path, int angle, int cellWidth,
+                                           int cellHeight);
 
 }  // namespace pixmira

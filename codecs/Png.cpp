@@ -49,6 +49,25 @@ void ReadData(png_structp png, png_bytep out, png_size_t n) {
   r->pos += n;
 }
 
+// Compressed image bytes present in the file (IDAT chunks, cut where the file ends).
+uint64_t ImageDataBytes(std::span<const uint8_t> data) {
+  uint64_t total = 0;
+  std::size_t pos = 8;
+  while (pos + 8 <= data.size()) {
+    const uint64_t length = uint64_t(data[pos]) << 24 | uint64_t(data[pos + 1]) << 16 |
+                            uint64_t(data[pos + 2]) << 8 | data[pos + 3];
+    const bool image = std::memcmp(data.data() + pos + 4, "IDAT", 4) == 0;
+    const uint64_t present = std::min<uint64_t>(length, data.size() - pos - 8);
+    if (image) total += present;
+    if (std::memcmp(data.data() + pos + 4, "IEND", 4) == 0) break;
+    pos += 12 + std::size_t(present);
+  }
+  return total;
+}
+
+// Deflate cannot expand a byte into more than about 1032; a little more for safety.
+constexpr uint64_t kMaxInflateRatio = 1100;
+
 void DecodePng(std::span<const uint8_t> data, int& width, int& height, std::vector<uint8_t>& bgra) {
   auto r = std::make_unique<PngReader>();
   r->data = data;
@@ -66,6 +85,10 @@ void DecodePng(std::span<const uint8_t> data, int& width, int& height, std::vect
   CheckPictureSize(w, h);
   const int colorType = png_get_color_type(r->png, r->info);
   const int depth = png_get_bit_depth(r->png, r->info);
+  // A file cut short (or a tiny one claiming a huge size) cannot hold the rows it announces:
+  // refuse it before the buffer for them is made.
+  const uint64_t rawBytes = uint64_t(h) * png_get_rowbytes(r->png, r->info);
+  if (ImageDataBytes(data) * kMaxInflateRatio + 4096 < rawBytes) Fail("file is truncated");
 
   if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(r->png);
   if (colorType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(r->png);

@@ -19,7 +19,7 @@ struct KeyDefaults {
 };
 
 // Every key with its default at each site that reads it, the one place they are written.
-constexpr std::array<KeyDefaults, 33> kDefaults{{
+constexpr std::array<KeyDefaults, 40> kDefaults{{
     {keys::ReduceSize, {"1", kNone, "1", kNone}},
     {keys::ReduceSizeType, {"0", kNone, "0", kNone}},
     {keys::ReduceSizeWidth, {"310", kNone, "310", kNone}},
@@ -51,6 +51,13 @@ constexpr std::array<KeyDefaults, 33> kDefaults{{
     // The export takes the seconds the window shows when the key is absent or not a number.
     {keys::GifSeconds, {"1.00", kNone, kNone, "1.00"}},
     {keys::HomeHost, {"", kNone, kNone, kNone}},
+    {keys::WindowLeft, {"", kNone, kNone, kNone}},
+    {keys::WindowTop, {"", kNone, kNone, kNone}},
+    {keys::WindowWidth, {"", kNone, kNone, kNone}},
+    {keys::WindowHeight, {"", kNone, kNone, kNone}},
+    {keys::WindowMaximized, {"0", kNone, kNone, kNone}},
+    {keys::PictureFolder, {"", kNone, kNone, kNone}},
+    {keys::OutputFolder, {"", kNone, kNone, kNone}},
     {keys::ReduceSizeSmooth, {"0", kNone, "0", kNone}},
     {keys::SquareCanvas, {"0", kNone, "0", kNone}},
     {keys::JpegProgressive, {"0", kNone, kNone, kNone}},

@@ -54,6 +54,15 @@ inline constexpr std::string_view SquareCanvas = "SquareCanvas";
 inline constexpr std::string_view JpegProgressive = "JpegProgressive";
 // Our own: the vendor's web host for the home link and the update check; empty = none.
 inline constexpr std::string_view HomeHost = "HomeHost";
+// Our own: where the main window was (empty: centred at its first size) and the folders the
+// dialogs start in (empty: the home folder).
+inline constexpr std::string_view WindowLeft = "WindowLeft";
+inline constexpr std::string_view WindowTop = "WindowTop";
+inline constexpr std::string_view WindowWidth = "WindowWidth";
+inline constexpr std::string_view WindowHeight = "WindowHeight";
+inline constexpr std::string_view WindowMaximized = "WindowMaximized";
+inline constexpr std::string_view PictureFolder = "PictureFolder";
+inline constexpr std::string_view OutputFolder = "OutputFolder";
 }  // namespace keys
 
 // "cbWatermarkPosBlank" + anchor + letter, and its unit key "cbWatermarkPosBlankKind" + ...

@@ -225,16 +225,27 @@ std::unique_ptr<TBitmap> ScaleWatermark(const TBitmap& watermark, int pictureWid
   return scaled;
 }
 
-std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TPictureWatermark& mark,
-                                               const TSampleGrid* grid) {
+std::shared_ptr<const TBitmap> PreparePictureWatermark(const TPictureWatermark& mark) {
   if (mark.path.empty()) return nullptr;
   std::unique_ptr<TBitmap> watermark = LoadWatermark(mark.path);
   if (!watermark || watermark->Empty()) return nullptr;
+  // Without scaling nothing depends on the photo: it can be turned once, too.
+  if (mark.scale == 0 && mark.angle != 0) watermark = RotatePicture(*watermark, kWhite, mark.angle);
+  return watermark;
+}
+
+std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TPictureWatermark& mark,
+                                               const TSampleGrid* grid) {
+  std::shared_ptr<const TBitmap> watermark =
+      mark.prepared ? mark.prepared : PreparePictureWatermark(mark);
+  if (!watermark) return nullptr;
   const int W = grid ? grid->width : bitmap.Width();
   const int H = grid ? grid->height : bitmap.Height();
-  // Scaled before it is turned, so that the white corners of the turn stay pure white.
-  if (auto scaled = ScaleWatermark(*watermark, W, mark.scale)) watermark = std::move(scaled);
-  if (mark.angle != 0) watermark = RotatePicture(*watermark, kWhite, mark.angle);
+  if (mark.scale != 0) {
+    // Scaled before it is turned, so that the white corners of the turn stay pure white.
+    if (auto scaled = ScaleWatermark(*watermark, W, mark.scale)) watermark = std::move(scaled);
+    if (mark.angle != 0) watermark = RotatePicture(*watermark, kWhite, mark.angle);
+  }
 
   if (mark.style == TPaintStyle::Single) {
     const TPoint at =

@@ -95,6 +95,9 @@ std::unique_ptr<TBitmap> BlendLayer(const TBitmap& photo, const TBitmap& layer, 
 
 struct TPictureWatermark {
   std::string path;
+  // The picture loaded and turned once for a whole batch (PreparePictureWatermark) and shared
+  // by its workers; when absent each use loads it from path.
+  std::shared_ptr<const TBitmap> prepared;
   int angle = 0;
   int opacity = 80;  // 0..100
   TPaintStyle style = TPaintStyle::Single;
@@ -113,5 +116,9 @@ std::unique_ptr<TBitmap> ScaleWatermark(const TBitmap& watermark, int pictureWid
 // PlaceWatermarkPicture.
 std::unique_ptr<TBitmap> ApplyPictureWatermark(const TBitmap& bitmap, const TPictureWatermark& mark,
                                                const TSampleGrid* grid = nullptr);
+
+// The watermark picture of mark loaded and turned, ready to be stamped; nothing when it
+// cannot be loaded.
+std::shared_ptr<const TBitmap> PreparePictureWatermark(const TPictureWatermark& mark);
 
 }  // namespace pixmira

@@ -3,11 +3,16 @@
 // folder or as one looping animated GIF. Workers process entries in parallel; naming and
 // writing stay in list order, so the files are the same for any number of workers.
 #include <atomic>
+#include <cstdint>
+#include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "codecs/LoadPicture.h"
 #include "core/MemIniFile.h"
+#include "pipeline/Options.h"
 
 namespace pixmira {
 
@@ -25,6 +30,8 @@ struct TExportJob {
   int jpegQuality = 90;
   bool jpegProgressive = false;
   int workers = 0;  // 0: the number of cores
+  // Memory the workers share for the pictures in hand (bytes); 0: DefaultMemoryBudget().
+  uint64_t memoryLimit = 0;
 };
 
 // 100 / 75 / 50 by the quality index when the size box is ticked and the custom size is
@@ -49,6 +56,13 @@ std::string ExportProgressText(int index, int total);
 
 enum class TExportStatus { Completed, Cancelled, Failed };
 
+// An entry that was not exported, and why.
+struct TSkippedEntry {
+  int index = 0;
+  std::string path;
+  TLoadReport why;
+};
+
 struct TExportResult {
   TExportStatus status = TExportStatus::Completed;
   int handled = 0;  // entries handled before the end, the cancel or the failing entry
@@ -57,6 +71,12 @@ struct TExportResult {
   std::vector<std::string> files;  // paths written
   std::string finalLine;  // "… 个文件全部导出完毕。" / "导出了 … 个文件。"
   std::string error;      // Failed: which picture (or file) and why
+  std::vector<TSkippedEntry> skips;
+  std::exception_ptr failure;             // Failed: what was raised
+  std::string failedPath;                 // Failed: the picture or file concerned
+  std::optional<TBadSetting> badSetting;  // Failed before the first picture: this value
+  bool watermarkMissing = false;          // the watermark picture could not be loaded: none added
+  uint64_t memoryLimit = 0;               // the budget the workers shared
 };
 
 // Called on the driver's calling thread, in list order.
@@ -65,7 +85,13 @@ struct TExportCallbacks {
   std::function<void(const std::string& path)> onFileWritten;
   // An entry that could not be loaded; it still counts as handled.
   std::function<void(int index, const std::string& path)> onSkipped;
+  // Before the first picture, when the watermark picture cannot be loaded.
+  std::function<void(const std::string& path)> onWatermarkMissing;
 };
+
+// Raises EFileError when a GIF could not be written at path: a folder that is missing or not
+// writable, or a folder or other non-file in the file's place. Nothing is written.
+void CheckGifTarget(const std::string& path);
 
 class TExportDriver {
  public:

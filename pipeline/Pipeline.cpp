@@ -101,8 +101,11 @@ std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smo
   return square;
 }
 
-std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle) {
-  std::unique_ptr<TBitmap> bitmap = LoadPictureBitmap(path);
+std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle,
+                                           const TMemoryGate* gate, TLoadReport* report) {
+  TLoadReport why;
+  std::unique_ptr<TBitmap> bitmap = LoadPictureBitmap(path, gate ? *gate : TMemoryGate(), why);
+  if (report) *report = why;
   // A picture without pixels (a PNG of a few bytes) can be neither shown nor written.
   if (!bitmap || bitmap->Empty()) return nullptr;
   if (angle != 0) bitmap = RotatePicture(*bitmap, kWhite, angle);
@@ -143,7 +146,8 @@ void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& req
 }
 
 std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
-  std::unique_ptr<TBitmap> bitmap = LoadTurnedPicture(request.path, request.angle);
+  std::unique_ptr<TBitmap> bitmap =
+      LoadTurnedPicture(request.path, request.angle, request.memoryGate, request.loadReport);
   if (!bitmap) return nullptr;
   ApplyEdgeAndSize(bitmap, request);
   ApplyWatermark(bitmap, request);

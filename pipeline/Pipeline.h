@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "codecs/LoadPicture.h"
 #include "core/MemIniFile.h"
 #include "imaging/Bitmap.h"
 #include "imaging/SampleGrid.h"
@@ -18,6 +19,9 @@ struct TPictureRequest {
   const TMemIniFile& catalog;       // the frame catalogue
   const std::string& framesFolder;  // ends in "/"
   bool preview = false;             // the settings dialog's preview
+  // Asked before decoding for the memory the picture will take (see LoadPictureBitmap).
+  const TMemoryGate* memoryGate = nullptr;
+  TLoadReport* loadReport = nullptr;  // why nothing came back, when it was the loading
 };
 
 // Nothing when the picture cannot be loaded. Frame, font and colour errors are raised.
@@ -32,7 +36,9 @@ std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
 // loaded and turned (nothing when the picture cannot be loaded or has no pixels); corners or
 // frame and the size reduction; the watermark. With a grid, bitmap is gathered by it from the
 // whole picture (imaging/SampleGrid.h) and the watermark is worked out on those pixels only.
-std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle);
+std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle,
+                                           const TMemoryGate* gate = nullptr,
+                                           TLoadReport* report = nullptr);
 void ApplyEdgeAndSize(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request);
 void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
                     const TSampleGrid* grid = nullptr);

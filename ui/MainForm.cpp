@@ -1,12 +1,16 @@
 #include "ui/MainForm.h"
 
+#include <algorithm>
+
 #include <QAbstractItemView>
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,8 +18,12 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QTimer>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include "core/Errors.h"
@@ -87,9 +95,6 @@ TQivMainForm::TQivMainForm(TKaravelKernel& kernel, TUiServices& services, QWidge
     : QMainWindow(parent), kernel_(kernel), services_(services) {
   setObjectName(QStringLiteral("TQivMainForm"));
   setWindowTitle(QStringLiteral("Pixmira"));
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
   exportRunner_ = [this](const TExportJob& job) {
     RunExport(kernel_, services_, job, this, [this] { btnClearPicturesClick(); });
   };
@@ -99,7 +104,9 @@ TQivMainForm::TQivMainForm(TKaravelKernel& kernel, TUiServices& services, QWidge
   FillFrameList();
   loading_ = false;
   ConnectHandlers();
+  MakeActions();
   LoadSettingsToControls();
+  PlaceWindow();
 
   // Settings dialog, home link, update check and the bottom strip.
   pictureOptions_ = [this](bool borderPage) {
@@ -142,9 +149,13 @@ void TQivMainForm::BuildControls() {
   btnAddPicture = new QPushButton(U("添加图片(&A)..."), grpPictures);
   btnAddFolder = new QPushButton(U("添加文件夹(&F)..."), grpPictures);
   lvPictures = new TPictureList(grpPictures);
-  lvPictures->setMinimumSize(364, 357);
+  // One column at least; the window gives the list every pixel it can spare.
+  lvPictures->setMinimumSize(kIconSpacingX + 24, kIconSpacingY / 2);
+  lvPictures->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   pnlHint = lvPictures->HintPanel();
   btnClearPictures = new QPushButton(U("清空列表(&C)"), grpPictures);
+  lblCount = new QLabel(grpPictures);
+  lblCount->setObjectName(QStringLiteral("lblCount"));
   auto* leftTop = new QHBoxLayout;
   leftTop->addWidget(btnAddPicture);
   leftTop->addWidget(btnAddFolder);
@@ -152,7 +163,9 @@ void TQivMainForm::BuildControls() {
   auto* leftBottom = new QHBoxLayout;
   leftBottom->addWidget(btnClearPictures);
   leftBottom->addStretch(1);
+  leftBottom->addWidget(lblCount);
   auto* left = new QVBoxLayout(grpPictures);
+  left->setContentsMargins(6, 6, 6, 6);
   left->addLayout(leftTop);
   left->addWidget(lvPictures, 1);
   left->addLayout(leftBottom);
@@ -256,7 +269,13 @@ void TQivMainForm::BuildControls() {
   big.setBold(true);
   btnGeneratePictures->setFont(big);
 
-  auto* right = new QVBoxLayout(grpGenerate);
+  // The effects scroll when the window is too low for them (a small screen, a large scale
+  // factor); the generate button stays in reach below them.
+  auto* effects = new QWidget;
+  effects->setObjectName(QStringLiteral("pnlEffects"));
+  effects->setAutoFillBackground(false);
+  auto* right = new QVBoxLayout(effects);
+  right->setContentsMargins(0, 0, 0, 0);
   right->setSpacing(6);
   right->addWidget(lblEffects);
   right->addWidget(ckbReduceSize);
@@ -281,17 +300,40 @@ void TQivMainForm::BuildControls() {
       Row({Label("宝贝图片切换速度：", grpGenerate), cbGifSpeed, Label("每", grpGenerate),
            edGifSeconds, Label("秒切换一张图片", grpGenerate)}));
   right->addStretch(1);
+  scrEffects = new QScrollArea(grpGenerate);
+  scrEffects->setObjectName(QStringLiteral("scrEffects"));
+  scrEffects->setFrameShape(QFrame::NoFrame);
+  scrEffects->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scrEffects->setWidgetResizable(true);
+  scrEffects->setWidget(effects);
+  scrEffects->viewport()->setAutoFillBackground(false);
+  // Long drop-down texts shrink with an ellipsis rather than widen the panel.
+  for (QComboBox* combo : {cbReduceSize, cbPictureFrame, cbCorner, cbCornerWidth}) {
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(8);
+    combo->setMinimumWidth(combo->sizeHint().width());
+  }
+  effects->adjustSize();
+  // The classic width unless the words need more, with room for the scroll bar; the panel
+  // keeps it whatever the window's size.
+  const int bar = scrEffects->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  scrEffects->setFixedWidth(std::max(384 - 12, effects->minimumSizeHint().width() + bar + 2));
+  scrEffects->setMinimumHeight(120);
+  auto* generateBox = new QVBoxLayout(grpGenerate);
+  generateBox->setContentsMargins(6, 6, 6, 6);
+  generateBox->addWidget(scrEffects, 1);
   {
     auto* row = new QHBoxLayout;
     row->addStretch(1);
     row->addWidget(btnGeneratePictures);
-    right->addLayout(row);
+    generateBox->addLayout(row);
   }
+  grpGenerate->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
 
   auto* groups = new QHBoxLayout;
   groups->setSpacing(8);
   groups->addWidget(grpPictures, 1);
-  groups->addWidget(grpGenerate, 1);
+  groups->addWidget(grpGenerate, 0);
 
   // The strip along the bottom; the advertisement view goes in here.
   pnlAD = new QFrame(central);
@@ -530,15 +572,31 @@ void TQivMainForm::AddPaths(const QStringList& paths) {
 }
 
 void TQivMainForm::btnAddPictureClick() {
-  for (const QString& file : services_.OpenPictureFiles(this)) AddPicture(file);
+  const QStringList files = services_.OpenPictureFiles(this, StoredFolder(keys::PictureFolder));
+  if (files.isEmpty()) return;
+  StoreFolder(keys::PictureFolder, QFileInfo(files.first()).absolutePath());
+  lvPictures->Model()->AddPaths(files);
 }
 
 void TQivMainForm::btnAddFolderClick() {
-  const QString folder = services_.BrowseForFolder(this, U("请选择要添加的文件夹"));
-  if (!folder.isEmpty()) AddFolder(folder);
+  const QString folder =
+      services_.BrowseForFolder(this, U("请选择要添加的文件夹"), StoredFolder(keys::PictureFolder));
+  if (folder.isEmpty()) return;
+  StoreFolder(keys::PictureFolder, folder);
+  AddFolder(folder);
 }
 
 void TQivMainForm::btnClearPicturesClick() { lvPictures->ClearPictures(); }
+
+QString TQivMainForm::StoredFolder(std::string_view key) const {
+  return QString::fromStdString(ReadSettingString(kernel_.SettingsStore(), key, ReadSite::Main));
+}
+
+void TQivMainForm::StoreFolder(std::string_view key, const QString& folder) {
+  if (folder.isEmpty() || folder == StoredFolder(key)) return;
+  const std::string value = folder.toStdString();
+  WriteSetting([&](TMemIniFile& s) { s.WriteString(kGeneral, key, value); });
+}
 
 TExportJob TQivMainForm::MakeExportJob(const QString& target) const {
   TExportJob job;
@@ -564,10 +622,14 @@ void TQivMainForm::btnGeneratePicturesClick() {
     return;
   }
   QString target;
-  if (ckbOutputGif->isChecked())
-    target = WithGifExtension(services_.SaveGifFile(this));
-  else
-    target = services_.BrowseForFolder(this, U("将文件导出到："));
+  const QString start = StoredFolder(keys::OutputFolder);
+  if (ckbOutputGif->isChecked()) {
+    target = WithGifExtension(services_.SaveGifFile(this, start));
+    if (!target.isEmpty()) StoreFolder(keys::OutputFolder, QFileInfo(target).absolutePath());
+  } else {
+    target = services_.BrowseForFolder(this, U("将文件导出到："), start);
+    if (!target.isEmpty()) StoreFolder(keys::OutputFolder, target);
+  }
   if (target.isEmpty()) return;
   if (exportRunner_) exportRunner_(MakeExportJob(target));
 }
@@ -590,19 +652,136 @@ void TQivMainForm::BringToFront() {
 void TQivMainForm::closeEvent(QCloseEvent* event) {
   // Text typed into the watermark edit is kept even when the window closes from inside it.
   if (edWatermark->hasFocus()) edWatermarkExit();
+  SavePlacement();
   QMainWindow::closeEvent(event);
 }
 
-void TQivMainForm::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
-  if (centred_) return;
-  centred_ = true;
-  adjustSize();
-  setFixedSize(size());
-  if (const QScreen* screen = this->screen()) {
-    const QRect area = screen->availableGeometry();
-    move(area.center() - rect().center());
+void TQivMainForm::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  if (placed_) placementTimer_->start();
+}
+
+void TQivMainForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (placed_) placementTimer_->start();
+}
+
+void TQivMainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && placed_) placementTimer_->start();
+}
+
+QRect FitWindowRect(const QRect& wanted, const QRect& available, const QSize& minimum) {
+  QSize size = wanted.size().boundedTo(available.size());
+  size = size.expandedTo(minimum.boundedTo(available.size()));
+  QRect rect(wanted.topLeft(), size);
+  // Wholly on the screen: moved in from whichever edge it crosses.
+  if (rect.right() > available.right()) rect.moveRight(available.right());
+  if (rect.bottom() > available.bottom()) rect.moveBottom(available.bottom());
+  if (rect.left() < available.left()) rect.moveLeft(available.left());
+  if (rect.top() < available.top()) rect.moveTop(available.top());
+  return rect;
+}
+
+void TQivMainForm::PlaceWindow() {
+  placementTimer_ = new QTimer(this);
+  placementTimer_->setSingleShot(true);
+  placementTimer_->setInterval(800);
+  connect(placementTimer_, &QTimer::timeout, this, &TQivMainForm::SavePlacement);
+
+  const TMemIniFile& s = kernel_.SettingsStore();
+  const auto read = [&](std::string_view key, int& value) {
+    bool ok = false;
+    value = QString::fromStdString(ReadSettingString(s, key, ReadSite::Main)).toInt(&ok);
+    return ok;
+  };
+  int left = 0, top = 0, width = 0, height = 0;
+  const bool stored = read(keys::WindowLeft, left) && read(keys::WindowTop, top) &&
+                      read(keys::WindowWidth, width) && read(keys::WindowHeight, height) &&
+                      width > 0 && height > 0;
+  QScreen* screen = nullptr;
+  if (stored) screen = QGuiApplication::screenAt(QRect(left, top, width, height).center());
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  // The first size is the classic client area with the strip along the bottom.
+  const QSize first(792, 556 + 70);
+  QRect wanted = stored ? QRect(left, top, width, height) : QRect(QPoint(), first);
+  if (!stored) wanted.moveCenter(available.center());
+  setGeometry(FitWindowRect(wanted, available, minimumSizeHint()));
+  if (!stored) {
+    QRect centred = geometry();
+    centred.moveCenter(available.center());
+    setGeometry(FitWindowRect(centred, available, minimumSizeHint()));
   }
+  if (ReadSettingBool(s, keys::WindowMaximized, ReadSite::Main))
+    setWindowState(Qt::WindowMaximized);
+  placed_ = true;
+}
+
+void TQivMainForm::SavePlacement() {
+  if (!placed_) return;
+  placementTimer_->stop();
+  const QRect r = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+  if (!r.isValid()) return;
+  const bool maximized = isMaximized();
+  const TMemIniFile& s = kernel_.SettingsStore();
+  const auto same = [&](std::string_view key, int value) {
+    return ReadSettingString(s, key, ReadSite::Main) == std::to_string(value);
+  };
+  if (same(keys::WindowLeft, r.left()) && same(keys::WindowTop, r.top()) &&
+      same(keys::WindowWidth, r.width()) && same(keys::WindowHeight, r.height()) &&
+      same(keys::WindowMaximized, maximized ? 1 : 0))
+    return;
+  WriteSetting([&](TMemIniFile& store) {
+    store.WriteInteger(kGeneral, keys::WindowLeft, r.left());
+    store.WriteInteger(kGeneral, keys::WindowTop, r.top());
+    store.WriteInteger(kGeneral, keys::WindowWidth, r.width());
+    store.WriteInteger(kGeneral, keys::WindowHeight, r.height());
+    store.WriteBool(kGeneral, keys::WindowMaximized, maximized);
+  });
+}
+
+void TQivMainForm::MakeActions() {
+  const auto action = [this](const char* text, const QKeySequence& key, auto slot) {
+    auto* a = new QAction(U(text), this);
+    a->setShortcut(key);
+    a->setShortcutContext(Qt::WindowShortcut);
+    addAction(a);
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  actAddPicture =
+      action("添加图片", QKeySequence(Qt::CTRL | Qt::Key_O), &TQivMainForm::btnAddPictureClick);
+  actAddFolder = action("添加文件夹", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+                        &TQivMainForm::btnAddFolderClick);
+  actGenerate = action("生成图片", QKeySequence(Qt::CTRL | Qt::Key_G),
+                       &TQivMainForm::btnGeneratePicturesClick);
+  QUndoStack* undo = lvPictures->UndoStack();
+  actUndo = undo->createUndoAction(this, U("撤销"));
+  actUndo->setShortcut(QKeySequence::Undo);
+  addAction(actUndo);
+  actRedo = undo->createRedoAction(this, U("重做"));
+  actRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
+  addAction(actRedo);
+
+  const auto tip = [](QWidget* w, const char* text, QAction* a) {
+    QString t = U(text);
+    if (a) t += QStringLiteral(" (%1)").arg(a->shortcut().toString(QKeySequence::NativeText));
+    w->setToolTip(t);
+  };
+  tip(btnAddPicture, "选择图片文件加入列表", actAddPicture);
+  tip(btnAddFolder, "把一个文件夹（含子文件夹）里的图片加入列表", actAddFolder);
+  btnClearPictures->setToolTip(
+      U("清空图片列表（%1 撤销）").arg(actUndo->shortcut().toString(QKeySequence::NativeText)));
+  tip(btnGeneratePictures, "按所选效果生成图片", actGenerate);
+  tip(btnSetupBorder, "打开设置窗口的边框/圆角页", nullptr);
+  tip(btnSetupWatermark, "打开设置窗口的水印页", nullptr);
+  lvPictures->setToolTip(
+      U("拖动图片可以调整顺序；Delete 移除所选图片；Ctrl+L / Ctrl+R 旋转所选图片"));
+
+  const auto showCount = [this](int n) { lblCount->setText(U("共 %1 张图片").arg(n)); };
+  connect(lvPictures, &TPictureList::countChanged, this, showCount);
+  showCount(lvPictures->count());
 }
 
 }  // namespace pixmira

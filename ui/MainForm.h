@@ -13,6 +13,9 @@ class QFrame;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QScrollArea;
+class QTimer;
+class QAction;
 class QPushButton;
 class QSpinBox;
 class QStackedWidget;
@@ -63,6 +66,13 @@ class TQivMainForm : public QMainWindow {
   TPictureList* lvPictures;
   QLabel* pnlHint;
   QPushButton* btnClearPictures;
+  QLabel* lblCount;
+  QScrollArea* scrEffects;
+  QAction* actAddPicture;
+  QAction* actAddFolder;
+  QAction* actGenerate;
+  QAction* actUndo;
+  QAction* actRedo;
 
   QCheckBox* ckbReduceSize;
   QComboBox* cbReduceSize;
@@ -105,10 +115,19 @@ class TQivMainForm : public QMainWindow {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void BuildControls();
+  void MakeActions();
+  // Size and place from Config.ini (else the first size, centred), always wholly on the screen.
+  void PlaceWindow();
+  void SavePlacement();
+  // A folder a dialog starts in, and remembering the one the user went to.
+  QString StoredFolder(std::string_view key) const;
+  void StoreFolder(std::string_view key, const QString& folder);
   void ConnectHandlers();
   void FillFrameList();
   // Writes into the settings store and then the whole file; a failure is shown and the value
@@ -125,9 +144,13 @@ class TQivMainForm : public QMainWindow {
   ExportRunner exportRunner_;
   PictureOptions pictureOptions_;
   bool loading_ = false;
-  bool centred_ = false;
+  bool placed_ = false;
+  QTimer* placementTimer_ = nullptr;
 };
 
+// wanted moved and shrunk to lie wholly in available, never below minimum unless the screen
+// is smaller still.
+QRect FitWindowRect(const QRect& wanted, const QRect& available, const QSize& minimum);
 // The watermark edit's prompt.
 QString WatermarkPrompt();
 // lblWatermarkPos's caption, or nothing for a value that leaves it as it was.

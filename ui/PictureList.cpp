@@ -1,8 +1,7 @@
-#include "output/PictureFolder.h"
 #include "ui/PictureList.h"
 
-#include <QApplication>
-#include <QDir>
+#include <QAction>
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QLabel>
@@ -11,55 +10,22 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QToolTip>
+#include <QUndoCommand>
+#include <QUndoStack>
 #include <algorithm>
 
-#include "codecs/LoadPicture.h"
-#include "imaging/Rotate.h"
+#include "output/PictureFolder.h"
 #include "ui/Artwork.h"
-#include "ui/QtBitmap.h"
-#include "ui/ToolbarForm.h"
 
 namespace pixmira {
 
-int NextAngle(int angle, bool counterClockwise) {
-  if (counterClockwise) return angle + 90 > 360 ? angle - 270 : angle + 90;
-  return angle - 90 < 0 ? angle + 270 : angle - 90;
-}
-
-const QImage& PlaceholderThumbnail() {
-  static const QImage cell = [] {
-    const TBitmap picture = ToBitmap(CannotShowPicture());
-    const auto thumbnail = MakeThumbnail(picture, kThumbWidth, kThumbHeight);
-    return thumbnail ? ToQImage(*thumbnail) : QImage();
-  }();
-  return cell;
-}
-
-QImage MakeEntryThumbnail(const QString& path, int angle) {
-  try {
-    const std::string file = path.toStdString();
-    std::unique_ptr<TBitmap> thumbnail;
-    if (angle == 0) {
-      const auto picture = LoadPicture(file);
-      if (!picture) return {};
-      thumbnail = MakeThumbnail(*picture, kThumbWidth, kThumbHeight);
-    } else {
-      // Always from the file on disk, so repeated turns never accumulate loss.
-      const auto bitmap = LoadPictureBitmap(file);
-      if (!bitmap) return {};
-      const auto turned = RotatePicture(*bitmap, kWhite, angle);
-      thumbnail = MakeThumbnail(*turned, kThumbWidth, kThumbHeight);
-    }
-    return thumbnail ? ToQImage(*thumbnail) : QImage();
-  } catch (const std::exception&) {
-    // A picture that cannot be turned into a thumbnail is one that cannot be shown.
-    return {};
-  }
-}
-
 namespace {
 
-// Draws each entry as its thumbnail cell with the file name beneath.
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Draws each entry as its thumbnail cell with the file name beneath, and the button strip
+// over the hovered one.
 class TPictureDelegate : public QStyledItemDelegate {
  public:
   explicit TPictureDelegate(TPictureList* list) : QStyledItemDelegate(list), list_(list) {}
@@ -78,10 +44,11 @@ class TPictureDelegate : public QStyledItemDelegate {
       p->setPen(QColor(0x7D, 0xA2, 0xCE));
       p->setBrush(QColor(0xDC, 0xEB, 0xFC));
       p->drawRoundedRect(QRectF(icon.adjusted(-3, -3, 3, 3)).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+      p->setRenderHint(QPainter::Antialiasing, false);
     }
-    const QPixmap pixmap = list_->EntryPixmap(index);
-    if (!pixmap.isNull()) {
-      p->drawPixmap(icon.topLeft(), pixmap);
+    const QImage thumbnail = index.data(TPictureModel::ThumbnailRole).value<QImage>();
+    if (!thumbnail.isNull()) {
+      p->drawImage(icon.topLeft(), thumbnail);
     } else {
       // Still being made: an empty cell of the same frame.
       p->setPen(QColor(0xC0, 0xDC, 0xC0));
@@ -94,12 +61,124 @@ class TPictureDelegate : public QStyledItemDelegate {
                                                        Qt::ElideMiddle, textRect.width() - 4);
     p->setPen(option.palette.color(QPalette::Text));
     p->drawText(textRect, Qt::AlignHCenter | Qt::AlignTop, text);
+    if (option.state & QStyle::State_HasFocus) {
+      p->setPen(QPen(QColor(0x7D, 0xA2, 0xCE), 1, Qt::DotLine));
+      p->setBrush(Qt::NoBrush);
+      p->drawRect(icon.adjusted(-2, -2, 1, 1));
+    }
+    if (option.state & QStyle::State_MouseOver) PaintButtons(p, icon);
     p->restore();
   }
 
  private:
+  void PaintButtons(QPainter* p, const QRect& icon) const {
+    // White at 100/255 over the thumbnail, which stays visible beneath the buttons.
+    const QRect strip = TPictureList::ToolbarRect(icon);
+    p->setRenderHint(QPainter::Antialiasing);
+    p->setPen(QColor(0x90, 0xA8, 0x90, 100));
+    p->setBrush(QColor(255, 255, 255, 100));
+    p->drawRoundedRect(QRectF(strip).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+    const QPoint hover = list_->HoverPos();
+    for (int i = 0; i < 4; ++i) {
+      const auto button = TEntryButton(i);
+      const QRect r = TPictureList::ButtonRect(strip, button);
+      const bool enabled = button != TEntryButton::Edit;
+      if (enabled && r.contains(hover)) {
+        p->setPen(QColor(0x7D, 0xA2, 0xCE));
+        p->setBrush(QColor(0xE5, 0xF1, 0xFB, 200));
+        p->drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
+      }
+      TPictureList::ToolIcons()[i].paint(p, r, Qt::AlignCenter,
+                                         enabled ? QIcon::Normal : QIcon::Disabled);
+    }
+    p->setRenderHint(QPainter::Antialiasing, false);
+  }
+
   const TPictureList* list_;
 };
+
+// Removes entries; undo puts them back where they were, thumbnails and turns included.
+class TRemoveCommand : public QUndoCommand {
+ public:
+  TRemoveCommand(TPictureModel* model, std::vector<int> rows, const QString& text)
+      : QUndoCommand(text), model_(model), rows_(std::move(rows)) {}
+  void redo() override {
+    taken_ = model_->TakeRows(rows_);
+    rows_.clear();
+    for (const auto& [row, entry] : taken_) rows_.push_back(row);
+  }
+  void undo() override {
+    model_->Restore(taken_);
+    taken_.clear();
+  }
+
+ private:
+  TPictureModel* model_;
+  std::vector<int> rows_;
+  std::vector<std::pair<int, TPictureEntry>> taken_;
+};
+
+// Turns entries by id, so a later move does not change which entries an undo turns back.
+class TTurnCommand : public QUndoCommand {
+ public:
+  TTurnCommand(TPictureModel* model, const std::vector<int>& rows, bool counterClockwise)
+      : QUndoCommand(counterClockwise ? U("逆时针旋转图片") : U("顺时针旋转图片")), model_(model) {
+    for (int row : rows) {
+      const TPictureEntry& entry = model->Entry(row);
+      turns_.push_back({entry.id, entry.angle, NextAngle(entry.angle, counterClockwise)});
+    }
+  }
+  void redo() override {
+    for (const Turn& t : turns_) model_->SetAngle(model_->RowOfId(t.id), t.after);
+  }
+  void undo() override {
+    for (const Turn& t : turns_) model_->SetAngle(model_->RowOfId(t.id), t.before);
+  }
+
+ private:
+  struct Turn {
+    int id, before, after;
+  };
+  TPictureModel* model_;
+  std::vector<Turn> turns_;
+};
+
+class TMoveCommand : public QUndoCommand {
+ public:
+  TMoveCommand(TPictureModel* model, std::vector<int> rows, int destination)
+      : QUndoCommand(U("调整图片顺序")),
+        model_(model),
+        rows_(std::move(rows)),
+        destination_(destination),
+        before_(model->Order()) {}
+  void redo() override {
+    if (after_.empty()) {
+      model_->MoveRows(rows_, destination_);
+      after_ = model_->Order();
+    } else {
+      model_->SetOrder(after_);
+    }
+  }
+  void undo() override { model_->SetOrder(before_); }
+
+ private:
+  TPictureModel* model_;
+  std::vector<int> rows_;
+  int destination_;
+  std::vector<int> before_;
+  std::vector<int> after_;
+};
+
+QAction* MakeAction(QWidget* owner, const char* text, const QKeySequence& key,
+                    Qt::ShortcutContext context) {
+  auto* action = new QAction(U(text), owner);
+  action->setShortcut(key);
+  action->setShortcutContext(context);
+  action->setToolTip(U(text) + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
+                     QLatin1Char(')'));
+  owner->addAction(action);
+  return action;
+}
 
 }  // namespace
 
@@ -114,27 +193,85 @@ QRect TPictureList::ToolbarRect(const QRect& icon) {
                icon.bottom() - 2 - kToolbarHeight + 1, kToolbarWidth, kToolbarHeight);
 }
 
-TPictureList::TPictureList(QWidget* parent) : QListWidget(parent) {
+QRect TPictureList::ButtonRect(const QRect& toolbar, TEntryButton button) {
+  const int i = int(button);
+  return QRect(toolbar.left() + 1 + i * (kToolButtonWidth + 1), toolbar.top() + 1, kToolButtonWidth,
+               kToolButtonHeight);
+}
+
+const std::array<QIcon, 4>& TPictureList::ToolIcons() {
+  static const std::array<QIcon, 4> icons = {
+      MakeToolIcon(ToolIcon::RotateLeft), MakeToolIcon(ToolIcon::RotateRight),
+      MakeToolIcon(ToolIcon::Edit), MakeToolIcon(ToolIcon::Remove)};
+  return icons;
+}
+
+QString TPictureList::ButtonTip(TEntryButton button) {
+  switch (button) {
+    case TEntryButton::RotateLeft:
+      return U("逆时针旋转图片");
+    case TEntryButton::RotateRight:
+      return U("顺时针旋转图片");
+    case TEntryButton::Edit:
+      return U("编辑图片");
+    case TEntryButton::Remove:
+      return U("从列表中移除图片");
+    case TEntryButton::None:
+      break;
+  }
+  return {};
+}
+
+TPictureList::TPictureList(QWidget* parent)
+    : QListView(parent), model_(new TPictureModel(this)), undo_(new QUndoStack(this)) {
   setObjectName(QStringLiteral("lvPictures"));
+  setModel(model_);
   setViewMode(QListView::IconMode);
   setMovement(QListView::Static);
   setResizeMode(QListView::Adjust);
   setFlow(QListView::LeftToRight);
   setWrapping(true);
   setUniformItemSizes(true);
+  setLayoutMode(QListView::Batched);
+  setBatchSize(200);
   setIconSize(QSize(kThumbWidth, kThumbHeight));
   setGridSize(QSize(kIconSpacingX, kIconSpacingY));
   setSpacing(0);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-  verticalScrollBar()->setSingleStep(24);
+  // One wheel notch (three steps) moves one row.
+  verticalScrollBar()->setSingleStep(kIconSpacingY / 3);
   setItemDelegate(new TPictureDelegate(this));
+  setMouseTracking(true);
+  viewport()->setAttribute(Qt::WA_Hover);
+  setDragEnabled(true);
   setAcceptDrops(true);
   viewport()->setAcceptDrops(true);
-  setDragDropMode(QAbstractItemView::DropOnly);
+  setDragDropMode(QAbstractItemView::DragDrop);
+  setDefaultDropAction(Qt::MoveAction);
+  setDropIndicatorShown(false);  // we draw our own insertion line
 
-  pnlHint_ = new QLabel(QString::fromUtf8("可以将图片文件拖进来，加入处理列表。"), viewport());
+  model_->moveHandler = [this](std::vector<int> rows, int destination) {
+    MoveEntries(rows, destination);
+  };
+  connect(model_, &TPictureModel::countChanged, this, [this](int n) {
+    UpdateHint();
+    SchedulePriority();
+    emit countChanged(n);
+  });
+  connect(model_, &QAbstractItemModel::layoutChanged, this, &TPictureList::SchedulePriority);
+
+  actRemove_ = MakeAction(this, "从列表中移除图片", QKeySequence::Delete, Qt::WidgetShortcut);
+  actTurnLeft_ =
+      MakeAction(this, "逆时针旋转图片", QKeySequence(Qt::CTRL | Qt::Key_L), Qt::WindowShortcut);
+  actTurnRight_ =
+      MakeAction(this, "顺时针旋转图片", QKeySequence(Qt::CTRL | Qt::Key_R), Qt::WindowShortcut);
+  connect(actRemove_, &QAction::triggered, this, &TPictureList::RemoveSelection);
+  connect(actTurnLeft_, &QAction::triggered, this, [this] { TurnSelection(true); });
+  connect(actTurnRight_, &QAction::triggered, this, [this] { TurnSelection(false); });
+
+  pnlHint_ = new QLabel(U("可以将图片文件拖进来，加入处理列表。"), viewport());
   pnlHint_->setObjectName(QStringLiteral("pnlHint"));
   pnlHint_->setAlignment(Qt::AlignCenter);
   pnlHint_->setWordWrap(true);
@@ -146,265 +283,328 @@ TPictureList::TPictureList(QWidget* parent) : QListWidget(parent) {
   pnlHint_->setAttribute(Qt::WA_TransparentForMouseEvents);
   pnlHint_->setMinimumSize(281, 49);
   pnlHint_->resize(std::max(281, pnlHint_->sizeHint().width() + 24), 49);
-
-  toolIcons_ = TToolbarForm::MakeIcons();
-  pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
   UpdateHint();
 }
 
 TPictureList::~TPictureList() {
-  epoch_->fetch_add(1);
-  pool_.waitForDone();
+  // The commands refer to the model; they go first.
+  undo_->clear();
 }
 
-void TPictureList::AddPicture(const QString& path) {
-  const int id = nextId_++;
-  QString caption = QFileInfo(path).fileName();
-  if (caption.isEmpty()) caption = path;
-  auto* item = new QListWidgetItem(caption);
-  item->setData(PathRole, path);
-  item->setData(AngleRole, QStringLiteral("0"));
-  item->setData(IdRole, id);
-  item->setToolTip(path);
-  addItem(item);
-
-  auto* toolbar = new TToolbarForm(id, viewport(), toolIcons_);
-  connect(toolbar, &TToolbarForm::rotateLeftClicked, this,
-          [this](int entryId) { TurnEntry(RowOfId(entryId), true); });
-  connect(toolbar, &TToolbarForm::rotateRightClicked, this,
-          [this](int entryId) { TurnEntry(RowOfId(entryId), false); });
-  connect(toolbar, &TToolbarForm::removeClicked, this,
-          [this](int entryId) { RemoveEntry(RowOfId(entryId)); });
-  entries_[id].toolbar = toolbar;
-  entries_[id].item = item;
-
-  RequestThumbnail(id, path, 0, false);
-  UpdateHint();
-  ScheduleLayout();
-  emit entriesChanged();
-}
+void TPictureList::AddPicture(const QString& path) { model_->AddPaths({path}); }
 
 void TPictureList::AddFolder(const QString& folder) {
   // The command and the window add folders by the same rule.
+  QStringList paths;
   for (const std::string& path : ListFolderPictures(folder.toStdString()))
-    AddPicture(QString::fromStdString(path));
+    paths << QString::fromStdString(path);
+  model_->AddPaths(paths);
 }
 
 void TPictureList::AddDroppedUrls(const QList<QUrl>& urls) {
-  for (const QUrl& url : urls) {
-    if (!url.isLocalFile()) continue;
-    QString path = url.toLocalFile();
-    // A folder dragged from a file manager may come with a final "/"; the entry's name is the
-    // folder's own name either way.
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) path.chop(1);
-    AddPicture(path);
-  }
-  UpdateHint();
+  QMimeData mime;
+  mime.setUrls(urls);
+  model_->dropMimeData(&mime, Qt::CopyAction, -1, 0, {});
 }
 
 void TPictureList::ClearPictures() {
-  for (int row = count() - 1; row >= 0; --row) {
-    if (auto* entry = FindEntry(row); entry && entry->toolbar) {
-      entry->toolbar->hide();
-      entry->toolbar->deleteLater();
-    }
-  }
-  entries_.clear();
-  clear();
-  epoch_->fetch_add(1);
-  UpdateHint();
-  emit entriesChanged();
+  if (count() == 0) return;
+  std::vector<int> rows(count());
+  for (int r = 0; r < count(); ++r) rows[r] = r;
+  Remove(rows, U("清空列表"));
+}
+
+QString TPictureList::Caption(int row) const {
+  return row >= 0 && row < count() ? model_->Entry(row).caption : QString();
 }
 
 QString TPictureList::EntryPath(int row) const {
-  const auto* it = item(row);
-  return it ? it->data(PathRole).toString() : QString();
+  return row >= 0 && row < count() ? model_->Entry(row).path : QString();
 }
 
 int TPictureList::EntryAngle(int row) const {
-  const auto* it = item(row);
-  return it ? it->data(AngleRole).toString().toInt() : 0;
-}
-
-TToolbarForm* TPictureList::EntryToolbar(int row) const {
-  const auto* entry = FindEntry(row);
-  return entry ? entry->toolbar.data() : nullptr;
+  return row >= 0 && row < count() ? model_->Entry(row).angle : 0;
 }
 
 QImage TPictureList::EntryThumbnail(int row) const {
-  const auto* entry = FindEntry(row);
-  return entry ? entry->thumbnail : QImage();
+  return row >= 0 && row < count() ? model_->Entry(row).thumbnail : QImage();
 }
 
-std::vector<TExportEntry> TPictureList::ExportEntries() const {
-  std::vector<TExportEntry> result;
-  result.reserve(count());
-  for (int row = 0; row < count(); ++row)
-    result.push_back({EntryPath(row).toStdString(), EntryAngle(row)});
-  return result;
+std::vector<int> TPictureList::SelectedRows() const {
+  std::vector<int> rows;
+  for (const QModelIndex& index : selectionModel()->selectedIndexes()) rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+std::vector<int> TPictureList::RowsFor(int row) const {
+  if (row < 0 || row >= count()) return {};
+  std::vector<int> selected = SelectedRows();
+  if (selected.size() > 1 && std::binary_search(selected.begin(), selected.end(), row))
+    return selected;
+  return {row};
 }
 
 void TPictureList::TurnEntry(int row, bool counterClockwise) {
-  auto* it = item(row);
-  if (!it) return;
-  const int angle = NextAngle(EntryAngle(row), counterClockwise);
-  // Stored at once: the export turns the picture even when no thumbnail can be made.
-  it->setData(AngleRole, QString::number(angle));
-  RequestThumbnail(it->data(IdRole).toInt(), EntryPath(row), angle, true);
+  Turn(RowsFor(row), counterClockwise);
 }
 
-void TPictureList::RemoveEntry(int row) {
-  auto* it = item(row);
-  if (!it) return;
-  const int id = it->data(IdRole).toInt();
-  if (auto found = entries_.find(id); found != entries_.end()) {
-    if (found->second.toolbar) {
-      found->second.toolbar->hide();
-      // The click that asked for this is still running inside the toolbar.
-      found->second.toolbar->deleteLater();
+void TPictureList::RemoveEntry(int row) { Remove(RowsFor(row), U("从列表中移除图片")); }
+
+void TPictureList::TurnSelection(bool counterClockwise) { Turn(SelectedRows(), counterClockwise); }
+
+void TPictureList::RemoveSelection() {
+  const std::vector<int> rows = SelectedRows();
+  if (rows.empty()) return;
+  Remove(rows, U("从列表中移除图片"));
+  // The entry that took the place of the first removed one is the next to work on.
+  const int next = std::min(rows.front(), count() - 1);
+  if (next >= 0) setCurrentIndex(model_->index(next));
+}
+
+void TPictureList::MoveEntries(const std::vector<int>& rows, int destination) {
+  if (rows.empty()) return;
+  undo_->push(new TMoveCommand(model_, rows, destination));
+}
+
+void TPictureList::Turn(const std::vector<int>& rows, bool counterClockwise) {
+  if (rows.empty()) return;
+  undo_->push(new TTurnCommand(model_, rows, counterClockwise));
+}
+
+void TPictureList::Remove(const std::vector<int>& rows, const QString& text) {
+  if (rows.empty()) return;
+  undo_->push(new TRemoveCommand(model_, rows, text));
+}
+
+TEntryButton TPictureList::ButtonAt(const QPoint& pos, QModelIndex* index) const {
+  const QModelIndex at = indexAt(pos);
+  if (index) *index = at;
+  if (!at.isValid()) return TEntryButton::None;
+  const QRect strip = ToolbarRect(IconRect(visualRect(at)));
+  if (!strip.contains(pos)) return TEntryButton::None;
+  for (int i = 0; i < 4; ++i)
+    if (ButtonRect(strip, TEntryButton(i)).contains(pos)) return TEntryButton(i);
+  return TEntryButton::None;
+}
+
+void TPictureList::ClickButton(int row, TEntryButton button) {
+  switch (button) {
+    case TEntryButton::RotateLeft:
+      TurnEntry(row, true);
+      break;
+    case TEntryButton::RotateRight:
+      TurnEntry(row, false);
+      break;
+    case TEntryButton::Remove:
+      RemoveEntry(row);
+      break;
+    case TEntryButton::Edit:
+    case TEntryButton::None:
+      break;
+  }
+}
+
+void TPictureList::mousePressEvent(QMouseEvent* event) {
+  QModelIndex index;
+  const TEntryButton button = event->button() == Qt::LeftButton
+                                  ? ButtonAt(event->position().toPoint(), &index)
+                                  : TEntryButton::None;
+  if (button != TEntryButton::None) {
+    // A button press neither selects nor starts a drag.
+    pressedIndex_ = index;
+    pressedButton_ = button;
+    event->accept();
+    return;
+  }
+  QListView::mousePressEvent(event);
+}
+
+void TPictureList::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (pos != hoverPos_) {
+    const QModelIndex before = indexAt(hoverPos_);
+    hoverPos_ = pos;
+    const QModelIndex now = indexAt(pos);
+    if (before.isValid()) viewport()->update(visualRect(before));
+    if (now.isValid()) viewport()->update(visualRect(now));
+  }
+  if (pressedButton_ != TEntryButton::None) return;
+  QListView::mouseMoveEvent(event);
+}
+
+void TPictureList::mouseReleaseEvent(QMouseEvent* event) {
+  if (pressedButton_ != TEntryButton::None) {
+    const TEntryButton pressed = pressedButton_;
+    const QPersistentModelIndex index = pressedIndex_;
+    pressedButton_ = TEntryButton::None;
+    pressedIndex_ = QPersistentModelIndex();
+    QModelIndex now;
+    if (index.isValid() && ButtonAt(event->position().toPoint(), &now) == pressed && now == index)
+      ClickButton(index.row(), pressed);
+    event->accept();
+    return;
+  }
+  QListView::mouseReleaseEvent(event);
+}
+
+void TPictureList::leaveEvent(QEvent* event) {
+  const QModelIndex before = indexAt(hoverPos_);
+  hoverPos_ = QPoint(-1, -1);
+  if (before.isValid()) viewport()->update(visualRect(before));
+  QListView::leaveEvent(event);
+}
+
+bool TPictureList::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const TEntryButton button = ButtonAt(help->pos());
+    if (button != TEntryButton::None) {
+      QModelIndex index = indexAt(help->pos());
+      const QRect strip = ToolbarRect(IconRect(visualRect(index)));
+      QToolTip::showText(help->globalPos(), ButtonTip(button), viewport(),
+                         ButtonRect(strip, button));
+      return true;
     }
-    entries_.erase(found);
   }
-  delete takeItem(row);
-  UpdateHint();
-  ScheduleLayout();
-  emit entriesChanged();
+  return QListView::viewportEvent(event);
 }
 
-void TPictureList::LayoutToolbars() {
-  const QRect visible = viewport()->rect();
-  for (int row = 0; row < count(); ++row) {
-    auto* entry = FindEntry(row);
-    if (!entry || !entry->toolbar) continue;
-    const QRect cell = visualRect(indexFromItem(item(row)));
-    if (cell.isEmpty()) {
-      entry->toolbar->hide();
-      continue;
+void TPictureList::startDrag(Qt::DropActions) {
+  const QModelIndexList indexes = selectionModel()->selectedIndexes();
+  if (indexes.isEmpty()) return;
+  auto* drag = new QDrag(this);
+  drag->setMimeData(model_->mimeData(indexes));
+  // The current entry's thumbnail, smaller, with the number of entries dragged.
+  const QModelIndex shown = currentIndex().isValid() ? currentIndex() : indexes.first();
+  QImage thumbnail = shown.data(TPictureModel::ThumbnailRole).value<QImage>();
+  QPixmap pixmap(kThumbWidth / 2 + 12, kThumbHeight / 2 + 12);
+  pixmap.fill(Qt::transparent);
+  {
+    QPainter p(&pixmap);
+    if (!thumbnail.isNull()) {
+      p.setOpacity(0.8);
+      p.drawImage(QRect(0, 0, kThumbWidth / 2, kThumbHeight / 2), thumbnail);
+      p.setOpacity(1);
     }
-    const QRect bounds = ToolbarRect(IconRect(cell));
-    if (entry->toolbar->geometry() != bounds) entry->toolbar->setGeometry(bounds);
-    // Every toolbar keeps its place; only those in view are shown, since showing a widget
-    // the first time is what costs in a list of hundreds.
-    entry->toolbar->setVisible(bounds.intersects(visible));
+    if (indexes.size() > 1) {
+      p.setRenderHint(QPainter::Antialiasing);
+      p.setBrush(QColor(0x30, 0x70, 0xD0));
+      p.setPen(Qt::NoPen);
+      const QRect badge(pixmap.width() - 28, pixmap.height() - 22, 28, 20);
+      p.drawRoundedRect(badge, 9, 9);
+      p.setPen(Qt::white);
+      p.drawText(badge, Qt::AlignCenter, QString::number(indexes.size()));
+    }
   }
+  drag->setPixmap(pixmap);
+  drag->setHotSpot(QPoint(kThumbWidth / 4, kThumbHeight / 4));
+  // The drop itself moves the entries; nothing is removed here afterwards.
+  drag->exec(Qt::MoveAction);
 }
 
-void TPictureList::WaitForThumbnails() {
-  while (pending_ > 0) {
-    pool_.waitForDone(50);
-    QCoreApplication::sendPostedEvents(this);
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+int TPictureList::DropRow(const QPoint& pos) const {
+  if (count() == 0) return 0;
+  // The nearest cell decides; a drop on its right half goes after it.
+  int best = -1;
+  qint64 bestDistance = 0;
+  const QRect area =
+      viewport()->rect().adjusted(-kIconSpacingX, -kIconSpacingY, kIconSpacingX, kIconSpacingY);
+  for (int r = 0; r < count(); ++r) {
+    const QRect cell = visualRect(model_->index(r));
+    if (!cell.intersects(area)) continue;
+    const QPoint d = cell.center() - pos;
+    const qint64 distance = qint64(d.x()) * d.x() + qint64(d.y()) * d.y();
+    if (best < 0 || distance < bestDistance) {
+      best = r;
+      bestDistance = distance;
+    }
   }
-  LayoutToolbars();
+  if (best < 0) return count();
+  const QRect cell = visualRect(model_->index(best));
+  if (pos.y() > cell.bottom() + kIconSpacingY / 2) return count();
+  return pos.x() > cell.center().x() ? best + 1 : best;
 }
 
 void TPictureList::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls())
+  const QMimeData* mime = event->mimeData();
+  if (mime->hasFormat(TPictureModel::RowsMimeType()) && event->source() == this) {
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+  } else if (mime->hasUrls()) {
     event->acceptProposedAction();
-  else
+  } else {
     event->ignore();
+  }
 }
 
 void TPictureList::dragMoveEvent(QDragMoveEvent* event) {
-  if (event->mimeData()->hasUrls())
+  const QMimeData* mime = event->mimeData();
+  if (mime->hasFormat(TPictureModel::RowsMimeType()) && event->source() == this) {
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+    const int row = DropRow(event->position().toPoint());
+    if (row != dropRow_) {
+      dropRow_ = row;
+      viewport()->update();
+    }
+    // Near the top or bottom edge the list scrolls.
+    const int y = event->position().toPoint().y();
+    QScrollBar* bar = verticalScrollBar();
+    if (y < 30) bar->setValue(bar->value() - 20);
+    if (y > viewport()->height() - 30) bar->setValue(bar->value() + 20);
+  } else if (mime->hasUrls()) {
     event->acceptProposedAction();
-  else
+  } else {
     event->ignore();
+  }
+}
+
+void TPictureList::dragLeaveEvent(QDragLeaveEvent* event) {
+  dropRow_ = -1;
+  viewport()->update();
+  QListView::dragLeaveEvent(event);
 }
 
 void TPictureList::dropEvent(QDropEvent* event) {
-  if (!event->mimeData()->hasUrls()) {
+  const QMimeData* mime = event->mimeData();
+  dropRow_ = -1;
+  viewport()->update();
+  if (mime->hasFormat(TPictureModel::RowsMimeType()) && event->source() == this) {
+    model_->dropMimeData(mime, Qt::MoveAction, DropRow(event->position().toPoint()), 0, {});
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+  } else if (mime->hasUrls()) {
+    // Files from outside join the end of the list, as when they are added by the buttons.
+    AddDroppedUrls(mime->urls());
+    event->acceptProposedAction();
+  } else {
     event->ignore();
-    return;
   }
-  AddDroppedUrls(event->mimeData()->urls());
-  event->acceptProposedAction();
+}
+
+void TPictureList::paintEvent(QPaintEvent* event) {
+  QListView::paintEvent(event);
+  if (dropRow_ < 0 || count() == 0) return;
+  // The insertion line: before the entry at dropRow_, or after the last one.
+  const bool after = dropRow_ >= count();
+  const QRect cell = visualRect(model_->index(after ? count() - 1 : dropRow_));
+  const int x = after ? cell.right() + (kIconSpacingX - cell.width()) / 2
+                      : cell.left() - (kIconSpacingX - cell.width()) / 2;
+  QPainter p(viewport());
+  p.setPen(QPen(QColor(0x30, 0x70, 0xD0), 3));
+  p.drawLine(x, cell.top() + 2, x, cell.bottom() - 2);
 }
 
 void TPictureList::resizeEvent(QResizeEvent* event) {
-  QListWidget::resizeEvent(event);
+  QListView::resizeEvent(event);
   PlaceHint();
-  ScheduleLayout();
+  SchedulePriority();
 }
 
 void TPictureList::scrollContentsBy(int dx, int dy) {
-  QListWidget::scrollContentsBy(dx, dy);
-  LayoutToolbars();
-}
-
-void TPictureList::updateGeometries() {
-  QListWidget::updateGeometries();
-  ScheduleLayout();
-}
-
-void TPictureList::doItemsLayout() {
-  QListWidget::doItemsLayout();
-  LayoutToolbars();
-}
-
-int TPictureList::RowOfId(int id) const {
-  const auto found = entries_.find(id);
-  return found == entries_.end() ? -1 : row(found->second.item);
-}
-
-TPictureList::Entry* TPictureList::FindEntry(int row) {
-  const auto* it = item(row);
-  if (!it) return nullptr;
-  auto found = entries_.find(it->data(IdRole).toInt());
-  return found == entries_.end() ? nullptr : &found->second;
-}
-
-const TPictureList::Entry* TPictureList::FindEntry(int row) const {
-  const auto* it = item(row);
-  if (!it) return nullptr;
-  auto found = entries_.find(it->data(IdRole).toInt());
-  return found == entries_.end() ? nullptr : &found->second;
-}
-
-void TPictureList::RequestThumbnail(int id, const QString& path, int angle, bool isTurn) {
-  auto found = entries_.find(id);
-  if (found == entries_.end()) return;
-  const int generation = ++found->second.generation;
-  ++pending_;
-  auto epoch = epoch_;
-  const int epochAtRequest = epoch->load();
-  pool_.start([this, epoch, epochAtRequest, id, generation, isTurn, path, angle] {
-    QImage image;
-    const bool stale = epoch->load() != epochAtRequest;
-    if (!stale) image = MakeEntryThumbnail(path, angle);
-    // Delivered on the window's thread; dropped if the list is gone by then.
-    QMetaObject::invokeMethod(
-        this,
-        [this, id, generation, isTurn, image] { ApplyThumbnail(id, generation, isTurn, image); },
-        Qt::QueuedConnection);
-  });
-}
-
-void TPictureList::ApplyThumbnail(int id, int generation, bool isTurn, const QImage& image) {
-  --pending_;
-  auto found = entries_.find(id);
-  if (found == entries_.end() || found->second.generation != generation) return;
-  if (!image.isNull()) {
-    ShowThumbnail(id, image);
-  } else if (!isTurn || found->second.thumbnail.isNull()) {
-    // A turn of a picture that cannot be loaded keeps what is shown.
-    ShowThumbnail(id, PlaceholderThumbnail());
-  }
-}
-
-void TPictureList::ShowThumbnail(int id, const QImage& image) {
-  auto found = entries_.find(id);
-  if (found == entries_.end()) return;
-  found->second.thumbnail = image;
-  found->second.pixmap = QPixmap::fromImage(image);
-  // Kept beside the model, so a new thumbnail repaints its cell without a model change that
-  // would lay out the whole list again.
-  viewport()->update(visualRect(indexFromItem(found->second.item)));
-}
-
-QPixmap TPictureList::EntryPixmap(const QModelIndex& index) const {
-  const auto found = entries_.find(index.data(IdRole).toInt());
-  return found == entries_.end() ? QPixmap() : found->second.pixmap;
+  QListView::scrollContentsBy(dx, dy);
+  SchedulePriority();
 }
 
 void TPictureList::UpdateHint() {
@@ -417,13 +617,34 @@ void TPictureList::PlaceHint() {
   pnlHint_->move((area.width() - pnlHint_->width()) / 2, (area.height() - pnlHint_->height()) / 2);
 }
 
-void TPictureList::ScheduleLayout() {
-  if (layoutScheduled_) return;
-  layoutScheduled_ = true;
+void TPictureList::SchedulePriority() {
+  if (priorityScheduled_) return;
+  priorityScheduled_ = true;
   QTimer::singleShot(0, this, [this] {
-    layoutScheduled_ = false;
-    LayoutToolbars();
+    priorityScheduled_ = false;
+    PrioritiseVisible();
   });
+}
+
+void TPictureList::PrioritiseVisible() {
+  if (!model_->ThumbnailsPending()) return;
+  // The rows in view, then the next screenful below, then the one above.
+  const QRect view = viewport()->rect();
+  const QRect below = view.translated(0, view.height());
+  const QRect above = view.translated(0, -view.height());
+  std::vector<int> visible, next, previous;
+  for (int r = 0; r < count(); ++r) {
+    const QRect cell = visualRect(model_->index(r));
+    if (cell.intersects(view))
+      visible.push_back(r);
+    else if (cell.intersects(below))
+      next.push_back(r);
+    else if (cell.intersects(above))
+      previous.push_back(r);
+  }
+  visible.insert(visible.end(), next.begin(), next.end());
+  visible.insert(visible.end(), previous.begin(), previous.end());
+  model_->Prioritise(visible);
 }
 
 }  // namespace pixmira

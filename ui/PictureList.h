@@ -1,53 +1,39 @@
 #pragma once
-// The picture list of the main window: one entry per added path, in the order added, each
-// with its thumbnail, rotation angle and floating toolbar. Thumbnails are made on worker
-// threads so that adding a folder of large photographs never freezes the window; the entry
-// is in the list (and in export order) at once, its thumbnail follows.
+// The picture list of the main window: a grid of thumbnails over TPictureModel, painted by a
+// delegate, with the rotate / edit / remove buttons drawn over the hovered entry. Entries can
+// be selected several at a time, dragged into a new order, removed with Delete and turned
+// with Ctrl+L / Ctrl+R; removals, turns and moves go on an undo stack.
 #include <QIcon>
-#include <QImage>
-#include <QListWidget>
-#include <QPixmap>
-#include <QPointer>
-#include <QThreadPool>
+#include <QListView>
+#include <QPersistentModelIndex>
 #include <array>
-#include <atomic>
-#include <memory>
-#include <unordered_map>
 #include <vector>
 
-#include "output/Export.h"
+#include "ui/PictureModel.h"
 
+class QAction;
 class QLabel;
+class QUndoStack;
 
 namespace pixmira {
 
-class TToolbarForm;
+// The buttons over a hovered thumbnail, left to right.
+enum class TEntryButton { None = -1, RotateLeft, RotateRight, Edit, Remove };
 
-// Thumbnail cell and list geometry.
-inline constexpr int kThumbWidth = 124;
-inline constexpr int kThumbHeight = 147;
-inline constexpr int kIconSpacingX = 164;
-inline constexpr int kIconSpacingY = 175;
+// The button strip's size, and one button's.
+inline constexpr int kToolbarWidth = 94;
+inline constexpr int kToolbarHeight = 22;
+inline constexpr int kToolButtonWidth = 22;
+inline constexpr int kToolButtonHeight = 20;
 
-// The next angle of a quarter turn: counter-clockwise 0 → 90 → 180 → 270 → 360 → 90,
-// clockwise 0 → 270 → 180 → 90 → 0, and 360 → 270.
-int NextAngle(int angle, bool counterClockwise);
-
-// The thumbnail cell of a file turned by angle, made the way the export sees it; a null image
-// when the file cannot be shown. Safe on any thread.
-QImage MakeEntryThumbnail(const QString& path, int angle);
-// The cell for files that cannot be shown.
-const QImage& PlaceholderThumbnail();
-
-class TPictureList : public QListWidget {
+class TPictureList : public QListView {
   Q_OBJECT
  public:
-  static constexpr int PathRole = Qt::UserRole;
-  static constexpr int AngleRole = Qt::UserRole + 1;  // decimal text, as the entry keeps it
-  static constexpr int IdRole = Qt::UserRole + 2;
-
   explicit TPictureList(QWidget* parent = nullptr);
   ~TPictureList() override;
+
+  TPictureModel* Model() const { return model_; }
+  QUndoStack* UndoStack() const { return undo_; }
 
   // Appends one entry; no check of existence, type or duplicates.
   void AddPicture(const QString& path);
@@ -56,73 +42,92 @@ class TPictureList : public QListWidget {
   void AddFolder(const QString& folder);
   // Each path whole, in the given order; folders become one entry like any other path.
   void AddDroppedUrls(const QList<QUrl>& urls);
+  // Empties the list; undoable.
   void ClearPictures();
 
+  int count() const { return model_->rowCount(); }
+  QString Caption(int row) const;
   QString EntryPath(int row) const;
   int EntryAngle(int row) const;
-  TToolbarForm* EntryToolbar(int row) const;
   // The thumbnail currently shown (null while it is still being made).
   QImage EntryThumbnail(int row) const;
-  std::vector<TExportEntry> ExportEntries() const;
+  std::vector<TExportEntry> ExportEntries() const { return model_->ExportEntries(); }
 
-  // The toolbar actions, by row.
+  // One entry, or, when it is part of a selection of several, the whole selection; undoable.
   void TurnEntry(int row, bool counterClockwise);
   void RemoveEntry(int row);
+  void TurnSelection(bool counterClockwise);
+  void RemoveSelection();
+  // Moves these rows before destination (rowCount: the end); undoable.
+  void MoveEntries(const std::vector<int>& rows, int destination);
+  std::vector<int> SelectedRows() const;
+
+  // Delete, Ctrl+L and Ctrl+R; the window adds them to its menus.
+  QAction* RemoveAction() const { return actRemove_; }
+  QAction* TurnLeftAction() const { return actTurnLeft_; }
+  QAction* TurnRightAction() const { return actTurnRight_; }
 
   QLabel* HintPanel() const { return pnlHint_; }
-  void LayoutToolbars();
 
-  bool ThumbnailsPending() const { return pending_ > 0; }
+  bool ThumbnailsPending() const { return model_->ThumbnailsPending(); }
   // Runs the event loop until every requested thumbnail is shown.
-  void WaitForThumbnails();
+  void WaitForThumbnails() { model_->WaitForThumbnails(); }
 
-  // The drawn thumbnail of an entry; null while it is being made.
-  QPixmap EntryPixmap(const QModelIndex& index) const;
-
-  // Where the thumbnail of a cell is drawn, and where its toolbar goes.
+  // Where the thumbnail of a cell is drawn, where its button strip goes, and each button.
   static QRect IconRect(const QRect& cell);
   static QRect ToolbarRect(const QRect& icon);
+  static QRect ButtonRect(const QRect& toolbar, TEntryButton button);
+  // The button under pos in the viewport, on the entry under it.
+  TEntryButton ButtonAt(const QPoint& pos, QModelIndex* index = nullptr) const;
+  // Runs a button as a click on it would.
+  void ClickButton(int row, TEntryButton button);
+
+  static const std::array<QIcon, 4>& ToolIcons();
+  static QString ButtonTip(TEntryButton button);
+  QPoint HoverPos() const { return hoverPos_; }
+
+  // The row a drop at pos in the viewport goes before.
+  int DropRow(const QPoint& pos) const;
 
  signals:
-  void entriesChanged();
+  void countChanged(int count);
 
  protected:
+  void startDrag(Qt::DropActions supportedActions) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
-  void updateGeometries() override;
-  void doItemsLayout() override;
 
  private:
-  struct Entry {
-    QListWidgetItem* item = nullptr;
-    QPointer<TToolbarForm> toolbar;
-    int generation = 0;
-    QImage thumbnail;
-    QPixmap pixmap;  // what the list draws
-  };
-
-  int RowOfId(int id) const;
-  Entry* FindEntry(int row);
-  const Entry* FindEntry(int row) const;
-  void RequestThumbnail(int id, const QString& path, int angle, bool isTurn);
-  void ApplyThumbnail(int id, int generation, bool isTurn, const QImage& image);
-  void ShowThumbnail(int id, const QImage& image);
   void UpdateHint();
   void PlaceHint();
-  void ScheduleLayout();
+  void SchedulePriority();
+  void PrioritiseVisible();
+  // The rows a button on row acts on: the selection when row is part of a larger one.
+  std::vector<int> RowsFor(int row) const;
+  void Turn(const std::vector<int>& rows, bool counterClockwise);
+  void Remove(const std::vector<int>& rows, const QString& text);
 
+  TPictureModel* model_;
+  QUndoStack* undo_;
   QLabel* pnlHint_ = nullptr;
-  std::array<QIcon, 4> toolIcons_;
-  int nextId_ = 0;
-  int pending_ = 0;
-  bool layoutScheduled_ = false;
-  std::unordered_map<int, Entry> entries_;
-  // Bumped by ClearPictures, so queued work for cleared entries is skipped.
-  std::shared_ptr<std::atomic<int>> epoch_ = std::make_shared<std::atomic<int>>(0);
-  QThreadPool pool_;
+  QAction* actRemove_;
+  QAction* actTurnLeft_;
+  QAction* actTurnRight_;
+  QPoint hoverPos_{-1, -1};
+  QPersistentModelIndex pressedIndex_;
+  TEntryButton pressedButton_ = TEntryButton::None;
+  int dropRow_ = -1;  // while something is dragged over the list
+  bool priorityScheduled_ = false;
 };
 
 }  // namespace pixmira

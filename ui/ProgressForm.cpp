@@ -171,7 +171,14 @@ void TProgressForm::btnCancelClick() {
 }
 
 void TProgressForm::btnOpenDirClick() {
-  services_.OpenWithDesktop(QUrl::fromLocalFile(QString::fromStdString(job_.target)));
+  const QString target = QString::fromStdString(job_.target);
+  if (!services_.OpenWithDesktop(QUrl::fromLocalFile(target))) {
+    // Said, with the path, so the user can go there by hand; the window stays.
+    services_.Error(this, job_.mode == TExportMode::Gif
+                              ? QString::fromUtf8("无法打开生成的图片：%1").arg(target)
+                              : QString::fromUtf8("无法打开导出目录：%1").arg(target));
+    return;
+  }
   done(QDialog::Accepted);
 }
 

@@ -43,19 +43,27 @@ void TDesktopUiServices::Error(QWidget* parent, const QString& text) {
   QMessageBox::critical(parent, QStringLiteral("Pixmira"), text);
 }
 
-QStringList TDesktopUiServices::OpenPictureFiles(QWidget* parent) {
-  return QFileDialog::getOpenFileNames(parent, QString(), QString(), PictureFileFilter());
+QString DialogStartFolder(const QString& startFolder) {
+  if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir()) return startFolder;
+  return QDir::homePath();
 }
 
-QString TDesktopUiServices::BrowseForFolder(QWidget* parent, const QString& title) {
-  const QString folder =
-      QFileDialog::getExistingDirectory(parent, title, QDir::homePath(), QFileDialog::ShowDirsOnly);
+QStringList TDesktopUiServices::OpenPictureFiles(QWidget* parent, const QString& startFolder) {
+  return QFileDialog::getOpenFileNames(parent, QString(), DialogStartFolder(startFolder),
+                                       PictureFileFilter());
+}
+
+QString TDesktopUiServices::BrowseForFolder(QWidget* parent, const QString& title,
+                                            const QString& startFolder) {
+  const QString folder = QFileDialog::getExistingDirectory(
+      parent, title, DialogStartFolder(startFolder), QFileDialog::ShowDirsOnly);
   if (folder.isEmpty()) return folder;
   return QDir::cleanPath(folder);
 }
 
-QString TDesktopUiServices::SaveGifFile(QWidget* parent) {
+QString TDesktopUiServices::SaveGifFile(QWidget* parent, const QString& startFolder) {
   QFileDialog dialog(parent);
+  dialog.setDirectory(DialogStartFolder(startFolder));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilter(QStringLiteral("Gif(*.gif) (*.gif)"));
   dialog.setDefaultSuffix(QStringLiteral("gif"));
@@ -65,6 +73,6 @@ QString TDesktopUiServices::SaveGifFile(QWidget* parent) {
   return WithGifExtension(dialog.selectedFiles().constFirst());
 }
 
-void TDesktopUiServices::OpenWithDesktop(const QUrl& url) { QDesktopServices::openUrl(url); }
+bool TDesktopUiServices::OpenWithDesktop(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
 }  // namespace pixmira

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,9 +39,10 @@ struct TRun {
 };
 
 pid_t Start(const std::vector<std::string>& args, const std::string& outFile,
-            const std::string& errFile) {
+            const std::string& errFile, const std::string& inFile = "/dev/null") {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, inFile.c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
   posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
@@ -63,9 +65,9 @@ int Wait(pid_t pid) {
 
 class BatchCommandTest : public ::testing::Test {
  protected:
-  TRun Run(const std::vector<std::string>& args) {
+  TRun Run(const std::vector<std::string>& args, const std::string& in = "/dev/null") {
     TRun run;
-    const pid_t pid = Start(args, dir_.File("stdout"), dir_.File("stderr"));
+    const pid_t pid = Start(args, dir_.File("stdout"), dir_.File("stderr"), in);
     EXPECT_GT(pid, 0) << kProgram;
     run.status = Wait(pid);
     run.out = ReadFile(dir_.File("stdout"));
@@ -151,7 +153,7 @@ TEST_F(BatchCommandTest, FoldersFollowTheAddFolderRuleAndAnglesTheirPaths) {
   const TRun run = Run({"--config", Config("GifSeconds=0.5\r\n"), "--jobs", "2", "--gif", gif,
                         dir_.File("in"), "--angle", "90", turned});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "5 个文件全部导出完毕。\n");
+  EXPECT_EQ(run.out, "导出了 1 个文件（5 帧的 GIF 动画）。\n");
   EXPECT_NE(run.err.find("正在导出第 5 个文件，总共 5 个文件。"), std::string::npos);
   TGIFImage image;
   image.LoadFromFile(gif);
@@ -184,16 +186,122 @@ TEST_F(BatchCommandTest, SizeAndQualityComeFromTheSettingsFile) {
   EXPECT_EQ(ReadFile(out + "/photo.jpg"), std::string(bytes.begin(), bytes.end()));
 }
 
-TEST_F(BatchCommandTest, SkippedPicturesAreNamedAndCounted) {
+TEST_F(BatchCommandTest, EachSkippedPictureGetsALineWithItsReasonAndOnlyFilesCount) {
   WriteFile(dir_.File("broken.jpg"), "no picture");
+  ASSERT_EQ(mkfifo(dir_.File("fifo.jpg").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", dir_.File("zero.jpg"));
   const std::string out = dir_.File("out");
-  const TRun run = Run({"--config", Config(""), "--out", out, dir_.File("broken.jpg"),
-                        Bmp("good.bmp", Solid(4, 4, 0)), dir_.File("missing.png")});
+  const TRun run =
+      Run({"--config", Config(""), "--jobs", "2", "--out", out, dir_.File("broken.jpg"),
+           Bmp("good.bmp", Solid(4, 4, 0)), dir_.File("missing.png"), dir_.File("fifo.jpg"),
+           dir_.File("zero.jpg"), dir_.File("notes.txt")});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "3 个文件全部导出完毕。\n");
-  EXPECT_NE(run.err.find(dir_.File("broken.jpg")), std::string::npos);
-  EXPECT_NE(run.err.find(dir_.File("missing.png")), std::string::npos);
+  EXPECT_EQ(run.out, "导出了 1 个文件。\n");
+  const std::string lines[] = {
+      "跳过 " + dir_.File("broken.jpg") + "：图片已损坏或无法识别\n",
+      "跳过 " + dir_.File("missing.png") + "：无法读取（文件或文件夹不存在）\n",
+      "跳过 " + dir_.File("fifo.jpg") + "：不是普通文件（管道、设备或套接字）\n",
+      "跳过 " + dir_.File("zero.jpg") + "：不是普通文件（管道、设备或套接字）\n",
+      "跳过 " + dir_.File("notes.txt") + "：不支持这种文件类型\n",
+  };
+  for (const std::string& line : lines) EXPECT_NE(run.err.find(line), std::string::npos) << line;
   EXPECT_EQ(Names(out), std::vector<std::string>{"good.jpg"});
+}
+
+TEST_F(BatchCommandTest, NothingWrittenExitsOne) {
+  WriteFile(dir_.File("broken.png"), "no picture");
+  const TRun run =
+      Run({"--config", Config(""), "--out", dir_.File("out"), dir_.File("broken.png")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("没有导出任何图片。"), std::string::npos) << run.err;
+}
+
+TEST_F(BatchCommandTest, ProblemsFoundBeforeTheFirstPictureStopAtOnce) {
+  const std::string pic = Bmp("photo.bmp", Solid(4, 4, 0));
+  struct Case {
+    std::vector<std::string> args;
+    std::string says;
+  } cases[] = {
+      // A GIF that could not be written is found before any picture is processed.
+      {{"--config", Config(""), "--gif", dir_.File("no-folder/a.gif"), pic},
+       "无法写入 " + dir_.File("no-folder/a.gif") + "：文件或文件夹不存在"},
+      {{"--config", Config(""), "--gif", dir_.Path().string(), pic}, "这是一个文件夹"},
+      // A setting that does not convert is named by its key.
+      {{"--config", Config("AddWatermark=1\r\nWatermarkText=x\r\nWatermarkFontSize=abc\r\n"),
+        "--out", dir_.File("out"), pic},
+       "WatermarkFontSize 的值 \"abc\" 无效"},
+  };
+  for (const Case& c : cases) {
+    const TRun run = Run(c.args);
+    EXPECT_EQ(run.status, 1) << c.says;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("正在导出"), std::string::npos) << run.err;
+  }
+  EXPECT_FALSE(fs::exists(dir_.File("out/photo.jpg")));
+}
+
+TEST_F(BatchCommandTest, AMissingWatermarkPictureIsReportedOnce) {
+  const TRun run =
+      Run({"--config",
+           Config("AddWatermark=1\r\nWatermarkType=1\r\nWatermarkImage=" + dir_.File("gone.png") +
+                  "\r\n"),
+           "--out", dir_.File("out"), Bmp("a.bmp", Solid(4, 4, 0)), Bmp("b.bmp", Solid(4, 4, 0))});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string warning = "警告：无法读取水印图片 " + dir_.File("gone.png");
+  const auto at = run.err.find(warning);
+  EXPECT_NE(at, std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find(warning, at + 1), std::string::npos) << run.err;
+  EXPECT_EQ(Names(dir_.File("out")), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+}
+
+TEST_F(BatchCommandTest, PathsComeFromAListFileOrStandardInput) {
+  const std::string a = Bmp("in/a:b.bmp", Solid(4, 4, 0));
+  const std::string c = Bmp("in/c d.bmp", Solid(4, 4, 0));
+  const std::string e = Bmp("in/e\\f.bmp", Solid(4, 4, 0));
+  WriteFile(dir_.File("lines.txt"), a + "\n" + c + "\r\n\n");
+  WriteFile(dir_.File("nul.txt"), e + std::string(1, '\0') + c + std::string(1, '\0'));
+  TRun run = Run(
+      {"--config", Config(""), "--out", dir_.File("one"), "--files-from", dir_.File("lines.txt")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Names(dir_.File("one")), (std::vector<std::string>{"a:b.jpg", "c d.jpg"}));
+  run = Run({"--config", Config(""), "--out", dir_.File("two"), "--files-from", "-"},
+            dir_.File("nul.txt"));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Names(dir_.File("two")), (std::vector<std::string>{"c d.jpg", "e\\f.jpg"}));
+}
+
+TEST_F(BatchCommandTest, APictureThatCanNeverFitTheMemoryLimitIsSkipped) {
+  // A PNG header claiming 16384 x 16384, cut right after it.
+  const uint8_t header[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0,
+                            13,   'I', 'H', 'D', 'R',  0,    0,    0x40, 0, 0, 0,
+                            0x40, 0,   8,   6,   0,    0,    0,    0,    0, 0, 0};
+  WriteFile(dir_.File("bomb.png"),
+            std::string(reinterpret_cast<const char*>(header), sizeof header));
+  const TRun run = Run({"--config", Config(""), "--memory-limit", "64M", "--out", dir_.File("out"),
+                        dir_.File("bomb.png"), Bmp("small.bmp", Solid(8, 8, 0))});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("跳过 " + dir_.File("bomb.png") + "：处理它需要约"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("超过内存上限 64 MB"), std::string::npos) << run.err;
+  EXPECT_EQ(Names(dir_.File("out")), std::vector<std::string>{"small.jpg"});
+  EXPECT_EQ(
+      Run({"--memory-limit", "lots", "--out", dir_.File("out"), dir_.File("small.bmp")}).status, 2);
+}
+
+TEST_F(BatchCommandTest, ARerunDoesNotExportItsOwnOutputs) {
+  Bmp("in/a.bmp", Solid(4, 4, 0));
+  const std::string out = dir_.File("in/out");
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_EQ(Run({"--config", Config(""), "--out", out, dir_.File("in")}).status, 0);
+  }
+  EXPECT_EQ(Names(out), (std::vector<std::string>{"a.jpg", "a2.jpg"}));
+}
+
+TEST_F(BatchCommandTest, VersionNamesTheProgram) {
+  const TRun run = Run({"--version"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind("pixmira-batch ", 0), 0u) << run.out;
 }
 
 TEST_F(BatchCommandTest, ErrorsStopWithAMessageAndExitOne) {
@@ -211,7 +319,8 @@ TEST_F(BatchCommandTest, ErrorsStopWithAMessageAndExitOne) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find(pic), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("gold.png"), std::string::npos) << run.err;
-  EXPECT_EQ(run.out, "导出了 0 个文件。\n");
+  EXPECT_NE(run.err.find("没有导出任何图片。"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "");
 }
 
 TEST_F(BatchCommandTest, InterruptKeepsWhatWasWrittenAndExitsWith130) {

@@ -123,6 +123,55 @@ TEST(JpegEncode, BaselineColourAtTheQualityDecodingCloseToTheSource) {
   }
 }
 
+TEST(JpegDecode, ReducedDecodeTakesTheSmallestScaleThatStillGivesTheWantedSize) {
+  // 800 x 600: the scales n/8 give 100n x 75n.
+  const std::vector<uint8_t> data = EncodeJpeg(Quadrants(800, 600), 90);
+  struct Case {
+    int wantW, wantH, w, h;
+  } cases[] = {
+      {0, 0, 100, 75},     {100, 75, 100, 75}, {101, 75, 200, 150}, {118, 89, 200, 150},
+      {100, 76, 200, 150}, {700, 1, 700, 525}, {701, 1, 800, 600},  {5000, 5000, 800, 600},
+  };
+  for (const Case& c : cases) {
+    const TReducedJpeg jpeg =
+        DecodeJpegReduced(data, [&](int, int) { return std::pair(c.wantW, c.wantH); });
+    EXPECT_EQ(jpeg.bitmap.Width(), c.w) << c.wantW << "x" << c.wantH;
+    EXPECT_EQ(jpeg.bitmap.Height(), c.h) << c.wantW << "x" << c.wantH;
+    EXPECT_EQ(jpeg.fullWidth, 800);
+    EXPECT_EQ(jpeg.fullHeight, 600);
+  }
+  // The quadrants survive the reduction: red top left, yellow bottom right.
+  const TReducedJpeg small = DecodeJpegReduced(data, [](int, int) { return std::pair(1, 1); });
+  EXPECT_GT(RedOf(small.bitmap.Pixel(10, 10)), 180);
+  EXPECT_LT(BlueOf(small.bitmap.Pixel(10, 10)), 80);
+  EXPECT_GT(GreenOf(small.bitmap.Pixel(90, 65)), 180);
+  EXPECT_LT(BlueOf(small.bitmap.Pixel(90, 65)), 100);
+}
+
+TEST(JpegDecode, ReducedDecodeIsUprightAndAsksWithTheUprightSize) {
+  // Orientation 6 stores the picture lying on its side: 800 x 600 stored, 600 x 800 shown.
+  std::vector<uint8_t> data = EncodeJpeg(Quadrants(800, 600), 90);
+  const std::vector<uint8_t> body = Exif(true, {{0x0112, 3, 1, 6}});
+  std::vector<uint8_t> app1 = {0xFF, 0xE1, uint8_t((body.size() + 2) >> 8),
+                               uint8_t(body.size() + 2)};
+  app1.insert(app1.end(), body.begin(), body.end());
+  data.insert(data.begin() + 2, app1.begin(), app1.end());
+  int askedW = 0, askedH = 0;
+  const TReducedJpeg jpeg = DecodeJpegReduced(data, [&](int w, int h) {
+    askedW = w, askedH = h;
+    return std::pair(75, 100);
+  });
+  EXPECT_EQ(askedW, 600);
+  EXPECT_EQ(askedH, 800);
+  EXPECT_EQ(jpeg.fullWidth, 600);
+  EXPECT_EQ(jpeg.fullHeight, 800);
+  EXPECT_EQ(jpeg.bitmap.Width(), 75);
+  EXPECT_EQ(jpeg.bitmap.Height(), 100);
+  // Turned a quarter clockwise: the stored bottom-left (blue) is now the top left.
+  EXPECT_GT(BlueOf(jpeg.bitmap.Pixel(10, 10)), 150);
+  EXPECT_EQ(DecodeJpeg(data).Width(), 600);
+}
+
 // Progressive files hold the same coefficients in several scans: the same pixels, smaller.
 TEST(JpegEncode, ProgressiveGivesTheSamePixelsInASmallerFile) {
   const TBitmap photo =

@@ -12,6 +12,7 @@
 #include "codecs/LoadPicture.h"
 #include "codecs/Png.h"
 #include "core/Errors.h"
+#include "imaging/Rotate.h"
 #include "support/TestSupport.h"
 
 namespace pixmira {
@@ -101,6 +102,83 @@ TEST(ReadWholeFile, RefusesWhatIsNotARegularFileAtOnce) {
     }
     EXPECT_EQ(LoadPicture(path), nullptr) << path;
   }
+}
+
+// Header bytes of each format claiming 16384 x 16384 (or as said), nothing after.
+TEST(ProbePictureSize, ReadsTheSizeFromTheHeaderOfEachFormat) {
+  const auto bytes = [](std::initializer_list<int> list) {
+    std::vector<uint8_t> out;
+    for (int b : list) out.push_back(uint8_t(b));
+    return out;
+  };
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> data;
+    int width, height;
+    uint64_t decode;
+  } cases[] = {
+      {"png", bytes({0x89, 'P', 'N', 'G',  13, 10, 26, 10,   0, 0, 0, 13, 'I', 'H', 'D',
+                     'R',  0,   0,   0x40, 0,  0,  0,  0x40, 0, 8, 6, 0,  0,   0}),
+       16384, 16384, uint64_t(16384) * 16384 * 4},
+      {"baseline jpeg",
+       bytes({0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 0, 0, 0xFF, 0xC0, 0, 17, 8, 0x40, 0, 0x20, 0, 3}), 8192,
+       16384, uint64_t(8192) * 16384 * 3},
+      {"progressive jpeg", bytes({0xFF, 0xD8, 0xFF, 0xC2, 0, 17, 8, 0, 100, 0, 200, 3}), 200, 100,
+       uint64_t(200) * 100 * 9},
+      {"bmp", bytes({'B', 'M', 0, 0, 0, 0, 0,    0, 0, 0,    54,   0,    0,
+                     0,   40,  0, 0, 0, 0, 0x40, 0, 0, 0x00, 0xC0, 0xFF, 0xFF}),
+       16384, 16384, uint64_t(16384) * 16384 * 3},
+      // Two frames of 100 x 10 on a 300 x 200 screen.
+      {"gif", bytes({'G', 'I', 'F', '8', '9', 'a', 44, 1,  200, 0, 0, 0, 0,      //
+                     ',', 0,   0,   0,   0,   100, 0,  10, 0,   0, 2, 1, 0,  0,  //
+                     ',', 0,   0,   0,   0,   100, 0,  10, 0,   0, 2, 0, ';'}),
+       300, 200, 2000 + uint64_t(300) * 200 * 4},
+  };
+  for (const Case& c : cases) {
+    const auto size = ProbePictureSize(c.data);
+    ASSERT_TRUE(size) << c.name;
+    EXPECT_EQ(size->width, c.width) << c.name;
+    EXPECT_EQ(size->height, c.height) << c.name;
+    EXPECT_EQ(size->decodeBytes, c.decode) << c.name;
+  }
+  EXPECT_FALSE(ProbePictureSize(bytes({'n', 'o', 'n', 'e'})));
+  EXPECT_FALSE(ProbePictureSize(bytes({0xFF, 0xD8, 0xFF, 0xDA, 0, 2})));  // data before a size
+}
+
+// The memory asked for comes before the decoding, and a refusal loads nothing.
+TEST(LoadPicture, AsksTheGateBeforeDecodingAndSaysWhy) {
+  TempDir dir;
+  const std::string png = ReadFile(DataPath("png-palette-trns.png"));
+  WriteFile(dir.File("a.png"), png);
+  std::vector<uint64_t> asked;
+  TLoadReport report;
+  auto bitmap = LoadPictureBitmap(
+      dir.File("a.png"),
+      [&](uint64_t bytes) {
+        asked.push_back(bytes);
+        return false;
+      },
+      report);
+  EXPECT_EQ(bitmap, nullptr);
+  EXPECT_EQ(report.problem, TLoadProblem::OverMemoryLimit);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(report.needed, asked[0]);
+  const auto size =
+      ProbePictureSize(std::span(reinterpret_cast<const uint8_t*>(png.data()), png.size()));
+  ASSERT_TRUE(size);
+  EXPECT_EQ(asked[0], PipelineBytes(*size, png.size()));
+
+  bitmap = LoadPictureBitmap(
+      dir.File("a.png"), [](uint64_t) { return true; }, report);
+  EXPECT_NE(bitmap, nullptr);
+  EXPECT_EQ(report.problem, TLoadProblem::None);
+
+  // A PNG cut after its header is refused before its rows are made.
+  WriteFile(dir.File("cut.png"), png.substr(0, 33));
+  EXPECT_EQ(LoadPictureBitmap(dir.File("cut.png"), nullptr, report), nullptr);
+  EXPECT_EQ(report.problem, TLoadProblem::Damaged);
+  EXPECT_EQ(LoadPictureBitmap(dir.File("x.tiff"), nullptr, report), nullptr);
+  EXPECT_EQ(report.problem, TLoadProblem::UnknownType);
 }
 
 TEST(LoadPicture, BitmapOfAPngIsItsCopyOverBlackOrNothing) {
@@ -210,6 +288,47 @@ TEST(Thumbnail, BorderAndSeparatorInTheirColourOverWhite) {
     EXPECT_EQ(cell->Pixel(x, y), line) << x << "," << y;
   for (auto [x, y] : {std::pair{1, 1}, {60, 120}, {60, 122}, {122, 145}})
     EXPECT_EQ(cell->Pixel(x, y), kWhite) << x << "," << y;
+}
+
+// Bounding box of the pixels that are neither white nor the cell's line colour.
+TRect PictureArea(const TBitmap& cell) {
+  TRect r{cell.Width(), cell.Height(), 0, 0};
+  for (int y = 1; y < cell.Height() - 26; ++y)
+    for (int x = 1; x < cell.Width() - 1; ++x) {
+      const TColor c = cell.Pixel(x, y);
+      if (RedOf(c) > 200 && GreenOf(c) > 200 && BlueOf(c) > 200) continue;
+      r.left = std::min(r.left, x), r.top = std::min(r.top, y);
+      r.right = std::max(r.right, x + 1), r.bottom = std::max(r.bottom, y + 1);
+    }
+  return r;
+}
+
+TEST(Thumbnail, FromAFileKeepsTheGeometryOfTheWholePictureAtEveryTurn) {
+  TempDir dir;
+  TBitmap wide(1000, 400);
+  wide.Fill(RGBColor(40, 60, 200));
+  const std::vector<uint8_t> jpeg = EncodeJpeg(wide, 90);
+  WriteFile(dir.File("wide.jpg"), std::string(jpeg.begin(), jpeg.end()));
+  // JPEG content under a PNG name goes the whole-picture way.
+  WriteFile(dir.File("wide.png"), std::string(jpeg.begin(), jpeg.end()));
+  for (const char* name : {"wide.jpg", "wide.png"}) {
+    const auto whole = LoadPictureBitmap(dir.File(name));
+    ASSERT_TRUE(whole) << name;
+    for (int angle : {0, 90, 180, 270, 360}) {
+      const auto turned = angle % 360 ? RotatePicture(*whole, kWhite, angle) : nullptr;
+      const auto expected = MakeThumbnail(turned ? *turned : *whole, 124, 147);
+      const auto cell = MakeFileThumbnail(dir.File(name), angle, 124, 147);
+      ASSERT_TRUE(cell) << name << " " << angle;
+      EXPECT_EQ(PictureArea(*cell), PictureArea(*expected)) << name << " " << angle;
+      // The frame lines are the same too.
+      EXPECT_EQ(cell->Pixel(0, 0), expected->Pixel(0, 0));
+      EXPECT_EQ(cell->Pixel(60, 121), expected->Pixel(60, 121));
+    }
+  }
+  EXPECT_EQ(MakeFileThumbnail(dir.File("missing.jpg"), 0, 124, 147), nullptr);
+  WriteFile(dir.File("broken.jpg"), "\xFF\xD8 not a picture");
+  EXPECT_EQ(MakeFileThumbnail(dir.File("broken.jpg"), 90, 124, 147), nullptr);
+  EXPECT_EQ(MakeFileThumbnail(dir.File("wide.tiff"), 0, 124, 147), nullptr);
 }
 
 }  // namespace

@@ -439,6 +439,68 @@ TEST_F(ExportTest, AWriteErrorMidwayStopsTheLoopAndKeepsWhatWasWritten) {
   EXPECT_TRUE(LoadPictureBitmap(moved + "/first.jpg"));
 }
 
+// A budget that holds one picture at a time: four workers take turns and write the same
+// files; a picture larger than the whole budget is skipped with the bytes it needed.
+TEST_F(ExportTest, WorkersShareTheMemoryBudget) {
+  const TBitmap big = Columns(400, 300);
+  std::vector<std::string> inputs;
+  for (int i = 0; i < 6; ++i) inputs.push_back(Input("p" + std::to_string(i) + ".bmp", big));
+  inputs.push_back(Input("huge.bmp", Columns(2000, 1500)));
+  TExportJob job;
+  for (const auto& p : inputs) job.entries.push_back({p, 0});
+  job.target = out_;
+  job.workers = 4;
+  const uint64_t onePicture = PipelineBytes({400, 300, 400 * 300 * 3}, fs::file_size(inputs[0]));
+  job.memoryLimit = onePicture + onePicture / 2;
+  TExportDriver driver(plain_, catalog_, "");
+  const TExportResult result = driver.Run(job);
+  EXPECT_EQ(result.status, TExportStatus::Completed) << result.error;
+  EXPECT_EQ(result.memoryLimit, job.memoryLimit);
+  EXPECT_EQ(result.files.size(), 6u);
+  ASSERT_EQ(result.skips.size(), 1u);
+  EXPECT_EQ(result.skips[0].path, inputs.back());
+  EXPECT_EQ(result.skips[0].why.problem, TLoadProblem::OverMemoryLimit);
+  EXPECT_GT(result.skips[0].why.needed, job.memoryLimit);
+  const auto expected = EncodeJpeg(big, 90);
+  EXPECT_EQ(ReadFile(out_ + "/p5.jpg"), std::string(expected.begin(), expected.end()));
+}
+
+TEST_F(ExportTest, TheWatermarkPictureIsLoadedOnceOrReportedMissing) {
+  const std::string mark = Input("mark.bmp", Solid(4, 4, 0x000000));
+  const std::string settingsText =
+      "[General]\r\nReduceSize=0\r\nAddWatermark=1\r\nWatermarkType=1\r\nWatermarkTransparent=0"
+      "\r\nWatermarkPos=2\r\ncbWatermarkPosBlank2A=0\r\ncbWatermarkPosBlank2B=0\r\nWatermarkImage=";
+  const std::vector<std::string> inputs = {Input("a.bmp", Solid(8, 8, 0xFFFFFF)),
+                                           Input("b.bmp", Solid(8, 8, 0xFFFFFF))};
+  // The picture changes after the batch has started: every picture still gets the first one.
+  TExportCallbacks callbacks;
+  callbacks.onProgress = [&](int index, int, const std::string&) {
+    if (index == 1) WriteBmp(mark, Solid(4, 4, 0x0000FF));
+  };
+  TExportResult result = Export(inputs, TMemIniFile::FromText(settingsText + mark + "\r\n"),
+                                TExportMode::Jpeg, 1, callbacks);
+  EXPECT_EQ(result.status, TExportStatus::Completed) << result.error;
+  EXPECT_FALSE(result.watermarkMissing);
+  for (const std::string& file : result.files) {
+    const auto bitmap = LoadPictureBitmap(file);
+    ASSERT_TRUE(bitmap);
+    EXPECT_LT(bitmap->Pixel(1, 1) & 0xFF, 40u) << file;  // black, not red
+    EXPECT_LT((bitmap->Pixel(1, 1) >> 16) & 0xFF, 40u) << file;
+  }
+
+  fs::remove_all(out_);
+  fs::create_directory(out_);
+  std::vector<std::string> missing;
+  callbacks = {};
+  callbacks.onWatermarkMissing = [&](const std::string& path) { missing.push_back(path); };
+  result = Export(inputs, TMemIniFile::FromText(settingsText + dir_.File("gone.png") + "\r\n"),
+                  TExportMode::Jpeg, 2, callbacks);
+  EXPECT_EQ(result.status, TExportStatus::Completed);
+  EXPECT_TRUE(result.watermarkMissing);
+  EXPECT_EQ(missing, std::vector<std::string>{dir_.File("gone.png")});
+  EXPECT_EQ(result.files.size(), 2u);
+}
+
 TEST_F(ExportTest, SameBytesForOneAndFourWorkers) {
   std::vector<std::string> inputs;
   for (int i = 0; i < 9; ++i) {

@@ -119,15 +119,15 @@ class MainFormTest : public QObject {
     f.btnAddFolder->click();
     QCOMPARE(w.services.folderTitles, QStringList({U("请选择要添加的文件夹")}));
     QStringList captions;
-    for (int i = 0; i < f.lvPictures->count(); ++i) captions << f.lvPictures->item(i)->text();
+    for (int i = 0; i < f.lvPictures->count(); ++i) captions << f.lvPictures->Caption(i);
     QCOMPARE(captions, QStringList({"one.tiff", "b.png", "a.jpg", "b.png"}));
     QVERIFY(!f.pnlHint->isVisibleTo(f.lvPictures));
 
     // Paths handed over by a later start: folders by the folder rule, anything else as is.
     f.AddPaths({folder.Path("pics"), folder.Path("notes.txt")});
     QCOMPARE(f.lvPictures->count(), 7);
-    QCOMPARE(f.lvPictures->item(4)->text(), U("a.jpg"));
-    QCOMPARE(f.lvPictures->item(6)->text(), U("notes.txt"));
+    QCOMPARE(f.lvPictures->Caption(4), U("a.jpg"));
+    QCOMPARE(f.lvPictures->Caption(6), U("notes.txt"));
     f.btnClearPictures->click();
     QCOMPARE(f.lvPictures->count(), 0);
     QVERIFY(f.pnlHint->isVisibleTo(f.lvPictures));

@@ -5,12 +5,12 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QUrl>
 
 #include "UiTestSupport.h"
 #include "UiTests.h"
 #include "ui/PictureList.h"
-#include "ui/ToolbarForm.h"
 
 using namespace pixmira;
 using namespace pixmira::test;
@@ -19,7 +19,7 @@ namespace {
 
 QStringList Captions(const TPictureList& list) {
   QStringList captions;
-  for (int row = 0; row < list.count(); ++row) captions << list.item(row)->text();
+  for (int row = 0; row < list.count(); ++row) captions << list.Caption(row);
   return captions;
 }
 
@@ -185,98 +185,207 @@ class PictureListTest : public QObject {
     QCOMPARE(list.EntryThumbnail(0), before);
   }
 
-  void toolbarButtonsTurnAndRemoveTheirOwnEntry() {
-    TTestFolder folder;
-    const QString a = folder.Picture("a.png", SolidPicture(20, 20, Qt::green));
-    const QString b = folder.Picture("b.png", SolidPicture(20, 20, Qt::yellow));
-    TPictureList list;
-    list.resize(420, 400);
-    list.show();
-    list.AddPicture(a);
-    list.AddPicture(b);
-    list.WaitForThumbnails();
-
-    TToolbarForm* second = list.EntryToolbar(1);
-    QVERIFY(second);
-    QVERIFY(!second->tbEdit()->isEnabled());
-    QCOMPARE(second->tbRoteLeft()->toolTip(), QString::fromUtf8("逆时针旋转图片"));
-    second->tbRoteRight()->click();
-    QCOMPARE(list.EntryAngle(0), 0);
-    QCOMPARE(list.EntryAngle(1), 270);
-
-    QPointer<TToolbarForm> first = list.EntryToolbar(0);
-    first->tbRemove()->click();
-    QCOMPARE(Captions(list), QStringList({"b.png"}));
-    QCOMPARE(list.EntryToolbar(0), second);
-    QVERIFY(!list.HintPanel()->isVisible());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(first.isNull());
-
-    second->tbRemove()->click();
-    QCOMPARE(list.count(), 0);
-    QVERIFY(list.HintPanel()->isVisible());
-  }
-
-  void toolbarsFollowTheirThumbnailsWhenTheListScrolls() {
-    TTestFolder folder;
-    const QString a = folder.Picture("a.png", SolidPicture(20, 20, Qt::green));
-    TPictureList list;
-    list.resize(380, 380);
-    list.show();
-    for (int i = 0; i < 12; ++i) list.AddPicture(a);
-    list.WaitForThumbnails();
-    QApplication::processEvents();
-
-    auto expected = [&](int row) {
-      return TPictureList::ToolbarRect(
-          TPictureList::IconRect(list.visualRect(list.model()->index(row, 0))));
-    };
-    auto checkAll = [&] {
-      for (int row = 0; row < list.count(); ++row) {
-        const TToolbarForm* toolbar = list.EntryToolbar(row);
-        QCOMPARE(toolbar->geometry(), expected(row));
-        QCOMPARE(toolbar->isVisibleTo(&list),
-                 toolbar->geometry().intersects(list.viewport()->rect()));
-      }
-    };
-    checkAll();
-    QVERIFY(list.EntryToolbar(0)->isVisibleTo(&list));
-    QVERIFY(!list.EntryToolbar(11)->isVisibleTo(&list));
-    const QRect before = list.EntryToolbar(0)->geometry();
-    // The toolbar lies over the bottom strip of its thumbnail.
-    const QRect icon = TPictureList::IconRect(list.visualRect(list.model()->index(0, 0)));
-    QVERIFY(icon.contains(before));
-    QVERIFY(before.top() >= icon.bottom() - 25);
-
-    list.verticalScrollBar()->setValue(list.verticalScrollBar()->maximum());
-    QApplication::processEvents();
-    QVERIFY(list.verticalScrollBar()->value() > 0);
-    checkAll();
-    // The first entry is scrolled out of view and its toolbar with it.
-    QCOMPARE(list.EntryToolbar(0)->geometry().top(),
-             before.top() - list.verticalScrollBar()->value());
-    QVERIFY(list.EntryToolbar(0)->geometry().bottom() < 0);
-    QVERIFY(!list.EntryToolbar(0)->isVisibleTo(&list));
-    QVERIFY(list.EntryToolbar(11)->isVisibleTo(&list));
-  }
-
-  void clearingRemovesEveryEntryAndToolbar() {
+  void clearingRemovesEveryEntry() {
     TTestFolder folder;
     const QString a = folder.Picture("a.png", SolidPicture(20, 20, Qt::green));
     TPictureList list;
     for (int i = 0; i < 3; ++i) list.AddPicture(a);
-    QPointer<TToolbarForm> toolbar = list.EntryToolbar(2);
     // Cleared while the thumbnails may still be on their way.
     list.ClearPictures();
     QCOMPARE(list.count(), 0);
     QVERIFY(list.HintPanel()->isVisibleTo(&list));
     list.WaitForThumbnails();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(toolbar.isNull());
     QVERIFY(!list.ThumbnailsPending());
     list.AddPicture(a);
     list.WaitForThumbnails();
     QVERIFY(list.EntryThumbnail(0) != PlaceholderThumbnail());
+  }
+
+  void movingEntriesKeepsTheirOrderAndLandsBeforeTheTarget() {
+    TPictureModel model;
+    model.AddPaths({"/p/a.jpg", "/p/b.jpg", "/p/c.jpg", "/p/d.jpg", "/p/e.jpg"});
+    const auto names = [&] {
+      QString order;
+      for (int r = 0; r < model.rowCount(); ++r) order += model.Entry(r).caption.at(0);
+      return order;
+    };
+    struct Case {
+      std::vector<int> rows;
+      int destination;
+      const char* order;
+    };
+    const Case cases[] = {
+        {{0}, 5, "bcdea"},     // first to the end
+        {{4}, 0, "eabcd"},     // last to the front
+        {{1, 3}, 0, "bdace"},  // several, kept in their order
+        {{0, 2}, 4, "bdace"},  // before d, counted in the old rows
+        {{3, 1}, 5, "acebd"},  // given in any order
+        {{2}, 2, "abcde"},     // onto itself: nothing moves
+        {{2}, 3, "abcde"},     // just after itself: nothing moves
+        {{0, 1, 2, 3, 4}, 2, "abcde"},
+    };
+    for (const Case& c : cases) {
+      model.SetOrder({0, 1, 2, 3, 4});
+      model.MoveRows(c.rows, c.destination);
+      QCOMPARE(names(), QString::fromLatin1(c.order));
+    }
+  }
+
+  void aDragOfEntriesIsAMoveAndFilesFromOutsideAreAdded() {
+    TPictureList list;
+    TPictureModel& model = *list.Model();
+    model.AddPaths({"/p/a.jpg", "/p/b.jpg", "/p/c.jpg", "/p/d.jpg"});
+    // The payload names the entries, not their rows, and is refused by another list.
+    std::unique_ptr<QMimeData> mime(model.mimeData({model.index(3), model.index(1)}));
+    TPictureModel other;
+    other.AddPaths({"/q/x.jpg"});
+    QVERIFY(!other.dropMimeData(mime.get(), Qt::MoveAction, 0, 0, {}));
+    QCOMPARE(other.rowCount(), 1);
+
+    QVERIFY(model.dropMimeData(mime.get(), Qt::MoveAction, 0, 0, {}));
+    QCOMPARE(Captions(list), QStringList({"b.jpg", "d.jpg", "a.jpg", "c.jpg"}));
+    QCOMPARE(QString::fromStdString(list.ExportEntries()[1].path), QString("/p/d.jpg"));
+    // A move is undone like any other change of the list.
+    list.UndoStack()->undo();
+    QCOMPARE(Captions(list), QStringList({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile("/p/new.png"), QUrl("https://example.com/x.jpg")});
+    QVERIFY(model.dropMimeData(&files, Qt::CopyAction, -1, 0, {}));
+    QCOMPARE(Captions(list).last(), QString("new.png"));
+    QCOMPARE(list.count(), 5);
+    list.WaitForThumbnails();
+  }
+
+  void dropPositionFollowsTheCellUnderTheMouse() {
+    TPictureList list;
+    list.resize(2 * kIconSpacingX + 40, 3 * kIconSpacingY);
+    list.show();
+    list.Model()->AddPaths({"/p/a.jpg", "/p/b.jpg", "/p/c.jpg"});
+    QApplication::processEvents();
+    const QRect first = list.visualRect(list.Model()->index(0));
+    const QRect second = list.visualRect(list.Model()->index(1));
+    QCOMPARE(second.top(), first.top());  // two columns
+    QCOMPARE(list.DropRow(first.center() - QPoint(20, 0)), 0);
+    QCOMPARE(list.DropRow(first.center() + QPoint(20, 0)), 1);
+    QCOMPARE(list.DropRow(second.center() + QPoint(20, 0)), 2);
+    QCOMPARE(list.DropRow(QPoint(5, list.viewport()->height() - 2)), 3);
+    list.WaitForThumbnails();
+  }
+
+  void theSelectionIsRemovedAndTurnedAsOneAndUndone() {
+    TTestFolder folder;
+    const QString a = folder.Picture("a.png", SolidPicture(20, 20, Qt::green));
+    TPictureList list;
+    list.resize(400, 400);
+    list.show();
+    for (const char* name : {"a", "b", "c", "d", "e"})
+      list.Model()->AddPaths({folder.Path(QString::fromLatin1(name) + ".png")});
+    list.Model()->AddPaths({a});
+    list.WaitForThumbnails();
+    const auto select = [&](std::initializer_list<int> rows) {
+      list.selectionModel()->clear();
+      for (int r : rows)
+        list.selectionModel()->select(list.Model()->index(r), QItemSelectionModel::Select);
+    };
+
+    // Ctrl+R turns every selected entry a quarter clockwise; one undo turns them all back.
+    select({1, 3, 5});
+    QTest::keyClick(&list, Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(list.EntryAngle(1), 270);
+    QCOMPARE(list.EntryAngle(3), 270);
+    QCOMPARE(list.EntryAngle(5), 270);
+    QCOMPARE(list.EntryAngle(0), 0);
+    QTest::keyClick(&list, Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(list.EntryAngle(5), 360);  // 270 turned back counter-clockwise
+    list.UndoStack()->undo();
+    QCOMPARE(list.EntryAngle(5), 270);
+    list.UndoStack()->undo();
+    QCOMPARE(list.EntryAngle(3), 0);
+    list.WaitForThumbnails();
+    // The turned-back thumbnail is the one the file gives unturned.
+    QCOMPARE(list.EntryThumbnail(5), MakeEntryThumbnail(a, 0));
+
+    // A button on a selected entry acts on the whole selection, on another only on its own.
+    select({0, 2});
+    list.ClickButton(2, TEntryButton::RotateLeft);
+    QCOMPARE(list.EntryAngle(0), 90);
+    QCOMPARE(list.EntryAngle(2), 90);
+    list.ClickButton(4, TEntryButton::RotateLeft);
+    QCOMPARE(list.EntryAngle(4), 90);
+    QCOMPARE(list.EntryAngle(3), 0);
+
+    // Delete removes the selection; undo brings every entry back in its place, turn included.
+    select({0, 2, 3});
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Delete);
+    QCOMPARE(Captions(list), QStringList({"b.png", "e.png", "a.png"}));
+    list.ClickButton(1, TEntryButton::Remove);
+    QCOMPARE(Captions(list), QStringList({"b.png", "a.png"}));
+    list.UndoStack()->undo();
+    list.UndoStack()->undo();
+    QCOMPARE(Captions(list), QStringList({"a.png", "b.png", "c.png", "d.png", "e.png", "a.png"}));
+    QCOMPARE(list.EntryAngle(0), 90);
+    QCOMPARE(list.EntryAngle(2), 90);
+    QCOMPARE(list.EntryThumbnail(5), MakeEntryThumbnail(a, 0));
+    list.WaitForThumbnails();
+  }
+
+  void clearingCanBeUndoneWithEveryTurnAndThumbnail() {
+    TTestFolder folder;
+    const QString a = folder.Picture("a.png", SolidPicture(30, 20, Qt::green));
+    TPictureList list;
+    list.Model()->AddPaths({a, folder.Path("missing.jpg"), a});
+    list.TurnEntry(2, true);
+    list.WaitForThumbnails();
+    const QImage turned = list.EntryThumbnail(2);
+    list.ClearPictures();
+    QCOMPARE(list.count(), 0);
+    QVERIFY(list.HintPanel()->isVisibleTo(&list));
+    list.UndoStack()->undo();
+    QCOMPARE(Captions(list), QStringList({"a.png", "missing.jpg", "a.png"}));
+    QCOMPARE(list.EntryAngle(2), 90);
+    QCOMPARE(list.EntryThumbnail(2), turned);
+    QCOMPARE(list.EntryThumbnail(1), PlaceholderThumbnail());
+    QVERIFY(!list.HintPanel()->isVisibleTo(&list));
+    // And again, cleared while the thumbnails are still being made.
+    list.Model()->AddPaths({a, a});
+    list.ClearPictures();
+    list.UndoStack()->undo();
+    list.WaitForThumbnails();
+    QCOMPARE(list.count(), 5);
+    QCOMPARE(list.EntryThumbnail(4), list.EntryThumbnail(0));
+  }
+
+  void hoverButtonsLieOverTheCaptionStripAndCarryTheirTips() {
+    TTestFolder folder;
+    TPictureList list;
+    list.resize(400, 400);
+    list.show();
+    list.Model()->AddPaths({folder.Picture("a.png", SolidPicture(20, 20, Qt::green))});
+    list.WaitForThumbnails();
+    QApplication::processEvents();
+    const QRect icon = TPictureList::IconRect(list.visualRect(list.Model()->index(0)));
+    const QRect strip = TPictureList::ToolbarRect(icon);
+    QVERIFY(icon.contains(strip));
+    QVERIFY(strip.top() >= icon.bottom() - 25);
+    const QStringList tips = {U("逆时针旋转图片"), U("顺时针旋转图片"), U("编辑图片"),
+                              U("从列表中移除图片")};
+    for (int i = 0; i < 4; ++i) {
+      const QRect button = TPictureList::ButtonRect(strip, TEntryButton(i));
+      QVERIFY(strip.contains(button));
+      QCOMPARE(list.ButtonAt(button.center()), TEntryButton(i));
+      QCOMPARE(TPictureList::ButtonTip(TEntryButton(i)), tips[i]);
+    }
+    QCOMPARE(list.ButtonAt(icon.center()), TEntryButton::None);
+    // A click on the right-turn button turns; the disabled edit button does nothing.
+    const QPoint right = TPictureList::ButtonRect(strip, TEntryButton::RotateRight).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, right);
+    QCOMPARE(list.EntryAngle(0), 270);
+    list.ClickButton(0, TEntryButton::Edit);
+    QCOMPARE(list.EntryAngle(0), 270);
+    QCOMPARE(list.count(), 1);
+    list.WaitForThumbnails();
   }
 };
 

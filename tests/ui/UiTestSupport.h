@@ -28,17 +28,28 @@ class TFakeServices : public TUiServices {
  public:
   void Information(QWidget*, const QString& text) override { informations << text; }
   void Error(QWidget*, const QString& text) override { errors << text; }
-  QStringList OpenPictureFiles(QWidget*) override { return openFiles; }
-  QString BrowseForFolder(QWidget*, const QString& title) override {
+  QStringList OpenPictureFiles(QWidget*, const QString& start) override {
+    startFolders << start;
+    return openFiles;
+  }
+  QString BrowseForFolder(QWidget*, const QString& title, const QString& start) override {
     folderTitles << title;
+    startFolders << start;
     return folder;
   }
-  QString SaveGifFile(QWidget*) override {
+  QString SaveGifFile(QWidget*, const QString& start) override {
     ++saveGifCalls;
+    startFolders << start;
     return gifFile;
   }
-  void OpenWithDesktop(const QUrl& url) override { opened << url; }
+  bool OpenWithDesktop(const QUrl& url) override {
+    opened << url;
+    return openSucceeds;
+  }
 
+  // The folder each dialog was asked to start in, in order.
+  QStringList startFolders;
+  bool openSucceeds = true;
   QStringList informations;
   QStringList errors;
   QStringList openFiles;

@@ -29,6 +29,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Dependencies are the shared libraries the programs actually link against.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own Chinese words for the standard dialogs and buttons.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-zenhei")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

@@ -31,6 +31,7 @@
 #include "ui/AdStrip.h"
 #include "ui/FrameCombo.h"
 #include "ui/HomeLink.h"
+#include "ui/Messages.h"
 #include "ui/PictureList.h"
 #include "ui/PictureOptionsForm.h"
 #include "ui/ProgressForm.h"
@@ -460,6 +461,8 @@ void TQivMainForm::WriteSetting(const std::function<void(TMemIniFile&)>& write) 
   write(kernel_.SettingsStore());
   try {
     kernel_.SaveSettings();
+  } catch (const EFileError& e) {
+    services_.Error(this, WriteErrorText(QString::fromStdString(e.Path()), e.Error()));
   } catch (const Exception& e) {
     services_.Error(this, QString::fromStdString(e.what()));
   }
@@ -582,6 +585,10 @@ void TQivMainForm::btnAddFolderClick() {
   const QString folder =
       services_.BrowseForFolder(this, U("请选择要添加的文件夹"), StoredFolder(keys::PictureFolder));
   if (folder.isEmpty()) return;
+  if (!QFileInfo(folder).isDir() || !QFileInfo(folder).isReadable()) {
+    services_.Error(this, U("无法打开文件夹 %1").arg(folder));
+    return;
+  }
   StoreFolder(keys::PictureFolder, folder);
   AddFolder(folder);
 }

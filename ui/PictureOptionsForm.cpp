@@ -28,8 +28,10 @@
 #include <QVBoxLayout>
 
 #include "codecs/Jpeg.h"
+#include "core/Errors.h"
 #include "core/Settings.h"
 #include "effects/Frames.h"
+#include "ui/Messages.h"
 #include "ui/QtBitmap.h"
 #include "ui/UiServices.h"
 
@@ -907,6 +909,10 @@ void TPictureOptionsForm::btnOKClick() {
   if (memWatermark->hasFocus()) memWatermarkExit();
   try {
     working_.UpdateFile();
+  } catch (const EFileError& e) {
+    // The file could not be replaced: the dialog stays open with the user's settings.
+    services_.Error(this, WriteErrorText(QString::fromStdString(e.Path()), e.Error()));
+    return;
   } catch (const std::exception& e) {
     // The file could not be replaced: the dialog stays open with the user's settings.
     services_.Error(this, QString::fromStdString(e.what()));

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ui/Messages.h"
 #include "ui/UiServices.h"
 
 namespace pixmira {
@@ -147,7 +148,7 @@ void TProgressForm::OnFinished(const TExportResult& result) {
 
   if (result.status == TExportStatus::Failed) {
     // The driver's text names the picture or file and the reason.
-    services_.Error(this, QString::fromStdString(result.error));
+    services_.Error(this, ExportErrorText(result));
   }
   if (closeWhenFinished_) close();
 }

@@ -2,10 +2,12 @@
 
 #include <unistd.h>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 #include <memory>
 
@@ -63,8 +65,15 @@ bool DecodeHandOver(const QByteArray& bytes, QStringList& paths) {
   return true;
 }
 
+QString SingleInstanceLockFile(const QString& name) {
+  if (QDir::isAbsolutePath(name)) return name + QStringLiteral(".lock");
+  return QDir::temp().filePath(name + QStringLiteral(".lock"));
+}
+
 TSingleInstance::TSingleInstance(QString name, QObject* parent)
-    : QObject(parent), name_(std::move(name)) {
+    : QObject(parent), name_(std::move(name)), lock_(SingleInstanceLockFile(name_)) {
+  // Never stale by age: only when the process that took it is gone.
+  lock_.setStaleLockTime(0);
   server_.setSocketOptions(QLocalServer::UserAccessOption);
   connect(&server_, &QLocalServer::newConnection, this, &TSingleInstance::OnNewConnection);
 }
@@ -73,21 +82,39 @@ TSingleInstance::Role TSingleInstance::Claim(const QStringList& paths) {
   QStringList absolute;
   for (const QString& path : paths) absolute << QFileInfo(path).absoluteFilePath();
 
+  QElapsedTimer waited;
+  waited.start();
+  for (;;) {
+    if (lock_.tryLock(0)) {
+      // Only the lock's holder gets here, so whatever socket file is there was left by an
+      // instance that is gone.
+      QLocalServer::removeServer(name_);
+      server_.listen(name_);
+      return Role::First;
+    }
+    if (lock_.error() != QLockFile::LockFailedError) {
+      // No lock can be made at all (a folder we cannot write): run rather than refuse to.
+      server_.listen(name_);
+      return Role::First;
+    }
+    if (HandOver(absolute)) return Role::Second;
+    // The holder is still starting, or has just ended and let go of the lock.
+    if (waited.elapsed() > kTimeoutMs) return Role::Second;
+    QThread::msleep(50);
+  }
+}
+
+bool TSingleInstance::HandOver(const QStringList& paths) {
   QLocalSocket socket;
   socket.connectToServer(name_);
-  if (socket.waitForConnected(kTimeoutMs)) {
-    socket.write(EncodeHandOver(absolute));
-    bool sent = socket.waitForBytesWritten(kTimeoutMs);
-    // Wait until the running instance has read the message and let go.
-    if (sent && socket.state() == QLocalSocket::ConnectedState)
-      socket.waitForDisconnected(kTimeoutMs);
-    socket.abort();
-    if (sent) return Role::Second;
-  }
-  // Nobody answers: whatever socket file is there was left by an instance that is gone.
-  QLocalServer::removeServer(name_);
-  server_.listen(name_);
-  return Role::First;
+  if (!socket.waitForConnected(200)) return false;
+  socket.write(EncodeHandOver(paths));
+  const bool sent = socket.waitForBytesWritten(kTimeoutMs);
+  // Wait until the running instance has read the message and let go.
+  if (sent && socket.state() == QLocalSocket::ConnectedState)
+    socket.waitForDisconnected(kTimeoutMs);
+  socket.abort();
+  return sent;
 }
 
 void TSingleInstance::OnNewConnection() {

@@ -1,8 +1,10 @@
 #pragma once
-// At most one running program per user: the first start listens on a local socket; a later
-// start connects, hands over its file arguments and a request to come to the front, and ends.
+// At most one running program per user. A lock file is the mutex: the start that takes it is
+// the running instance and listens on a local socket; a later start connects, hands over its
+// file arguments and a request to come to the front, and ends.
 #include <QByteArray>
 #include <QLocalServer>
+#include <QLockFile>
 #include <QObject>
 #include <QStringList>
 
@@ -11,6 +13,8 @@ namespace pixmira {
 // "TQivMainFormMutex" in the user's runtime folder (else in the temporary folder, with the
 // user's id).
 QString SingleInstanceName();
+// The lock file beside the socket of that name.
+QString SingleInstanceLockFile(const QString& name);
 
 class TSingleInstance : public QObject {
   Q_OBJECT
@@ -19,8 +23,9 @@ class TSingleInstance : public QObject {
 
   explicit TSingleInstance(QString name, QObject* parent = nullptr);
 
-  // Second: a running instance took paths and was asked to come to the front. First: this
-  // process is the running instance now (a socket left by a crashed one is cleared away).
+  // First: this process holds the lock and listens (a socket or lock left by a crashed
+  // instance is cleared away). Second: another holds it; the paths were handed over when it
+  // answered within a few seconds (it may still be starting), and this start ends either way.
   Role Claim(const QStringList& paths = {});
 
   bool Listening() const { return server_.isListening(); }
@@ -32,7 +37,10 @@ class TSingleInstance : public QObject {
  private:
   void OnNewConnection();
 
+  bool HandOver(const QStringList& paths);
+
   QString name_;
+  QLockFile lock_;
   QLocalServer server_;
 };
 

@@ -12,14 +12,14 @@ namespace pixmira {
 
 namespace {
 
-// "Caption(*.a *.b) (*.a *.b)" for the extensions the format table lists in the group.
+// "Caption(*.a;*.b) (*.a *.b)": the dialogs hide the second part, so the user reads the
+// caption as the program has always written it.
 QString FilterGroup(const QString& caption, TDialogGroup group) {
   QStringList patterns;
   for (std::string_view ext : DialogExtensions(group))
     patterns << QStringLiteral("*") + QString::fromUtf8(ext.data(), qsizetype(ext.size()));
-  const QString joined = patterns.join(QLatin1Char(' '));
-  return caption + QStringLiteral("(") + joined + QStringLiteral(") (") + joined +
-         QStringLiteral(")");
+  return caption + QStringLiteral("(") + patterns.join(QLatin1Char(';')) + QStringLiteral(") (") +
+         patterns.join(QLatin1Char(' ')) + QStringLiteral(")");
 }
 
 }  // namespace
@@ -50,7 +50,8 @@ QString DialogStartFolder(const QString& startFolder) {
 
 QStringList TDesktopUiServices::OpenPictureFiles(QWidget* parent, const QString& startFolder) {
   return QFileDialog::getOpenFileNames(parent, QString(), DialogStartFolder(startFolder),
-                                       PictureFileFilter());
+                                       PictureFileFilter(), nullptr,
+                                       QFileDialog::HideNameFilterDetails);
 }
 
 QString TDesktopUiServices::BrowseForFolder(QWidget* parent, const QString& title,
@@ -66,6 +67,7 @@ QString TDesktopUiServices::SaveGifFile(QWidget* parent, const QString& startFol
   dialog.setDirectory(DialogStartFolder(startFolder));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilter(QStringLiteral("Gif(*.gif) (*.gif)"));
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setDefaultSuffix(QStringLiteral("gif"));
   // The file is replaced without a question, as the export always writes the whole GIF anew.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);

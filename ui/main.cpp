@@ -9,6 +9,7 @@
 #include "ui/MainForm.h"
 #include "ui/Screenshot.h"
 #include "ui/SingleInstance.h"
+#include "ui/Translations.h"
 #include "ui/UiServices.h"
 
 namespace {
@@ -47,6 +48,8 @@ int main(int argc, char* argv[]) {
     return 0;
 
   EnsureChineseFont();
+  // The program speaks Chinese, Qt's own dialogs and buttons too.
+  pixmira::InstallQtTranslations(app, QStringLiteral("zh_CN"));
   pixmira::TDesktopUiServices services;
   pixmira::TQivMainForm form(*kernel, services);
   QObject::connect(&instance, &pixmira::TSingleInstance::activationRequested, &form,

@@ -1,13 +1,16 @@
 // The progress window around real exports into scratch folders.
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
 
 #include "UiTestSupport.h"
 #include "UiTests.h"
+#include "ui/Messages.h"
 #include "ui/ProgressForm.h"
 
 using namespace pixmira;
@@ -150,12 +153,54 @@ class ProgressFormTest : public QObject {
     form.show();
     QVERIFY(WaitFinished(form));
     QCOMPARE(form.Result().status, TExportStatus::Failed);
-    QCOMPARE(services.errors.size(), 1);
-    QVERIFY(services.errors[0].contains("a.png"));
+    // Said in the window's words, naming the file that could not be written.
+    QCOMPARE(services.errors,
+             QStringList({U("无法写入 %1：文件夹不存在").arg(folder.Path("blocker/out/a.jpg"))}));
     QCOMPARE(form.btnCancel->text(), U("关闭(&C)"));
     QVERIFY(form.btnNext->isHidden());
     form.btnCancel->click();
     QVERIFY(!form.isVisible());
+  }
+
+  void aGifOfPicturesThatCannotBeLoadedIsRefusedInWords() {
+    TTestFolder folder;
+    const auto kernel = folder.MakeKernel();
+    TFakeServices services;
+    const QString gif = folder.Path("show.gif");
+    TProgressForm form(*kernel, services, Job({folder.Path("missing.jpg")}, TExportMode::Gif, gif));
+    form.show();
+    QVERIFY(WaitFinished(form));
+    QCOMPARE(form.Result().status, TExportStatus::Failed);
+    QCOMPARE(services.errors,
+             QStringList({U("列表中没有一张图片可以读取，无法生成动态图片 %1。").arg(gif)}));
+    QVERIFY(!QFile::exists(gif));
+  }
+
+  void writeErrorsNameTheFileAndTheReason() {
+    const struct {
+      int error;
+      const char* reason;
+    } cases[] = {{EACCES, "没有写入权限"}, {EPERM, "没有写入权限"},     {ENOSPC, "磁盘已满"},
+                 {EDQUOT, "磁盘已满"},     {ENOENT, "文件夹不存在"},    {ENOTDIR, "文件夹不存在"},
+                 {EROFS, "磁盘是只读的"},  {ENAMETOOLONG, "文件名太长"}};
+    for (const auto& c : cases)
+      QCOMPARE(WriteErrorText("/out/x.jpg", c.error), U("无法写入 /out/x.jpg：") + U(c.reason));
+    // Anything else still names the file, never in English.
+    QCOMPARE(WriteErrorText("/out/x.jpg", EXDEV), U("无法写入 /out/x.jpg：系统错误 %1").arg(EXDEV));
+  }
+
+  void openingTheResultThatFailsSaysSoWithThePath() {
+    TTestFolder folder;
+    const auto kernel = folder.MakeKernel();
+    TFakeServices services;
+    services.openSucceeds = false;
+    TProgressForm form(*kernel, services, Job({}, TExportMode::Jpeg, folder.Path()));
+    form.show();
+    QVERIFY(WaitFinished(form));
+    form.btnOpenDir->click();
+    QCOMPARE(services.errors, QStringList({U("无法打开导出目录：%1").arg(folder.Path())}));
+    // The window stays, so the user can still close it or start the next batch.
+    QVERIFY(form.isVisible());
   }
 };
 

@@ -1,11 +1,18 @@
 // One running program per user: the hand-over from a later start to the first.
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLocalServer>
+#include <QLockFile>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QUuid>
+#include <atomic>
+#include <latch>
 #include <thread>
 
 #include "UiTests.h"
@@ -74,6 +81,64 @@ class SingleInstanceTest : public QObject {
   void aSocketLeftByACrashedInstanceIsTakenOver() {
     const QString name = UniqueName();
     MakeStaleSocket(name);
+    TSingleInstance instance(name);
+    QCOMPARE(instance.Claim(), TSingleInstance::Role::First);
+    QVERIFY(instance.Listening());
+  }
+
+  void twoStartsAtTheSameInstantNeverGiveTwoRunningInstances() {
+    for (int round = 0; round < 30; ++round) {
+      const QString name = UniqueName();
+      std::latch ready(2);
+      std::atomic<int> firsts{0}, seconds{0}, handed{0};
+      std::atomic<bool> secondEnded{false};
+      const auto start = [&] {
+        QEventLoop events;  // this thread's own loop, as a start's main thread has
+        TSingleInstance instance(name);
+        QObject::connect(&instance, &TSingleInstance::activationRequested,
+                         [&](const QStringList& paths) {
+                           if (paths == QStringList({QStringLiteral("/x.jpg")})) ++handed;
+                         });
+        ready.arrive_and_wait();
+        if (instance.Claim({QStringLiteral("/x.jpg")}) == TSingleInstance::Role::Second) {
+          ++seconds;
+          secondEnded = true;
+          return;
+        }
+        ++firsts;
+        // The running instance keeps running until the other start has ended.
+        QElapsedTimer clock;
+        clock.start();
+        while ((!secondEnded || handed == 0) && clock.elapsed() < 10000) {
+          events.processEvents(QEventLoop::AllEvents, 5);
+          if (firsts > 1) break;
+          QThread::msleep(1);
+        }
+      };
+      std::unique_ptr<QThread> a(QThread::create(start)), b(QThread::create(start));
+      a->start();
+      b->start();
+      QVERIFY(a->wait(20000));
+      QVERIFY(b->wait(20000));
+      QCOMPARE(firsts.load(), 1);
+      QCOMPARE(seconds.load(), 1);
+      QCOMPARE(handed.load(), 1);
+      QVERIFY(!QFile::exists(SingleInstanceLockFile(name)));
+    }
+  }
+
+  void aLockLeftByAnInstanceThatIsGoneIsTakenOver() {
+    const QString name = UniqueName();
+    // A process that takes the lock and dies without letting go of it.
+    const pid_t child = ::fork();
+    if (child == 0) {
+      QLockFile lock(SingleInstanceLockFile(name));
+      _exit(lock.tryLock(0) ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QVERIFY(QFile::exists(SingleInstanceLockFile(name)));
     TSingleInstance instance(name);
     QCOMPARE(instance.Claim(), TSingleInstance::Role::First);
     QVERIFY(instance.Listening());

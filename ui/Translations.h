@@ -1,0 +1,14 @@
+#pragma once
+// Qt's own words (dialog buttons, file dialogs, context menus) in the window's language.
+#include <QString>
+
+class QCoreApplication;
+
+namespace pixmira {
+
+// Loads Qt's translations for language ("zh_CN") from where Qt keeps them (Debian's
+// qt6-translations-l10n) into the application. False when they are not installed; the
+// standard dialogs then stay in English.
+bool InstallQtTranslations(QCoreApplication& app, const QString& language);
+
+}  // namespace pixmira

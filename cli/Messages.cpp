@@ -290,8 +290,14 @@ std::string FailureLine(const TExportResult& result) {
     try {
       std::rethrow_exception(result.failure);
     } catch (const EFileError& e) {
-      why = e.Path().empty() ? ExceptionLine(e)
-                             : Say("无法写入 {1}：{2}", {e.Path(), SystemReason(e.Error())});
+      if (!e.Path().empty()) {
+        const std::string write = Say("无法写入 {1}：{2}", {e.Path(), SystemReason(e.Error())});
+        // The file being written is the one named: the write line says it all.
+        if (e.Path() == result.failedPath) return write;
+        why = write;
+      } else {
+        why = ExceptionLine(e);
+      }
     } catch (const std::exception& e) {
       why = ExceptionLine(e);
     } catch (...) {

@@ -18,9 +18,21 @@ install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/data/desktop/pixmira-128.png
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/data/desktop/pixmira.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/data/desktop/io.github.pixmira.Pixmira.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/data/man/pixmira-batch.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/data/completion/pixmira-batch
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pixmira)
+# Where Debian looks for a package's licence.
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pixmira
+        RENAME copyright)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pixmira)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_CONTACT "Pixmira team <team@pixmira.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Batch picture tool for marketplace sellers")
 set(CPACK_PACKAGE_DESCRIPTION

@@ -164,9 +164,34 @@ void CleanFolderOnce(const std::string& folder) {
   RemoveStaleTemporaries(folder);
 }
 
+bool ParsePid(std::string_view text, long& pid) {
+  if (text.empty() || text.size() > 9) return false;
+  pid = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    pid = pid * 10 + (c - '0');
+  }
+  return pid > 0;
+}
+
+// Earlier versions wrote JPEG files through ".~" + name + "." + pid + "-" + n + ".tmp".
+bool EarlierTemporaryOwner(std::string_view name, long& pid) {
+  if (!name.starts_with(".~")) return false;
+  name.remove_suffix(kTempEnd.size());
+  const auto dash = name.rfind('-');
+  const auto dot = name.rfind('.', dash);
+  if (dash == std::string_view::npos || dot == std::string_view::npos || dot < 2) return false;
+  const std::string_view counter = name.substr(dash + 1);
+  if (counter.empty() || counter.find_first_not_of("0123456789") != std::string_view::npos) {
+    return false;
+  }
+  return ParsePid(name.substr(dot + 1, dash - dot - 1), pid);
+}
+
 // The writing process's id when name is one of our temporaries written on this machine.
 bool TemporaryOwner(std::string_view name, long& pid) {
   if (name.size() < 2 || name[0] != '.' || !name.ends_with(kTempEnd)) return false;
+  if (EarlierTemporaryOwner(name, pid)) return true;
   name.remove_suffix(kTempEnd.size());
   // ... + kTempMark + host + "-" + pid + "-" + n
   const auto lastDash = name.rfind('-');

@@ -1,5 +1,7 @@
 #include "imaging/Bitmap.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -16,6 +18,19 @@ void CheckPictureSize(int64_t width, int64_t height) {
                           " pixels a side and " + std::to_string(kMaxPicturePixels) +
                           " pixels in all)");
   }
+}
+
+void AdviseHugePages(void* p, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  constexpr uintptr_t kHuge = uintptr_t(2) << 20;
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(kHuge - 1);
+  // Only an advice: a kernel without it changes nothing.
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)p;
+  (void)bytes;
+#endif
 }
 
 TBitmap::TBitmap(int width, int height) {

@@ -118,12 +118,15 @@ TEST(RemoveStaleTemporaries, RemovesOnlyOursOfProcessesThatAreGone) {
   gone.replace(gone.rfind(pid), pid.size(), "-999999999-");
   std::string otherHost = gone;
   otherHost.replace(otherHost.find(".pixmira-") + 9, 0, "elsewhere.");
+  // Left by an earlier version's JPEG writer.
+  const std::string earlier = ".~a.jpg.999999999-3.tmp";
   for (const std::string& name :
-       {mine, gone, otherHost, std::string(".notes.tmp"), std::string(".a.jpg.1-2.tmp")}) {
+       {mine, gone, otherHost, earlier, std::string(".notes.tmp"), std::string(".a.jpg.1-2.tmp")}) {
     WriteFile(dir.File(name), "x");
   }
-  EXPECT_EQ(RemoveStaleTemporaries(dir.Path().string()), 1);
+  EXPECT_EQ(RemoveStaleTemporaries(dir.Path().string()), 2);
   EXPECT_FALSE(fs::exists(dir.File(gone)));
+  EXPECT_FALSE(fs::exists(dir.File(earlier)));
   EXPECT_TRUE(fs::exists(dir.File(mine)));
   EXPECT_TRUE(fs::exists(dir.File(otherHost)));
   EXPECT_EQ(Names(dir.Path()).size(), 4u);

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -70,15 +71,16 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
   return row;
 }
 
+// edGifSeconds takes digits and one "."; the validator judges every change, typed, pasted or
+// committed by an input method alike.
+QValidator* SecondsValidator(QObject* parent) {
+  return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*\\.?[0-9]*")),
+                                         parent);
+}
+
 }  // namespace
 
 QString WatermarkPrompt() { return U("请在此输入水印文字"); }
-
-bool AcceptedSecondsChar(QChar c) {
-  const char16_t code = c.unicode();
-  return (code >= u'0' && code <= u'9') || code == u'.' || code == 8 || code == 3 || code == 22 ||
-         code == 24;
-}
 
 QString WatermarkPosCaption(int paintStyle, int pos) {
   if (paintStyle == 1) return U("平铺水印");
@@ -370,7 +372,7 @@ void TQivMainForm::BuildControls() {
   ckbJpegProgressive->setObjectName(QStringLiteral("ckbJpegProgressive"));
 
   edWatermark->installEventFilter(this);
-  edGifSeconds->installEventFilter(this);
+  edGifSeconds->setValidator(SecondsValidator(edGifSeconds));
 }
 
 void TQivMainForm::FillFrameList() {
@@ -555,13 +557,6 @@ bool TQivMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == edWatermark) {
     if (event->type() == QEvent::FocusIn) edWatermarkEnter();
     if (event->type() == QEvent::FocusOut) edWatermarkExit();
-  } else if (watched == edGifSeconds && event->type() == QEvent::KeyPress) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const QString typed = key->text();
-    // Only typed characters are judged; keys without one (arrows, delete) edit as usual.
-    if (typed.size() == 1 && typed[0].unicode() >= 32 && typed[0].unicode() != 127 &&
-        !AcceptedSecondsChar(typed[0]))
-      return true;
   }
   return QMainWindow::eventFilter(watched, event);
 }

@@ -153,8 +153,6 @@ class TQivMainForm : public QMainWindow {
 QRect FitWindowRect(const QRect& wanted, const QRect& available, const QSize& minimum);
 // The watermark edit's prompt.
 QString WatermarkPrompt();
-// edGifSeconds takes only digits, ".", backspace and the copy, paste and cut keys.
-bool AcceptedSecondsChar(QChar c);
 // lblWatermarkPos's caption, or nothing for a value that leaves it as it was.
 QString WatermarkPosCaption(int paintStyle, int pos);
 

@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -98,11 +99,6 @@ QString MemoToStoredText(const QString& memo) {
   stored.replace(QLatin1String("\r\n"), QString(kLineBreakCode));
   stored.replace(QLatin1Char('\n'), kLineBreakCode);
   return stored;
-}
-
-bool AcceptedFontSizeChar(QChar c) {
-  const char16_t code = c.unicode();
-  return (code >= u'0' && code <= u'9') || code == 8 || code == 3 || code == 22 || code == 24;
 }
 
 int DefaultFaceIndex(const QStringList& faces) {
@@ -221,44 +217,46 @@ void TPictureOptionsForm::BuildControls() {
   page->addLayout(areas, 1);
   page->addLayout(buttons);
 
-  const std::pair<QWidget*, const char*> named[] = {{rbCorner, "rbCorner"},
-                                                    {cbCorner, "cbCorner"},
-                                                    {cbCornerWidth, "cbCornerWidth"},
-                                                    {rbFrame, "rbFrame"},
-                                                    {lvFrames, "lvFrames"},
-                                                    {rbTextWatermark, "rbTextWatermark"},
-                                                    {memWatermark, "memWatermark"},
-                                                    {cbFontName, "cbFontName"},
-                                                    {cbFontSize, "cbFontSize"},
-                                                    {ckbBold, "ckbBold"},
-                                                    {ckbItalic, "ckbItalic"},
-                                                    {ckbUnderLine, "ckbUnderLine"},
-                                                    {shpFontColor, "shpFontColor"},
-                                                    {rbImageWatermark, "rbImageWatermark"},
-                                                    {edWatermarkImage, "edWatermarkImage"},
-                                                    {btnSelectWatermark, "btnSelectWatermark"},
-                                                    {rbWatermarkPos, "rbWatermarkPos"},
-                                                    {cbWatermarkPos, "cbWatermarkPos"},
-                                                    {lblWatermarkPos1, "lblWatermarkPos1"},
-                                                    {seWatermarkPosBlank1, "seWatermarkPosBlank1"},
-                                                    {cbWatermarkPosKind1, "cbWatermarkPosKind1"},
-                                                    {lblWatermarkPos2, "lblWatermarkPos2"},
-                                                    {seWatermarkPosBlank2, "seWatermarkPosBlank2"},
-                                                    {cbWatermarkPosKind2, "cbWatermarkPosKind2"},
-                                                    {rbTileWatermark, "rbTileWatermark"},
-                                                    {seWatermarkTileSpace, "seWatermarkTileSpace"},
-                                                    {seWatermarkTileCount, "seWatermarkTileCount"},
-                                                    {tkbRotate, "tkbRotate"},
-                                                    {seRotate, "seRotate"},
-                                                    {tkbTransparent, "tkbTransparent"},
-                                                    {seTransparent, "seTransparent"},
-                                                    {imgPreview, "imgPreview"},
-                                                    {btnPrior, "btnPrior"},
-                                                    {btnNext, "btnNext"},
-                                                    {pnPreviewlHint, "pnPreviewlHint"},
-                                                    {lblHint, "lblHint"},
-                                                    {btnOK, "btnOK"},
-                                                    {btnCancel, "btnCancel"}};
+  const std::pair<QWidget*, const char*> named[] = {
+      {rbCorner, "rbCorner"},
+      {cbCorner, "cbCorner"},
+      {cbCornerWidth, "cbCornerWidth"},
+      {rbFrame, "rbFrame"},
+      {lvFrames, "lvFrames"},
+      {rbTextWatermark, "rbTextWatermark"},
+      {memWatermark, "memWatermark"},
+      {cbFontName, "cbFontName"},
+      {cbFontSize, "cbFontSize"},
+      {ckbBold, "ckbBold"},
+      {ckbItalic, "ckbItalic"},
+      {ckbUnderLine, "ckbUnderLine"},
+      {shpFontColor, "shpFontColor"},
+      {rbImageWatermark, "rbImageWatermark"},
+      {edWatermarkImage, "edWatermarkImage"},
+      {btnSelectWatermark, "btnSelectWatermark"},
+      {seWatermarkImageScale, "seWatermarkImageScale"},
+      {rbWatermarkPos, "rbWatermarkPos"},
+      {cbWatermarkPos, "cbWatermarkPos"},
+      {lblWatermarkPos1, "lblWatermarkPos1"},
+      {seWatermarkPosBlank1, "seWatermarkPosBlank1"},
+      {cbWatermarkPosKind1, "cbWatermarkPosKind1"},
+      {lblWatermarkPos2, "lblWatermarkPos2"},
+      {seWatermarkPosBlank2, "seWatermarkPosBlank2"},
+      {cbWatermarkPosKind2, "cbWatermarkPosKind2"},
+      {rbTileWatermark, "rbTileWatermark"},
+      {seWatermarkTileSpace, "seWatermarkTileSpace"},
+      {seWatermarkTileCount, "seWatermarkTileCount"},
+      {tkbRotate, "tkbRotate"},
+      {seRotate, "seRotate"},
+      {tkbTransparent, "tkbTransparent"},
+      {seTransparent, "seTransparent"},
+      {imgPreview, "imgPreview"},
+      {btnPrior, "btnPrior"},
+      {btnNext, "btnNext"},
+      {pnPreviewlHint, "pnPreviewlHint"},
+      {lblHint, "lblHint"},
+      {btnOK, "btnOK"},
+      {btnCancel, "btnCancel"}};
   for (const auto& [widget, name] : named) widget->setObjectName(QString::fromLatin1(name));
 }
 
@@ -332,6 +330,9 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
                      grpType);
   cbFontSize->setEditable(true);
   cbFontSize->setInsertPolicy(QComboBox::NoInsert);
+  // Judges every change of the box's text, typed, pasted or committed by an input method.
+  cbFontSize->setValidator(new QRegularExpressionValidator(
+      QRegularExpression(QStringLiteral("[0-9]{0,4}")), cbFontSize));
   cbFontSize->setMinimumContentsLength(3);
   ckbBold = new QCheckBox(U("粗体"), grpType);
   ckbItalic = new QCheckBox(U("斜体"), grpType);
@@ -350,6 +351,10 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
     edWatermarkImage->setPalette(face);
   }
   btnSelectWatermark = new QPushButton(U("选择图片(&L)..."), grpType);
+  seWatermarkImageScale = NumberBox(0, 100, 0, grpType);
+  seWatermarkImageScale->setSuffix(QStringLiteral("%"));
+  seWatermarkImageScale->setSpecialValueText(U("原始大小"));
+  seWatermarkImageScale->setMinimumWidth(90);
   typeGroup_ = new QButtonGroup(grpType);
   typeGroup_->addButton(rbTextWatermark);
   typeGroup_->addButton(rbImageWatermark);
@@ -383,6 +388,8 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
     picture->addWidget(edWatermarkImage, 1);
     picture->addWidget(btnSelectWatermark);
     layout->addLayout(picture);
+    layout->addLayout(
+        Row({new QLabel(U("水印宽度占成品图片宽度："), grpType), seWatermarkImageScale}, 20));
   }
 
   // Group "位置".
@@ -514,6 +521,10 @@ void TPictureOptionsForm::ConnectHandlers() {
     WriteInt(keys::FrameType, 1);
     always();
   });
+  // Choosing a corner set or a frame chooses that kind of edge as well.
+  for (QComboBox* corner : {cbCorner, cbCornerWidth})
+    connect(corner, &QComboBox::activated, rbCorner, [this] { rbCorner->setChecked(true); });
+  connect(lvFrames, &QListWidget::itemClicked, rbFrame, [this] { rbFrame->setChecked(true); });
   connect(cbCorner, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (loading_) return;
     WriteInt(keys::CornerType, index);
@@ -527,6 +538,7 @@ void TPictureOptionsForm::ConnectHandlers() {
   connect(lvFrames, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
     if (!item) return;
     WriteText(keys::FrameName, item->text());
+    if (!loading_) rbFrame->setChecked(true);
     RefreshIf(rbFrame);
   });
 
@@ -547,12 +559,15 @@ void TPictureOptionsForm::ConnectHandlers() {
     WriteText(keys::WatermarkFontName, cbFontName->itemText(index));
     RefreshIf(rbTextWatermark);
   });
-  cbFontSize->lineEdit()->installEventFilter(this);
   connect(cbFontSize, &QComboBox::editTextChanged, this, [this](const QString& text) {
     if (loading_) return;
-    WriteText(keys::WatermarkFontSize, text);
-    // An empty box is a size being retyped, not a mistake worth a message box.
-    if (!text.isEmpty()) RefreshIf(rbTextWatermark);
+    // An empty box is a size being retyped: everything reads the default meanwhile.
+    if (text.isEmpty()) {
+      working_.DeleteKey(kGeneral, keys::WatermarkFontSize);
+    } else {
+      WriteText(keys::WatermarkFontSize, text);
+    }
+    RefreshIf(rbTextWatermark);
   });
   const auto writeCheck = [this](QCheckBox* box, std::string_view key) {
     connect(box, &QCheckBox::toggled, this, [this, key](bool ticked) {
@@ -566,6 +581,10 @@ void TPictureOptionsForm::ConnectHandlers() {
   shpFontColor->installEventFilter(this);
   connect(btnSelectWatermark, &QPushButton::clicked, this,
           &TPictureOptionsForm::btnSelectWatermarkClick);
+  connect(seWatermarkImageScale, &QSpinBox::valueChanged, this, [this](int value) {
+    WriteInt(keys::WatermarkImageScale, value);
+    RefreshIf(rbImageWatermark);
+  });
 
   // Group "位置".
   connect(rbWatermarkPos, &QRadioButton::toggled, this, [this, always](bool on) {
@@ -682,6 +701,7 @@ void TPictureOptionsForm::LoadOptions() {
   const TColor color = ReadSettingColor(working_, keys::WatermarkFontColor, ReadSite::Dialog);
   SetSwatchColor(QColor(RedOf(color), GreenOf(color), BlueOf(color)));
   edWatermarkImage->setText(readText(keys::WatermarkImage));
+  seWatermarkImageScale->setValue(ReadInt(keys::WatermarkImageScale));
 
   // 11-14. Placement, tiles, angle and transparency.
   (ReadInt(keys::WatermarkPaintStyle) != 0 ? rbTileWatermark : rbWatermarkPos)->setChecked(true);
@@ -769,6 +789,7 @@ void TPictureOptionsForm::btnSelectWatermarkClick() {
   if (path.isEmpty()) return;
   edWatermarkImage->setText(path);
   WriteText(keys::WatermarkImage, path);
+  rbImageWatermark->setChecked(true);
   RefreshIf(rbImageWatermark);
 }
 
@@ -781,16 +802,24 @@ bool TPictureOptionsForm::eventFilter(QObject* watched, QEvent* event) {
       if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
         memWatermarkExit();
     }
-  } else if (watched == cbFontSize->lineEdit() && event->type() == QEvent::KeyPress) {
-    const QString typed = static_cast<QKeyEvent*>(event)->text();
-    // Only typed characters are judged; keys without one (arrows, delete) edit as usual.
-    if (typed.size() == 1 && typed[0].unicode() >= 32 && !AcceptedFontSizeChar(typed[0]))
-      return true;
   } else if (watched == shpFontColor && event->type() == QEvent::MouseButtonRelease) {
     shpFontColorMouseUp();
     return true;
   }
   return QDialog::eventFilter(watched, event);
+}
+
+void TPictureOptionsForm::keyPressEvent(QKeyEvent* event) {
+  // Enter in a number box confirms the number, not the dialog.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    for (QWidget* w = focusWidget(); w && w != this; w = w->parentWidget()) {
+      if (qobject_cast<QAbstractSpinBox*>(w) || w == cbFontSize) {
+        event->accept();
+        return;
+      }
+    }
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void TPictureOptionsForm::WriteInt(std::string_view key, int value) {

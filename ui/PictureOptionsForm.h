@@ -39,8 +39,6 @@ QString WatermarkTextPrompt();
 // Stored text (line breaks as the character of code 3) to the memo's text, and back.
 QString StoredToMemoText(const QString& stored);
 QString MemoToStoredText(const QString& memo);
-// The font size box takes only digits, backspace and the copy, paste and cut keys.
-bool AcceptedFontSizeChar(QChar c);
 // "宋体", else "黑体", else "Tahoma", else the first face; -1 for no faces.
 int DefaultFaceIndex(const QStringList& faces);
 // The labels of the two margin rows for an anchor; an empty text hides the row.
@@ -96,6 +94,7 @@ class TPictureOptionsForm : public QDialog {
   QRadioButton* rbImageWatermark;
   QLineEdit* edWatermarkImage;
   QPushButton* btnSelectWatermark;
+  QSpinBox* seWatermarkImageScale;  // WatermarkImageScale, 0 = the picture's own size
 
   QRadioButton* rbWatermarkPos;
   QComboBox* cbWatermarkPos;
@@ -131,6 +130,7 @@ class TPictureOptionsForm : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildControls();

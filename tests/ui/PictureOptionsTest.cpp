@@ -2,10 +2,12 @@
 // preview it computes away from the window.
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QFocusEvent>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -184,21 +186,25 @@ class PictureOptionsTest : public QObject {
     QVERIFY(!d.form->pnPreviewlHint->isVisibleTo(d.form.get()));
   }
 
-  void retypingTheFontSizeShowsNoErrorOnTheWay() {
+  void emptyFontSizePreviewsTheDefaultWithoutAnError() {
     TTestFolder folder;
-    Dialog d(folder, {QSize(80, 60)});
+    Dialog d(folder, {QSize(80, 60)}, kNoReduce + "WatermarkFontSize=30\r\n");
     TPictureOptionsForm& f = *d.form;
+    const QImage big = f.PreviewImage();
     f.cbFontSize->setEditText(QString());
     f.WaitForPreview();
-    QCOMPARE(Working(f, "WatermarkFontSize"), QString());
-    f.cbFontSize->setEditText(QStringLiteral("1"));
+    // Nothing stored: every reader takes its default, 8 points, and the preview shows it.
+    QCOMPARE(Working(f, "WatermarkFontSize"), QStringLiteral("<absent>"));
+    QVERIFY(d.services.errors.isEmpty());
+    const QImage empty = f.PreviewImage();
+    QVERIFY(empty != big);
+    f.cbFontSize->setEditText(QStringLiteral("8"));
+    f.WaitForPreview();
+    QCOMPARE(f.PreviewImage(), empty);
     f.cbFontSize->setEditText(QStringLiteral("12"));
     f.WaitForPreview();
+    QCOMPARE(Working(f, "WatermarkFontSize"), QStringLiteral("12"));
     QVERIFY(d.services.errors.isEmpty());
-    // Pasted text that is no number still says what is wrong.
-    f.cbFontSize->setEditText(QStringLiteral("12pt"));
-    f.WaitForPreview();
-    QCOMPARE(d.services.errors.size(), 1);
   }
 
   void hintSaysWhileComputing() {
@@ -353,20 +359,183 @@ class PictureOptionsTest : public QObject {
              QStringLiteral("A\n\nB"));
   }
 
-  void fontSizeBoxTakesDigitsOnly() {
+  void fontSizeBoxTakesDigitsOnlyHoweverTheyArrive() {
     TTestFolder folder;
     Dialog d(folder, {});
     TPictureOptionsForm& f = *d.form;
+    f.show();
+    QApplication::setActiveWindow(&f);
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    f.ShowPage(false);
     QLineEdit* edit = f.cbFontSize->lineEdit();
     QCOMPARE(edit->text(), QStringLiteral("8"));
-    edit->setFocus();
+    f.cbFontSize->setFocus();
     edit->end(false);
-    QTest::keyClicks(edit, QStringLiteral("a-x"));
+    // Keys reach the box through the combo that holds the focus, and through its editor.
+    QTest::keyClicks(f.cbFontSize, QStringLiteral("a-x "));
+    QTest::keyClicks(edit, QStringLiteral("b.,"));
+    for (const QString& refused :
+         {QStringLiteral("pt"), U("号"), U("１２"), QStringLiteral("1a"), QStringLiteral("-")}) {
+      CommitInputMethod(edit, refused);
+      QGuiApplication::clipboard()->setText(refused);
+      edit->paste();
+    }
     QCOMPARE(edit->text(), QStringLiteral("8"));
     QCOMPARE(Working(f, "WatermarkFontSize"), QStringLiteral("<absent>"));
-    QTest::keyClicks(edit, QStringLiteral("4"));
-    QCOMPARE(edit->text(), QStringLiteral("84"));
-    QCOMPARE(Working(f, "WatermarkFontSize"), QStringLiteral("84"));
+    QVERIFY(d.services.errors.isEmpty());
+    QTest::keyClicks(f.cbFontSize, QStringLiteral("4"));
+    CommitInputMethod(edit, QStringLiteral("0"));
+    QCOMPARE(edit->text(), QStringLiteral("840"));
+    QCOMPARE(Working(f, "WatermarkFontSize"), QStringLiteral("840"));
+  }
+
+  void enterInANumberBoxKeepsTheDialogOpen() {
+    TTestFolder folder;
+    Dialog d(folder, {});
+    TPictureOptionsForm& f = *d.form;
+    f.show();
+    QApplication::setActiveWindow(&f);
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    f.ShowPage(false);
+    for (QWidget* box : std::initializer_list<QWidget*>{
+             f.seTransparent, f.seRotate, f.seWatermarkTileSpace, f.seWatermarkPosBlank1,
+             f.seWatermarkImageScale, f.cbFontSize}) {
+      box->setFocus();
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+      QVERIFY2(f.isVisible(), qPrintable(box->objectName()));
+    }
+    // A typed number is taken on Enter.
+    f.seTransparent->setFocus();
+    f.seTransparent->selectAll();
+    QTest::keyClicks(f.seTransparent, QStringLiteral("35"));
+    QTest::keyClick(f.seTransparent, Qt::Key_Return);
+    QCOMPARE(Working(f, "WatermarkTransparent"), QStringLiteral("35"));
+    QVERIFY(f.isVisible());
+    // Elsewhere Enter still means OK.
+    f.ckbBold->setFocus();
+    QTest::keyClick(f.ckbBold, Qt::Key_Return);
+    QCOMPARE(f.result(), int(QDialog::Accepted));
+  }
+
+  void choosingAnOptionSelectsItsKind() {
+    TTestFolder folder;
+    WriteCatalogue(folder, {QStringLiteral("Gold"), QStringLiteral("Wood")});
+    Dialog d(folder, {}, kNoReduce + "FrameType=0\r\nFrameName=Gold\r\n");
+    TPictureOptionsForm& f = *d.form;
+    QVERIFY(f.rbCorner->isChecked());
+    QVERIFY(f.rbTextWatermark->isChecked());
+
+    // A picture chosen with 选择图片 selects 图片水印; a cancelled choice changes nothing.
+    f.chooseWatermarkPicture = [] { return QString(); };
+    f.btnSelectWatermark->click();
+    QVERIFY(f.rbTextWatermark->isChecked());
+    f.chooseWatermarkPicture = [] { return QStringLiteral("/pictures/logo.png"); };
+    f.btnSelectWatermark->click();
+    QVERIFY(f.rbImageWatermark->isChecked());
+    QCOMPARE(Working(f, "WatermarkType"), QStringLiteral("1"));
+
+    // Clicking a frame, even the one already selected, selects 使用边框.
+    f.show();
+    QListWidgetItem* gold = f.lvFrames->item(0);
+    QCOMPARE(f.lvFrames->currentItem(), gold);
+    QTest::mouseClick(f.lvFrames->viewport(), Qt::LeftButton, {},
+                      f.lvFrames->visualItemRect(gold).center());
+    QVERIFY(f.rbFrame->isChecked());
+    QCOMPARE(Working(f, "FrameType"), QStringLiteral("1"));
+    QCOMPARE(Working(f, "FrameName"), QStringLiteral("Gold"));
+
+    // Choosing a corner set or a radius selects 使用圆角.
+    for (QComboBox* corner : {f.cbCorner, f.cbCornerWidth}) {
+      f.rbFrame->setChecked(true);
+      corner->setFocus();
+      QTest::keyClick(corner, Qt::Key_Down);
+      QVERIFY2(f.rbCorner->isChecked(), qPrintable(corner->objectName()));
+      QCOMPARE(Working(f, "FrameType"), QStringLiteral("0"));
+    }
+    QCOMPARE(Working(f, "CornerType"), QStringLiteral("1"));
+    QCOMPARE(Working(f, "CornerWidth"), QStringLiteral("1"));
+
+    // Another frame from the keyboard as well.
+    f.lvFrames->setFocus();
+    QTest::keyClick(f.lvFrames->viewport(), Qt::Key_Right);
+    QCOMPARE(Working(f, "FrameName"), QStringLiteral("Wood"));
+    QVERIFY(f.rbFrame->isChecked());
+  }
+
+  // The preview kept and reused between changes shows, byte for byte, what the pipeline
+  // and the shrink give done afresh on the same working copy.
+  void keptPreviewMatchesAFreshOneAfterEveryChange() {
+    TTestFolder folder;
+    QImage photo(1400, 900, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+      for (int x = 0; x < photo.width(); ++x)
+        photo.setPixel(x, y, qRgb(x * 255 / 1400, (y * 3) % 256, ((x / 3 + y / 5) % 2) * 150));
+    const QString path = folder.Picture(QStringLiteral("photo.png"), photo);
+    const QString logo = folder.Picture(QStringLiteral("logo.png"), HalvesPicture(90, 40));
+    folder.Write(QStringLiteral("Config.ini"), kNoReduce + "FrameType=0\r\n");
+    const auto kernel = folder.MakeKernel();
+    TFakeServices services;
+    TPictureOptionsForm f(*kernel, services, {{path.toStdString(), 0}});
+    f.chooseWatermarkPicture = [&logo] { return logo; };
+    const auto afresh = [&] {
+      TPreviewJob job;
+      job.path = path.toStdString();
+      job.settings = f.WorkingCopy();
+      job.catalog = std::make_shared<const TMemIniFile>(kernel->CatalogStore());
+      job.framesFolder = kernel->FramesFolder();
+      return ComputePreview(job).image;
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"opening", [] {}},
+        {"transparency", [&] { f.tkbTransparent->setValue(0); }},
+        {"angle", [&] { f.seRotate->setValue(35); }},
+        {"font size", [&] { f.cbFontSize->setEditText(QStringLiteral("36")); }},
+        {"bold", [&] { f.ckbBold->setChecked(true); }},
+        {"anchor", [&] { f.cbWatermarkPos->setCurrentIndex(8); }},
+        {"tiles", [&] { f.rbTileWatermark->setChecked(true); }},
+        {"tile rows", [&] { f.seWatermarkTileCount->setValue(3); }},
+        {"corners", [&] { f.cbCornerWidth->setCurrentIndex(2); }},
+        {"picture", [&] { f.btnSelectWatermark->click(); }},
+        {"scale", [&] { f.seWatermarkImageScale->setValue(20); }},
+        {"single", [&] { f.rbWatermarkPos->setChecked(true); }},
+        {"margin", [&] { f.seWatermarkPosBlank1->setValue(60); }},
+        {"angle back", [&] { f.tkbRotate->setValue(0); }},
+        {"text again", [&] { f.rbTextWatermark->setChecked(true); }},
+    };
+    for (const auto& [name, change] : changes) {
+      change();
+      f.WaitForPreview();
+      QVERIFY2(!f.PreviewImage().isNull(), name);
+      QVERIFY2(f.PreviewImage() == afresh(), name);
+    }
+    QVERIFY(services.errors.isEmpty());
+  }
+
+  void imageScaleZeroKeepsTodaysPreview() {
+    TTestFolder folder;
+    const QString logo = folder.Picture(QStringLiteral("logo.png"), HalvesPicture(60, 30));
+    const QByteArray picture =
+        kNoReduce + "WatermarkType=1\r\nWatermarkImage=" + logo.toUtf8() + "\r\nWatermarkPos=8\r\nFrameType=0\r\n";
+    Dialog d(folder, {QSize(200, 100)}, picture);
+    TPictureOptionsForm& f = *d.form;
+    QCOMPARE(f.seWatermarkImageScale->value(), 0);
+    QCOMPARE(f.seWatermarkImageScale->text(), U("原始大小"));
+    const QImage own = f.PreviewImage();
+    f.seWatermarkImageScale->setValue(50);
+    f.WaitForPreview();
+    QCOMPARE(Working(f, "WatermarkImageScale"), QStringLiteral("50"));
+    QVERIFY(f.PreviewImage() != own);
+    f.seWatermarkImageScale->setValue(0);
+    f.WaitForPreview();
+    QCOMPARE(Working(f, "WatermarkImageScale"), QStringLiteral("0"));
+    QCOMPARE(f.PreviewImage(), own);
+    // The same bytes as the pipeline gives with the key absent.
+    TPreviewJob job;
+    job.path = folder.Path(QStringLiteral("p0.png")).toStdString();
+    job.settings = TMemIniFile::FromText(picture.toStdString());
+    job.catalog = std::make_shared<const TMemIniFile>(TMemIniFile::FromText(""));
+    QCOMPARE(ComputePreview(job).image, own);
   }
 
   void defaultFaceRule_data() {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QWidget>
 
 #include "core/MemIniFile.h"
@@ -12,6 +13,12 @@ namespace pixmira::test {
 
 void Focus(QWidget* widget, QEvent::Type type) {
   QFocusEvent event(type, Qt::TabFocusReason);
+  QApplication::sendEvent(widget, &event);
+}
+
+void CommitInputMethod(QWidget* widget, const QString& text) {
+  QInputMethodEvent event;
+  event.setCommitString(text);
   QApplication::sendEvent(widget, &event);
 }
 

@@ -20,6 +20,9 @@ inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 // Focus arriving at or leaving a widget, as a Tab press would send it.
 void Focus(QWidget* widget, QEvent::Type type);
 
+// Text committed into a widget by an input method, as a Chinese or handwriting input does.
+void CommitInputMethod(QWidget* widget, const QString& text);
+
 // Answers every dialog as told and remembers what was asked.
 class TFakeServices : public TUiServices {
  public:

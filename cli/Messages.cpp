@@ -105,7 +105,9 @@ std::string FailureLine(const TExportResult& result) {
   try {
     std::rethrow_exception(result.failure);
   } catch (const EFileError& e) {
-    if (!e.Path().empty()) return line + "无法写入 " + e.Path() + "：" + SystemReason(e.Error());
+    const std::string write = "无法写入 " + e.Path() + "：" + SystemReason(e.Error());
+    if (!e.Path().empty() && e.Path() == result.failedPath) return write;
+    if (!e.Path().empty()) return line + write;
     return line + ExceptionLine(e);
   } catch (const std::exception& e) {
     return line + ExceptionLine(e);

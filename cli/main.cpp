@@ -234,7 +234,7 @@ class TProgressView {
 
   void Show(int index, int total, const std::string& text) {
     if (!terminal_) {
-      std::cerr << text << '\n';
+      if (!text.empty()) std::cerr << text << '\n';
       return;
     }
     constexpr int kBarWidth = 30;

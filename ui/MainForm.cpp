@@ -192,16 +192,21 @@ void TQivMainForm::BuildControls() {
   ckbReduceSizeSmooth = new QCheckBox(U("平滑缩小（画质更好）"), grpGenerate);
   ckbSquareCanvas = new QCheckBox(U("正方形主图（白底）"), grpGenerate);
   {
-    auto* row = new QHBoxLayout(pnlReduceSize);
-    row->setContentsMargins(0, 0, 0, 0);
+    // The progressive box on a line of its own, so the effect panel stays narrow enough for
+    // two columns of pictures beside it.
+    auto* lines = new QVBoxLayout(pnlReduceSize);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(4);
+    auto* row = new QHBoxLayout;
     row->setSpacing(4);
     row->addWidget(Label("图片宽", pnlReduceSize));
     row->addWidget(seReduceWidthTo);
     row->addWidget(Label("像素，", pnlReduceSize));
     row->addWidget(cbReduceSizeQuality);
     row->addWidget(Label("，大小约20KB。", pnlReduceSize));
-    row->addWidget(ckbJpegProgressive);
     row->addStretch(1);
+    lines->addLayout(row);
+    lines->addWidget(ckbJpegProgressive);
   }
   QSizePolicy keepRoom = pnlReduceSize->sizePolicy();
   keepRoom.setRetainSizeWhenHidden(true);

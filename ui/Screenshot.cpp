@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
@@ -39,6 +40,47 @@ void StartScreenshots(TKaravelKernel& kernel, TUiServices& services, TQivMainFor
     form.lvPictures->WaitForThumbnails();
     QApplication::processEvents();
     Save(form, outDir, QStringLiteral("main-window.png"));
+    if (qEnvironmentVariableIsSet("PIXMIRA_SCREENSHOT_ONLY_MAIN")) {
+      QApplication::quit();
+      return;
+    }
+
+    // A seller's batch: 300 entries, the window maximised, a few selected and one hovered.
+    {
+      const std::vector<TExportEntry> first = form.lvPictures->ExportEntries();
+      QStringList many;
+      for (int i = 0; many.size() + int(first.size()) < 300 && !first.empty(); ++i)
+        many << QString::fromStdString(first[i % first.size()].path);
+      form.lvPictures->Model()->AddPaths(many);
+      const QRect before = form.geometry();
+      form.showMaximized();
+      QApplication::processEvents();
+      // Without a window manager nothing maximises; the available area is the same thing.
+      if (form.geometry() == before && form.screen())
+        form.setGeometry(form.screen()->availableGeometry());
+      form.lvPictures->WaitForThumbnails();
+      auto* selection = form.lvPictures->selectionModel();
+      for (int row : {1, 2, 7})
+        selection->select(form.lvPictures->Model()->index(row), QItemSelectionModel::Select);
+      const QRect cell = form.lvPictures->visualRect(form.lvPictures->Model()->index(3));
+      QMouseEvent hover(QEvent::MouseMove, QPointF(cell.center()), QPointF(cell.center()),
+                        Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(form.lvPictures->viewport(), &hover);
+      QHoverEvent enter(QEvent::HoverEnter, QPointF(cell.center()), QPointF(cell.center()),
+                        QPointF(-1, -1));
+      QApplication::sendEvent(form.lvPictures->viewport(), &enter);
+      QApplication::processEvents();
+      Save(form, outDir, QStringLiteral("main-window-300.png"));
+      form.lvPictures->selectionModel()->clear();
+      form.lvPictures->Model()->TakeRows([&] {
+        std::vector<int> rows;
+        for (int r = int(first.size()); r < form.lvPictures->count(); ++r) rows.push_back(r);
+        return rows;
+      }());
+      form.showNormal();
+      form.setGeometry(before);
+      QApplication::processEvents();
+    }
 
     // The frame list dropped down, with its previews.
     if (form.cbPictureFrame->count() > 0 && form.cbPictureFrame->isVisible()) {

@@ -2,10 +2,12 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -15,6 +17,7 @@
 #include "UiTests.h"
 #include "ui/MainForm.h"
 #include "ui/PictureList.h"
+#include "ui/Translations.h"
 
 using namespace pixmira;
 using namespace pixmira::test;
@@ -343,9 +346,150 @@ class MainFormTest : public QObject {
     TQivMainForm form(kernel, services);
     form.ckbAddFrame->setChecked(true);
     QCOMPARE(services.errors.size(), 1);
-    QVERIFY(services.errors[0].contains("Config.ini"));
+    QVERIFY(services.errors[0].startsWith(U("无法写入 ") + folder.Path("blocker/Config.ini")));
     QVERIFY(kernel.SettingsStore().ReadBool("General", "AddFrame", false));
     QVERIFY(form.ckbAddFrame->isChecked());
+  }
+
+  void resizingReflowsTheListAndKeepsTheEffectPanelsWidth() {
+    TTestFolder folder;
+    Window w(folder);
+    TQivMainForm& f = *w.form;
+    f.show();
+    QStringList paths;
+    for (int i = 0; i < 24; ++i) paths << folder.Path(QStringLiteral("p%1.jpg").arg(i));
+    f.lvPictures->Model()->AddPaths(paths);
+    const auto columns = [&] {
+      QApplication::processEvents();
+      int n = 0;
+      const int top = f.lvPictures->visualRect(f.lvPictures->Model()->index(0)).top();
+      while (n < f.lvPictures->count() &&
+             f.lvPictures->visualRect(f.lvPictures->Model()->index(n)).top() == top)
+        ++n;
+      return n;
+    };
+    const QWidget* effects = f.findChild<QWidget*>(QStringLiteral("grpGenerate"));
+    struct Case {
+      int width, height;
+    } cases[] = {{792, 626}, {1280, 900}, {1000, 700}, {640, 450}};
+    for (const Case& c : cases) {
+      f.resize(c.width, c.height);
+      const int panel = effects->width();
+      const int viewport = f.lvPictures->viewport()->width();
+      QCOMPARE(columns(), std::max(1, viewport / kIconSpacingX));
+      if (c.width == 1280) QCOMPARE(columns(), 5);
+      if (c.width == 792) QCOMPARE(columns(), 2);
+      QCOMPARE(panel, effects->width());
+      // Every row of the effects and the generate button stay reachable.
+      QVERIFY(f.btnGeneratePictures->isVisible());
+      QVERIFY(f.rect().contains(
+          f.btnGeneratePictures->mapTo(&f, f.btnGeneratePictures->rect().bottomRight())));
+    }
+    // The whole window fits a 1280 x 900 screen at twice the scale.
+    QVERIFY(f.minimumSizeHint().width() <= 640);
+    QVERIFY(f.minimumSizeHint().height() <= 450);
+    f.lvPictures->WaitForThumbnails();
+  }
+
+  void theWindowIsAlwaysPlacedWhollyOnTheScreen() {
+    const QRect screen(0, 0, 1280, 900);
+    const QSize minimum(600, 400);
+    const struct {
+      QRect wanted, placed;
+    } cases[] = {
+        {{100, 100, 800, 600}, {100, 100, 800, 600}},  // fits: kept
+        {{900, 700, 800, 600}, {480, 300, 800, 600}},  // off the bottom right: moved in
+        {{-300, -50, 800, 600}, {0, 0, 800, 600}},     // off the top left
+        {{0, 0, 2000, 1800}, {0, 0, 1280, 900}},       // larger than the screen: shrunk
+        {{50, 50, 100, 80}, {50, 50, 600, 400}},       // below the minimum: grown
+        {{0, 0, 792, 626}, {0, 0, 640, 450}},          // twice the scale: the screen's half
+    };
+    for (const auto& c : cases) {
+      const QRect area = c.placed == QRect(0, 0, 640, 450) ? QRect(0, 0, 640, 450) : screen;
+      QCOMPARE(FitWindowRect(c.wanted, area, minimum), c.placed);
+    }
+  }
+
+  void sizePlaceAndFoldersAreRememberedAcrossStarts() {
+    TTestFolder folder;
+    QDir().mkpath(folder.Path("pics"));
+    QDir().mkpath(folder.Path("more"));
+    QDir().mkpath(folder.Path("out"));
+    QDir().mkpath(folder.Path("gifs"));
+    {
+      Window w(folder);
+      TQivMainForm& f = *w.form;
+      f.show();
+      f.setGeometry(40, 30, 700, 500);
+      QApplication::processEvents();
+      f.ckbReduceSize->setChecked(true);
+
+      // The dialogs start in the home folder until the user has been somewhere.
+      w.services.openFiles = {folder.Path("pics/a.jpg"), folder.Path("more/b.jpg")};
+      f.btnAddPicture->click();
+      w.services.folder = folder.Path("more");
+      f.btnAddFolder->click();
+      f.btnAddPicture->click();
+      w.services.folder = folder.Path("out");
+      f.btnGeneratePictures->click();
+      f.ckbOutputGif->setChecked(true);
+      w.services.gifFile = folder.Path("gifs/show.gif");
+      f.btnGeneratePictures->click();
+      f.btnGeneratePictures->click();
+      QCOMPARE(w.services.startFolders, QStringList({"", folder.Path("pics"), folder.Path("more"),
+                                                     "", folder.Path("out"), folder.Path("gifs")}));
+      f.close();
+      f.lvPictures->WaitForThumbnails();
+    }
+    QCOMPARE(StoredSetting(folder.ConfigFile(), "WindowWidth"), QString("700"));
+    QCOMPARE(StoredSetting(folder.ConfigFile(), "OutputFolder"), folder.Path("gifs"));
+    Window again(folder);
+    QCOMPARE(again.form->geometry(), QRect(40, 30, 700, 500));
+    again.services.openFiles = {};
+    again.form->btnAddPicture->click();
+    // The last files came from pics/.
+    QCOMPARE(again.services.startFolders, QStringList({folder.Path("pics")}));
+    // A folder that cannot be read is said so, with its path; nothing is added.
+    again.services.folder = folder.Path("gone");
+    again.form->btnAddFolder->click();
+    QCOMPARE(again.services.errors, QStringList({U("无法打开文件夹 %1").arg(folder.Path("gone"))}));
+    QCOMPARE(again.form->lvPictures->count(), 0);
+  }
+
+  void countActionsAndUndoOfTheListInTheWindow() {
+    TTestFolder folder;
+    Window w(folder);
+    TQivMainForm& f = *w.form;
+    f.show();
+    QCOMPARE(f.lblCount->text(), U("共 0 张图片"));
+    f.lvPictures->Model()->AddPaths({folder.Path("a.jpg"), folder.Path("b.jpg")});
+    QCOMPARE(f.lblCount->text(), U("共 2 张图片"));
+    f.btnClearPictures->click();
+    QCOMPARE(f.lblCount->text(), U("共 0 张图片"));
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    QTest::keyClick(&f, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.lblCount->text(), U("共 2 张图片"));
+    QCOMPARE(f.lvPictures->Caption(1), U("b.jpg"));
+    // The shortcuts, and a tooltip that names them.
+    QCOMPARE(f.actAddPicture->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QCOMPARE(f.actGenerate->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
+    QVERIFY(!f.actAddFolder->shortcut().isEmpty());
+    QVERIFY(f.btnAddPicture->toolTip().contains(QStringLiteral("Ctrl+O")));
+    QVERIFY(f.btnGeneratePictures->toolTip().contains(QStringLiteral("Ctrl+G")));
+    f.ckbReduceSize->setChecked(false);
+    QTest::keyClick(&f, Qt::Key_G, Qt::ControlModifier);
+    QCOMPARE(w.services.informations.size(), 1);  // no effect chosen
+    f.lvPictures->WaitForThumbnails();
+  }
+
+  void qtsOwnWordsAreChinese() {
+    QVERIFY(InstallQtTranslations(*QCoreApplication::instance(), QStringLiteral("zh_CN")));
+    QMessageBox box(QMessageBox::Information, U("Pixmira"), U("x"), QMessageBox::Ok);
+    QCOMPARE(box.button(QMessageBox::Ok)->text(), U("确定"));
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    QCOMPARE(dialog.labelText(QFileDialog::Reject), U("取消"));
   }
 
   void bringToFrontRestoresAMinimisedWindow() {

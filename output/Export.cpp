@@ -445,7 +445,7 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
         frames[i] = {};  // the frame holds its own copy
       }
       if (result.written > 0) gif.SetLoopCount(0);
-      gif.WriteGifFile(job.target);
+      gif.WriteGifFile(job.target, WorkerCount(job.workers));
       result.files.push_back(job.target);
       if (callbacks.onFileWritten) callbacks.onFileWritten(job.target);
     } catch (const std::exception& e) {

@@ -1,5 +1,7 @@
 #include "ui/AdStrip.h"
 
+#include <QCoreApplication>
+
 #include <QContextMenuEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -32,11 +34,13 @@ void TAdStrip::paintEvent(QPaintEvent*) {
   p.setFont(heading);
   p.setPen(QColor(0x2B, 0x4C, 0x7E));
   const QRect text = rect().adjusted(20, 10, -20, -10);
-  p.drawText(text, Qt::AlignLeft | Qt::AlignTop, QString::fromUtf8("Pixmira — 宝贝图片批量处理"));
+  p.drawText(text, Qt::AlignLeft | Qt::AlignTop,
+             QCoreApplication::translate("Pixmira", "Pixmira — 宝贝图片批量处理"));
   p.setFont(font());
   p.setPen(QColor(0x5A, 0x6B, 0x82));
   p.drawText(text, Qt::AlignLeft | Qt::AlignBottom,
-             QString::fromUtf8(
+             QCoreApplication::translate(
+                 "Pixmira",
                  "瘦身、边框圆角、水印、动态展示图，一次完成。设置随时保存，下次打开即可继续。"));
 }
 

@@ -1,5 +1,7 @@
 #include "ui/Artwork.h"
 
+#include <QCoreApplication>
+
 #include <QFont>
 #include <QPainter>
 #include <QPainterPath>
@@ -27,7 +29,8 @@ QImage CannotShowPicture() {
   font.setPixelSize(14);
   p.setFont(font);
   p.setPen(QColor(0x55, 0x55, 0x55));
-  p.drawText(QRectF(0, 48, 115, 24), Qt::AlignCenter, QString::fromUtf8("图片无法显示"));
+  p.drawText(QRectF(0, 48, 115, 24), Qt::AlignCenter,
+             QCoreApplication::translate("Pixmira", "图片无法显示"));
   return image;
 }
 

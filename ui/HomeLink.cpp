@@ -1,5 +1,7 @@
 #include "ui/HomeLink.h"
 
+#include <QCoreApplication>
+
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -27,7 +29,8 @@ QUrl VendorUrl(const TMemIniFile& settings, const char* path) {
 
 QString HomeLinkToolTip(const QUrl& home) {
   if (home.isEmpty())
-    return QString::fromUtf8("未设置官方网站地址（Config.ini 中的 HomeHost），首页无法打开。");
+    return QCoreApplication::translate(
+        "Pixmira", "未设置官方网站地址（Config.ini 中的 HomeHost），首页无法打开。");
   return home.toString();
 }
 

@@ -1,5 +1,7 @@
 #include "ui/MainForm.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 #include <QAbstractItemView>
@@ -42,7 +44,7 @@ namespace pixmira {
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const char* source) { return QCoreApplication::translate("Pixmira", source); }
 
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 

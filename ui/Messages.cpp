@@ -11,7 +11,7 @@ namespace pixmira {
 
 namespace {
 
-QString U(const char* source) { return QCoreApplication::translate("Messages", source); }
+QString U(const char* source) { return QCoreApplication::translate("Pixmira", source); }
 
 QString Reason(int error) {
   switch (error) {

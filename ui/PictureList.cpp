@@ -1,5 +1,7 @@
 #include "ui/PictureList.h"
 
+#include <QCoreApplication>
+
 #include <QAction>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -22,7 +24,7 @@ namespace pixmira {
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const char* source) { return QCoreApplication::translate("Pixmira", source); }
 
 // Draws each entry as its thumbnail cell with the file name beneath, and the button strip
 // over the hovered one.

@@ -1,5 +1,7 @@
 #include "ui/PictureOptionsForm.h"
 
+#include <QCoreApplication>
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -40,7 +42,7 @@ namespace pixmira {
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const char* source) { return QCoreApplication::translate("Pixmira", source); }
 
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 constexpr QChar kLineBreakCode(3);

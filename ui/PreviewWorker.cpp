@@ -32,7 +32,7 @@ TPreviewResult ComputePreview(const TPreviewJob& job, TPreviewCache* cache,
     }
     if (picture && !picture->Empty()) result.image = ToQImage(*picture);
   } catch (const std::bad_alloc&) {
-    result.error = QCoreApplication::translate("Words", "内存不足，无法生成预览。");
+    result.error = QCoreApplication::translate("Pixmira", "内存不足，无法生成预览。");
   } catch (const std::exception& e) {
     result.error = QString::fromStdString(e.what());
   }

@@ -1,5 +1,7 @@
 #include "ui/ProgressForm.h"
 
+#include <QCoreApplication>
+
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,12 +22,12 @@ TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExp
                              QWidget* parent)
     : QDialog(parent), kernel_(kernel), services_(services), job_(std::move(job)) {
   setObjectName(QStringLiteral("TProgressForm"));
-  setWindowTitle(tr("导出进度"));
+  setWindowTitle(QCoreApplication::translate("Pixmira", "导出进度"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setModal(true);
 
-  lblHint = new QLabel(tr("正在导出文件....."), this);
+  lblHint = new QLabel(QCoreApplication::translate("Pixmira", "正在导出文件....."), this);
   lblHint->setObjectName(QStringLiteral("lblHint"));
   ProgressBar1 = new QProgressBar(this);
   ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -34,11 +36,11 @@ TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExp
   ProgressBar1->setTextVisible(false);
   ProgressBar1->setFixedHeight(16);
   ProgressBar1->setMinimumWidth(435);
-  btnOpenDir = new QPushButton(tr("打开导出目录(&O)..."), this);
+  btnOpenDir = new QPushButton(QCoreApplication::translate("Pixmira", "打开导出目录(&O)..."), this);
   btnOpenDir->setObjectName(QStringLiteral("btnOpenDir"));
-  btnNext = new QPushButton(tr("处理下一批图片(&N)"), this);
+  btnNext = new QPushButton(QCoreApplication::translate("Pixmira", "处理下一批图片(&N)"), this);
   btnNext->setObjectName(QStringLiteral("btnNext"));
-  btnCancel = new QPushButton(tr("取消(&C)"), this);
+  btnCancel = new QPushButton(QCoreApplication::translate("Pixmira", "取消(&C)"), this);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
   btnOpenDir->hide();
   btnNext->hide();
@@ -107,7 +109,9 @@ void TProgressForm::OnProgress(int index, int total) {
   if (state_ != State::Running) return;
   if (total > 0) ProgressBar1->setMaximum(total);
   ProgressBar1->setValue(std::clamp(index, 0, ProgressBar1->maximum()));
-  lblHint->setText(tr("正在导出第 %1 个文件，总共 %2 个文件。").arg(index + 1).arg(total));
+  lblHint->setText(QCoreApplication::translate("Pixmira", "正在导出第 %1 个文件，总共 %2 个文件。")
+                       .arg(index + 1)
+                       .arg(total));
 }
 
 void TProgressForm::OnFinished(const TExportResult& result) {
@@ -116,20 +120,21 @@ void TProgressForm::OnFinished(const TExportResult& result) {
   result_ = result;
   const bool gif = job_.mode == TExportMode::Gif;
 
-  lblHint->setText(result.status == TExportStatus::Completed
-                       ? tr("%1 个文件全部导出完毕。").arg(result.total)
-                       : tr("导出了 %1 个文件。")
-                             .arg(result.status == TExportStatus::Failed
-                                      ? int(result.files.size())  // only what is on disk
-                                      : result.handled));
+  lblHint->setText(
+      result.status == TExportStatus::Completed
+          ? QCoreApplication::translate("Pixmira", "%1 个文件全部导出完毕。").arg(result.total)
+          : QCoreApplication::translate("Pixmira", "导出了 %1 个文件。")
+                .arg(result.status == TExportStatus::Failed
+                         ? int(result.files.size())  // only what is on disk
+                         : result.handled));
   if (result.status == TExportStatus::Completed)
     ProgressBar1->setValue(ProgressBar1->maximum());
   else
     ProgressBar1->setValue(std::clamp(result.handled, 0, ProgressBar1->maximum()));
 
   btnCancel->setEnabled(true);
-  btnCancel->setText(tr("关闭(&C)"));
-  if (gif) btnOpenDir->setText(tr("打开生成图片(&O)"));
+  btnCancel->setText(QCoreApplication::translate("Pixmira", "关闭(&C)"));
+  if (gif) btnOpenDir->setText(QCoreApplication::translate("Pixmira", "打开生成图片(&O)"));
   if (result.status == TExportStatus::Failed) {
     // What was written stays; the window can only be closed, or the folder opened when
     // some files made it.
@@ -170,9 +175,10 @@ void TProgressForm::btnOpenDirClick() {
   const QString target = QString::fromStdString(job_.target);
   if (!services_.OpenWithDesktop(QUrl::fromLocalFile(target))) {
     // Said, with the path, so the user can go there by hand; the window stays.
-    services_.Error(this, job_.mode == TExportMode::Gif
-                              ? QString::fromUtf8("无法打开生成的图片：%1").arg(target)
-                              : QString::fromUtf8("无法打开导出目录：%1").arg(target));
+    services_.Error(
+        this, job_.mode == TExportMode::Gif
+                  ? QCoreApplication::translate("Pixmira", "无法打开生成的图片：%1").arg(target)
+                  : QCoreApplication::translate("Pixmira", "无法打开导出目录：%1").arg(target));
     return;
   }
   done(QDialog::Accepted);

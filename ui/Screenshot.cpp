@@ -1,5 +1,7 @@
 #include "ui/Screenshot.h"
 
+#include <QCoreApplication>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
@@ -102,7 +104,8 @@ void StartScreenshots(TKaravelKernel& kernel, TUiServices& services, TQivMainFor
         QApplication::sendEvent(widget, &event);
       };
       send(options.memWatermark, QFocusEvent(QEvent::FocusIn, Qt::TabFocusReason));
-      options.memWatermark->setPlainText(QString::fromUtf8("Pixmira\n正品保证"));
+      options.memWatermark->setPlainText(
+          QCoreApplication::translate("Pixmira", "Pixmira\n正品保证"));
       send(options.memWatermark, QFocusEvent(QEvent::FocusOut, Qt::TabFocusReason));
       options.cbFontSize->setEditText(QStringLiteral("36"));
       options.ckbBold->setChecked(true);

@@ -24,4 +24,12 @@ bool InstallQtTranslations(QCoreApplication& app, const QString& language) {
   return any;
 }
 
+bool InstallEnglishTranslation(QCoreApplication& app) {
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load(QStringLiteral(":/i18n/pixmira_en.qm"))) return false;
+  QCoreApplication::installTranslator(translator.get());
+  translator.release()->setParent(&app);
+  return true;
+}
+
 }  // namespace pixmira

@@ -11,4 +11,8 @@ namespace pixmira {
 // standard dialogs then stay in English.
 bool InstallQtTranslations(QCoreApplication& app, const QString& language);
 
+// The window's own words in English, from the translation built into the program. False when
+// the program was built without it; the window then stays in Chinese.
+bool InstallEnglishTranslation(QCoreApplication& app);
+
 }  // namespace pixmira

@@ -1,5 +1,7 @@
 #include "ui/UiServices.h"
 
+#include <QCoreApplication>
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -25,9 +27,11 @@ QString FilterGroup(const QString& caption, TDialogGroup group) {
 }  // namespace
 
 QString PictureFileFilter() {
-  return FilterGroup(QString::fromUtf8("通用图片格式"), TDialogGroup::General) +
+  return FilterGroup(QCoreApplication::translate("Pixmira", "通用图片格式"),
+                     TDialogGroup::General) +
          QStringLiteral(";;") +
-         FilterGroup(QString::fromUtf8("Karavel助理图片格式"), TDialogGroup::Assistant);
+         FilterGroup(QCoreApplication::translate("Pixmira", "Karavel助理图片格式"),
+                     TDialogGroup::Assistant);
 }
 
 QString WithGifExtension(const QString& fileName) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/Kernel.h"
+#include "core/Language.h"
 #include "ui/MainForm.h"
 #include "ui/Screenshot.h"
 #include "ui/SingleInstance.h"
@@ -48,8 +49,12 @@ int main(int argc, char* argv[]) {
     return 0;
 
   EnsureChineseFont();
-  // The program speaks Chinese, Qt's own dialogs and buttons too.
-  pixmira::InstallQtTranslations(app, QStringLiteral("zh_CN"));
+  // The program speaks Chinese, Qt's own dialogs and buttons too, unless the user's locale is
+  // English.
+  if (pixmira::UserLanguage() == pixmira::TLanguage::English)
+    pixmira::InstallEnglishTranslation(app);
+  else
+    pixmira::InstallQtTranslations(app, QStringLiteral("zh_CN"));
   pixmira::TDesktopUiServices services;
   pixmira::TQivMainForm form(*kernel, services);
   QObject::connect(&instance, &pixmira::TSingleInstance::activationRequested, &form,

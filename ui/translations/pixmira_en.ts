@@ -1,0 +1,701 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>Pixmira</name>
+    <message>
+        <source>Pixmira — 宝贝图片批量处理</source>
+        <translation>Pixmira — product pictures in batches</translation>
+    </message>
+    <message>
+        <source>瘦身、边框圆角、水印、动态展示图，一次完成。设置随时保存，下次打开即可继续。</source>
+        <translation>Shrink, frame or round, watermark, animate — all at once. Settings are kept for next time.</translation>
+    </message>
+    <message>
+        <source>图片无法显示</source>
+        <translation>Unreadable</translation>
+    </message>
+    <message>
+        <source>未设置官方网站地址（Config.ini 中的 HomeHost），首页无法打开。</source>
+        <translation>No home page is set (HomeHost in Config.ini), so it cannot be opened.</translation>
+    </message>
+    <message>
+        <source>请在此输入水印文字</source>
+        <translation>Type the watermark text here</translation>
+    </message>
+    <message>
+        <source>平铺水印</source>
+        <translation>Tiled watermark</translation>
+    </message>
+    <message>
+        <source>水印显示在图象右下角</source>
+        <translation>Watermark at the bottom right</translation>
+    </message>
+    <message>
+        <source>水印显示在图象左下角</source>
+        <translation>Watermark at the bottom left</translation>
+    </message>
+    <message>
+        <source>水印显示在图象左上角</source>
+        <translation>Watermark at the top left</translation>
+    </message>
+    <message>
+        <source>水印显示在图象右上角</source>
+        <translation>Watermark at the top right</translation>
+    </message>
+    <message>
+        <source>水印显示在图象底部居中</source>
+        <translation>Watermark at the bottom centre</translation>
+    </message>
+    <message>
+        <source>水印显示在图象顶部居中</source>
+        <translation>Watermark at the top centre</translation>
+    </message>
+    <message>
+        <source>水印显示在图象左边居中</source>
+        <translation>Watermark at the left middle</translation>
+    </message>
+    <message>
+        <source>水印显示在图象右边居中</source>
+        <translation>Watermark at the right middle</translation>
+    </message>
+    <message>
+        <source>水印显示在图象图片中心</source>
+        <translation>Watermark in the centre</translation>
+    </message>
+    <message>
+        <source>简单两步，批量制作精美Karavel图片！</source>
+        <translation>Two simple steps to fine product pictures in batches!</translation>
+    </message>
+    <message>
+        <source>官方首页</source>
+        <translation>Home page</translation>
+    </message>
+    <message>
+        <source>添加图片</source>
+        <translation>Add pictures</translation>
+    </message>
+    <message>
+        <source>添加图片(&amp;A)...</source>
+        <translation>&amp;Add pictures...</translation>
+    </message>
+    <message>
+        <source>添加文件夹(&amp;F)...</source>
+        <translation>Add &amp;folder...</translation>
+    </message>
+    <message>
+        <source>清空列表(&amp;C)</source>
+        <translation>&amp;Clear list</translation>
+    </message>
+    <message>
+        <source>图片生成</source>
+        <translation>Make pictures</translation>
+    </message>
+    <message>
+        <source>为左侧列表中的图片添加以下效果：</source>
+        <translation>Apply these effects to the pictures in the list:</translation>
+    </message>
+    <message>
+        <source>图片瘦身 - 批量修改图片尺寸，节省硬盘空间！</source>
+        <translation>Shrink - resize pictures in batches, save disk space!</translation>
+    </message>
+    <message>
+        <source>较小图片（310像素宽，约20KB，适合宝贝图片）</source>
+        <translation>Small (310 px wide, about 20 KB, for product pictures)</translation>
+    </message>
+    <message>
+        <source>中等图片（500像素宽，约100KB，适合宝贝图片）</source>
+        <translation>Medium (500 px wide, about 100 KB, for product pictures)</translation>
+    </message>
+    <message>
+        <source>较大图片（700像素宽，约130KB，适合宝贝图片）</source>
+        <translation>Large (700 px wide, about 130 KB, for product pictures)</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <translation>Custom</translation>
+    </message>
+    <message>
+        <source>高等质量</source>
+        <translation>High quality</translation>
+    </message>
+    <message>
+        <source>中等质量</source>
+        <translation>Medium quality</translation>
+    </message>
+    <message>
+        <source>低等质量</source>
+        <translation>Low quality</translation>
+    </message>
+    <message>
+        <source>渐进式</source>
+        <translation>Progressive</translation>
+    </message>
+    <message>
+        <source>渐进式JPEG：画面相同，文件更小</source>
+        <translation>Progressive JPEG: the same picture in a smaller file</translation>
+    </message>
+    <message>
+        <source>平滑缩小（画质更好）</source>
+        <translation>Smooth shrinking (better quality)</translation>
+    </message>
+    <message>
+        <source>正方形主图（白底）</source>
+        <translation>Square main picture (white)</translation>
+    </message>
+    <message>
+        <source>图片宽</source>
+        <translation>Width</translation>
+    </message>
+    <message>
+        <source>像素，</source>
+        <translation>px,</translation>
+    </message>
+    <message>
+        <source>，大小约20KB。</source>
+        <translation>, about 20 KB.</translation>
+    </message>
+    <message>
+        <source>为图片添加边框或圆角 - 美化宝贝图片</source>
+        <translation>Frame or round corners - dress up product pictures</translation>
+    </message>
+    <message>
+        <source>选择要添加的边框：</source>
+        <translation>Frame to add:</translation>
+    </message>
+    <message>
+        <source>四角</source>
+        <translation>All corners</translation>
+    </message>
+    <message>
+        <source>左上角</source>
+        <translation>Top left</translation>
+    </message>
+    <message>
+        <source>左下角</source>
+        <translation>Bottom left</translation>
+    </message>
+    <message>
+        <source>右上角</source>
+        <translation>Top right</translation>
+    </message>
+    <message>
+        <source>右下角</source>
+        <translation>Bottom right</translation>
+    </message>
+    <message>
+        <source>左上角+左下角</source>
+        <translation>Top + bottom left</translation>
+    </message>
+    <message>
+        <source>右上角+右下角</source>
+        <translation>Top + bottom right</translation>
+    </message>
+    <message>
+        <source>左上角+右上角</source>
+        <translation>Top left + right</translation>
+    </message>
+    <message>
+        <source>左下角+右下角</source>
+        <translation>Bottom left + right</translation>
+    </message>
+    <message>
+        <source>左上角+右下角</source>
+        <translation>Top left + bottom right</translation>
+    </message>
+    <message>
+        <source>左下角+右上角</source>
+        <translation>Bottom left + top right</translation>
+    </message>
+    <message>
+        <source>小圆角（半径10像素）</source>
+        <translation>Small (radius 10 px)</translation>
+    </message>
+    <message>
+        <source>中圆角（半径20像素）</source>
+        <translation>Medium (radius 20 px)</translation>
+    </message>
+    <message>
+        <source>大圆角（半径30像素）</source>
+        <translation>Large (radius 30 px)</translation>
+    </message>
+    <message>
+        <source>将图片</source>
+        <translation>Cut</translation>
+    </message>
+    <message>
+        <source>剪裁为</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>修改边框及圆角设置(&amp;B)...</source>
+        <translation>Frame and corner settings (&amp;B)...</translation>
+    </message>
+    <message>
+        <source>为图片添加水印 - 防止图片被盗，还可以宣传您的店铺！</source>
+        <translation>Watermark - guard your pictures and advertise your shop!</translation>
+    </message>
+    <message>
+        <source>水印文字：</source>
+        <translation>Watermark text:</translation>
+    </message>
+    <message>
+        <source>修改水印设置及外观(&amp;W)...</source>
+        <translation>&amp;Watermark settings...</translation>
+    </message>
+    <message>
+        <source>合并生成一张宝贝动态展示图片 - 自动切换，循环展示宝贝</source>
+        <translation>One animated picture - shows the products in turn, in a loop</translation>
+    </message>
+    <message>
+        <source>高速</source>
+        <translation>Fast</translation>
+    </message>
+    <message>
+        <source>中速</source>
+        <translation>Medium</translation>
+    </message>
+    <message>
+        <source>低速</source>
+        <translation>Slow</translation>
+    </message>
+    <message>
+        <source>生成图片(&amp;G)...</source>
+        <translation>&amp;Generate...</translation>
+    </message>
+    <message>
+        <source>调整图片为：</source>
+        <translation>Resize to:</translation>
+    </message>
+    <message>
+        <source>宝贝图片切换速度：</source>
+        <translation>Switch speed:</translation>
+    </message>
+    <message>
+        <source>每</source>
+        <translation>every</translation>
+    </message>
+    <message>
+        <source>秒切换一张图片</source>
+        <translation>seconds</translation>
+    </message>
+    <message>
+        <source>水印图片：</source>
+        <translation>Watermark picture:</translation>
+    </message>
+    <message>
+        <source>请选择要添加的文件夹</source>
+        <translation>Choose the folder to add</translation>
+    </message>
+    <message>
+        <source>无法打开文件夹 %1</source>
+        <translation>Cannot open the folder %1</translation>
+    </message>
+    <message>
+        <source>您尚未添加需要处理的图片。请在左侧“添加图片”框内进行添加。</source>
+        <translation>You have not added any pictures yet. Add them in the “Add pictures” box on the left.</translation>
+    </message>
+    <message>
+        <source>您尚未选择图片生成的效果。请在右侧“图片生成”框内选择需要的效果，可一种或多种效果组合。</source>
+        <translation>You have not chosen any effect yet. Choose one or more in the “Make pictures” box on the right.</translation>
+    </message>
+    <message>
+        <source>将文件导出到：</source>
+        <translation>Export the files to:</translation>
+    </message>
+    <message>
+        <source>添加文件夹</source>
+        <translation>Add folder</translation>
+    </message>
+    <message>
+        <source>生成图片</source>
+        <translation>Generate</translation>
+    </message>
+    <message>
+        <source>撤销</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>重做</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>选择图片文件加入列表</source>
+        <translation>Choose picture files to add to the list</translation>
+    </message>
+    <message>
+        <source>把一个文件夹（含子文件夹）里的图片加入列表</source>
+        <translation>Add the pictures of a folder (and its subfolders) to the list</translation>
+    </message>
+    <message>
+        <source>清空图片列表（%1 撤销）</source>
+        <translation>Clear the list (%1 undoes)</translation>
+    </message>
+    <message>
+        <source>按所选效果生成图片</source>
+        <translation>Make the pictures with the chosen effects</translation>
+    </message>
+    <message>
+        <source>打开设置窗口的边框/圆角页</source>
+        <translation>Open the frame/corners page of the settings</translation>
+    </message>
+    <message>
+        <source>打开设置窗口的水印页</source>
+        <translation>Open the watermark page of the settings</translation>
+    </message>
+    <message>
+        <source>拖动图片可以调整顺序；Delete 移除所选图片；Ctrl+L / Ctrl+R 旋转所选图片</source>
+        <translation>Drag pictures to reorder; Delete removes the selected ones; Ctrl+L / Ctrl+R turn them</translation>
+    </message>
+    <message>
+        <source>共 %1 张图片</source>
+        <translation>%1 pictures</translation>
+    </message>
+    <message>
+        <source>没有写入权限</source>
+        <translation>no permission to write</translation>
+    </message>
+    <message>
+        <source>磁盘是只读的</source>
+        <translation>the disk is read-only</translation>
+    </message>
+    <message>
+        <source>磁盘已满</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>the folder does not exist</translation>
+    </message>
+    <message>
+        <source>文件名太长</source>
+        <translation>the file name is too long</translation>
+    </message>
+    <message>
+        <source>同名的文件夹或特殊文件已存在</source>
+        <translation>a folder or special file of that name exists</translation>
+    </message>
+    <message>
+        <source>读写磁盘出错</source>
+        <translation>a disk read or write error</translation>
+    </message>
+    <message>
+        <source>系统错误 %1</source>
+        <translation>system error %1</translation>
+    </message>
+    <message>
+        <source>无法写入 %1：%2</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>设置文件中 %1 的值“%2”无效，请改正后再试。</source>
+        <translation>The value “%2” of %1 in the settings file is not valid; correct it and try again.</translation>
+    </message>
+    <message>
+        <source>列表中没有一张图片可以读取，无法生成动态图片 %1。</source>
+        <translation>None of the pictures in the list can be read, so the animated picture %1 cannot be made.</translation>
+    </message>
+    <message>
+        <source>逆时针旋转图片</source>
+        <translation>Turn counter-clockwise</translation>
+    </message>
+    <message>
+        <source>顺时针旋转图片</source>
+        <translation>Turn clockwise</translation>
+    </message>
+    <message>
+        <source>调整图片顺序</source>
+        <translation>Reorder pictures</translation>
+    </message>
+    <message>
+        <source>编辑图片</source>
+        <translation>Edit picture</translation>
+    </message>
+    <message>
+        <source>从列表中移除图片</source>
+        <translation>Remove from the list</translation>
+    </message>
+    <message>
+        <source>可以将图片文件拖进来，加入处理列表。</source>
+        <translation>Drag picture files here to add them to the list.</translation>
+    </message>
+    <message>
+        <source>清空列表</source>
+        <translation>Clear list</translation>
+    </message>
+    <message>
+        <source>下边距</source>
+        <translation>Bottom</translation>
+    </message>
+    <message>
+        <source>右边距</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>左边距</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>上边距</source>
+        <translation>Top</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>您尚未导入任何图片。</source>
+        <translation>You have not added any pictures.</translation>
+    </message>
+    <message>
+        <source>边框/圆角</source>
+        <translation>Frame/corners</translation>
+    </message>
+    <message>
+        <source>水印</source>
+        <translation>Watermark</translation>
+    </message>
+    <message>
+        <source>确定(&amp;O)</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>取消(&amp;C)</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source>使用圆角</source>
+        <translation>Round corners</translation>
+    </message>
+    <message>
+        <source>使用边框</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>文字水印</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>粗体</source>
+        <translation>Bold</translation>
+    </message>
+    <message>
+        <source>斜体</source>
+        <translation>Italic</translation>
+    </message>
+    <message>
+        <source>下划线</source>
+        <translation>Underline</translation>
+    </message>
+    <message>
+        <source>图片水印</source>
+        <translation>Picture</translation>
+    </message>
+    <message>
+        <source>选择图片(&amp;L)...</source>
+        <translation>Choose (&amp;L)...</translation>
+    </message>
+    <message>
+        <source>原始大小</source>
+        <translation>Original size</translation>
+    </message>
+    <message>
+        <source>字体：</source>
+        <translation>Font:</translation>
+    </message>
+    <message>
+        <source>字体大小：</source>
+        <translation>Size:</translation>
+    </message>
+    <message>
+        <source>文字样式：</source>
+        <translation>Style:</translation>
+    </message>
+    <message>
+        <source>文字颜色：</source>
+        <translation>Colour:</translation>
+    </message>
+    <message>
+        <source>水印宽度占成品图片宽度：</source>
+        <translation>Width as part of the picture:</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>在</source>
+        <translation>At</translation>
+    </message>
+    <message>
+        <source>底部居中</source>
+        <translation>Bottom centre</translation>
+    </message>
+    <message>
+        <source>顶部居中</source>
+        <translation>Top centre</translation>
+    </message>
+    <message>
+        <source>左边居中</source>
+        <translation>Left middle</translation>
+    </message>
+    <message>
+        <source>右边居中</source>
+        <translation>Right middle</translation>
+    </message>
+    <message>
+        <source>图片中心</source>
+        <translation>Centre</translation>
+    </message>
+    <message>
+        <source>像素</source>
+        <translation>px</translation>
+    </message>
+    <message>
+        <source>百分比</source>
+        <translation>%</translation>
+    </message>
+    <message>
+        <source>显示水印</source>
+        <translation>position</translation>
+    </message>
+    <message>
+        <source>水印间距：</source>
+        <translation>Gap:</translation>
+    </message>
+    <message>
+        <source>像素，平铺</source>
+        <translation>px, tile</translation>
+    </message>
+    <message>
+        <source>行（0行：平铺整张图片）</source>
+        <translation>rows (0: the whole picture)</translation>
+    </message>
+    <message>
+        <source>旋转：</source>
+        <translation>Turn:</translation>
+    </message>
+    <message>
+        <source>度</source>
+        <translation>°</translation>
+    </message>
+    <message>
+        <source>透明：</source>
+        <translation>Transparency:</translation>
+    </message>
+    <message>
+        <source>预览</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>上一张(&amp;P)</source>
+        <translation>&amp;Previous</translation>
+    </message>
+    <message>
+        <source>下一张(&amp;N)</source>
+        <translation>&amp;Next</translation>
+    </message>
+    <message>
+        <source>正在生成预览...</source>
+        <translation>Making the preview...</translation>
+    </message>
+    <message>
+        <source>内存不足，无法生成预览。</source>
+        <translation>Not enough memory to make the preview.</translation>
+    </message>
+    <message>
+        <source>导出进度</source>
+        <translation>Export progress</translation>
+    </message>
+    <message>
+        <source>正在导出文件.....</source>
+        <translation>Exporting files.....</translation>
+    </message>
+    <message>
+        <source>打开导出目录(&amp;O)...</source>
+        <translation>&amp;Open the folder...</translation>
+    </message>
+    <message>
+        <source>处理下一批图片(&amp;N)</source>
+        <translation>&amp;Next batch</translation>
+    </message>
+    <message>
+        <source>正在导出第 %1 个文件，总共 %2 个文件。</source>
+        <translation>Exporting file %1 of %2.</translation>
+    </message>
+    <message>
+        <source>%1 个文件全部导出完毕。</source>
+        <translation>All %1 files exported.</translation>
+    </message>
+    <message>
+        <source>导出了 %1 个文件。</source>
+        <translation>%1 files exported.</translation>
+    </message>
+    <message>
+        <source>关闭(&amp;C)</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>打开生成图片(&amp;O)</source>
+        <translation>&amp;Open the picture</translation>
+    </message>
+    <message>
+        <source>无法打开生成的图片：%1</source>
+        <translation>Cannot open the picture made: %1</translation>
+    </message>
+    <message>
+        <source>无法打开导出目录：%1</source>
+        <translation>Cannot open the export folder: %1</translation>
+    </message>
+    <message>
+        <source>Pixmira
+正品保证</source>
+        <translation>Pixmira
+genuine</translation>
+    </message>
+    <message>
+        <source>通用图片格式</source>
+        <translation>Pictures</translation>
+    </message>
+    <message>
+        <source>Karavel助理图片格式</source>
+        <translation>Karavel assistant pictures</translation>
+    </message>
+    <message>
+        <source>无法读取或写入文件</source>
+        <translation>a file could not be read or written</translation>
+    </message>
+    <message>
+        <source>所选的边框无法使用</source>
+        <translation>the chosen frame cannot be used</translation>
+    </message>
+    <message>
+        <source>设置中的数值无效</source>
+        <translation>a value in the settings is not valid</translation>
+    </message>
+    <message>
+        <source>图片无法处理</source>
+        <translation>the picture could not be processed</translation>
+    </message>
+    <message>
+        <source>内存不足</source>
+        <translation>not enough memory</translation>
+    </message>
+    <message>
+        <source>未知错误</source>
+        <translation>an unknown error</translation>
+    </message>
+    <message>
+        <source>设置文件中 %1 的值 "%2" 无效，请改正后再试。</source>
+        <translation>The value "%2" of %1 in the settings file is not valid; correct it and try again.</translation>
+    </message>
+    <message>
+        <source>导出 %1 时出错：%2</source>
+        <translation>Error while exporting %1: %2</translation>
+    </message>
+</context>
+</TS>

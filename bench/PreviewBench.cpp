@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
       "WatermarkText=小店精品\r\nWatermarkFontName=WenQuanYi Zen Hei\r\nWatermarkFontSize=20\r\n"
       "WatermarkFontColor=$003030C0\r\nWatermarkTransparent=20\r\n";
   TMemIniFile settings = TMemIniFile::FromText(base);
-  const auto request = [&] { return TPreviewRequest{photo, 0, &settings, &catalog, frames}; };
+  const auto request = [&] { return TPreviewRequest{photo, 0, &settings, &catalog, frames, ""}; };
   const auto print = [&suffix](const char* name, double ms) {
     std::printf("%s%s: %.1f ms\n", name, suffix.c_str(), ms);
   };

@@ -2,46 +2,231 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <vector>
 
 #include "core/Errors.h"
 
 namespace pixmira::cli {
 
+namespace {
+
+constexpr const char* kUsageChinese =
+    R"(用法: pixmira-batch [--config FILE] [--frames DIR] [--jobs N] [--memory-limit SIZE]
+                     [--angle DEG] (--out DIR | --gif FILE) [--files-from LIST] PATH...
+
+把图片按设置文件中的效果（缩小尺寸、圆角或边框、水印）批量导出为 JPEG 文件，
+或合成一个循环播放的 GIF 动画。
+
+  PATH          图片文件，或文件夹：先取其中的 {1}（按文件名排序），
+                然后依次搜索子文件夹（跳过隐藏文件夹和输出文件夹）；每个文件夹只搜索一次
+  --out DIR     把每张图片导出为 DIR 中的 JPEG 文件（不存在时创建），从不覆盖已有文件
+  --gif FILE    把所有图片合成一个 GIF 动画 FILE（已有的同名文件被替换）
+  --files-from LIST
+                从文件 LIST 读取更多 PATH，每行一个；含 NUL 字符时以 NUL 分隔
+                （配合 find -print0）；LIST 为 - 时读标准输入
+  --config FILE 设置文件，默认是程序旁边的 Config.ini（安装后为
+                ~/.config/pixmira/Config.ini，或 $XDG_CONFIG_HOME/pixmira/Config.ini）
+  --frames DIR  存放 Frames.ini 和边框图片的文件夹，默认是程序旁边的 Frames（安装后为
+                share/pixmira/Frames）
+  --where       显示将使用的设置文件和边框文件夹，然后退出
+  --jobs N      同时处理的图片数，默认为处理器核数
+  --memory-limit SIZE
+                同时处理的图片共用的内存上限，如 800M、2G；默认为本进程可用内存的一半
+                （含 cgroup 限制）。超过上限的图片等待，永远放不下的图片被跳过
+  --angle DEG   其后各 PATH 的旋转角度（逆时针）：0、90、180、270 或 360
+  --version     显示版本
+  -h, --help    显示本说明
+
+进度显示在标准错误上，每张跳过的图片一行并说明原因；最后一行报告写出了多少个文件。
+按 Ctrl-C 在当前图片完成后停止，已经写出的文件保留。
+
+退出状态:
+  0    导出完毕（跳过的图片在标准错误上列出）
+  1    出错停止，或没有导出任何图片（已写出的文件保留）
+  2    用法错误
+  130  被 Ctrl-C 中断
+)";
+
+constexpr const char* kUsageEnglish =
+    R"(Usage: pixmira-batch [--config FILE] [--frames DIR] [--jobs N] [--memory-limit SIZE]
+                     [--angle DEG] (--out DIR | --gif FILE) [--files-from LIST] PATH...
+
+Exports pictures with the effects of the settings file (smaller size, rounded corners or a
+frame, a watermark) as JPEG files, or joins them into one looping animated GIF.
+
+  PATH          a picture file, or a folder: first its {1} (sorted by name),
+                then its subfolders in turn (hidden folders and the output folder are
+                skipped); each folder is searched once
+  --out DIR     export each picture as a JPEG file in DIR (created when missing); existing
+                files are never replaced
+  --gif FILE    join all pictures into one animated GIF FILE (a file of that name is replaced)
+  --files-from LIST
+                read more PATHs from the file LIST, one a line; separated by NUL when it
+                holds a NUL character (for find -print0); LIST - reads standard input
+  --config FILE the settings file; by default Config.ini beside the program (when installed,
+                ~/.config/pixmira/Config.ini or $XDG_CONFIG_HOME/pixmira/Config.ini)
+  --frames DIR  the folder of Frames.ini and the frame pictures; by default Frames beside the
+                program (when installed, share/pixmira/Frames)
+  --where       show the settings file and the frames folder that would be used, then exit
+  --jobs N      pictures processed at the same time; by default the number of processors
+  --memory-limit SIZE
+                the memory the pictures processed at the same time share, such as 800M or
+                2G; by default half the memory this process may use (cgroup limits
+                included). Pictures over the limit wait; pictures that can never fit are
+                skipped
+  --angle DEG   rotation (counter-clockwise) of the PATHs after it: 0, 90, 180, 270 or 360
+  --version     show the version
+  -h, --help    show this help
+
+Progress is shown on standard error, one line for each skipped picture with its reason; the
+last line says how many files were written. Ctrl-C stops after the current picture; files
+already written are kept.
+
+Exit status:
+  0    exported (skipped pictures are listed on standard error)
+  1    stopped by an error, or no picture exported (files already written are kept)
+  2    usage error
+  130  interrupted by Ctrl-C
+)";
+
+struct TText {
+  std::string_view chinese;
+  std::string_view english;
+};
+
+const TText kTexts[] = {
+    {kUsageChinese, kUsageEnglish},
+    {"，再 ", ", then "},
+    {"无法读取列表文件 {1}：{2}", "cannot read the list file {1}: {2}"},
+    {"{1} 需要一个值", "{1} needs a value"},
+    {"--jobs 需要 1 到 256 之间的整数，而不是 \"{1}\"",
+     "--jobs needs a whole number from 1 to 256, not \"{1}\""},
+    {"--memory-limit 需要至少 16M 的大小，如 800M 或 2G，而不是 \"{1}\"",
+     "--memory-limit needs a size of at least 16M, such as 800M or 2G, not \"{1}\""},
+    {"--angle 只能是 0、90、180、270 或 360，而不是 \"{1}\"",
+     "--angle can only be 0, 90, 180, 270 or 360, not \"{1}\""},
+    {"未知选项 {1}", "unknown option {1}"},
+    {"请给出 --out DIR 或 --gif FILE 之一", "give one of --out DIR or --gif FILE"},
+    {"请给出要导出的图片或文件夹", "give the pictures or folders to export"},
+    {"剩余 {1}", "{1} left"},
+    {"没有找到要导出的图片", "no pictures to export were found"},
+    {"无法使用输出文件夹 {1}：{2}", "cannot use the output folder {1}: {2}"},
+    {"无法使用输出文件夹 {1}", "cannot use the output folder {1}"},
+    {"正在导出第 {1} 个文件，总共 {2} 个文件。", "Exporting file {1} of {2}."},
+    {"警告：无法读取水印图片 {1}，导出的图片不加水印。",
+     "warning: cannot read the watermark picture {1}; the pictures are exported without a "
+     "watermark."},
+    {"没有导出任何图片。", "No picture was exported."},
+    {"导出了 1 个文件（{1} 帧的 GIF 动画）。", "1 file exported (a GIF animation of {1} frames)."},
+    {"{1} 个文件全部导出完毕。", "All {1} files exported."},
+    {"导出了 {1} 个文件。", "{1} files exported."},
+    {"请用 pixmira-batch --help 查看用法。", "See pixmira-batch --help for the usage."},
+    {"文件或文件夹不存在", "no such file or folder"},
+    {"没有权限", "permission denied"},
+    {"这是一个文件夹", "it is a folder"},
+    {"路径中有一段不是文件夹", "a part of the path is not a folder"},
+    {"磁盘已满", "the disk is full"},
+    {"超出磁盘配额", "the disk quota is exceeded"},
+    {"文件系统只读", "the file system is read-only"},
+    {"文件太大", "the file is too large"},
+    {"文件名太长", "the file name is too long"},
+    {"链接层数太多", "too many levels of links"},
+    {"读写出错", "an input/output error"},
+    {"不是普通文件", "not a regular file"},
+    {"已有同名文件", "a file of that name exists"},
+    {"不是普通文件（管道、设备或套接字）", "not a regular file (a pipe, device or socket)"},
+    {"文件太大，不可能是图片", "the file is too large to be a picture"},
+    {"系统错误 {1}", "system error {1}"},
+    {"不支持这种文件类型", "this kind of file is not supported"},
+    {"无法读取（{1}）", "cannot be read ({1})"},
+    {"处理它需要约 {1} 内存，超过内存上限 {2}（可用 --memory-limit 调整）",
+     "it needs about {1} of memory, more than the limit of {2} (see --memory-limit)"},
+    {"图片已损坏或无法识别", "the picture is damaged or not recognised"},
+    {"跳过 {1}：{2}", "skipped {1}: {2}"},
+    {"无法写入 {1}：{2}", "cannot write {1}: {2}"},
+    {"JPEG 编码出错：{1}", "JPEG encoding failed: {1}"},
+    {"边框无法使用：{1}", "the frame cannot be used: {1}"},
+    {"GIF 出错：{1}", "GIF error: {1}"},
+    {"内存不足", "not enough memory"},
+    {"出错：{1}", "error: {1}"},
+    {"设置文件中 {1} 的值 \"{2}\" 无效，请改正后再试。",
+     "the value \"{2}\" of {1} in the settings file is not valid; correct it and try again."},
+    {"导出 {1} 时出错：{2}", "error while exporting {1}: {2}"},
+};
+
+TLanguage gLanguage = TLanguage::Chinese;
+
+std::string Fill(std::string_view pattern, std::initializer_list<std::string> args) {
+  const std::vector<std::string> values(args);
+  std::string out;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 1] >= '1' &&
+        pattern[i + 1] <= '9' && pattern[i + 2] == '}') {
+      const std::size_t n = std::size_t(pattern[i + 1] - '1');
+      if (n < values.size()) out += values[n];
+      i += 2;
+    } else {
+      out += pattern[i];
+    }
+  }
+  return out;
+}
+
+const TText* Find(std::string_view chinese) {
+  for (const TText& t : kTexts) {
+    if (t.chinese == chinese) return &t;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+const char* const kUsage = kUsageChinese;
+
+void SetLanguage(TLanguage language) { gLanguage = language; }
+
+bool HasEnglish(std::string_view chinese) { return Find(chinese) != nullptr; }
+
+std::string Say(std::string_view chinese, std::initializer_list<std::string> args) {
+  const TText* t = gLanguage == TLanguage::English ? Find(chinese) : nullptr;
+  return Fill(t ? t->english : chinese, args);
+}
+
 std::string SystemReason(int error) {
   switch (error) {
     case ENOENT:
-      return "文件或文件夹不存在";
+      return Say("文件或文件夹不存在");
     case EACCES:
     case EPERM:
-      return "没有权限";
+      return Say("没有权限");
     case EISDIR:
-      return "这是一个文件夹";
+      return Say("这是一个文件夹");
     case ENOTDIR:
-      return "路径中有一段不是文件夹";
+      return Say("路径中有一段不是文件夹");
     case ENOSPC:
-      return "磁盘已满";
+      return Say("磁盘已满");
     case EDQUOT:
-      return "超出磁盘配额";
+      return Say("超出磁盘配额");
     case EROFS:
-      return "文件系统只读";
+      return Say("文件系统只读");
     case EFBIG:
-      return "文件太大";
+      return Say("文件太大");
     case ENAMETOOLONG:
-      return "文件名太长";
+      return Say("文件名太长");
     case ELOOP:
-      return "链接层数太多";
+      return Say("链接层数太多");
     case EIO:
-      return "读写出错";
+      return Say("读写出错");
     case EINVAL:
-      return "不是普通文件";
+      return Say("不是普通文件");
     case EEXIST:
-      return "已有同名文件";
+      return Say("已有同名文件");
     case EFileError::kNotRegularFile:
-      return "不是普通文件（管道、设备或套接字）";
+      return Say("不是普通文件（管道、设备或套接字）");
     case EFileError::kTooLarge:
-      return "文件太大，不可能是图片";
+      return Say("文件太大，不可能是图片");
     default:
-      return "系统错误 " + std::to_string(error);
+      return Say("系统错误 {1}", {std::to_string(error)});
   }
 }
 
@@ -61,59 +246,64 @@ namespace {
 std::string Reason(const TLoadReport& why, uint64_t limit) {
   switch (why.problem) {
     case TLoadProblem::UnknownType:
-      return "不支持这种文件类型";
+      return Say("不支持这种文件类型");
     case TLoadProblem::Unreadable:
-      return "无法读取（" + SystemReason(why.error) + "）";
+      return Say("无法读取（{1}）", {SystemReason(why.error)});
     case TLoadProblem::NotAFile:
       return SystemReason(EFileError::kNotRegularFile);
     case TLoadProblem::TooLarge:
       return SystemReason(EFileError::kTooLarge);
     case TLoadProblem::OverMemoryLimit:
-      return "处理它需要约 " + Size(why.needed) + " 内存，超过内存上限 " + Size(limit) +
-             "（可用 --memory-limit 调整）";
+      return Say("处理它需要约 {1} 内存，超过内存上限 {2}（可用 --memory-limit 调整）",
+                 {Size(why.needed), Size(limit)});
     case TLoadProblem::Damaged:
     case TLoadProblem::None:
       break;
   }
-  return "图片已损坏或无法识别";
+  return Say("图片已损坏或无法识别");
 }
 
 }  // namespace
 
 std::string SkipLine(const TSkippedEntry& skip, uint64_t memoryLimit) {
-  return "跳过 " + skip.path + "：" + Reason(skip.why, memoryLimit);
+  return Say("跳过 {1}：{2}", {skip.path, Reason(skip.why, memoryLimit)});
 }
 
 std::string ExceptionLine(const std::exception& e) {
   if (const auto* file = dynamic_cast<const EFileError*>(&e); file && !file->Path().empty()) {
-    return "无法写入 " + file->Path() + "：" + SystemReason(file->Error());
+    return Say("无法写入 {1}：{2}", {file->Path(), SystemReason(file->Error())});
   }
-  if (dynamic_cast<const EJPEG*>(&e)) return std::string("JPEG 编码出错：") + e.what();
-  if (dynamic_cast<const EFrameError*>(&e)) return std::string("边框无法使用：") + e.what();
-  if (dynamic_cast<const GIFException*>(&e)) return std::string("GIF 出错：") + e.what();
-  if (dynamic_cast<const std::bad_alloc*>(&e)) return "内存不足";
-  return std::string("出错：") + e.what();
+  if (dynamic_cast<const EJPEG*>(&e)) return Say("JPEG 编码出错：{1}", {e.what()});
+  if (dynamic_cast<const EFrameError*>(&e)) return Say("边框无法使用：{1}", {e.what()});
+  if (dynamic_cast<const GIFException*>(&e)) return Say("GIF 出错：{1}", {e.what()});
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return Say("内存不足");
+  return Say("出错：{1}", {e.what()});
 }
 
 std::string FailureLine(const TExportResult& result) {
   if (result.badSetting) {
-    return "设置文件中 " + result.badSetting->key + " 的值 \"" + result.badSetting->value +
-           "\" 无效，请改正后再试。";
+    return Say("设置文件中 {1} 的值 \"{2}\" 无效，请改正后再试。",
+               {result.badSetting->key, result.badSetting->value});
   }
-  std::string line = "导出 " + result.failedPath + " 时出错：";
-  if (!result.failure) return line + result.error;
-  try {
-    std::rethrow_exception(result.failure);
-  } catch (const EFileError& e) {
-    const std::string write = "无法写入 " + e.Path() + "：" + SystemReason(e.Error());
-    if (!e.Path().empty() && e.Path() == result.failedPath) return write;
-    if (!e.Path().empty()) return line + write;
-    return line + ExceptionLine(e);
-  } catch (const std::exception& e) {
-    return line + ExceptionLine(e);
-  } catch (...) {
+  std::string why = result.detail;
+  if (result.failure) {
+    try {
+      std::rethrow_exception(result.failure);
+    } catch (const EFileError& e) {
+      if (!e.Path().empty()) {
+        const std::string write = Say("无法写入 {1}：{2}", {e.Path(), SystemReason(e.Error())});
+        // The file being written is the one named: the write line says it all.
+        if (e.Path() == result.failedPath) return write;
+        why = write;
+      } else {
+        why = ExceptionLine(e);
+      }
+    } catch (const std::exception& e) {
+      why = ExceptionLine(e);
+    } catch (...) {
+    }
   }
-  return line + result.error;
+  return Say("导出 {1} 时出错：{2}", {result.failedPath, why});
 }
 
 }  // namespace pixmira::cli

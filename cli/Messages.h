@@ -1,13 +1,29 @@
 #pragma once
-// The command's sentences: what the library reports as codes and data, worded in Chinese.
+// Every sentence the command prints, in one table: the Chinese text, which is also the key,
+// and its English translation. Chinese unless the locale is English.
 #include <cstdint>
 #include <exception>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "codecs/LoadPicture.h"
+#include "core/Language.h"
 #include "output/Export.h"
 
 namespace pixmira::cli {
+
+extern const char* const kUsage;
+
+// Set once at start.
+void SetLanguage(TLanguage language);
+
+// The sentence in the command's language, "{1}", "{2}", ... replaced by args. A Chinese text
+// missing from the table is printed as it is.
+std::string Say(std::string_view chinese, std::initializer_list<std::string> args = {});
+
+// Whether the table has the text (for the tests).
+bool HasEnglish(std::string_view chinese);
 
 // The system's reason for an errno.
 std::string SystemReason(int error);

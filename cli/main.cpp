@@ -18,7 +18,9 @@
 #include <vector>
 
 #include "cli/Messages.h"
+#include "codecs/Formats.h"
 #include "core/Kernel.h"
+#include "core/Language.h"
 #include "core/MemIniFile.h"
 #include "core/MemoryBudget.h"
 #include "output/Export.h"
@@ -33,42 +35,15 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
-constexpr const char* kUsage =
-    R"(用法: pixmira-batch [--config FILE] [--frames DIR] [--jobs N] [--memory-limit SIZE]
-                     [--angle DEG] (--out DIR | --gif FILE) [--files-from LIST] PATH...
-
-把图片按设置文件中的效果（缩小尺寸、圆角或边框、水印）批量导出为 JPEG 文件，
-或合成一个循环播放的 GIF 动画。
-
-  PATH          图片文件，或文件夹：先取其中的 *.jpg，再 *.bmp，再 *.png（按文件名排序），
-                然后依次搜索子文件夹（跳过隐藏文件夹和输出文件夹）；每个文件夹只搜索一次
-  --out DIR     把每张图片导出为 DIR 中的 JPEG 文件（不存在时创建），从不覆盖已有文件
-  --gif FILE    把所有图片合成一个 GIF 动画 FILE（已有的同名文件被替换）
-  --files-from LIST
-                从文件 LIST 读取更多 PATH，每行一个；含 NUL 字符时以 NUL 分隔
-                （配合 find -print0）；LIST 为 - 时读标准输入
-  --config FILE 设置文件，默认是程序旁边的 Config.ini（安装后为
-                ~/.config/pixmira/Config.ini，或 $XDG_CONFIG_HOME/pixmira/Config.ini）
-  --frames DIR  存放 Frames.ini 和边框图片的文件夹，默认是程序旁边的 Frames（安装后为
-                share/pixmira/Frames）
-  --where       显示将使用的设置文件和边框文件夹，然后退出
-  --jobs N      同时处理的图片数，默认为处理器核数
-  --memory-limit SIZE
-                同时处理的图片共用的内存上限，如 800M、2G；默认为本进程可用内存的一半
-                （含 cgroup 限制）。超过上限的图片等待，永远放不下的图片被跳过
-  --angle DEG   其后各 PATH 的旋转角度（逆时针）：0、90、180、270 或 360
-  --version     显示版本
-  -h, --help    显示本说明
-
-进度显示在标准错误上，每张跳过的图片一行并说明原因；最后一行报告写出了多少个文件。
-按 Ctrl-C 在当前图片完成后停止，已经写出的文件保留。
-
-退出状态:
-  0    导出完毕（跳过的图片在标准错误上列出）
-  1    出错停止，或没有导出任何图片（已写出的文件保留）
-  2    用法错误
-  130  被 Ctrl-C 中断
-)";
+// The folder rule's extensions in the order it takes them, as the usage lists them.
+std::string FolderPatterns() {
+  std::string list;
+  for (std::string_view ext : FolderScanExtensions()) {
+    if (!list.empty()) list += cli::Say("，再 ");
+    list += "*" + std::string(ext);
+  }
+  return list;
+}
 
 struct TOptions {
   std::optional<std::string> config;
@@ -103,7 +78,8 @@ std::vector<std::string> ReadFileList(const std::string& list) {
     text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
   } else {
     std::ifstream in(list, std::ios::binary);
-    if (!in) throw TUsageError("无法读取列表文件 " + list + "：" + cli::SystemReason(errno));
+    if (!in)
+      throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(errno)}));
     text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
   const char separator = text.find('\0') != std::string::npos ? '\0' : '\n';
@@ -155,7 +131,7 @@ TOptions ParseArguments(int argc, char** argv) {
     }
     auto takeValue = [&]() -> std::string {
       if (value) return *value;
-      if (i + 1 >= argc) throw TUsageError(name + " 需要一个值");
+      if (i + 1 >= argc) throw TUsageError(cli::Say("{1} 需要一个值", {name}));
       return argv[++i];
     };
     if (name == "--config") {
@@ -169,14 +145,14 @@ TOptions ParseArguments(int argc, char** argv) {
     } else if (name == "--jobs") {
       const std::string text = takeValue();
       if (!ParseInt(text, options.jobs) || options.jobs < 1 || options.jobs > 256) {
-        throw TUsageError("--jobs 需要 1 到 256 之间的整数，而不是 \"" + text + "\"");
+        throw TUsageError(cli::Say("--jobs 需要 1 到 256 之间的整数，而不是 \"{1}\"", {text}));
       }
     } else if (name == "--memory-limit") {
       const std::string text = takeValue();
       const auto bytes = ParseMemorySize(text);
       if (!bytes || *bytes < (uint64_t(16) << 20)) {
-        throw TUsageError("--memory-limit 需要至少 16M 的大小，如 800M 或 2G，而不是 \"" + text +
-                          "\"");
+        throw TUsageError(
+            cli::Say("--memory-limit 需要至少 16M 的大小，如 800M 或 2G，而不是 \"{1}\"", {text}));
       }
       options.memoryLimit = *bytes;
     } else if (name == "--files-from") {
@@ -186,17 +162,18 @@ TOptions ParseArguments(int argc, char** argv) {
     } else if (name == "--angle") {
       const std::string text = takeValue();
       if (!ParseInt(text, angle) || angle % 90 != 0 || angle < 0 || angle > 360) {
-        throw TUsageError("--angle 只能是 0、90、180、270 或 360，而不是 \"" + text + "\"");
+        throw TUsageError(
+            cli::Say("--angle 只能是 0、90、180、270 或 360，而不是 \"{1}\"", {text}));
       }
     } else {
-      throw TUsageError("未知选项 " + arg);
+      throw TUsageError(cli::Say("未知选项 {1}", {arg}));
     }
   }
   if (options.help || options.where || options.version) return options;
   if (options.out.has_value() == options.gif.has_value()) {
-    throw TUsageError("请给出 --out DIR 或 --gif FILE 之一");
+    throw TUsageError(cli::Say("请给出 --out DIR 或 --gif FILE 之一"));
   }
-  if (options.entries.empty()) throw TUsageError("请给出要导出的图片或文件夹");
+  if (options.entries.empty()) throw TUsageError(cli::Say("请给出要导出的图片或文件夹"));
   return options;
 }
 
@@ -245,8 +222,9 @@ class TProgressView {
       const double elapsed =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
       const int left = static_cast<int>(elapsed / index * (total - index) + 0.5);
-      line += "  剩余 " + std::to_string(left / 60) + ":" + (left % 60 < 10 ? "0" : "") +
-              std::to_string(left % 60);
+      line +=
+          "  " + cli::Say("剩余 {1}", {std::to_string(left / 60) + ":" +
+                                       (left % 60 < 10 ? "0" : "") + std::to_string(left % 60)});
     }
     line += "  " + text + "\x1b[K";
     std::cerr << line << std::flush;
@@ -306,7 +284,7 @@ int Run(const TOptions& options) {
   job.entries = ExpandFolders(options.entries, options.out.value_or(""));
   if (gInterrupted) return kExitInterrupted;
   if (job.entries.empty()) {
-    std::cerr << "pixmira-batch: 没有找到要导出的图片\n";
+    std::cerr << "pixmira-batch: " << cli::Say("没有找到要导出的图片") << '\n';
     return kExitUsage;
   }
   if (options.gif) {
@@ -318,8 +296,11 @@ int Run(const TOptions& options) {
     std::error_code ec;
     std::filesystem::create_directories(job.target, ec);
     if (!std::filesystem::is_directory(job.target)) {
-      std::cerr << "pixmira-batch: 无法使用输出文件夹 " << job.target
-                << (ec ? "：" + cli::SystemReason(ec.value()) : std::string()) << '\n';
+      std::cerr << "pixmira-batch: "
+                << (ec ? cli::Say("无法使用输出文件夹 {1}：{2}",
+                                  {job.target, cli::SystemReason(ec.value())})
+                       : cli::Say("无法使用输出文件夹 {1}", {job.target}))
+                << '\n';
       return kExitFailed;
     }
     job.jpegQuality = ExportJpegQuality(kernel.SettingsStore());
@@ -330,12 +311,15 @@ int Run(const TOptions& options) {
 
   TProgressView view(isatty(STDERR_FILENO) == 1);
   TExportCallbacks callbacks;
-  callbacks.onProgress = [&](int index, int total, const std::string& text) {
-    view.Show(index, total, text);
+  callbacks.onProgress = [&](int index, int total) {
+    view.Show(index, total,
+              cli::Say("正在导出第 {1} 个文件，总共 {2} 个文件。",
+                       {std::to_string(index + 1), std::to_string(total)}));
   };
   callbacks.onWatermarkMissing = [&](const std::string& path) {
     view.Break();
-    std::cerr << "pixmira-batch: 警告：无法读取水印图片 " << path << "，导出的图片不加水印。\n";
+    std::cerr << "pixmira-batch: "
+              << cli::Say("警告：无法读取水印图片 {1}，导出的图片不加水印。", {path}) << '\n';
   };
 
   TExportDriver driver(kernel.SettingsStore(), kernel.CatalogStore(), kernel.FramesFolder());
@@ -355,16 +339,18 @@ int Run(const TOptions& options) {
   // Only files on disk count.
   const int files = static_cast<int>(result.files.size());
   if (files == 0) {
-    std::cerr << "没有导出任何图片。\n";
+    std::cerr << cli::Say("没有导出任何图片。") << '\n';
     return result.status == TExportStatus::Cancelled ? kExitInterrupted : kExitFailed;
   }
   const int total = static_cast<int>(job.entries.size());
   if (job.mode == TExportMode::Gif) {
-    std::cout << "导出了 1 个文件（" << result.written << " 帧的 GIF 动画）。" << std::endl;
+    std::cout << cli::Say("导出了 1 个文件（{1} 帧的 GIF 动画）。",
+                          {std::to_string(result.written)})
+              << std::endl;
   } else if (result.status == TExportStatus::Completed && files == total) {
-    std::cout << files << " 个文件全部导出完毕。" << std::endl;
+    std::cout << cli::Say("{1} 个文件全部导出完毕。", {std::to_string(files)}) << std::endl;
   } else {
-    std::cout << "导出了 " << files << " 个文件。" << std::endl;
+    std::cout << cli::Say("导出了 {1} 个文件。", {std::to_string(files)}) << std::endl;
   }
 
   switch (result.status) {
@@ -381,15 +367,17 @@ int Run(const TOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  cli::SetLanguage(UserLanguage());
   TOptions options;
   try {
     options = ParseArguments(argc, argv);
   } catch (const TUsageError& e) {
-    std::cerr << "pixmira-batch: " << e.what() << "\n请用 pixmira-batch --help 查看用法。\n";
+    std::cerr << "pixmira-batch: " << e.what() << '\n'
+              << cli::Say("请用 pixmira-batch --help 查看用法。") << '\n';
     return kExitUsage;
   }
   if (options.help) {
-    std::cout << kUsage;
+    std::cout << cli::Say(cli::kUsage, {FolderPatterns()});
     return kExitCompleted;
   }
   if (options.version) {

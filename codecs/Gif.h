@@ -86,11 +86,12 @@ class TGIFImage : public TPicture {
   // The looping extension of the first frame, ahead of its graphic control extension; 0 is
   // endless. Nothing happens while there are no frames.
   void SetLoopCount(int count);
-  // The file's bytes; raises GIFException "Cannot save empty GIF" without frames.
-  std::vector<uint8_t> SaveToMemory() const;
+  // The file's bytes; raises GIFException "Cannot save empty GIF" without frames. Frames are
+  // LZW-encoded on up to `workers` threads; the bytes are the same for any number.
+  std::vector<uint8_t> SaveToMemory(int workers = 1) const;
   // Raises before touching the file when there is nothing to write; writes a temporary file
   // in the same folder and renames it into place, so a failure leaves no broken file.
-  void WriteGifFile(const std::string& path) const;
+  void WriteGifFile(const std::string& path, int workers = 1) const;
 
  private:
   TGIFHeader header_;

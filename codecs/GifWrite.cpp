@@ -3,9 +3,13 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <exception>
 #include <span>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "codecs/ColorReduction.h"
 #include "codecs/Gif.h"
@@ -199,6 +203,57 @@ void CheckFrameSize(int width, int height) {
   }
 }
 
+// One frame's image data: the minimum code size, the LZW sub-blocks and their terminator.
+std::vector<uint8_t> EncodeImage(const TGIFFrame& frame, size_t globalEntries,
+                                 TLzwEncoder& encoder) {
+  const size_t localEntries = std::min<size_t>(frame.localColorMap.size(), kMaxColors);
+  const size_t colors = localEntries > 0 ? localEntries : globalEntries;
+  const int minCodeSize = std::max(2, BitsPerPixel(colors));
+  std::vector<uint8_t> out{static_cast<uint8_t>(minCodeSize)};
+  TSubBlockWriter blocks(out);
+  encoder.Encode(std::span(frame.indices.data(), size_t(frame.width) * frame.height), colors,
+                 minCodeSize, blocks);
+  blocks.Finish();
+  return out;
+}
+
+// Every frame's image data, on up to `workers` threads (the caller's among them), each with its
+// own string table. The first failing frame in file order decides the error.
+std::vector<std::vector<uint8_t>> EncodeImages(const std::vector<TGIFFrame>& frames,
+                                               size_t globalEntries, int workers) {
+  std::vector<std::vector<uint8_t>> data(frames.size());
+  std::vector<std::exception_ptr> errors(frames.size());
+  std::atomic<size_t> next{0};
+  auto loop = [&] {
+    TLzwEncoder encoder;
+    for (size_t i; (i = next++) < frames.size();) {
+      if (!frames[i].HasImage()) continue;
+      try {
+        data[i] = EncodeImage(frames[i], globalEntries, encoder);
+      } catch (...) {
+        errors[i] = std::current_exception();
+        return;  // the encoder's table is left half-filled
+      }
+    }
+  };
+  std::vector<std::thread> threads;
+  const int count = static_cast<int>(std::min<size_t>(std::max(workers, 1), frames.size()));
+  for (int t = 1; t < count; ++t) {
+    try {
+      threads.emplace_back(loop);
+    } catch (const std::system_error&) {
+      break;  // the threads already started share the work
+    }
+  }
+  loop();
+  for (std::thread& t : threads) t.join();
+  // Frames are taken in order and a thread stops at its failure, so every frame before the
+  // first failing one was encoded.
+  for (const std::exception_ptr& error : errors)
+    if (error) std::rethrow_exception(error);
+  return data;
+}
+
 }  // namespace
 
 TGIFFrame& TGIFImage::AppendFrame(const TBitmap& picture) {
@@ -263,11 +318,15 @@ void TGIFImage::SetLoopCount(int count) {
   extensions.insert(position, loop);
 }
 
-std::vector<uint8_t> TGIFImage::SaveToMemory() const {
+std::vector<uint8_t> TGIFImage::SaveToMemory(int workers) const {
   if (frames_.empty()) throw GIFException("Cannot save empty GIF");
   const bool extended = std::any_of(frames_.begin(), frames_.end(), [](const TGIFFrame& f) {
     return (f.sorted && !f.localColorMap.empty()) || WritesExtension(f);
   });
+  for (const TGIFFrame& frame : frames_) {
+    if (frame.HasImage() && frame.indices.size() < size_t(frame.width) * frame.height)
+      throw GIFException("Bitmap image is not valid");
+  }
 
   std::vector<uint8_t> out{'G', 'I', 'F', '8', uint8_t(extended ? '9' : '7'), 'a'};
   PutWord(out, header_.width);
@@ -280,34 +339,32 @@ std::vector<uint8_t> TGIFImage::SaveToMemory() const {
   out.push_back(header_.aspect);
   PutColorTable(out, header_.globalColorMap, globalEntries);
 
-  TLzwEncoder encoder;
-  for (const TGIFFrame& frame : frames_) {
+  std::vector<std::vector<uint8_t>> images = EncodeImages(frames_, globalEntries, workers);
+  size_t total = out.size() + 1;
+  for (const std::vector<uint8_t>& image : images) total += image.size() + 64 + 3 * kMaxColors;
+  out.reserve(total);
+  for (size_t i = 0; i < frames_.size(); ++i) {
+    const TGIFFrame& frame = frames_[i];
     PutExtensions(out, frame);
     if (!frame.HasImage()) continue;
-    const size_t pixels = size_t(frame.width) * frame.height;
-    if (frame.indices.size() < pixels) throw GIFException("Bitmap image is not valid");
     out.push_back(0x2C);
     PutWord(out, frame.left);
     PutWord(out, frame.top);
     PutWord(out, frame.width);
     PutWord(out, frame.height);
     out.push_back(ImagePacked(frame));
-    const size_t localEntries = std::min<size_t>(frame.localColorMap.size(), kMaxColors);
-    PutColorTable(out, frame.localColorMap, localEntries);
-    const size_t colors = localEntries > 0 ? localEntries : globalEntries;
-    const int minCodeSize = std::max(2, BitsPerPixel(colors));
-    out.push_back(static_cast<uint8_t>(minCodeSize));
-    TSubBlockWriter blocks(out);
-    encoder.Encode(std::span(frame.indices.data(), pixels), colors, minCodeSize, blocks);
-    blocks.Finish();
+    PutColorTable(out, frame.localColorMap,
+                  std::min<size_t>(frame.localColorMap.size(), kMaxColors));
+    out.insert(out.end(), images[i].begin(), images[i].end());
+    std::vector<uint8_t>().swap(images[i]);
   }
   out.push_back(0x3B);
   return out;
 }
 
-void TGIFImage::WriteGifFile(const std::string& path) const {
+void TGIFImage::WriteGifFile(const std::string& path, int workers) const {
   // Everything that can fail in the encoding fails here, before the file is touched.
-  const std::vector<uint8_t> bytes = SaveToMemory();
+  const std::vector<uint8_t> bytes = SaveToMemory(workers);
   ReplaceFile(path, bytes);
 }
 

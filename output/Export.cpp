@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -25,6 +26,7 @@
 #include "codecs/LoadPicture.h"
 #include "core/FileWrite.h"
 #include "core/MemoryBudget.h"
+#include "core/Errors.h"
 #include "core/Settings.h"
 #include "pipeline/Pipeline.h"
 
@@ -115,9 +117,22 @@ int GifDelayFromSeconds(const std::string& text) {
   return *ExactHundredths(SettingDefault(keys::GifSeconds, ReadSite::Export));
 }
 
-std::string ExportProgressText(int index, int total) {
-  return "正在导出第 " + std::to_string(index + 1) + " 个文件，总共 " + std::to_string(total) +
-         " 个文件。";
+TFailReason FailReasonOf(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const EFileError&) {
+    return TFailReason::File;
+  } catch (const EFrameError&) {
+    return TFailReason::Frame;
+  } catch (const EConvertError&) {
+    return TFailReason::Setting;
+  } catch (const std::bad_alloc&) {
+    return TFailReason::Memory;
+  } catch (const Exception&) {
+    return TFailReason::Picture;
+  } catch (...) {
+    return TFailReason::Other;
+  }
 }
 
 namespace {
@@ -293,25 +308,15 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
   int screenWidth = 0;
   int screenHeight = 0;
 
+  result.total = total;
   auto fail = [&](const std::string& what, const std::string& reason) {
     result.status = TExportStatus::Failed;
-    result.error = "导出 " + what + " 时出错：" + reason;
     result.failedPath = what;
     result.failure = std::current_exception();
+    result.reason = FailReasonOf(result.failure);
+    result.detail = reason;
   };
   auto finish = [&] {
-    switch (result.status) {
-      case TExportStatus::Completed:
-        result.finalLine = std::to_string(total) + " 个文件全部导出完毕。";
-        break;
-      case TExportStatus::Cancelled:
-        result.finalLine = "导出了 " + std::to_string(result.handled) + " 个文件。";
-        break;
-      case TExportStatus::Failed:
-        // After a failure only what is on disk counts.
-        result.finalLine = "导出了 " + std::to_string(result.files.size()) + " 个文件。";
-        break;
-    }
     cancel_ = false;
     return result;
   };
@@ -351,7 +356,7 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
     const TBadSetting& bad = text.fontProblems.front();
     result.badSetting = bad;
     result.status = TExportStatus::Failed;
-    result.error = "设置 " + bad.key + " 的值 '" + bad.value + "' 无效";
+    result.reason = TFailReason::Setting;
     return finish();
   }
 
@@ -389,7 +394,7 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
         result.status = TExportStatus::Cancelled;
         break;
       }
-      if (callbacks.onProgress) callbacks.onProgress(i, total, ExportProgressText(i, total));
+      if (callbacks.onProgress) callbacks.onProgress(i, total);
       TOutcome outcome = pool.Take(i);
       const std::string& path = job.entries[i].path;
       if (outcome.error) {
@@ -440,7 +445,7 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
         frames[i] = {};  // the frame holds its own copy
       }
       if (result.written > 0) gif.SetLoopCount(0);
-      gif.WriteGifFile(job.target);
+      gif.WriteGifFile(job.target, WorkerCount(job.workers));
       result.files.push_back(job.target);
       if (callbacks.onFileWritten) callbacks.onFileWritten(job.target);
     } catch (const std::exception& e) {

@@ -51,10 +51,20 @@ bool ExportJpegProgressive(const TMemIniFile& settings);
 // is not a number gives the export's default.
 int GifDelayFromSeconds(const std::string& text);
 
-// "正在导出第 N 个文件，总共 M 个文件。" for index N - 1.
-std::string ExportProgressText(int index, int total);
-
 enum class TExportStatus { Completed, Cancelled, Failed };
+
+// What stopped an export, for the window and the command to put into words.
+enum class TFailReason {
+  File,     // a file could not be read or written
+  Frame,    // the chosen frame cannot be used
+  Setting,  // a stored setting does not convert
+  Picture,  // a picture could not be encoded or the animation not made
+  Memory,   // out of memory
+  Other,
+};
+
+// The reason code of an error raised by the library.
+TFailReason FailReasonOf(const std::exception_ptr& error);
 
 // An entry that was not exported, and why.
 struct TSkippedEntry {
@@ -65,23 +75,24 @@ struct TSkippedEntry {
 
 struct TExportResult {
   TExportStatus status = TExportStatus::Completed;
+  int total = 0;    // entries in the job
   int handled = 0;  // entries handled before the end, the cancel or the failing entry
   int written = 0;  // files (or GIF frames) written
   int skipped = 0;  // entries that could not be loaded
   std::vector<std::string> files;  // paths written
-  std::string finalLine;  // "… 个文件全部导出完毕。" / "导出了 … 个文件。"
-  std::string error;      // Failed: which picture (or file) and why
   std::vector<TSkippedEntry> skips;
-  std::exception_ptr failure;             // Failed: what was raised
-  std::string failedPath;                 // Failed: the picture or file concerned
-  std::optional<TBadSetting> badSetting;  // Failed before the first picture: this value
-  bool watermarkMissing = false;          // the watermark picture could not be loaded: none added
-  uint64_t memoryLimit = 0;               // the budget the workers shared
+  std::exception_ptr failure;               // Failed: what was raised
+  std::string failedPath;                   // Failed: the picture or file concerned
+  TFailReason reason = TFailReason::Other;  // Failed: the kind of error
+  std::string detail;                       // Failed: the library's own technical text (English)
+  std::optional<TBadSetting> badSetting;    // Failed before the first picture: this value
+  bool watermarkMissing = false;            // the watermark picture could not be loaded: none added
+  uint64_t memoryLimit = 0;                 // the budget the workers shared
 };
 
 // Called on the driver's calling thread, in list order.
 struct TExportCallbacks {
-  std::function<void(int index, int total, const std::string& text)> onProgress;
+  std::function<void(int index, int total)> onProgress;
   std::function<void(const std::string& path)> onFileWritten;
   // An entry that could not be loaded; it still counts as handled.
   std::function<void(int index, const std::string& path)> onSkipped;

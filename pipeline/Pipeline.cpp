@@ -13,8 +13,6 @@ namespace pixmira {
 
 namespace {
 
-constexpr std::string_view kPreviewPrompt = "请在此输入水印文字";
-
 void ApplyCornersOrFrame(std::unique_ptr<TBitmap>& bitmap, const TEdgeOptions& edge,
                          const TMemIniFile& catalog, const std::string& framesFolder, bool smooth) {
   switch (edge.kind) {
@@ -32,12 +30,13 @@ void ApplyCornersOrFrame(std::unique_ptr<TBitmap>& bitmap, const TEdgeOptions& e
   }
 }
 
-void ApplyTextWatermark(TBitmap& bitmap, const TTextWatermark& mark, bool preview,
+// emptyText stands in for an empty watermark text (the preview's prompt).
+void ApplyTextWatermark(TBitmap& bitmap, const TTextWatermark& mark, std::string_view emptyText,
                         const TSampleGrid* grid) {
   if (!mark.fontProblems.empty())
     throw EConvertError("'" + mark.fontProblems.front().value + "' is not a valid integer value");
   SetWatermarkFont(bitmap, mark.font);
-  const std::string& text = preview && mark.text.empty() ? std::string(kPreviewPrompt) : mark.text;
+  const std::string text = mark.text.empty() ? std::string(emptyText) : mark.text;
   if (mark.style == TPaintStyle::Single) {
     const TTextExtent extent = MeasureWatermarkText(bitmap, text, mark.angle);
     const TPoint at = grid ? WatermarkPosition(grid->width, grid->height, extent.width,
@@ -133,7 +132,8 @@ void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& req
   if (!request.preview && !watermark.add) return;
   switch (watermark.kind) {
     case TWatermarkKind::Text:
-      ApplyTextWatermark(*bitmap, watermark.text, request.preview, grid);
+      ApplyTextWatermark(*bitmap, watermark.text,
+                         request.preview ? request.previewPrompt : std::string_view(), grid);
       break;
     case TWatermarkKind::Picture:
       // A watermark picture that cannot be loaded adds nothing.
@@ -156,9 +156,10 @@ std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
 
 std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
                                         const TMemIniFile& settings, const TMemIniFile& catalog,
-                                        const std::string& framesFolder, bool preview) {
+                                        const std::string& framesFolder, bool preview,
+                                        std::string_view previewPrompt) {
   const TPictureOptions options = ReadPictureOptions(settings);
-  return ProcessPicture({path, angle, options, catalog, framesFolder, preview});
+  return ProcessPicture({path, angle, options, catalog, framesFolder, preview, previewPrompt});
 }
 
 }  // namespace pixmira

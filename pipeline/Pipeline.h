@@ -3,6 +3,7 @@
 // watermark.
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "codecs/LoadPicture.h"
 #include "core/MemIniFile.h"
@@ -19,6 +20,8 @@ struct TPictureRequest {
   const TMemIniFile& catalog;       // the frame catalogue
   const std::string& framesFolder;  // ends in "/"
   bool preview = false;             // the settings dialog's preview
+  // What the preview draws while the watermark text is empty, in the window's language.
+  std::string_view previewPrompt = {};
   // Asked before decoding for the memory the picture will take (see LoadPictureBitmap).
   const TMemoryGate* memoryGate = nullptr;
   TLoadReport* loadReport = nullptr;  // why nothing came back, when it was the loading
@@ -30,7 +33,8 @@ std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request);
 // The same, with the options read from the settings store first.
 std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
                                         const TMemIniFile& settings, const TMemIniFile& catalog,
-                                        const std::string& framesFolder, bool preview);
+                                        const std::string& framesFolder, bool preview,
+                                        std::string_view previewPrompt = {});
 
 // ProcessPicture in its three stages, for callers that keep what a change did not touch:
 // loaded and turned (nothing when the picture cannot be loaded or has no pixels); corners or

@@ -64,8 +64,9 @@ TBitmap ShrinkForPreview(const TBitmap& picture) {
 }
 
 std::unique_ptr<TBitmap> ComputePreviewAfresh(const TPreviewRequest& request) {
-  const auto picture = ProcessPicture(request.path, request.angle, *request.settings,
-                                      *request.catalog, request.framesFolder, /*preview=*/true);
+  const auto picture =
+      ProcessPicture(request.path, request.angle, *request.settings, *request.catalog,
+                     request.framesFolder, /*preview=*/true, request.prompt);
   if (!picture || picture->Empty()) return nullptr;
   return std::make_unique<TBitmap>(ShrinkForPreview(*picture));
 }
@@ -105,7 +106,8 @@ TPreviewCache::TOutcome TPreviewCache::Compute(const TPreviewRequest& request,
   const TFileStamp stamp = StampOf(request.path, request.angle);
   const TPictureOptions options = ReadPictureOptions(*request.settings);
   const TPictureRequest picture{request.path,     request.angle,        options,
-                                *request.catalog, request.framesFolder, /*preview=*/true};
+                                *request.catalog, request.framesFolder, /*preview=*/true,
+                                request.prompt};
 
   std::shared_ptr<const TBitmap> prepared;
   for (auto it = prepared_.begin(); it != prepared_.end(); ++it) {

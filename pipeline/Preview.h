@@ -35,6 +35,7 @@ struct TPreviewRequest {
   const TMemIniFile* settings = nullptr;
   const TMemIniFile* catalog = nullptr;
   std::string framesFolder;
+  std::string prompt;  // drawn while the watermark text is empty
 };
 
 // ProcessPicture then ShrinkForPreview, every step done afresh. Nothing when the picture

@@ -1,15 +1,17 @@
 #include "ui/Messages.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <string_view>
 
 #include "core/Errors.h"
+#include "ui/Words.h"
 
 namespace pixmira {
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const char* source) { return QCoreApplication::translate("Messages", source); }
 
 QString Reason(int error) {
   switch (error) {
@@ -61,7 +63,7 @@ QString ExportErrorText(const TExportResult& result) {
     } catch (...) {
     }
   }
-  return QString::fromStdString(result.error);
+  return ExportFailedText(result);
 }
 
 }  // namespace pixmira

@@ -34,6 +34,7 @@
 #include "ui/Messages.h"
 #include "ui/QtBitmap.h"
 #include "ui/UiServices.h"
+#include "ui/Words.h"
 
 namespace pixmira {
 
@@ -867,6 +868,7 @@ void TPictureOptionsForm::SubmitPreview() {
   job.settings = working_;  // the worker's own copy; editing goes on meanwhile
   job.catalog = catalog_;
   job.framesFolder = kernel_.FramesFolder();
+  job.prompt = WatermarkPromptText().toStdString();
   worker_->Request(std::move(job));
 }
 

@@ -20,8 +20,8 @@ TPreviewResult ComputePreview(const TPreviewJob& job, TPreviewCache* cache,
                               const std::atomic<bool>* cancel) {
   TPreviewResult result;
   try {
-    const TPreviewRequest request{job.path, job.angle, &job.settings, job.catalog.get(),
-                                  job.framesFolder};
+    const TPreviewRequest request{job.path,          job.angle,        &job.settings,
+                                  job.catalog.get(), job.framesFolder, job.prompt};
     std::unique_ptr<TBitmap> picture;
     if (cache) {
       auto outcome = cache->Compute(request, [cancel] { return cancel && cancel->load(); });
@@ -32,7 +32,7 @@ TPreviewResult ComputePreview(const TPreviewJob& job, TPreviewCache* cache,
     }
     if (picture && !picture->Empty()) result.image = ToQImage(*picture);
   } catch (const std::bad_alloc&) {
-    result.error = QString::fromUtf8("内存不足，无法生成预览。");
+    result.error = QCoreApplication::translate("Words", "内存不足，无法生成预览。");
   } catch (const std::exception& e) {
     result.error = QString::fromStdString(e.what());
   }

@@ -27,6 +27,7 @@ struct TPreviewJob {
   TMemIniFile settings = TMemIniFile::FromText("");
   std::shared_ptr<const TMemIniFile> catalog;
   std::string framesFolder;
+  std::string prompt;  // drawn while the watermark text is empty
 };
 
 struct TPreviewResult {

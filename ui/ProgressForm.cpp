@@ -12,6 +12,7 @@
 
 #include "ui/Messages.h"
 #include "ui/UiServices.h"
+#include "ui/Words.h"
 
 namespace pixmira {
 
@@ -19,12 +20,12 @@ TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExp
                              QWidget* parent)
     : QDialog(parent), kernel_(kernel), services_(services), job_(std::move(job)) {
   setObjectName(QStringLiteral("TProgressForm"));
-  setWindowTitle(QString::fromUtf8("导出进度"));
+  setWindowTitle(tr("导出进度"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setModal(true);
 
-  lblHint = new QLabel(QString::fromUtf8("正在导出文件....."), this);
+  lblHint = new QLabel(tr("正在导出文件....."), this);
   lblHint->setObjectName(QStringLiteral("lblHint"));
   ProgressBar1 = new QProgressBar(this);
   ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -33,11 +34,11 @@ TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExp
   ProgressBar1->setTextVisible(false);
   ProgressBar1->setFixedHeight(16);
   ProgressBar1->setMinimumWidth(435);
-  btnOpenDir = new QPushButton(QString::fromUtf8("打开导出目录(&O)..."), this);
+  btnOpenDir = new QPushButton(tr("打开导出目录(&O)..."), this);
   btnOpenDir->setObjectName(QStringLiteral("btnOpenDir"));
-  btnNext = new QPushButton(QString::fromUtf8("处理下一批图片(&N)"), this);
+  btnNext = new QPushButton(tr("处理下一批图片(&N)"), this);
   btnNext->setObjectName(QStringLiteral("btnNext"));
-  btnCancel = new QPushButton(QString::fromUtf8("取消(&C)"), this);
+  btnCancel = new QPushButton(tr("取消(&C)"), this);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
   btnOpenDir->hide();
   btnNext->hide();
@@ -83,38 +84,30 @@ void TProgressForm::ExportPictures() {
   driver_ = std::make_unique<TExportDriver>(kernel_.SettingsStore(), kernel_.CatalogStore(),
                                             kernel_.FramesFolder());
   TExportCallbacks callbacks;
-  callbacks.onProgress = [this](int index, int total, const std::string& text) {
+  callbacks.onProgress = [this](int index, int total) {
     QMetaObject::invokeMethod(
-        this,
-        [this, index, total, line = QString::fromStdString(text)] {
-          OnProgress(index, total, line);
-        },
-        Qt::QueuedConnection);
+        this, [this, index, total] { OnProgress(index, total); }, Qt::QueuedConnection);
   };
   worker_ = std::thread([this, job = job_, driver = driver_.get(), callbacks] {
     TExportResult result;
     try {
       result = driver->Run(job, callbacks);
-    } catch (const std::exception& e) {
-      result.status = TExportStatus::Failed;
-      result.error = e.what();
     } catch (...) {
       result.status = TExportStatus::Failed;
-      result.error = "unknown error";
+      result.failedPath = job.target;
+      result.failure = std::current_exception();
+      result.reason = FailReasonOf(result.failure);
     }
     QMetaObject::invokeMethod(
         this, [this, result] { OnFinished(result); }, Qt::QueuedConnection);
   });
 }
 
-void TProgressForm::OnProgress(int index, int total, const QString& text) {
+void TProgressForm::OnProgress(int index, int total) {
   if (state_ != State::Running) return;
   if (total > 0) ProgressBar1->setMaximum(total);
   ProgressBar1->setValue(std::clamp(index, 0, ProgressBar1->maximum()));
-  lblHint->setText(
-      text.isEmpty()
-          ? QString::fromUtf8("正在导出第 %1 个文件，总共 %2 个文件。").arg(index + 1).arg(total)
-          : text);
+  lblHint->setText(tr("正在导出第 %1 个文件，总共 %2 个文件。").arg(index + 1).arg(total));
 }
 
 void TProgressForm::OnFinished(const TExportResult& result) {
@@ -123,17 +116,20 @@ void TProgressForm::OnFinished(const TExportResult& result) {
   result_ = result;
   const bool gif = job_.mode == TExportMode::Gif;
 
-  QString line = QString::fromStdString(result.finalLine);
-  if (line.isEmpty()) line = QString::fromUtf8("导出了 %1 个文件。").arg(result.handled);
-  lblHint->setText(line);
+  lblHint->setText(result.status == TExportStatus::Completed
+                       ? tr("%1 个文件全部导出完毕。").arg(result.total)
+                       : tr("导出了 %1 个文件。")
+                             .arg(result.status == TExportStatus::Failed
+                                      ? int(result.files.size())  // only what is on disk
+                                      : result.handled));
   if (result.status == TExportStatus::Completed)
     ProgressBar1->setValue(ProgressBar1->maximum());
   else
     ProgressBar1->setValue(std::clamp(result.handled, 0, ProgressBar1->maximum()));
 
   btnCancel->setEnabled(true);
-  btnCancel->setText(QString::fromUtf8("关闭(&C)"));
-  if (gif) btnOpenDir->setText(QString::fromUtf8("打开生成图片(&O)"));
+  btnCancel->setText(tr("关闭(&C)"));
+  if (gif) btnOpenDir->setText(tr("打开生成图片(&O)"));
   if (result.status == TExportStatus::Failed) {
     // What was written stays; the window can only be closed, or the folder opened when
     // some files made it.
@@ -147,7 +143,6 @@ void TProgressForm::OnFinished(const TExportResult& result) {
   emit exportFinished();
 
   if (result.status == TExportStatus::Failed) {
-    // The driver's text names the picture or file and the reason.
     services_.Error(this, ExportErrorText(result));
   }
   if (closeWhenFinished_) close();

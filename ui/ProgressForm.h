@@ -54,7 +54,7 @@ class TProgressForm : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void OnProgress(int index, int total, const QString& text);
+  void OnProgress(int index, int total);
   void OnFinished(const TExportResult& result);
   void btnCancelClick();
   void btnOpenDirClick();

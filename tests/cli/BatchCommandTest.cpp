@@ -38,8 +38,23 @@ struct TRun {
   std::string err;
 };
 
+// The caller's environment without its language, plus the given variables; so the command
+// speaks Chinese unless a test asks otherwise.
+std::vector<std::string> Environment(const std::vector<std::string>& extra) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    if (name != "LANG" && name != "LANGUAGE" && name != "LC_ALL" && name != "LC_MESSAGES")
+      env.push_back(entry);
+  }
+  env.insert(env.end(), extra.begin(), extra.end());
+  return env;
+}
+
 pid_t Start(const std::vector<std::string>& args, const std::string& outFile,
-            const std::string& errFile, const std::string& inFile = "/dev/null") {
+            const std::string& errFile, const std::string& inFile = "/dev/null",
+            const std::vector<std::string>& extraEnv = {}) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, inFile.c_str(), O_RDONLY, 0);
@@ -51,8 +66,12 @@ pid_t Start(const std::vector<std::string>& args, const std::string& outFile,
   argv.push_back(const_cast<char*>(kProgram.c_str()));
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  const std::vector<std::string> env = Environment(extraEnv);
+  std::vector<char*> envp;
+  for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
   pid_t pid = -1;
-  const int rc = posix_spawn(&pid, kProgram.c_str(), &actions, nullptr, argv.data(), environ);
+  const int rc = posix_spawn(&pid, kProgram.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   return rc == 0 ? pid : -1;
 }
@@ -65,9 +84,10 @@ int Wait(pid_t pid) {
 
 class BatchCommandTest : public ::testing::Test {
  protected:
-  TRun Run(const std::vector<std::string>& args, const std::string& in = "/dev/null") {
+  TRun Run(const std::vector<std::string>& args, const std::string& in = "/dev/null",
+           const std::vector<std::string>& env = {}) {
     TRun run;
-    const pid_t pid = Start(args, dir_.File("stdout"), dir_.File("stderr"), in);
+    const pid_t pid = Start(args, dir_.File("stdout"), dir_.File("stderr"), in, env);
     EXPECT_GT(pid, 0) << kProgram;
     run.status = Wait(pid);
     run.out = ReadFile(dir_.File("stdout"));
@@ -321,6 +341,62 @@ TEST_F(BatchCommandTest, ErrorsStopWithAMessageAndExitOne) {
   EXPECT_NE(run.err.find("gold.png"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("没有导出任何图片。"), std::string::npos) << run.err;
   EXPECT_EQ(run.out, "");
+}
+
+TEST_F(BatchCommandTest, AnEnglishLocaleGetsEnglishEverywhereOthersChinese) {
+  const std::string pic = Bmp("photo.bmp", Solid(4, 4, 0));
+  WriteFile(dir_.File("broken.jpg"), "no picture");
+  const std::vector<std::string> args = {"--config",       Config(""), "--out",
+                                         dir_.File("out"), pic,        dir_.File("broken.jpg")};
+  struct Case {
+    std::vector<std::string> env;
+    bool english;
+  } cases[] = {
+      {{"LANG=en_US.UTF-8"}, true},
+      {{"LANG=en_GB"}, true},
+      {{"LANG=zh_CN.UTF-8", "LANGUAGE=en_US:zh_CN"}, true},  // LANGUAGE comes first
+      {{"LANG=en_US.UTF-8", "LANGUAGE=zh_CN"}, false},
+      {{"LANG=de_DE.UTF-8"}, false},  // Chinese stays the default in every other locale
+      {{}, false},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(dir_.File("out"));
+    const TRun run = Run(args, "/dev/null", c.env);
+    const std::string label = c.env.empty() ? "no locale" : c.env[0];
+    ASSERT_EQ(run.status, 0) << label << run.err;
+    if (c.english) {
+      EXPECT_EQ(run.out, "1 files exported.\n") << label;
+      EXPECT_NE(run.err.find("Exporting file 2 of 2."), std::string::npos) << label;
+      EXPECT_NE(run.err.find("skipped " + dir_.File("broken.jpg") +
+                             ": the picture is damaged or not recognised"),
+                std::string::npos)
+          << run.err;
+    } else {
+      EXPECT_EQ(run.out, "导出了 1 个文件。\n") << label;
+      EXPECT_NE(run.err.find("跳过 " + dir_.File("broken.jpg") + "：图片已损坏或无法识别"),
+                std::string::npos)
+          << run.err;
+    }
+  }
+
+  // Usage errors and the help, too; the help lists the folder rule from the format table.
+  TRun run = Run({"--jobs", "0"}, "/dev/null", {"LANG=en_US.UTF-8"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("--jobs needs a whole number from 1 to 256, not \"0\""), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("See pixmira-batch --help"), std::string::npos) << run.err;
+  run = Run({"--help"}, "/dev/null", {"LANG=en_US.UTF-8"});
+  EXPECT_NE(run.out.find("*.jpg, then *.bmp, then *.png, then *.webp"), std::string::npos)
+      << run.out;
+  run = Run({"--help"});
+  EXPECT_NE(run.out.find("*.jpg，再 *.bmp，再 *.png，再 *.webp"), std::string::npos) << run.out;
+
+  // A failure names the file, a reason in words, and the library's detail.
+  WriteFile(dir_.File("plain"), "");
+  run = Run({"--config", Config(""), "--out", dir_.File("plain") + "/out", pic}, "/dev/null",
+            {"LANG=en_US.UTF-8"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot use the output folder"), std::string::npos) << run.err;
 }
 
 TEST_F(BatchCommandTest, InterruptKeepsWhatWasWrittenAndExitsWith130) {

@@ -340,6 +340,24 @@ TEST(GifWrite, FramesFromPictures) {
   EXPECT_EQ(parsed.frames[1].indices, Bytes(300 * 500, 0));
 }
 
+TEST(GifWrite, SameBytesForAnyNumberOfEncodingThreads) {
+  // Frames that fill the string table, short tables, an empty frame, one pixel: each thread
+  // keeps its own table, so nothing may leak from one frame into the next.
+  TGIFImage gif;
+  gif.SetFrameDelay(
+      gif.AppendFrame(PalettePicture(200, 200, RandomIndices(40000, 256, 1), Ramp(256))), 7);
+  gif.AppendFrame(PalettePicture(30, 20, RandomIndices(600, 3, 30), Ramp(3)));
+  gif.SetFrameDelay(gif.AppendFrame(TBitmap()), 5);
+  gif.AppendFrame(PalettePicture(1, 1, {1}, Ramp(2)));
+  gif.AppendFrame(PalettePicture(120, 90, RandomIndices(10800, 256, 7), Ramp(256)));
+  gif.SetLoopCount(0);
+  const Bytes one = gif.SaveToMemory(1);
+  for (int workers : {2, 3, 8}) EXPECT_EQ(gif.SaveToMemory(workers), one) << workers;
+  const ParsedGif parsed = Parse(one);
+  ASSERT_EQ(parsed.frames.size(), 4u);
+  EXPECT_EQ(parsed.frames[3].indices, RandomIndices(10800, 256, 7));
+}
+
 TEST(GifWrite, BadInput) {
   TGIFImage gif;
   EXPECT_THROW(

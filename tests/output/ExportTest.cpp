@@ -101,9 +101,21 @@ TEST(GifDelayFromSecondsTest, HundredthsTakenExactlyOnTheText) {
   for (const Case& c : cases) EXPECT_EQ(GifDelayFromSeconds(c.text), c.delay) << c.text;
 }
 
-TEST(ExportProgressTextTest, WordsOfTheProgressWindow) {
-  EXPECT_EQ(ExportProgressText(0, 12), "正在导出第 1 个文件，总共 12 个文件。");
+TEST(FailReasonTest, EachLibraryErrorHasItsReasonCode) {
+  const std::pair<std::exception_ptr, TFailReason> cases[] = {
+      {std::make_exception_ptr(EFileError("x")), TFailReason::File},
+      {std::make_exception_ptr(EFrameError("x")), TFailReason::Frame},
+      {std::make_exception_ptr(EConvertError("x")), TFailReason::Setting},
+      {std::make_exception_ptr(EJPEG(1, "JPEG error #1")), TFailReason::Picture},
+      {std::make_exception_ptr(GIFException("x")), TFailReason::Picture},
+      {std::make_exception_ptr(std::bad_alloc()), TFailReason::Memory},
+      {std::make_exception_ptr(std::runtime_error("x")), TFailReason::Other},
+  };
+  for (const auto& [error, reason] : cases) EXPECT_EQ(FailReasonOf(error), reason);
 }
+
+// The failure as one text, for the checks below.
+std::string Error(const TExportResult& r) { return r.failedPath + ": " + r.detail; }
 
 std::vector<std::string> Names(const fs::path& folder) {
   std::vector<std::string> names;
@@ -259,18 +271,18 @@ TEST_F(ExportTest, NamesCollideIntoTheNextFreeName) {
   const std::vector<std::string> inputs = {
       Input("x.png", Solid(8, 8, 0x0000FF)), Input("a.png", Solid(8, 8, 0x00FF00)),
       Input("a.bmp", Solid(8, 8, 0xFF0000)), Input("Photo.PNG", Solid(8, 8, 0xFFFFFF))};
-  std::vector<std::string> progress;
+  std::vector<std::pair<int, int>> progress;
   TExportCallbacks callbacks;
-  callbacks.onProgress = [&](int, int, const std::string& text) { progress.push_back(text); };
+  callbacks.onProgress = [&](int index, int total) { progress.push_back({index, total}); };
   const TExportResult result = Export(inputs, plain_, TExportMode::Jpeg, 2, callbacks);
 
-  EXPECT_EQ(result.status, TExportStatus::Completed) << result.error;
+  EXPECT_EQ(result.status, TExportStatus::Completed) << Error(result);
   EXPECT_EQ(result.files, (std::vector<std::string>{out_ + "/x3.jpg", out_ + "/a.jpg",
                                                     out_ + "/a2.jpg", out_ + "/Photo.jpg"}));
   EXPECT_EQ(ReadFile(out_ + "/x.jpg"), "mine");
   EXPECT_EQ(ReadFile(out_ + "/x2.jpg"), "mine too");
-  EXPECT_EQ(result.finalLine, "4 个文件全部导出完毕。");
-  EXPECT_EQ(progress.back(), "正在导出第 4 个文件，总共 4 个文件。");
+  EXPECT_EQ(result.total, 4);
+  EXPECT_EQ(progress.back(), (std::pair<int, int>{3, 4}));
   // List order decides the names: a.png came first, so a.jpg is the green one.
   auto green = LoadPictureBitmap(out_ + "/a.jpg");
   ASSERT_TRUE(green);
@@ -289,14 +301,14 @@ TEST_F(ExportTest, UnloadableEntriesAreSkippedAndCounted) {
   EXPECT_EQ(result.skipped, 3);
   EXPECT_EQ(result.written, 1);
   EXPECT_EQ(skipped, (std::vector<int>{0, 2, 3}));
-  EXPECT_EQ(result.finalLine, "4 个文件全部导出完毕。");
+  EXPECT_EQ(result.total, 4);
   EXPECT_EQ(Names(out_), std::vector<std::string>{"two.jpg"});
 }
 
 TEST_F(ExportTest, EveryEntryUnloadableWritesNothing) {
   const TExportResult result = Export({Broken("a.jpg"), Broken("b.jpg")}, plain_);
   EXPECT_EQ(result.status, TExportStatus::Completed);
-  EXPECT_EQ(result.finalLine, "2 个文件全部导出完毕。");
+  EXPECT_EQ(result.total, 2);
   EXPECT_TRUE(Names(out_).empty());
 }
 
@@ -315,7 +327,7 @@ TEST_F(ExportTest, CancelAfterTheThirdOfTenStopsThere) {
   const TExportResult result = Export(inputs, plain_, TExportMode::Jpeg, 4, callbacks, &driver);
   EXPECT_EQ(result.status, TExportStatus::Cancelled);
   EXPECT_EQ(result.handled, 3);
-  EXPECT_EQ(result.finalLine, "导出了 3 个文件。");
+  EXPECT_EQ(result.handled, 3);
   EXPECT_EQ(Names(out_), (std::vector<std::string>{"p0.jpg", "p1.jpg", "p2.jpg"}));
 
   // The cancel does not outlive the run.
@@ -329,7 +341,7 @@ TEST_F(ExportTest, CancelBeforeTheStartExportsNothing) {
   const TExportResult result =
       Export({Input("a.bmp", Solid(8, 8, 0))}, plain_, TExportMode::Jpeg, 1, {}, &driver);
   EXPECT_EQ(result.status, TExportStatus::Cancelled);
-  EXPECT_EQ(result.finalLine, "导出了 0 个文件。");
+  EXPECT_EQ(result.handled, 0);
   EXPECT_TRUE(Names(out_).empty());
 }
 
@@ -347,7 +359,7 @@ TEST_F(ExportTest, GifDelaysComeFromGifSecondsOfEveryFrame) {
     const TMemIniFile settings =
         TMemIniFile::FromText("[General]\r\nReduceSize=0\r\n" + std::string(c.lines));
     const TExportResult result = Export(inputs, settings, TExportMode::Gif);
-    ASSERT_EQ(result.status, TExportStatus::Completed) << result.error;
+    ASSERT_EQ(result.status, TExportStatus::Completed) << Error(result);
     EXPECT_EQ(result.written, 2);
     EXPECT_EQ(result.skipped, 1);
     TGIFImage gif;
@@ -368,12 +380,12 @@ TEST_F(ExportTest, ACancelledGifKeepsTheFramesSoFar) {
     inputs.push_back(Input("p" + std::to_string(i) + ".bmp", Solid(8, 8, 0)));
   TExportDriver driver(plain_, catalog_, "");
   TExportCallbacks callbacks;
-  callbacks.onProgress = [&](int index, int, const std::string&) {
+  callbacks.onProgress = [&](int index, int) {
     if (index == 2) driver.Cancel();  // while the third entry is on its way
   };
   const TExportResult result = Export(inputs, plain_, TExportMode::Gif, 2, callbacks, &driver);
   EXPECT_EQ(result.status, TExportStatus::Cancelled);
-  EXPECT_EQ(result.finalLine, "导出了 3 个文件。");
+  EXPECT_EQ(result.handled, 3);
   TGIFImage gif;
   gif.LoadFromFile(dir_.File("anim.gif"));
   EXPECT_EQ(gif.Frames().size(), 3u);
@@ -383,7 +395,7 @@ TEST_F(ExportTest, GifWithoutFramesFailsAndKeepsTheUsersFile) {
   WriteFile(dir_.File("anim.gif"), "my old animation");
   const TExportResult result = Export({Broken("a.jpg")}, plain_, TExportMode::Gif);
   EXPECT_EQ(result.status, TExportStatus::Failed);
-  EXPECT_NE(result.error.find("Cannot save empty GIF"), std::string::npos) << result.error;
+  EXPECT_NE(Error(result).find("Cannot save empty GIF"), std::string::npos) << Error(result);
   EXPECT_EQ(ReadFile(dir_.File("anim.gif")), "my old animation");
 }
 
@@ -397,9 +409,10 @@ TEST_F(ExportTest, AnUnwritableFolderStopsWithAMessageAndLosesNothing) {
   TExportDriver driver(plain_, catalog_, "");
   const TExportResult result = driver.Run(job);
   EXPECT_EQ(result.status, TExportStatus::Failed);
-  EXPECT_NE(result.error.find(a), std::string::npos) << result.error;
-  EXPECT_NE(result.error.find("Not a directory"), std::string::npos) << result.error;
-  EXPECT_EQ(result.finalLine, "导出了 0 个文件。");
+  EXPECT_NE(Error(result).find(a), std::string::npos) << Error(result);
+  EXPECT_NE(Error(result).find("Not a directory"), std::string::npos) << Error(result);
+  EXPECT_EQ(result.reason, TFailReason::File);
+  EXPECT_EQ(result.handled, 0);
   EXPECT_EQ(ReadFile(a), before);
   EXPECT_EQ(ReadFile(dir_.File("plain")), "a file, not a folder");
 }
@@ -411,8 +424,9 @@ TEST_F(ExportTest, AFrameErrorNamesThePictureAndTheFrameFile) {
   const std::string photo = Input("photo.bmp", Solid(8, 8, 0));
   const TExportResult result = Export({photo, photo}, settings);
   EXPECT_EQ(result.status, TExportStatus::Failed);
-  EXPECT_NE(result.error.find(photo), std::string::npos) << result.error;
-  EXPECT_NE(result.error.find("gold.png"), std::string::npos) << result.error;
+  EXPECT_NE(Error(result).find(photo), std::string::npos) << Error(result);
+  EXPECT_NE(Error(result).find("gold.png"), std::string::npos) << Error(result);
+  EXPECT_EQ(result.reason, TFailReason::Frame);
   EXPECT_EQ(result.handled, 0);
   EXPECT_TRUE(Names(out_).empty());
 }
@@ -432,9 +446,9 @@ TEST_F(ExportTest, AWriteErrorMidwayStopsTheLoopAndKeepsWhatWasWritten) {
   };
   const TExportResult result = Export(inputs, plain_, TExportMode::Jpeg, 2, callbacks);
   EXPECT_EQ(result.status, TExportStatus::Failed);
-  EXPECT_NE(result.error.find(inputs[1]), std::string::npos) << result.error;
+  EXPECT_NE(Error(result).find(inputs[1]), std::string::npos) << Error(result);
   EXPECT_EQ(result.handled, 1);
-  EXPECT_EQ(result.finalLine, "导出了 1 个文件。");
+  EXPECT_EQ(result.handled, 1);
   EXPECT_EQ(Names(moved), std::vector<std::string>{"first.jpg"});
   EXPECT_TRUE(LoadPictureBitmap(moved + "/first.jpg"));
 }
@@ -454,7 +468,7 @@ TEST_F(ExportTest, WorkersShareTheMemoryBudget) {
   job.memoryLimit = onePicture + onePicture / 2;
   TExportDriver driver(plain_, catalog_, "");
   const TExportResult result = driver.Run(job);
-  EXPECT_EQ(result.status, TExportStatus::Completed) << result.error;
+  EXPECT_EQ(result.status, TExportStatus::Completed) << Error(result);
   EXPECT_EQ(result.memoryLimit, job.memoryLimit);
   EXPECT_EQ(result.files.size(), 6u);
   ASSERT_EQ(result.skips.size(), 1u);
@@ -474,12 +488,12 @@ TEST_F(ExportTest, TheWatermarkPictureIsLoadedOnceOrReportedMissing) {
                                            Input("b.bmp", Solid(8, 8, 0xFFFFFF))};
   // The picture changes after the batch has started: every picture still gets the first one.
   TExportCallbacks callbacks;
-  callbacks.onProgress = [&](int index, int, const std::string&) {
+  callbacks.onProgress = [&](int index, int) {
     if (index == 1) WriteBmp(mark, Solid(4, 4, 0x0000FF));
   };
   TExportResult result = Export(inputs, TMemIniFile::FromText(settingsText + mark + "\r\n"),
                                 TExportMode::Jpeg, 1, callbacks);
-  EXPECT_EQ(result.status, TExportStatus::Completed) << result.error;
+  EXPECT_EQ(result.status, TExportStatus::Completed) << Error(result);
   EXPECT_FALSE(result.watermarkMissing);
   for (const std::string& file : result.files) {
     const auto bitmap = LoadPictureBitmap(file);
@@ -518,7 +532,7 @@ TEST_F(ExportTest, SameBytesForOneAndFourWorkers) {
     fs::create_directory(out_);
     fs::remove(dir_.File("anim.gif"));
     const TExportResult result = Export(inputs, settings, mode, workers);
-    EXPECT_EQ(result.status, TExportStatus::Completed) << result.error;
+    EXPECT_EQ(result.status, TExportStatus::Completed) << Error(result);
     std::vector<std::string> contents;
     for (const std::string& f : result.files)
       contents.push_back(fs::path(f).filename().string() + ":" + ReadFile(f));
@@ -592,7 +606,7 @@ TEST_F(ExportTest, EveryGifFrameShowsOnePictureCentredOnWhite) {
     inputs.push_back(Input("p" + std::to_string(inputs.size()) + ".bmp", Family(p.w, p.h, p.main)));
   const int W = 64, H = 61;
   const TExportResult result = Export(inputs, plain_, TExportMode::Gif);
-  ASSERT_EQ(result.status, TExportStatus::Completed) << result.error;
+  ASSERT_EQ(result.status, TExportStatus::Completed) << Error(result);
   const std::string gifPath = dir_.File("anim.gif");
 
   // Full frames at the corner, no disposal method: nothing else of the file changed.
@@ -656,7 +670,7 @@ TEST_F(ExportTest, AGifOfOneSizeKeepsItsBytes) {
   const TMemIniFile settings =
       TMemIniFile::FromText("[General]\r\nReduceSize=0\r\nGifSeconds=1.1\r\n");
   const TExportResult result = Export(inputs, settings, TExportMode::Gif, 3);
-  ASSERT_EQ(result.status, TExportStatus::Completed) << result.error;
+  ASSERT_EQ(result.status, TExportStatus::Completed) << Error(result);
   const std::vector<uint8_t> bytes = expected.SaveToMemory();
   EXPECT_EQ(test::ReadBytes(dir_.File("anim.gif")), bytes);
 }

@@ -31,7 +31,8 @@ class PipelineTest : public ::testing::Test {
   }
   std::unique_ptr<TBitmap> Run(const std::string& path, const TMemIniFile& settings,
                                bool preview = false, int angle = 0) {
-    return ProcessPicture(path, angle, settings, kNoCatalog, dir_.Path().string() + "/", preview);
+    return ProcessPicture(path, angle, settings, kNoCatalog, dir_.Path().string() + "/", preview,
+                          "请在此输入水印文字");
   }
 
   TempDir dir_;
@@ -232,6 +233,11 @@ TEST_F(PipelineTest, EmptyTextPromptsInPreviewAndDrawsNothingInExport) {
   ASSERT_TRUE(preview);
   EXPECT_FALSE(SamePixels(*preview, src));
   EXPECT_TRUE(SamePixels(*preview, DrawnDirectly(src, settings, "请在此输入水印文字")));
+  // The window hands its prompt in its own language.
+  auto english = ProcessPicture(path, 0, settings, kNoCatalog, dir_.Path().string() + "/", true,
+                                "Type the watermark text here");
+  ASSERT_TRUE(english);
+  EXPECT_TRUE(SamePixels(*english, DrawnDirectly(src, settings, "Type the watermark text here")));
 }
 
 TEST_F(PipelineTest, CodeThreeIsALineBreak) {

@@ -60,7 +60,8 @@ class PreviewCacheTest : public ::testing::Test {
         const auto eq = change.find('=');
         settings.WriteString("General", change.substr(0, eq), change.substr(eq + 1));
       }
-      const TPreviewRequest request{path, angle, &settings, &catalog_, frames_};
+      const TPreviewRequest request{path,      angle,   &settings,
+                                    &catalog_, frames_, "请在此输入水印文字"};
       const auto kept = cache.Compute(request);
       const auto afresh = ComputePreviewAfresh(request);
       ASSERT_FALSE(kept.abandoned);
@@ -153,7 +154,7 @@ TEST_F(PreviewCacheTest, ReplacedFileIsLoadedAgain) {
   TMemIniFile settings = TMemIniFile::FromText("[General]\r\nReduceSize=0\r\n");
   TPreviewCache cache;
   const std::string path = dir_.File("wide.bmp");
-  const TPreviewRequest request{path, 0, &settings, &catalog_, frames_};
+  const TPreviewRequest request{path, 0, &settings, &catalog_, frames_, "请在此输入水印文字"};
   ASSERT_TRUE(cache.Compute(request).picture);
   WriteBmp(path, Photo(1400, 900, 30));
   const auto kept = cache.Compute(request);
@@ -166,7 +167,8 @@ TEST_F(PreviewCacheTest, ReplacedFileIsLoadedAgain) {
 TEST_F(PreviewCacheTest, AbandonedComputationKeepsItsStagesAndGivesNothing) {
   TMemIniFile settings = TMemIniFile::FromText("[General]\r\n");
   TPreviewCache cache;
-  const TPreviewRequest request{dir_.File("wide.bmp"), 0, &settings, &catalog_, frames_};
+  const TPreviewRequest request{dir_.File("wide.bmp"), 0, &settings, &catalog_, frames_,
+                                "请在此输入水印文字"};
   int asked = 0;
   const auto outcome = cache.Compute(request, [&asked] { return ++asked > 0; });
   EXPECT_TRUE(outcome.abandoned);
@@ -182,7 +184,8 @@ TEST_F(PreviewCacheTest, FrameErrorsReachTheCaller) {
       TMemIniFile::FromText("[Broken]\r\ngraph=none.png\r\npreview=none.jpg\r\n");
   TMemIniFile settings = TMemIniFile::FromText("[General]\r\nFrameType=1\r\nFrameName=Broken\r\n");
   TPreviewCache cache;
-  const TPreviewRequest request{dir_.File("small.bmp"), 0, &settings, &broken, frames_};
+  const TPreviewRequest request{dir_.File("small.bmp"), 0, &settings, &broken, frames_,
+                                "请在此输入水印文字"};
   EXPECT_THROW(cache.Compute(request), std::exception);
   settings.WriteString("General", "FrameType", "0");
   EXPECT_TRUE(cache.Compute(request).picture);

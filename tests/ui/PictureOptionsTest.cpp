@@ -27,6 +27,7 @@
 #include "ui/MainForm.h"
 #include "ui/PictureList.h"
 #include "ui/PictureOptionsForm.h"
+#include "ui/Words.h"
 
 using namespace pixmira;
 using namespace pixmira::test;
@@ -484,6 +485,7 @@ class PictureOptionsTest : public QObject {
       job.settings = f.WorkingCopy();
       job.catalog = std::make_shared<const TMemIniFile>(kernel->CatalogStore());
       job.framesFolder = kernel->FramesFolder();
+      job.prompt = WatermarkPromptText().toStdString();
       return ComputePreview(job).image;
     };
     const std::vector<std::pair<const char*, std::function<void()>>> changes = {

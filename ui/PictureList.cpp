@@ -227,6 +227,8 @@ QString TPictureList::ButtonTip(TEntryButton button) {
 TPictureList::TPictureList(QWidget* parent)
     : QListView(parent), model_(new TPictureModel(this)), undo_(new QUndoStack(this)) {
   setObjectName(QStringLiteral("lvPictures"));
+  // Each undo step may hold the entries it removed, thumbnails and all.
+  undo_->setUndoLimit(100);
   setModel(model_);
   setViewMode(QListView::IconMode);
   setMovement(QListView::Static);

@@ -31,6 +31,7 @@
 #include "core/Errors.h"
 #include "core/Settings.h"
 #include "ui/AdStrip.h"
+#include "ui/AnchorCaptions.h"
 #include "ui/FrameCombo.h"
 #include "ui/HomeLink.h"
 #include "ui/Messages.h"
@@ -86,12 +87,7 @@ QString WatermarkPrompt() { return U("请在此输入水印文字"); }
 
 QString WatermarkPosCaption(int paintStyle, int pos) {
   if (paintStyle == 1) return U("平铺水印");
-  static const char* const captions[] = {
-      "水印显示在图象右下角",   "水印显示在图象左下角",   "水印显示在图象左上角",
-      "水印显示在图象右上角",   "水印显示在图象底部居中", "水印显示在图象顶部居中",
-      "水印显示在图象左边居中", "水印显示在图象右边居中", "水印显示在图象图片中心"};
-  if (pos < 0 || pos > 8) return {};
-  return U(captions[pos]);
+  return AnchorPlacedCaption(pos);
 }
 
 TQivMainForm::TQivMainForm(TKaravelKernel& kernel, TUiServices& services, QWidget* parent)

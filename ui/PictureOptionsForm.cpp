@@ -33,6 +33,8 @@
 #include "core/Errors.h"
 #include "core/Settings.h"
 #include "effects/Frames.h"
+#include "effects/Watermark.h"
+#include "ui/AnchorCaptions.h"
 #include "ui/Messages.h"
 #include "ui/QtBitmap.h"
 #include "ui/UiServices.h"
@@ -46,7 +48,7 @@ QString U(const char* source) { return QCoreApplication::translate("Pixmira", so
 
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 constexpr QChar kLineBreakCode(3);
-constexpr int kAnchorCount = 9;
+constexpr int kAnchorCount = static_cast<int>(kAnchorRules.size());
 
 QComboBox* Combo(std::initializer_list<const char*> items, QWidget* parent) {
   auto* combo = new QComboBox(parent);
@@ -79,12 +81,6 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, int indent = 0, bool s
   return row;
 }
 
-// Margins, in the row order of the anchor list.
-const char* const kRowLabels[kAnchorCount][2] = {
-    {"下边距", "右边距"}, {"下边距", "左边距"}, {"上边距", "左边距"},
-    {"上边距", "右边距"}, {"下边距", ""},       {"上边距", ""},
-    {"左边距", ""},       {"右边距", ""},       {"", ""}};
-
 bool ValidAnchor(int anchor) { return anchor >= 0 && anchor < kAnchorCount; }
 
 }  // namespace
@@ -116,10 +112,7 @@ int DefaultFaceIndex(const QStringList& faces) {
   return faces.isEmpty() ? -1 : 0;
 }
 
-std::pair<QString, QString> MarginRowLabels(int anchor) {
-  if (!ValidAnchor(anchor)) return {};
-  return {U(kRowLabels[anchor][0]), U(kRowLabels[anchor][1])};
-}
+std::pair<QString, QString> MarginRowLabels(int anchor) { return AnchorMarginLabels(anchor); }
 
 // ---- font list ----
 
@@ -399,9 +392,8 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
   auto* grpPos = new QGroupBox(U("位置"), page);
   rbWatermarkPos = new QRadioButton(U("在"), grpPos);
   rbWatermarkPos->setChecked(true);
-  cbWatermarkPos = Combo({"右下角", "左下角", "左上角", "右上角", "底部居中", "顶部居中",
-                          "左边居中", "右边居中", "图片中心"},
-                         grpPos);
+  cbWatermarkPos = new QComboBox(grpPos);
+  cbWatermarkPos->addItems(AnchorChoices());
   const auto marginRow = [grpPos](QWidget*& panel, QLabel*& label, QSpinBox*& box, QComboBox*& kind,
                                   const char* text) {
     panel = new QWidget(grpPos);

@@ -12,6 +12,94 @@
         <translation>Shrink, frame or round, watermark, animate — all at once. Settings are kept for next time.</translation>
     </message>
     <message>
+        <source>右下角</source>
+        <translation>Bottom right</translation>
+    </message>
+    <message>
+        <source>水印显示在图象右下角</source>
+        <translation>Watermark at the bottom right</translation>
+    </message>
+    <message>
+        <source>左下角</source>
+        <translation>Bottom left</translation>
+    </message>
+    <message>
+        <source>水印显示在图象左下角</source>
+        <translation>Watermark at the bottom left</translation>
+    </message>
+    <message>
+        <source>左上角</source>
+        <translation>Top left</translation>
+    </message>
+    <message>
+        <source>水印显示在图象左上角</source>
+        <translation>Watermark at the top left</translation>
+    </message>
+    <message>
+        <source>右上角</source>
+        <translation>Top right</translation>
+    </message>
+    <message>
+        <source>水印显示在图象右上角</source>
+        <translation>Watermark at the top right</translation>
+    </message>
+    <message>
+        <source>底部居中</source>
+        <translation>Bottom centre</translation>
+    </message>
+    <message>
+        <source>水印显示在图象底部居中</source>
+        <translation>Watermark at the bottom centre</translation>
+    </message>
+    <message>
+        <source>顶部居中</source>
+        <translation>Top centre</translation>
+    </message>
+    <message>
+        <source>水印显示在图象顶部居中</source>
+        <translation>Watermark at the top centre</translation>
+    </message>
+    <message>
+        <source>左边居中</source>
+        <translation>Left middle</translation>
+    </message>
+    <message>
+        <source>水印显示在图象左边居中</source>
+        <translation>Watermark at the left middle</translation>
+    </message>
+    <message>
+        <source>右边居中</source>
+        <translation>Right middle</translation>
+    </message>
+    <message>
+        <source>水印显示在图象右边居中</source>
+        <translation>Watermark at the right middle</translation>
+    </message>
+    <message>
+        <source>图片中心</source>
+        <translation>Centre</translation>
+    </message>
+    <message>
+        <source>水印显示在图象图片中心</source>
+        <translation>Watermark in the centre</translation>
+    </message>
+    <message>
+        <source>上边距</source>
+        <translation>Top</translation>
+    </message>
+    <message>
+        <source>下边距</source>
+        <translation>Bottom</translation>
+    </message>
+    <message>
+        <source>左边距</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>右边距</source>
+        <translation>Right</translation>
+    </message>
+    <message>
         <source>图片无法显示</source>
         <translation>Unreadable</translation>
     </message>
@@ -26,42 +114,6 @@
     <message>
         <source>平铺水印</source>
         <translation>Tiled watermark</translation>
-    </message>
-    <message>
-        <source>水印显示在图象右下角</source>
-        <translation>Watermark at the bottom right</translation>
-    </message>
-    <message>
-        <source>水印显示在图象左下角</source>
-        <translation>Watermark at the bottom left</translation>
-    </message>
-    <message>
-        <source>水印显示在图象左上角</source>
-        <translation>Watermark at the top left</translation>
-    </message>
-    <message>
-        <source>水印显示在图象右上角</source>
-        <translation>Watermark at the top right</translation>
-    </message>
-    <message>
-        <source>水印显示在图象底部居中</source>
-        <translation>Watermark at the bottom centre</translation>
-    </message>
-    <message>
-        <source>水印显示在图象顶部居中</source>
-        <translation>Watermark at the top centre</translation>
-    </message>
-    <message>
-        <source>水印显示在图象左边居中</source>
-        <translation>Watermark at the left middle</translation>
-    </message>
-    <message>
-        <source>水印显示在图象右边居中</source>
-        <translation>Watermark at the right middle</translation>
-    </message>
-    <message>
-        <source>水印显示在图象图片中心</source>
-        <translation>Watermark in the centre</translation>
     </message>
     <message>
         <source>简单两步，批量制作精美Karavel图片！</source>
@@ -166,22 +218,6 @@
     <message>
         <source>四角</source>
         <translation>All corners</translation>
-    </message>
-    <message>
-        <source>左上角</source>
-        <translation>Top left</translation>
-    </message>
-    <message>
-        <source>左下角</source>
-        <translation>Bottom left</translation>
-    </message>
-    <message>
-        <source>右上角</source>
-        <translation>Top right</translation>
-    </message>
-    <message>
-        <source>右下角</source>
-        <translation>Bottom right</translation>
     </message>
     <message>
         <source>左上角+左下角</source>
@@ -424,22 +460,6 @@
         <translation>Clear list</translation>
     </message>
     <message>
-        <source>下边距</source>
-        <translation>Bottom</translation>
-    </message>
-    <message>
-        <source>右边距</source>
-        <translation>Right</translation>
-    </message>
-    <message>
-        <source>左边距</source>
-        <translation>Left</translation>
-    </message>
-    <message>
-        <source>上边距</source>
-        <translation>Top</translation>
-    </message>
-    <message>
         <source>设置</source>
         <translation>Settings</translation>
     </message>
@@ -530,26 +550,6 @@
     <message>
         <source>在</source>
         <translation>At</translation>
-    </message>
-    <message>
-        <source>底部居中</source>
-        <translation>Bottom centre</translation>
-    </message>
-    <message>
-        <source>顶部居中</source>
-        <translation>Top centre</translation>
-    </message>
-    <message>
-        <source>左边居中</source>
-        <translation>Left middle</translation>
-    </message>
-    <message>
-        <source>右边居中</source>
-        <translation>Right middle</translation>
-    </message>
-    <message>
-        <source>图片中心</source>
-        <translation>Centre</translation>
     </message>
     <message>
         <source>像素</source>

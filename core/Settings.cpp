@@ -63,7 +63,9 @@ constexpr std::array<KeyDefaults, 40> kDefaults{{
     {keys::JpegProgressive, {"0", kNone, kNone, kNone}},
 }};
 
-// The margin family: "cbWatermarkPosBlank" / "cbWatermarkPosBlankKind", anchor 0 to 8, A or B.
+// The margin family: "cbWatermarkPosBlank" / "cbWatermarkPosBlankKind", anchor index, A or B.
+// Every anchor has the same defaults, so the index is not bounded here: the anchor table in
+// effects/ decides which anchors exist.
 constexpr std::string_view kMarginPrefix = "cbWatermarkPosBlank";
 constexpr std::string_view kKindInfix = "Kind";
 constexpr KeyDefaults kMarginDefaults{"", {kNone, "15", "15", kNone}};
@@ -80,8 +82,12 @@ bool SameText(std::string_view a, std::string_view b) {
 }
 
 bool IsMarginSuffix(std::string_view rest) {
-  return rest.size() == 2 && rest[0] >= '0' && rest[0] <= '8' &&
-         (Lower(rest[1]) == 'a' || Lower(rest[1]) == 'b');
+  if (rest.size() < 2 || rest.size() > 4) return false;
+  for (std::size_t i = 0; i + 1 < rest.size(); ++i) {
+    if (rest[i] < '0' || rest[i] > '9') return false;
+  }
+  const char letter = Lower(rest.back());
+  return letter == 'a' || letter == 'b';
 }
 
 const KeyDefaults* FindDefaults(std::string_view key) {

@@ -48,7 +48,7 @@ TEST(Settings, ReadingAKeyASiteDoesNotReadIsAProgrammingError) {
     ReadSite site;
   } cases[] = {
       {"GifSeconds", P},      {"WatermarkRotate", M},     {"OutputGif", E},
-      {"NoSuchKey", M},       {MarginKey(0, 'A'), M},     {MarginKey(9, 'A'), D},
+      {"NoSuchKey", M},       {MarginKey(0, 'A'), M},     {MarginKey(9, 'A'), E},
       {MarginKey(0, 'C'), D}, {"cbWatermarkPosBlank", D},
   };
   for (const Case& c : cases) {
@@ -59,6 +59,10 @@ TEST(Settings, ReadingAKeyASiteDoesNotReadIsAProgrammingError) {
 TEST(Settings, MarginKeysAreNamedFromAnchorAndLetter) {
   EXPECT_EQ(MarginKey(0, 'A'), "cbWatermarkPosBlank0A");
   EXPECT_EQ(MarginKindKey(4, 'B'), "cbWatermarkPosBlankKind4B");
+  // A new anchor needs no change here: any index has the family's defaults.
+  EXPECT_EQ(SettingDefault(MarginKey(12, 'B'), ReadSite::Pipeline), "15");
+  EXPECT_EQ(SettingDefault(MarginKindKey(9, 'a'), ReadSite::Dialog), "0");
+  EXPECT_THROW(SettingDefault("cbWatermarkPosBlank-1A", ReadSite::Dialog), std::logic_error);
 }
 
 TEST(Settings, EmptyOrUnconvertibleValuesReadAsTheSiteDefault) {

@@ -24,9 +24,9 @@
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
+#include "core/Errors.h"
 #include "core/FileWrite.h"
 #include "core/MemoryBudget.h"
-#include "core/Errors.h"
 #include "core/Settings.h"
 #include "pipeline/Pipeline.h"
 
@@ -297,46 +297,37 @@ TExportDriver::TExportDriver(const TMemIniFile& settings, const TMemIniFile& cat
                              std::string framesFolder)
     : settings_(settings), catalog_(catalog), framesFolder_(std::move(framesFolder)) {}
 
-TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& callbacks) {
-  const int total = static_cast<int>(job.entries.size());
-  const bool gifMode = job.mode == TExportMode::Gif;
-  TExportResult result;
-  // GIF mode: the screen is the largest width by the largest height, known only after the last
-  // picture, so the processed pictures wait here until every frame can be made at that size.
+namespace {
+
+// Records a failure from inside a catch block.
+void RecordFailure(TExportResult& result, const std::string& what, const std::string& reason) {
+  result.status = TExportStatus::Failed;
+  result.failedPath = what;
+  result.failure = std::current_exception();
+  result.reason = FailReasonOf(result.failure);
+  result.detail = reason;
+}
+
+// GIF mode: the screen is the largest width by the largest height, known only after the last
+// picture, so the processed pictures wait here until every frame can be made at that size.
+struct TWaitingFrames {
   std::vector<std::unique_ptr<TBitmap>> pictures;
   std::vector<int> delays;
-  int screenWidth = 0;
-  int screenHeight = 0;
+  int width = 0;
+  int height = 0;
 
-  result.total = total;
-  auto fail = [&](const std::string& what, const std::string& reason) {
-    result.status = TExportStatus::Failed;
-    result.failedPath = what;
-    result.failure = std::current_exception();
-    result.reason = FailReasonOf(result.failure);
-    result.detail = reason;
-  };
-  auto finish = [&] {
-    cancel_ = false;
-    return result;
-  };
-
-  // A GIF that cannot be written is found before any picture is processed.
-  if (gifMode) {
-    try {
-      CheckGifTarget(job.target);
-    } catch (const std::exception& e) {
-      fail(job.target, e.what());
-      return finish();
-    }
+  void Add(std::unique_ptr<TBitmap> picture, int delay) {
+    width = std::max(width, picture->Width());
+    height = std::max(height, picture->Height());
+    pictures.push_back(std::move(picture));
+    delays.push_back(delay);
   }
+};
 
-  // One snapshot of the settings for the whole batch, so every picture gets the same effects
-  // even if the store is edited meanwhile.
-  TPictureOptions options = ReadPictureOptions(settings_);
-  const int gifDelay =
-      GifDelayFromSeconds(ReadSettingString(settings_, keys::GifSeconds, ReadSite::Export));
-  // The watermark picture is loaded once and shared by the workers.
+// Loads the watermark picture once for all workers and checks the font settings, so that a
+// problem is known before any work. False when the batch cannot start.
+bool PrepareWatermark(TPictureOptions& options, const TExportCallbacks& callbacks,
+                      TExportResult& result) {
   TPictureWatermark& mark = options.watermark.picture;
   if (options.watermark.add && options.watermark.kind == TWatermarkKind::Picture &&
       !mark.path.empty()) {
@@ -347,18 +338,101 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
       if (callbacks.onWatermarkMissing) callbacks.onWatermarkMissing(mark.path);
     }
   }
-
-  // A font size or colour that does not convert would stop the batch at its first picture;
-  // it is named now, before any work.
+  // A font size or colour that does not convert would stop the batch at its first picture.
   const TTextWatermark& text = options.watermark.text;
   if (options.watermark.add && options.watermark.kind == TWatermarkKind::Text &&
       !text.fontProblems.empty()) {
-    const TBadSetting& bad = text.fontProblems.front();
-    result.badSetting = bad;
+    result.badSetting = text.fontProblems.front();
     result.status = TExportStatus::Failed;
     result.reason = TFailReason::Setting;
-    return finish();
+    return false;
   }
+  return true;
+}
+
+// Takes one finished entry in list order: skipped, written as a JPEG, or kept for the GIF.
+// False when the batch must stop.
+bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index, TOutcome outcome,
+             int gifDelay, TWaitingFrames& frames, TExportResult& result) {
+  const std::string& path = job.entries[index].path;
+  if (outcome.error) {
+    try {
+      std::rethrow_exception(outcome.error);
+    } catch (...) {
+      RecordFailure(result, path, ExceptionText(outcome.error));
+    }
+    return false;
+  }
+  if (outcome.skipped) {
+    ++result.skipped;
+    result.skips.push_back({index, path, outcome.why});
+    if (callbacks.onSkipped) callbacks.onSkipped(index, path);
+    return true;
+  }
+  try {
+    if (job.mode == TExportMode::Gif) {
+      frames.Add(std::move(outcome.picture), gifDelay);
+    } else {
+      const std::string wanted = JoinPath(job.target, FileNameWithoutExt(path) + ".jpg");
+      const std::string written = WriteNewFile(wanted, outcome.jpeg);
+      result.files.push_back(written);
+      if (callbacks.onFileWritten) callbacks.onFileWritten(written);
+    }
+    ++result.written;
+  } catch (const std::exception& e) {
+    RecordFailure(result, path, e.what());
+    return false;
+  }
+  return true;
+}
+
+void WriteAnimation(const TExportJob& job, const TExportCallbacks& callbacks,
+                    TWaitingFrames& waiting, TExportResult& result) {
+  try {
+    TGIFImage gif;
+    std::vector<TPaletteBitmap> frames =
+        ReduceOnScreen(waiting.pictures, waiting.width, waiting.height, WorkerCount(job.workers));
+    for (size_t i = 0; i < frames.size(); ++i) {
+      gif.SetFrameDelay(gif.AppendFrame(frames[i]), waiting.delays[i]);
+      frames[i] = {};  // the frame holds its own copy
+    }
+    if (result.written > 0) gif.SetLoopCount(0);
+    gif.WriteGifFile(job.target, WorkerCount(job.workers));
+    result.files.push_back(job.target);
+    if (callbacks.onFileWritten) callbacks.onFileWritten(job.target);
+  } catch (const std::exception& e) {
+    RecordFailure(result, job.target, e.what());
+  }
+}
+
+}  // namespace
+
+TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& callbacks) {
+  const int total = static_cast<int>(job.entries.size());
+  const bool gifMode = job.mode == TExportMode::Gif;
+  TExportResult result;
+  result.total = total;
+  auto finish = [&] {
+    cancel_ = false;
+    return result;
+  };
+
+  // A GIF that cannot be written is found before any picture is processed.
+  if (gifMode) {
+    try {
+      CheckGifTarget(job.target);
+    } catch (const std::exception& e) {
+      RecordFailure(result, job.target, e.what());
+      return finish();
+    }
+  }
+
+  // One snapshot of the settings for the whole batch, so every picture gets the same effects
+  // even if the store is edited meanwhile.
+  TPictureOptions options = ReadPictureOptions(settings_);
+  const int gifDelay =
+      GifDelayFromSeconds(ReadSettingString(settings_, keys::GifSeconds, ReadSite::Export));
+  if (!PrepareWatermark(options, callbacks, result)) return finish();
 
   TMemoryBudget budget(job.memoryLimit > 0 ? job.memoryLimit : DefaultMemoryBudget());
   result.memoryLimit = budget.Limit();
@@ -387,6 +461,7 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
     return outcome;
   };
 
+  TWaitingFrames waiting;
   {
     TWorkerPool pool(std::min(WorkerCount(job.workers), std::max(total, 1)), total, work);
     for (int i = 0; i < total; ++i) {
@@ -395,39 +470,7 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
         break;
       }
       if (callbacks.onProgress) callbacks.onProgress(i, total);
-      TOutcome outcome = pool.Take(i);
-      const std::string& path = job.entries[i].path;
-      if (outcome.error) {
-        try {
-          std::rethrow_exception(outcome.error);
-        } catch (...) {
-          fail(path, ExceptionText(outcome.error));
-        }
-        break;
-      }
-      if (outcome.skipped) {
-        ++result.skipped;
-        result.skips.push_back({i, path, outcome.why});
-        if (callbacks.onSkipped) callbacks.onSkipped(i, path);
-      } else {
-        try {
-          if (gifMode) {
-            screenWidth = std::max(screenWidth, outcome.picture->Width());
-            screenHeight = std::max(screenHeight, outcome.picture->Height());
-            pictures.push_back(std::move(outcome.picture));
-            delays.push_back(gifDelay);
-          } else {
-            const std::string wanted = JoinPath(job.target, FileNameWithoutExt(path) + ".jpg");
-            const std::string written = WriteNewFile(wanted, outcome.jpeg);
-            result.files.push_back(written);
-            if (callbacks.onFileWritten) callbacks.onFileWritten(written);
-          }
-          ++result.written;
-        } catch (const std::exception& e) {
-          fail(path, e.what());
-          break;
-        }
-      }
+      if (!Deliver(job, callbacks, i, pool.Take(i), gifDelay, waiting, result)) break;
       result.handled = i + 1;
     }
   }
@@ -436,23 +479,8 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
   // failure: a user's existing file of that name is not replaced by half a batch.
   if (gifMode && result.status != TExportStatus::Failed &&
       !(result.status == TExportStatus::Cancelled && result.written == 0)) {
-    try {
-      TGIFImage gif;
-      std::vector<TPaletteBitmap> frames =
-          ReduceOnScreen(pictures, screenWidth, screenHeight, WorkerCount(job.workers));
-      for (size_t i = 0; i < frames.size(); ++i) {
-        gif.SetFrameDelay(gif.AppendFrame(frames[i]), delays[i]);
-        frames[i] = {};  // the frame holds its own copy
-      }
-      if (result.written > 0) gif.SetLoopCount(0);
-      gif.WriteGifFile(job.target, WorkerCount(job.workers));
-      result.files.push_back(job.target);
-      if (callbacks.onFileWritten) callbacks.onFileWritten(job.target);
-    } catch (const std::exception& e) {
-      fail(job.target, e.what());
-    }
+    WriteAnimation(job, callbacks, waiting, result);
   }
-
   return finish();
 }
 

@@ -18,12 +18,7 @@ text="小店精品"
 cmake -S "$here" -B "$dir" -G Ninja >/dev/null
 cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch bench_BatchBenchFloor >/dev/null
 
-photos="$work/photos"
-if [ "$(ls "$photos"/*.jpg 2>/dev/null | wc -l)" -ne 24 ]; then
-  echo "Drawing 24 photos of 4000 x 3000 into $photos ..."
-  rm -rf "$photos"
-  /usr/bin/python3 "$here/scripts/make-samples" "$photos" --size 4000x3000 --count 24 >/dev/null
-fi
+. "$here/bench/photos.sh"
 
 cat > "$work/Config.ini" <<INI
 [General]

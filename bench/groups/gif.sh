@@ -11,13 +11,7 @@ work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
 cmake -S "$here" -B "$dir" -G Ninja >/dev/null
 cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch >/dev/null
 
-photos="$work/photos"
-if [ "$(ls "$photos"/*.jpg 2>/dev/null | wc -l)" -ne 24 ]; then
-  echo "Drawing 24 photos of 4000 x 3000 into $photos ..." >&2
-  rm -rf "$photos"
-  mkdir -p "$work"
-  /usr/bin/python3 "$here/scripts/make-samples" "$photos" --size 4000x3000 --count 24 >/dev/null
-fi
+. "$here/bench/photos.sh"
 
 cat > "$work/gif-Config.ini" <<INI
 [General]

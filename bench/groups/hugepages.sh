@@ -12,11 +12,7 @@ work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
 cmake -S "$here" -B "$dir" -G Ninja >/dev/null
 cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch >/dev/null
 
-photos="$work/photos"
-if [ "$(ls "$photos"/*.jpg 2>/dev/null | wc -l)" -ne 24 ]; then
-  rm -rf "$photos"
-  /usr/bin/python3 "$here/scripts/make-samples" "$photos" --size 4000x3000 --count 24 >/dev/null
-fi
+. "$here/bench/photos.sh"
 printf '[General]\r\nReduceSize=1\r\nReduceSizeType=2\r\n' > "$work/Huge.ini"
 
 # Runs its arguments with transparent huge pages refused (PR_SET_THP_DISABLE).

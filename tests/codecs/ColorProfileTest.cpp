@@ -9,6 +9,7 @@
 #include "codecs/ColorProfile.h"
 #include "codecs/Jpeg.h"
 #include "codecs/Png.h"
+#include "support/PillowExchange.h"
 #include "support/TestSupport.h"
 
 namespace pixmira {
@@ -51,29 +52,6 @@ Bytes WithProfile(const Bytes& jpeg, const Bytes& profile, std::size_t chunkSize
   return out;
 }
 
-void WritePpm(const std::string& path, const TBitmap& b) {
-  std::string bytes =
-      "P6\n" + std::to_string(b.Width()) + " " + std::to_string(b.Height()) + "\n255\n";
-  for (int y = 0; y < b.Height(); ++y) {
-    const uint8_t* p = b.Row(y);
-    for (int x = 0; x < b.Width(); ++x, p += 3) bytes += {char(p[2]), char(p[1]), char(p[0])};
-  }
-  test::WriteFile(path, bytes);
-}
-
-int MaxDifference(const TBitmap& ours, const std::string& rgb) {
-  if (rgb.size() != std::size_t(ours.Width()) * ours.Height() * 3) return 256;
-  int worst = 0;
-  const auto* theirs = reinterpret_cast<const uint8_t*>(rgb.data());
-  for (int y = 0; y < ours.Height(); ++y) {
-    const uint8_t* p = ours.Row(y);
-    for (int x = 0; x < ours.Width(); ++x, p += 3, theirs += 3) {
-      for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(int(p[2 - c]) - theirs[c]));
-    }
-  }
-  return worst;
-}
-
 bool SamePixels(const TBitmap& a, const TBitmap& b) {
   return a.Width() == b.Width() && a.Height() == b.Height() &&
          std::equal(a.Data(), a.Data() + a.Stride() * a.Height(), b.Data());
@@ -103,7 +81,7 @@ with open(rgb_out, 'wb') as f:
     f.write(converted.tobytes())
 im.save(png_out, icc_profile=open(profile, 'rb').read())
 )");
-    WritePpm(dir_.File("in.ppm"), picture);
+    test::WritePpm(dir_.File("in.ppm"), picture);
     ASSERT_EQ(test::RunPillowScript(
                   script, dir_.File("in.ppm") + " " + profile + " " + rgbOut + " " + pngOut),
               0);
@@ -124,12 +102,12 @@ TEST_F(ColorProfileTest, AdobeRgbJpegAndPngArriveAsPillowConvertsThem) {
   for (std::size_t chunk : {std::size_t(60000), std::size_t(200)}) {
     const TBitmap jpeg = DecodeJpeg(WithProfile(plain, adobe_, chunk));
     EXPECT_FALSE(SamePixels(jpeg, stored)) << "not converted, chunks of " << chunk;
-    EXPECT_LE(MaxDifference(jpeg, expected), 1) << "chunks of " << chunk;
+    EXPECT_LE(test::MaxDifference(jpeg, expected), 1) << "chunks of " << chunk;
   }
 
   TPNGPicture png;
   png.LoadFromMemory(test::ReadBytes(dir_.File("tagged.png")));
-  EXPECT_LE(MaxDifference(*png.ToBitmap(), expected), 1);
+  EXPECT_LE(test::MaxDifference(*png.ToBitmap(), expected), 1);
 }
 
 TEST_F(ColorProfileTest, OtherProfilesAndDamagedOnesLeaveThePixels) {

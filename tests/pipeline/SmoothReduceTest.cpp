@@ -9,6 +9,7 @@
 #include "imaging/Lanczos.h"
 #include "pipeline/Pipeline.h"
 #include "pipeline/TestPictures.h"
+#include "support/PillowExchange.h"
 
 namespace pixmira {
 namespace {
@@ -25,35 +26,6 @@ TBitmap Crop(const TBitmap& src, int left, int top, int w, int h) {
     std::copy_n(src.Row(top + y) + std::size_t(left) * 3, std::size_t(w) * 3, out.Row(y));
   }
   return out;
-}
-
-void WritePpm(const std::string& path, const TBitmap& b) {
-  std::string bytes =
-      "P6\n" + std::to_string(b.Width()) + " " + std::to_string(b.Height()) + "\n255\n";
-  for (int y = 0; y < b.Height(); ++y) {
-    const uint8_t* p = b.Row(y);
-    for (int x = 0; x < b.Width(); ++x, p += 3) {
-      bytes += char(p[2]);
-      bytes += char(p[1]);
-      bytes += char(p[0]);
-    }
-  }
-  test::WriteFile(path, bytes);
-}
-
-// Largest difference of any channel between ours and Pillow's raw RGB bytes; 256 for a size
-// mismatch.
-int MaxDifference(const TBitmap& ours, const std::string& rgb) {
-  if (rgb.size() != std::size_t(ours.Width()) * ours.Height() * 3) return 256;
-  int worst = 0;
-  const auto* theirs = reinterpret_cast<const uint8_t*>(rgb.data());
-  for (int y = 0; y < ours.Height(); ++y) {
-    const uint8_t* p = ours.Row(y);
-    for (int x = 0; x < ours.Width(); ++x, p += 3, theirs += 3) {
-      for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(int(p[2 - c]) - theirs[c]));
-    }
-  }
-  return worst;
 }
 
 struct Size {
@@ -74,7 +46,7 @@ for i in range(0, len(args), 3):
     with open(out, 'wb') as f:
         f.write(im.resize((w, h), Image.LANCZOS).tobytes())
 )");
-  WritePpm(dir.File("in.ppm"), src);
+  test::WritePpm(dir.File("in.ppm"), src);
   std::ostringstream args;
   args << dir.File("in.ppm");
   for (std::size_t i = 0; i < sizes.size(); ++i) {
@@ -114,7 +86,7 @@ TEST(SmoothReduceTest, AgreesWithPillowOnPhotosAtSeveralFactors) {
     for (std::size_t i = 0; i < c.sizes.size(); ++i) {
       TBitmap ours(c.sizes[i].w, c.sizes[i].h);
       ResampleLanczos(ours, src);
-      EXPECT_LE(MaxDifference(ours, theirs[i]), 1)
+      EXPECT_LE(test::MaxDifference(ours, theirs[i]), 1)
           << c.photo << " " << src.Width() << "x" << src.Height() << " to " << c.sizes[i].w << "x"
           << c.sizes[i].h;
     }

@@ -343,14 +343,21 @@ int Run(const TOptions& options) {
     return result.status == TExportStatus::Cancelled ? kExitInterrupted : kExitFailed;
   }
   const int total = static_cast<int>(job.entries.size());
+  // The texts for one file or frame are keys of their own so that English can say it singular;
+  // the Chinese reads the same.
   if (job.mode == TExportMode::Gif) {
-    std::cout << cli::Say("导出了 1 个文件（{1} 帧的 GIF 动画）。",
-                          {std::to_string(result.written)})
+    std::cout << (result.written == 1 ? cli::Say("导出了 1 个文件（1 帧的 GIF 动画）。")
+                                      : cli::Say("导出了 1 个文件（{1} 帧的 GIF 动画）。",
+                                                 {std::to_string(result.written)}))
               << std::endl;
   } else if (result.status == TExportStatus::Completed && files == total) {
-    std::cout << cli::Say("{1} 个文件全部导出完毕。", {std::to_string(files)}) << std::endl;
+    std::cout << (files == 1 ? cli::Say("1 个文件全部导出完毕。")
+                             : cli::Say("{1} 个文件全部导出完毕。", {std::to_string(files)}))
+              << std::endl;
   } else {
-    std::cout << cli::Say("导出了 {1} 个文件。", {std::to_string(files)}) << std::endl;
+    std::cout << (files == 1 ? cli::Say("导出了 1 个文件。")
+                             : cli::Say("导出了 {1} 个文件。", {std::to_string(files)}))
+              << std::endl;
   }
 
   switch (result.status) {

@@ -365,7 +365,7 @@ TEST_F(BatchCommandTest, AnEnglishLocaleGetsEnglishEverywhereOthersChinese) {
     const std::string label = c.env.empty() ? "no locale" : c.env[0];
     ASSERT_EQ(run.status, 0) << label << run.err;
     if (c.english) {
-      EXPECT_EQ(run.out, "1 files exported.\n") << label;
+      EXPECT_EQ(run.out, "1 file exported.\n") << label;
       EXPECT_NE(run.err.find("Exporting file 2 of 2."), std::string::npos) << label;
       EXPECT_NE(run.err.find("skipped " + dir_.File("broken.jpg") +
                              ": the picture is damaged or not recognised"),

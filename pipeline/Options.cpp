@@ -131,7 +131,8 @@ TWatermarkFont ReadWatermarkFont(const TMemIniFile& settings, std::vector<TBadSe
   font.name = ReadText(settings, keys::WatermarkFontName);
   const std::string size = ReadText(settings, keys::WatermarkFontSize);
   if (!TryParseInteger(size, font.size)) {
-    font.size = 8;
+    // The pipeline's own default, from the one table of defaults.
+    TryParseInteger(SettingDefault(keys::WatermarkFontSize, ReadSite::Pipeline), font.size);
     if (problems) problems->push_back({std::string(keys::WatermarkFontSize), size});
   }
   const std::string color = ReadText(settings, keys::WatermarkFontColor);

@@ -19,12 +19,11 @@
 
 #include "output/PictureFolder.h"
 #include "ui/Artwork.h"
+#include "ui/Tr.h"
 
 namespace pixmira {
 
 namespace {
-
-QString U(const char* source) { return QCoreApplication::translate("Pixmira", source); }
 
 // Draws each entry as its thumbnail cell with the file name beneath, and the button strip
 // over the hovered one.
@@ -124,7 +123,9 @@ class TRemoveCommand : public QUndoCommand {
 class TTurnCommand : public QUndoCommand {
  public:
   TTurnCommand(TPictureModel* model, const std::vector<int>& rows, bool counterClockwise)
-      : QUndoCommand(counterClockwise ? U("逆时针旋转图片") : U("顺时针旋转图片")), model_(model) {
+      : QUndoCommand(counterClockwise ? Pixmira::tr("逆时针旋转图片")
+                                      : Pixmira::tr("顺时针旋转图片")),
+        model_(model) {
     for (int row : rows) {
       const TPictureEntry& entry = model->Entry(row);
       turns_.push_back({entry.id, entry.angle, NextAngle(entry.angle, counterClockwise)});
@@ -148,7 +149,7 @@ class TTurnCommand : public QUndoCommand {
 class TMoveCommand : public QUndoCommand {
  public:
   TMoveCommand(TPictureModel* model, std::vector<int> rows, int destination)
-      : QUndoCommand(U("调整图片顺序")),
+      : QUndoCommand(Pixmira::tr("调整图片顺序")),
         model_(model),
         rows_(std::move(rows)),
         destination_(destination),
@@ -171,12 +172,12 @@ class TMoveCommand : public QUndoCommand {
   std::vector<int> after_;
 };
 
-QAction* MakeAction(QWidget* owner, const char* text, const QKeySequence& key,
+QAction* MakeAction(QWidget* owner, const QString& text, const QKeySequence& key,
                     Qt::ShortcutContext context) {
-  auto* action = new QAction(U(text), owner);
+  auto* action = new QAction(text, owner);
   action->setShortcut(key);
   action->setShortcutContext(context);
-  action->setToolTip(U(text) + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
+  action->setToolTip(text + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
                      QLatin1Char(')'));
   owner->addAction(action);
   return action;
@@ -211,13 +212,13 @@ const std::array<QIcon, 4>& TPictureList::ToolIcons() {
 QString TPictureList::ButtonTip(TEntryButton button) {
   switch (button) {
     case TEntryButton::RotateLeft:
-      return U("逆时针旋转图片");
+      return Pixmira::tr("逆时针旋转图片");
     case TEntryButton::RotateRight:
-      return U("顺时针旋转图片");
+      return Pixmira::tr("顺时针旋转图片");
     case TEntryButton::Edit:
-      return U("编辑图片");
+      return Pixmira::tr("编辑图片");
     case TEntryButton::Remove:
-      return U("从列表中移除图片");
+      return Pixmira::tr("从列表中移除图片");
     case TEntryButton::None:
       break;
   }
@@ -266,16 +267,17 @@ TPictureList::TPictureList(QWidget* parent)
   });
   connect(model_, &QAbstractItemModel::layoutChanged, this, &TPictureList::SchedulePriority);
 
-  actRemove_ = MakeAction(this, "从列表中移除图片", QKeySequence::Delete, Qt::WidgetShortcut);
-  actTurnLeft_ =
-      MakeAction(this, "逆时针旋转图片", QKeySequence(Qt::CTRL | Qt::Key_L), Qt::WindowShortcut);
-  actTurnRight_ =
-      MakeAction(this, "顺时针旋转图片", QKeySequence(Qt::CTRL | Qt::Key_R), Qt::WindowShortcut);
+  actRemove_ =
+      MakeAction(this, Pixmira::tr("从列表中移除图片"), QKeySequence::Delete, Qt::WidgetShortcut);
+  actTurnLeft_ = MakeAction(this, Pixmira::tr("逆时针旋转图片"), QKeySequence(Qt::CTRL | Qt::Key_L),
+                            Qt::WindowShortcut);
+  actTurnRight_ = MakeAction(this, Pixmira::tr("顺时针旋转图片"),
+                             QKeySequence(Qt::CTRL | Qt::Key_R), Qt::WindowShortcut);
   connect(actRemove_, &QAction::triggered, this, &TPictureList::RemoveSelection);
   connect(actTurnLeft_, &QAction::triggered, this, [this] { TurnSelection(true); });
   connect(actTurnRight_, &QAction::triggered, this, [this] { TurnSelection(false); });
 
-  pnlHint_ = new QLabel(U("可以将图片文件拖进来，加入处理列表。"), viewport());
+  pnlHint_ = new QLabel(Pixmira::tr("可以将图片文件拖进来，加入处理列表。"), viewport());
   pnlHint_->setObjectName(QStringLiteral("pnlHint"));
   pnlHint_->setAlignment(Qt::AlignCenter);
   pnlHint_->setWordWrap(true);
@@ -315,7 +317,7 @@ void TPictureList::ClearPictures() {
   if (count() == 0) return;
   std::vector<int> rows(count());
   for (int r = 0; r < count(); ++r) rows[r] = r;
-  Remove(rows, U("清空列表"));
+  Remove(rows, Pixmira::tr("清空列表"));
 }
 
 QString TPictureList::Caption(int row) const {
@@ -353,14 +355,14 @@ void TPictureList::TurnEntry(int row, bool counterClockwise) {
   Turn(RowsFor(row), counterClockwise);
 }
 
-void TPictureList::RemoveEntry(int row) { Remove(RowsFor(row), U("从列表中移除图片")); }
+void TPictureList::RemoveEntry(int row) { Remove(RowsFor(row), Pixmira::tr("从列表中移除图片")); }
 
 void TPictureList::TurnSelection(bool counterClockwise) { Turn(SelectedRows(), counterClockwise); }
 
 void TPictureList::RemoveSelection() {
   const std::vector<int> rows = SelectedRows();
   if (rows.empty()) return;
-  Remove(rows, U("从列表中移除图片"));
+  Remove(rows, Pixmira::tr("从列表中移除图片"));
   // The entry that took the place of the first removed one is the next to work on.
   const int next = std::min(rows.front(), count() - 1);
   if (next >= 0) setCurrentIndex(model_->index(next));

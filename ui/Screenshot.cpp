@@ -24,6 +24,7 @@
 #include "ui/PictureList.h"
 #include "ui/PictureOptionsForm.h"
 #include "ui/ProgressForm.h"
+#include "ui/Tr.h"
 
 namespace pixmira {
 
@@ -128,8 +129,7 @@ void StartScreenshots(TKaravelKernel& kernel, TUiServices& services, TQivMainFor
         QApplication::sendEvent(widget, &event);
       };
       send(options.memWatermark, QFocusEvent(QEvent::FocusIn, Qt::TabFocusReason));
-      options.memWatermark->setPlainText(
-          QCoreApplication::translate("Pixmira", "Pixmira\n正品保证"));
+      options.memWatermark->setPlainText(Pixmira::tr("Pixmira\n正品保证"));
       send(options.memWatermark, QFocusEvent(QEvent::FocusOut, Qt::TabFocusReason));
       options.cbFontSize->setEditText(QStringLiteral("36"));
       options.ckbBold->setChecked(true);

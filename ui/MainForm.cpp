@@ -716,20 +716,17 @@ void TQivMainForm::PlaceWindow() {
   const bool stored = read(keys::WindowLeft, left) && read(keys::WindowTop, top) &&
                       read(keys::WindowWidth, width) && read(keys::WindowHeight, height) &&
                       width > 0 && height > 0;
-  QScreen* screen = nullptr;
-  if (stored) screen = QGuiApplication::screenAt(QRect(left, top, width, height).center());
+  // The first size is the classic client area with the strip along the bottom, centred.
+  QRect wanted = stored ? QRect(left, top, width, height) : QRect(0, 0, 792, 556 + 70);
+  QScreen* screen = stored ? QGuiApplication::screenAt(wanted.center()) : nullptr;
   if (!screen) screen = QGuiApplication::primaryScreen();
   const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-  // The first size is the classic client area with the strip along the bottom.
-  const QSize first(792, 556 + 70);
-  QRect wanted = stored ? QRect(left, top, width, height) : QRect(QPoint(), first);
   if (!stored) wanted.moveCenter(available.center());
-  setGeometry(FitWindowRect(wanted, available, minimumSizeHint()));
-  if (!stored) {
-    QRect centred = geometry();
-    centred.moveCenter(available.center());
-    setGeometry(FitWindowRect(centred, available, minimumSizeHint()));
-  }
+  QRect placed = FitWindowRect(wanted, available, minimumSizeHint());
+  if (!stored) placed.moveCenter(available.center());
+  // Not restoreGeometry(): Qt 6.4's leaves a window that hangs off the right or the bottom
+  // there, and pushes one the screen's size off its bottom.
+  setGeometry(placed);
   if (ReadSettingBool(s, keys::WindowMaximized, ReadSite::Main))
     setWindowState(Qt::WindowMaximized);
   placed_ = true;
@@ -738,7 +735,8 @@ void TQivMainForm::PlaceWindow() {
 void TQivMainForm::SavePlacement() {
   if (!placed_) return;
   placementTimer_->stop();
-  const QRect r = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+  // The keys hold the place the window returns to from maximised, as they always have.
+  const QRect r = normalGeometry();
   if (!r.isValid()) return;
   const bool maximized = isMaximized();
   const TMemIniFile& s = kernel_.SettingsStore();

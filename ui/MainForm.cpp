@@ -38,6 +38,7 @@
 #include "ui/PictureList.h"
 #include "ui/PictureOptionsForm.h"
 #include "ui/ProgressForm.h"
+#include "ui/SettingBinding.h"
 #include "ui/Tr.h"
 #include "ui/UiServices.h"
 #include "ui/UpdateCheck.h"
@@ -409,36 +410,28 @@ void TQivMainForm::ConnectHandlers() {
   connect(btnSetupBorder, &QPushButton::clicked, this, &TQivMainForm::btnSetupBorderClick);
   connect(btnSetupWatermark, &QPushButton::clicked, this, &TQivMainForm::btnSetupWatermarkClick);
 
-  auto writeBool = [this](std::string_view key) {
-    return [this, key](bool ticked) {
-      WriteSetting([&](TMemIniFile& s) { s.WriteBool(kGeneral, key, ticked); });
-    };
-  };
-  auto writeIndex = [this](std::string_view key) {
-    return [this, key](int index) {
-      WriteSetting([&](TMemIniFile& s) { s.WriteInteger(kGeneral, key, index); });
-    };
-  };
-  connect(ckbReduceSize, &QCheckBox::toggled, this, writeBool(keys::ReduceSize));
-  connect(cbReduceSize, &QComboBox::currentIndexChanged, this, [this, writeIndex](int index) {
-    pnlReduceSize->setVisible(index == 3);
-    writeIndex(keys::ReduceSizeType)(index);
-  });
-  connect(seReduceWidthTo, &QSpinBox::valueChanged, this, writeIndex(keys::ReduceSizeWidth));
-  connect(cbReduceSizeQuality, &QComboBox::currentIndexChanged, this,
-          writeIndex(keys::ReduceSizeQuality));
-  connect(ckbReduceSizeSmooth, &QCheckBox::toggled, this, writeBool(keys::ReduceSizeSmooth));
-  connect(ckbSquareCanvas, &QCheckBox::toggled, this, writeBool(keys::SquareCanvas));
-  connect(ckbJpegProgressive, &QCheckBox::toggled, this, writeBool(keys::JpegProgressive));
-  connect(ckbAddFrame, &QCheckBox::toggled, this, writeBool(keys::AddFrame));
-  connect(cbCorner, &QComboBox::currentIndexChanged, this, writeIndex(keys::CornerType));
-  connect(cbCornerWidth, &QComboBox::currentIndexChanged, this, writeIndex(keys::CornerWidth));
+  // The controls that show one key as it is: bound once, loaded and written by the binding.
+  settings_ = new TSettingBinding(
+      [this]() -> TMemIniFile& { return kernel_.SettingsStore(); }, ReadSite::Main,
+      [this](const std::function<void(TMemIniFile&)>& write) { WriteSetting(write); }, this);
+  settings_->Bind(ckbReduceSize, keys::ReduceSize);
+  settings_->Bind(cbReduceSize, keys::ReduceSizeType);
+  settings_->Bind(seReduceWidthTo, keys::ReduceSizeWidth);
+  settings_->Bind(cbReduceSizeQuality, keys::ReduceSizeQuality);
+  settings_->Bind(ckbReduceSizeSmooth, keys::ReduceSizeSmooth);
+  settings_->Bind(ckbSquareCanvas, keys::SquareCanvas);
+  settings_->Bind(ckbJpegProgressive, keys::JpegProgressive);
+  settings_->Bind(ckbAddFrame, keys::AddFrame);
+  settings_->Bind(cbCorner, keys::CornerType);
+  settings_->Bind(cbCornerWidth, keys::CornerWidth);
+  settings_->Bind(ckbAddWatermark, keys::AddWatermark);
+  settings_->Bind(ckbOutputGif, keys::OutputGif);
+  connect(cbReduceSize, &QComboBox::currentIndexChanged, this,
+          [this](int index) { pnlReduceSize->setVisible(index == 3); });
   connect(cbPictureFrame, &QComboBox::currentIndexChanged, this, [this](int) {
     const std::string name = cbPictureFrame->currentText().toStdString();
     WriteSetting([&](TMemIniFile& s) { s.WriteString(kGeneral, keys::FrameName, name); });
   });
-  connect(ckbAddWatermark, &QCheckBox::toggled, this, writeBool(keys::AddWatermark));
-  connect(ckbOutputGif, &QCheckBox::toggled, this, writeBool(keys::OutputGif));
   // A chosen speed is a number of seconds: the field shows it and the export uses it. Typing in
   // the field leaves the speed as it is; choosing the shown speed again brings its seconds back.
   static const char* const kSpeedSeconds[] = {"0.50", "1.00", "2.00"};
@@ -481,29 +474,16 @@ void TQivMainForm::LoadSettingsToControls() {
   const auto readInt = [&](std::string_view key) {
     return ReadSettingInteger(s, key, ReadSite::Main);
   };
-  const auto readBool = [&](std::string_view key) {
-    return ReadSettingBool(s, key, ReadSite::Main);
-  };
   const auto readString = [&](std::string_view key) {
     return QString::fromStdString(ReadSettingString(s, key, ReadSite::Main));
   };
 
   // Showing a stored value writes nothing back.
   loading_ = true;
-  ckbReduceSize->setChecked(readBool(keys::ReduceSize));
-  cbReduceSize->setCurrentIndex(readInt(keys::ReduceSizeType));
-  seReduceWidthTo->setValue(readInt(keys::ReduceSizeWidth));
-  cbReduceSizeQuality->setCurrentIndex(readInt(keys::ReduceSizeQuality));
+  settings_->Load();
   pnlReduceSize->setVisible(cbReduceSize->currentIndex() == 3);
-  ckbReduceSizeSmooth->setChecked(readBool(keys::ReduceSizeSmooth));
-  ckbSquareCanvas->setChecked(readBool(keys::SquareCanvas));
-  ckbJpegProgressive->setChecked(readBool(keys::JpegProgressive));
-
-  ckbAddFrame->setChecked(readBool(keys::AddFrame));
   stkFrame->setCurrentWidget(readInt(keys::FrameType) == 0 ? pnlFrame0
                                                            : cbPictureFrame->parentWidget());
-  cbCorner->setCurrentIndex(readInt(keys::CornerType));
-  cbCornerWidth->setCurrentIndex(readInt(keys::CornerWidth));
 
   const int frame = cbPictureFrame->findText(readString(keys::FrameName), Qt::MatchFixedString);
   if (frame >= 0)
@@ -511,7 +491,6 @@ void TQivMainForm::LoadSettingsToControls() {
   else if (cbPictureFrame->count() > 0)
     cbPictureFrame->setCurrentIndex(0);
 
-  ckbAddWatermark->setChecked(readBool(keys::AddWatermark));
   const QString text = readString(keys::WatermarkText);
   if (text.isEmpty()) {
     SetWatermarkPlaceholder(true);
@@ -529,7 +508,6 @@ void TQivMainForm::LoadSettingsToControls() {
   }
   UpdateWatermarkPosCaption(readInt(keys::WatermarkPaintStyle), readInt(keys::WatermarkPos));
 
-  ckbOutputGif->setChecked(readBool(keys::OutputGif));
   cbGifSpeed->setCurrentIndex(readInt(keys::GifSpeed));
   edGifSeconds->setText(readString(keys::GifSeconds));
   loading_ = false;

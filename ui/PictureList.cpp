@@ -10,167 +10,20 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolTip>
-#include <QUndoCommand>
 #include <QUndoStack>
 #include <algorithm>
 
 #include "output/PictureFolder.h"
 #include "ui/Artwork.h"
+#include "ui/PictureCommands.h"
+#include "ui/PictureDelegate.h"
 #include "ui/Tr.h"
 
 namespace pixmira {
 
 namespace {
-
-// Draws each entry as its thumbnail cell with the file name beneath, and the button strip
-// over the hovered one.
-class TPictureDelegate : public QStyledItemDelegate {
- public:
-  explicit TPictureDelegate(TPictureList* list) : QStyledItemDelegate(list), list_(list) {}
-
-  QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-    return QSize(kIconSpacingX - 8, kIconSpacingY - 4);
-  }
-
-  void paint(QPainter* p, const QStyleOptionViewItem& option,
-             const QModelIndex& index) const override {
-    p->save();
-    const QRect cell = option.rect;
-    const QRect icon = TPictureList::IconRect(cell);
-    if (option.state & QStyle::State_Selected) {
-      p->setRenderHint(QPainter::Antialiasing);
-      p->setPen(QColor(0x7D, 0xA2, 0xCE));
-      p->setBrush(QColor(0xDC, 0xEB, 0xFC));
-      p->drawRoundedRect(QRectF(icon.adjusted(-3, -3, 3, 3)).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
-      p->setRenderHint(QPainter::Antialiasing, false);
-    }
-    const QImage thumbnail = index.data(TPictureModel::ThumbnailRole).value<QImage>();
-    if (!thumbnail.isNull()) {
-      p->drawImage(icon.topLeft(), thumbnail);
-    } else {
-      // Still being made: an empty cell of the same frame.
-      p->setPen(QColor(0xC0, 0xDC, 0xC0));
-      p->setBrush(Qt::white);
-      p->drawRect(icon.adjusted(0, 0, -1, -1));
-    }
-    const QRect textRect(cell.left(), icon.bottom() + 3, cell.width(),
-                         cell.bottom() - icon.bottom() - 2);
-    const QString text = option.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(),
-                                                       Qt::ElideMiddle, textRect.width() - 4);
-    p->setPen(option.palette.color(QPalette::Text));
-    p->drawText(textRect, Qt::AlignHCenter | Qt::AlignTop, text);
-    if (option.state & QStyle::State_HasFocus) {
-      p->setPen(QPen(QColor(0x7D, 0xA2, 0xCE), 1, Qt::DotLine));
-      p->setBrush(Qt::NoBrush);
-      p->drawRect(icon.adjusted(-2, -2, 1, 1));
-    }
-    if (option.state & QStyle::State_MouseOver) PaintButtons(p, icon);
-    p->restore();
-  }
-
- private:
-  void PaintButtons(QPainter* p, const QRect& icon) const {
-    // White at 100/255 over the thumbnail, which stays visible beneath the buttons.
-    const QRect strip = TPictureList::ToolbarRect(icon);
-    p->setRenderHint(QPainter::Antialiasing);
-    p->setPen(QColor(0x90, 0xA8, 0x90, 100));
-    p->setBrush(QColor(255, 255, 255, 100));
-    p->drawRoundedRect(QRectF(strip).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
-    const QPoint hover = list_->HoverPos();
-    for (int i = 0; i < 4; ++i) {
-      const auto button = TEntryButton(i);
-      const QRect r = TPictureList::ButtonRect(strip, button);
-      const bool enabled = button != TEntryButton::Edit;
-      if (enabled && r.contains(hover)) {
-        p->setPen(QColor(0x7D, 0xA2, 0xCE));
-        p->setBrush(QColor(0xE5, 0xF1, 0xFB, 200));
-        p->drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
-      }
-      TPictureList::ToolIcons()[i].paint(p, r, Qt::AlignCenter,
-                                         enabled ? QIcon::Normal : QIcon::Disabled);
-    }
-    p->setRenderHint(QPainter::Antialiasing, false);
-  }
-
-  const TPictureList* list_;
-};
-
-// Removes entries; undo puts them back where they were, thumbnails and turns included.
-class TRemoveCommand : public QUndoCommand {
- public:
-  TRemoveCommand(TPictureModel* model, std::vector<int> rows, const QString& text)
-      : QUndoCommand(text), model_(model), rows_(std::move(rows)) {}
-  void redo() override {
-    taken_ = model_->TakeRows(rows_);
-    rows_.clear();
-    for (const auto& [row, entry] : taken_) rows_.push_back(row);
-  }
-  void undo() override {
-    model_->Restore(taken_);
-    taken_.clear();
-  }
-
- private:
-  TPictureModel* model_;
-  std::vector<int> rows_;
-  std::vector<std::pair<int, TPictureEntry>> taken_;
-};
-
-// Turns entries by id, so a later move does not change which entries an undo turns back.
-class TTurnCommand : public QUndoCommand {
- public:
-  TTurnCommand(TPictureModel* model, const std::vector<int>& rows, bool counterClockwise)
-      : QUndoCommand(counterClockwise ? Pixmira::tr("逆时针旋转图片")
-                                      : Pixmira::tr("顺时针旋转图片")),
-        model_(model) {
-    for (int row : rows) {
-      const TPictureEntry& entry = model->Entry(row);
-      turns_.push_back({entry.id, entry.angle, NextAngle(entry.angle, counterClockwise)});
-    }
-  }
-  void redo() override {
-    for (const Turn& t : turns_) model_->SetAngle(model_->RowOfId(t.id), t.after);
-  }
-  void undo() override {
-    for (const Turn& t : turns_) model_->SetAngle(model_->RowOfId(t.id), t.before);
-  }
-
- private:
-  struct Turn {
-    int id, before, after;
-  };
-  TPictureModel* model_;
-  std::vector<Turn> turns_;
-};
-
-class TMoveCommand : public QUndoCommand {
- public:
-  TMoveCommand(TPictureModel* model, std::vector<int> rows, int destination)
-      : QUndoCommand(Pixmira::tr("调整图片顺序")),
-        model_(model),
-        rows_(std::move(rows)),
-        destination_(destination),
-        before_(model->Order()) {}
-  void redo() override {
-    if (after_.empty()) {
-      model_->MoveRows(rows_, destination_);
-      after_ = model_->Order();
-    } else {
-      model_->SetOrder(after_);
-    }
-  }
-  void undo() override { model_->SetOrder(before_); }
-
- private:
-  TPictureModel* model_;
-  std::vector<int> rows_;
-  int destination_;
-  std::vector<int> before_;
-  std::vector<int> after_;
-};
 
 QAction* MakeAction(QWidget* owner, const QString& text, const QKeySequence& key,
                     Qt::ShortcutContext context) {

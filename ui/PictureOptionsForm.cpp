@@ -37,6 +37,7 @@
 #include "ui/AnchorCaptions.h"
 #include "ui/Messages.h"
 #include "ui/QtBitmap.h"
+#include "ui/SettingBinding.h"
 #include "ui/Tr.h"
 #include "ui/UiServices.h"
 #include "ui/Words.h"
@@ -526,15 +527,23 @@ void TPictureOptionsForm::ConnectHandlers() {
   for (QComboBox* corner : {cbCorner, cbCornerWidth})
     connect(corner, &QComboBox::activated, rbCorner, [this] { rbCorner->setChecked(true); });
   connect(lvFrames, &QListWidget::itemClicked, rbFrame, [this] { rbFrame->setChecked(true); });
-  connect(cbCorner, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (loading_) return;
-    WriteInt(keys::CornerType, index);
-    RefreshIf(rbCorner);
-  });
-  connect(cbCornerWidth, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (loading_) return;
-    WriteInt(keys::CornerWidth, index);
-    RefreshIf(rbCorner);
+  // The controls that show one key as it is, bound once to the working copy; a change redraws
+  // the preview only when its row counts there (a corner with a frame chosen does not).
+  settings_ = new TSettingBinding(
+      [this]() -> TMemIniFile& { return working_; }, ReadSite::Dialog,
+      [this](const std::function<void(TMemIniFile&)>& write) { write(working_); }, this);
+  settings_->Bind(cbCorner, keys::CornerType);
+  settings_->Bind(cbCornerWidth, keys::CornerWidth);
+  settings_->Bind(ckbBold, keys::WatermarkFontBold);
+  settings_->Bind(ckbItalic, keys::WatermarkFontItalic);
+  settings_->Bind(ckbUnderLine, keys::WatermarkFontUnderLine);
+  settings_->Bind(seWatermarkImageScale, keys::WatermarkImageScale);
+  settings_->Bind(seWatermarkTileSpace, keys::WatermarkTileSpace);
+  settings_->Bind(seWatermarkTileCount, keys::WatermarkTileCount);
+  settings_->Bind(tkbRotate, keys::WatermarkRotate);
+  settings_->Bind(tkbTransparent, keys::WatermarkTransparent);
+  connect(settings_, &TSettingBinding::changed, this, [this](bool counts) {
+    if (counts) RefreshPreview();
   });
   connect(lvFrames, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
     if (!item) return;
@@ -570,22 +579,9 @@ void TPictureOptionsForm::ConnectHandlers() {
     }
     RefreshIf(rbTextWatermark);
   });
-  const auto writeCheck = [this](QCheckBox* box, std::string_view key) {
-    connect(box, &QCheckBox::toggled, this, [this, key](bool ticked) {
-      WriteInt(key, ticked ? 1 : 0);
-      RefreshIf(rbTextWatermark);
-    });
-  };
-  writeCheck(ckbBold, keys::WatermarkFontBold);
-  writeCheck(ckbItalic, keys::WatermarkFontItalic);
-  writeCheck(ckbUnderLine, keys::WatermarkFontUnderLine);
   shpFontColor->installEventFilter(this);
   connect(btnSelectWatermark, &QPushButton::clicked, this,
           &TPictureOptionsForm::btnSelectWatermarkClick);
-  connect(seWatermarkImageScale, &QSpinBox::valueChanged, this, [this](int value) {
-    WriteInt(keys::WatermarkImageScale, value);
-    RefreshIf(rbImageWatermark);
-  });
 
   // Group "位置".
   connect(rbWatermarkPos, &QRadioButton::toggled, this, [this, always](bool on) {
@@ -617,26 +613,12 @@ void TPictureOptionsForm::ConnectHandlers() {
   };
   margin(seWatermarkPosBlank1, cbWatermarkPosKind1, 'A');
   margin(seWatermarkPosBlank2, cbWatermarkPosKind2, 'B');
-  connect(seWatermarkTileSpace, &QSpinBox::valueChanged, this, [this](int value) {
-    WriteInt(keys::WatermarkTileSpace, value);
-    RefreshIf(rbTileWatermark);
-  });
-  connect(seWatermarkTileCount, &QSpinBox::valueChanged, this, [this](int value) {
-    WriteInt(keys::WatermarkTileCount, value);
-    RefreshIf(rbTileWatermark);
-  });
 
   // Slider and number box show one value; the slider's position is what is kept.
-  const auto pair = [this](QSlider* slider, QSpinBox* box, std::string_view key) {
+  for (auto [slider, box] : {std::pair{tkbRotate, seRotate}, {tkbTransparent, seTransparent}}) {
     connect(slider, &QSlider::valueChanged, box, &QSpinBox::setValue);
     connect(box, &QSpinBox::valueChanged, slider, &QSlider::setValue);
-    connect(slider, &QSlider::valueChanged, this, [this, key](int value) {
-      WriteInt(key, value);
-      RefreshPreview();
-    });
-  };
-  pair(tkbRotate, seRotate, keys::WatermarkRotate);
-  pair(tkbTransparent, seTransparent, keys::WatermarkTransparent);
+  }
 
   // Preview and closing.
   connect(btnPrior, &QPushButton::clicked, this, &TPictureOptionsForm::btnPriorClick);
@@ -666,14 +648,10 @@ void TPictureOptionsForm::LoadOptions() {
   const auto readText = [this](std::string_view key) {
     return QString::fromStdString(ReadSettingString(working_, key, ReadSite::Dialog));
   };
-  const auto readBool = [this](std::string_view key) {
-    return ReadSettingBool(working_, key, ReadSite::Dialog);
-  };
 
   // 1-3. Frame or corners.
   (ReadInt(keys::FrameType) != 0 ? rbFrame : rbCorner)->setChecked(true);
-  cbCorner->setCurrentIndex(ReadInt(keys::CornerType));
-  cbCornerWidth->setCurrentIndex(ReadInt(keys::CornerWidth));
+  settings_->Load();
   if (lvFrames->count() > 0) {
     const QString name = readText(keys::FrameName);
     QListWidgetItem* chosen = lvFrames->item(0);
@@ -696,13 +674,9 @@ void TPictureOptionsForm::LoadOptions() {
   if (!face.isEmpty())
     cbFontName->setCurrentIndex(cbFontName->findText(face, Qt::MatchFixedString));
   cbFontSize->setEditText(readText(keys::WatermarkFontSize));
-  ckbBold->setChecked(readBool(keys::WatermarkFontBold));
-  ckbItalic->setChecked(readBool(keys::WatermarkFontItalic));
-  ckbUnderLine->setChecked(readBool(keys::WatermarkFontUnderLine));
   const TColor color = ReadSettingColor(working_, keys::WatermarkFontColor, ReadSite::Dialog);
   SetSwatchColor(QColor(RedOf(color), GreenOf(color), BlueOf(color)));
   edWatermarkImage->setText(readText(keys::WatermarkImage));
-  seWatermarkImageScale->setValue(ReadInt(keys::WatermarkImageScale));
 
   // 11-14. Placement, tiles, angle and transparency.
   (ReadInt(keys::WatermarkPaintStyle) != 0 ? rbTileWatermark : rbWatermarkPos)->setChecked(true);
@@ -710,10 +684,6 @@ void TPictureOptionsForm::LoadOptions() {
   cbWatermarkPos->setCurrentIndex(ValidAnchor(anchor) ? anchor : -1);
   LoadMarginRows(anchor);
   ShowMarginRows(anchor);
-  seWatermarkTileSpace->setValue(ReadInt(keys::WatermarkTileSpace));
-  seWatermarkTileCount->setValue(ReadInt(keys::WatermarkTileCount));
-  tkbRotate->setValue(ReadInt(keys::WatermarkRotate));
-  tkbTransparent->setValue(ReadInt(keys::WatermarkTransparent));
 }
 
 void TPictureOptionsForm::LoadMarginRows(int anchor) {

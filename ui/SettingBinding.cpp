@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QSlider>
 #include <QSpinBox>
 #include <stdexcept>
 
@@ -71,6 +72,16 @@ void TSettingBinding::Bind(QSpinBox* box, std::string_view key) {
           [this, &row](int value) { Write(row, std::to_string(value)); });
 }
 
+void TSettingBinding::Bind(QSlider* slider, std::string_view key) {
+  const SettingRow& row = Row(key);
+  const std::string name = row.key;
+  bound_.push_back({&row, [this, slider, name](const TMemIniFile& s) {
+                      slider->setValue(ReadSettingInteger(s, name, site_));
+                    }});
+  connect(slider, &QSlider::valueChanged, this,
+          [this, &row](int value) { Write(row, std::to_string(value)); });
+}
+
 void TSettingBinding::EnableWhen(QWidget* widget, std::string_view key) {
   rules_.push_back({widget, &Row(key)});
   widget->setEnabled(SettingCounts(store_(), *rules_.back().row, site_));
@@ -88,6 +99,7 @@ void TSettingBinding::Write(const SettingRow& row, const std::string& value) {
   if (loading_) return;
   write_([&](TMemIniFile& s) { s.WriteString(kGeneral, row.key, value); });
   ApplyRules();
+  emit changed(SettingCounts(store_(), row, site_));
 }
 
 void TSettingBinding::ApplyRules() {

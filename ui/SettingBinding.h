@@ -14,6 +14,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QSlider;
 class QSpinBox;
 class QWidget;
 
@@ -33,12 +34,18 @@ class TSettingBinding : public QObject {
   // The list's entries are the row's choices in order, or for a whole number the values from 0.
   void Bind(QComboBox* combo, std::string_view key);
   void Bind(QSpinBox* box, std::string_view key);
+  void Bind(QSlider* slider, std::string_view key);
   // widget is enabled only while every condition of key's row holds.
   void EnableWhen(QWidget* widget, std::string_view key);
 
   // Shows every bound key's stored value; writes nothing back.
   void Load();
   bool Loading() const { return loading_; }
+
+ signals:
+  // After a change was written; counts: the row's conditions hold, so the change shows in
+  // the result (a preview need not be redrawn otherwise).
+  void changed(bool counts);
 
  private:
   struct Bound {

@@ -108,6 +108,20 @@ class SettingBindingTest : public QObject {
     QVERIFY(!f.width.isEnabled());
   }
 
+  // The dialog redraws its preview only for a change that shows in it.
+  void aChangeSaysWhetherItCountsWhereItIsRead() {
+    for (const auto& [frameType, counts] : {std::pair{"0", true}, {"1", false}}) {
+      Form f(std::string("[General]\r\nFrameType=") + frameType + "\r\n", ReadSite::Dialog);
+      f.binding.Bind(&f.corners, keys::CornerType);
+      f.binding.Load();
+      QList<bool> said;
+      QObject::connect(&f.binding, &TSettingBinding::changed, [&said](bool c) { said << c; });
+      f.corners.setCurrentIndex(4);
+      QCOMPARE(said, QList<bool>{counts});
+      QCOMPARE(f.Stored(keys::CornerType), std::string("4"));
+    }
+  }
+
   void aKeyWithoutARowIsRefused() {
     Form f("");
     QVERIFY_THROWS_EXCEPTION(std::logic_error, f.binding.Bind(&f.reduce, "NoSuchKey"));

@@ -517,8 +517,8 @@ class PictureOptionsTest : public QObject {
   void imageScaleZeroKeepsTodaysPreview() {
     TTestFolder folder;
     const QString logo = folder.Picture(QStringLiteral("logo.png"), HalvesPicture(60, 30));
-    const QByteArray picture = kNoReduce + "WatermarkType=1\r\nWatermarkImage=" + logo.toUtf8() +
-                               "\r\nWatermarkPos=8\r\nFrameType=0\r\n";
+    const QByteArray picture =
+        kNoReduce + "WatermarkType=1\r\nWatermarkImage=" + logo.toUtf8() + "\r\nWatermarkPos=8\r\nFrameType=0\r\n";
     Dialog d(folder, {QSize(200, 100)}, picture);
     TPictureOptionsForm& f = *d.form;
     QCOMPARE(f.seWatermarkImageScale->value(), 0);

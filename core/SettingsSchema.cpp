@@ -94,7 +94,9 @@ SettingRow MarginTemplate() {
           .defaults = DialogAndPipeline("15"),
           .minimum = 0,
           .maximum = kMaxBox,
-          .english = "margin from the picture's edge",
+          .english =
+              "margin of anchor k (WatermarkPos) from the picture's edge: A the first, B "
+              "the second, as far as the anchor uses them",
           .group = "watermark",
           .panel = "position",
           .family = std::string(kMarginFamily)};
@@ -105,7 +107,7 @@ SettingRow MarginKindTemplate() {
           .type = T::Choice,
           .defaults = DialogAndPipeline("0"),
           .choices = {{0, "像素", "pixels"}, {1, "百分比", "percent"}},
-          .english = "unit of the margin",
+          .english = "unit of that margin",
           .group = "watermark",
           .panel = "position",
           .family = std::string(kMarginKindFamily)};
@@ -530,18 +532,28 @@ bool IsMarginSuffix(std::string_view rest) {
   return letter == 'a' || letter == 'b';
 }
 
+const SettingRow& MarginFamily() {
+  static const SettingRow row = MarginTemplate();
+  return row;
+}
+
+const SettingRow& MarginKindFamily() {
+  static const SettingRow row = MarginKindTemplate();
+  return row;
+}
+
 const SettingRow* FindMarginFamily(std::string_view key) {
-  static const SettingRow margin = MarginTemplate();
-  static const SettingRow kind = MarginKindTemplate();
+  const SettingRow* margin = &MarginFamily();
+  const SettingRow* kind = &MarginKindFamily();
   if (key.size() <= kMarginPrefix.size() ||
       !SameText(key.substr(0, kMarginPrefix.size()), kMarginPrefix)) {
     return nullptr;
   }
   const std::string_view rest = key.substr(kMarginPrefix.size());
-  if (IsMarginSuffix(rest)) return &margin;
+  if (IsMarginSuffix(rest)) return margin;
   if (rest.size() > kKindInfix.size() && SameText(rest.substr(0, kKindInfix.size()), kKindInfix) &&
       IsMarginSuffix(rest.substr(kKindInfix.size()))) {
-    return &kind;
+    return kind;
   }
   return nullptr;
 }
@@ -556,7 +568,87 @@ bool ParseWhole(std::string_view text, long long& value) {
   return r.ec == std::errc() && r.ptr == text.data() + text.size() && first != r.ptr;
 }
 
+// JSON string: quotes, backslashes and control characters escaped; UTF-8 passes as it is.
+std::string Quoted(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (u < 0x20) {
+      static const char kHex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+const char* const kSiteNames[kReadSiteCount] = {"main", "dialog", "pipeline", "export"};
+
+void AppendRowJson(std::string& out, const SettingRow& row) {
+  out += "{\"key\": " + Quoted(row.key);
+  out += ", \"type\": " + Quoted(SettingTypeName(row.type));
+  out += ", \"defaults\": {";
+  bool first = true;
+  for (std::size_t site = 0; site < kReadSiteCount; ++site) {
+    if (row.defaults[site] == kNone) continue;
+    if (!first) out += ", ";
+    first = false;
+    out += Quoted(kSiteNames[site]) + ": " + Quoted(row.defaults[site]);
+  }
+  out += "}";
+  if (row.type == T::Int || row.type == T::Decimal) {
+    out += ", \"min\": " + FormatSettingNumber(row.minimum);
+    out += ", \"max\": " + FormatSettingNumber(row.maximum);
+  }
+  if (row.type == T::Int)
+    out += row.emptyAllowed ? ", \"emptyAllowed\": true" : ", \"emptyAllowed\": false";
+  if (row.type == T::Choice) {
+    out += ", \"choices\": [";
+    for (std::size_t i = 0; i < row.choices.size(); ++i) {
+      const SettingChoice& c = row.choices[i];
+      if (i) out += ", ";
+      out += "{\"value\": " + std::to_string(c.value) + ", \"caption\": " + Quoted(c.caption) +
+             ", \"english\": " + Quoted(c.english) + "}";
+    }
+    out += "]";
+  }
+  out += ", \"caption\": " + Quoted(row.caption);
+  out += ", \"tooltip\": " + Quoted(row.tooltip);
+  out += ", \"english\": " + Quoted(row.english);
+  out += ", \"group\": " + Quoted(row.group);
+  out += ", \"panel\": " + Quoted(row.panel);
+  out += ", \"when\": [";
+  for (std::size_t i = 0; i < row.when.size(); ++i) {
+    const SettingCondition& c = row.when[i];
+    if (i) out += ", ";
+    out += "{\"key\": " + Quoted(c.key) + ", \"values\": [";
+    for (std::size_t v = 0; v < c.values.size(); ++v) {
+      if (v) out += ", ";
+      out += std::to_string(c.values[v]);
+    }
+    out += c.negate ? "], \"negate\": true}" : "], \"negate\": false}";
+  }
+  out += "], \"family\": " + Quoted(row.family) + "}";
+}
+
 }  // namespace
+
+std::string SettingsSchemaJson() {
+  std::string out = "{\"format\": 1, \"settings\": [\n";
+  const std::vector<SettingRow>& rows = SettingsSchema();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    out += "  ";
+    AppendRowJson(out, rows[i]);
+    out += i + 1 < rows.size() ? ",\n" : "\n";
+  }
+  return out + "]}\n";
+}
 
 std::string MarginKey(int anchor, char letter) {
   return std::string(kMarginPrefix) + std::to_string(anchor) + letter;
@@ -576,6 +668,12 @@ const SettingRow* FindSetting(std::string_view key) {
     if (SameText(row.key, key)) return &row;
   }
   return FindMarginFamily(key);
+}
+
+const SettingRow* FindSettingFamily(std::string_view family) {
+  if (family == kMarginFamily) return &MarginFamily();
+  if (family == kMarginKindFamily) return &MarginKindFamily();
+  return nullptr;
 }
 
 std::optional<std::string_view> RowDefault(const SettingRow& row, ReadSite site) {

@@ -172,6 +172,8 @@ const TText kTexts[] = {
     {"设置文件中 {1} 的值 \"{2}\" 无效，请改正后再试。",
      "the value \"{2}\" of {1} in the settings file is not valid; correct it and try again."},
     {"导出 {1} 时出错：{2}", "error while exporting {1}: {2}"},
+    {"列表中没有一张图片可以读取，无法生成动态图片 {1}。",
+     "none of the pictures in the list could be read, so the animation {1} was not made."},
     {"（空）", "empty"},
     {"窗口", "window"},
     {"导出", "export"},
@@ -327,6 +329,9 @@ std::string FailureLine(const TExportResult& result) {
   if (result.badSetting) {
     return Say("设置文件中 {1} 的值 \"{2}\" 无效，请改正后再试。",
                {result.badSetting->key, result.badSetting->value});
+  }
+  if (result.reason == TFailReason::NoFrames) {
+    return Say("列表中没有一张图片可以读取，无法生成动态图片 {1}。", {result.failedPath});
   }
   std::string why = result.detail;
   if (result.failure) {

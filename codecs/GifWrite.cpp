@@ -319,7 +319,8 @@ void TGIFImage::SetLoopCount(int count) {
 }
 
 std::vector<uint8_t> TGIFImage::SaveToMemory(int workers) const {
-  if (frames_.empty()) throw GIFException("Cannot save empty GIF");
+  if (frames_.empty())
+    throw GIFException("Cannot save empty GIF", GIFException::TProblem::NoFrames);
   const bool extended = std::any_of(frames_.begin(), frames_.end(), [](const TGIFFrame& f) {
     return (f.sorted && !f.localColorMap.empty()) || WritesExtension(f);
   });

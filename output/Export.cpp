@@ -128,6 +128,9 @@ TFailReason FailReasonOf(const std::exception_ptr& error) {
     return TFailReason::Setting;
   } catch (const std::bad_alloc&) {
     return TFailReason::Memory;
+  } catch (const GIFException& e) {
+    return e.Problem() == GIFException::TProblem::NoFrames ? TFailReason::NoFrames
+                                                           : TFailReason::Picture;
   } catch (const Exception&) {
     return TFailReason::Picture;
   } catch (...) {

@@ -327,6 +327,22 @@ TEST_F(BatchCommandTest, NothingWrittenExitsOne) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_NE(run.err.find("没有导出任何图片。"), std::string::npos) << run.err;
+
+  // An animation of pictures none of which loads says so in words, not the writer's text.
+  const std::string gif = dir_.File("all.gif");
+  for (const auto& [env, said] :
+       {std::pair<std::vector<std::string>, std::string>{
+            {}, "列表中没有一张图片可以读取，无法生成动态图片 " + gif + "。"},
+        {{"LANG=en_US.UTF-8"},
+         "none of the pictures in the list could be read, so the animation " + gif +
+             " was not made."}}) {
+    const TRun animation =
+        Run({"--config", Config(""), "--gif", gif, dir_.File("broken.png")}, "/dev/null", env);
+    EXPECT_EQ(animation.status, 1);
+    EXPECT_NE(animation.err.find(said), std::string::npos) << animation.err;
+    EXPECT_EQ(animation.err.find("Cannot save"), std::string::npos) << animation.err;
+    EXPECT_FALSE(fs::exists(gif));
+  }
 }
 
 TEST_F(BatchCommandTest, ProblemsFoundBeforeTheFirstPictureStopAtOnce) {

@@ -50,30 +50,35 @@ constexpr std::array<AnchorMargins, 9> kAnchors{{
     {"图片中心", "centre", kNone, kNone, kNone, kNone},
 }};
 
-const std::vector<SettingChoice> kCornerChoices{
-    {0, "四角", "all four"},
-    {1, "左上角", "top left"},
-    {2, "左下角", "bottom left"},
-    {3, "右上角", "top right"},
-    {4, "右下角", "bottom right"},
-    {5, "左上角+左下角", "top left + bottom left"},
-    {6, "右上角+右下角", "top right + bottom right"},
-    {7, "左上角+右上角", "top left + top right"},
-    {8, "左下角+右下角", "bottom left + bottom right"},
-    {9, "左上角+右下角", "top left + bottom right"},
-    {10, "左下角+右上角", "bottom left + top right"},
-};
+std::vector<SettingChoice> CornerChoices() {
+  return {
+      {0, "四角", "all four"},
+      {1, "左上角", "top left"},
+      {2, "左下角", "bottom left"},
+      {3, "右上角", "top right"},
+      {4, "右下角", "bottom right"},
+      {5, "左上角+左下角", "top left + bottom left"},
+      {6, "右上角+右下角", "top right + bottom right"},
+      {7, "左上角+右上角", "top left + top right"},
+      {8, "左下角+右下角", "bottom left + bottom right"},
+      {9, "左上角+右下角", "top left + bottom right"},
+      {10, "左下角+右上角", "bottom left + top right"},
+  };
+}
 
-const SettingCondition kReducing{std::string(keys::ReduceSize), {1}};
-const SettingCondition kCustomWidth{std::string(keys::ReduceSizeType), {3}};
-const SettingCondition kJpegFiles{std::string(keys::OutputGif), {0}};
-const SettingCondition kFraming{std::string(keys::AddFrame), {1}};
-const SettingCondition kMarking{std::string(keys::AddWatermark), {1}};
-const SettingCondition kTextMark{std::string(keys::WatermarkType), {0}};
-const SettingCondition kPictureMark{std::string(keys::WatermarkType), {1}};
-const SettingCondition kAnyMark{std::string(keys::WatermarkType), {0, 1}};
-const SettingCondition kSingle{std::string(keys::WatermarkPaintStyle), {0}};
-const SettingCondition kTiled{std::string(keys::WatermarkPaintStyle), {0}, true};
+// The conditions rows share. Made with the schema, so no global waits on another's construction.
+struct Conditions {
+  SettingCondition reducing{std::string(keys::ReduceSize), {1}};
+  SettingCondition customWidth{std::string(keys::ReduceSizeType), {3}};
+  SettingCondition jpegFiles{std::string(keys::OutputGif), {0}};
+  SettingCondition framing{std::string(keys::AddFrame), {1}};
+  SettingCondition marking{std::string(keys::AddWatermark), {1}};
+  SettingCondition textMark{std::string(keys::WatermarkType), {0}};
+  SettingCondition pictureMark{std::string(keys::WatermarkType), {1}};
+  SettingCondition anyMark{std::string(keys::WatermarkType), {0, 1}};
+  SettingCondition single{std::string(keys::WatermarkPaintStyle), {0}};
+  SettingCondition tiled{std::string(keys::WatermarkPaintStyle), {0}, true};
+};
 
 std::vector<SettingChoice> AnchorChoices() {
   std::vector<SettingChoice> choices;
@@ -113,7 +118,7 @@ SettingRow MarginKindTemplate() {
           .family = std::string(kMarginKindFamily)};
 }
 
-void AddMarginRows(std::vector<SettingRow>& rows) {
+void AddMarginRows(std::vector<SettingRow>& rows, const Conditions& c) {
   for (std::size_t k = 0; k < kAnchors.size(); ++k) {
     const AnchorMargins& anchor = kAnchors[k];
     const int number = static_cast<int>(k);
@@ -122,7 +127,7 @@ void AddMarginRows(std::vector<SettingRow>& rows) {
       const char* english = letter == 'A' ? anchor.aEnglish : anchor.bEnglish;
       if (label == kNone) continue;
       const std::vector<SettingCondition> when{
-          kMarking, kAnyMark, kSingle, {std::string(keys::WatermarkPos), {number}}};
+          c.marking, c.anyMark, c.single, {std::string(keys::WatermarkPos), {number}}};
       SettingRow value = MarginTemplate();
       value.key = MarginKey(number, letter);
       value.caption = label;
@@ -140,6 +145,7 @@ void AddMarginRows(std::vector<SettingRow>& rows) {
 }
 
 std::vector<SettingRow> MakeSchema() {
+  const Conditions c;
   std::vector<SettingRow> rows{
       // Size.
       {.key = std::string(keys::ReduceSize),
@@ -160,7 +166,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "the width to shrink to",
        .group = "size",
        .panel = "size",
-       .when = {kReducing}},
+       .when = {c.reducing}},
       {.key = std::string(keys::ReduceSizeWidth),
        .type = T::Int,
        .defaults = MainAndPipeline("310"),
@@ -170,7 +176,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "custom width in pixels",
        .group = "size",
        .panel = "custom",
-       .when = {kReducing, kCustomWidth}},
+       .when = {c.reducing, c.customWidth}},
       {.key = std::string(keys::ReduceSizeQuality),
        .type = T::Choice,
        .defaults = MainOnly("1"),
@@ -181,7 +187,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "JPEG quality with the custom width",
        .group = "size",
        .panel = "custom",
-       .when = {kReducing, kCustomWidth, kJpegFiles}},
+       .when = {c.reducing, c.customWidth, c.jpegFiles}},
       {.key = std::string(keys::JpegProgressive),
        .type = T::Bool,
        .defaults = MainOnly("0"),
@@ -191,7 +197,7 @@ std::vector<SettingRow> MakeSchema() {
                   "files)",
        .group = "size",
        .panel = "custom",
-       .when = {kReducing, kCustomWidth, kJpegFiles}},
+       .when = {c.reducing, c.customWidth, c.jpegFiles}},
       {.key = std::string(keys::ReduceSizeSmooth),
        .type = T::Bool,
        .defaults = MainAndPipeline("0"),
@@ -226,16 +232,16 @@ std::vector<SettingRow> MakeSchema() {
        .english = "rounded corners or a frame",
        .group = "edge",
        .panel = "edge",
-       .when = {kFraming}},
+       .when = {c.framing}},
       {.key = std::string(keys::CornerType),
        .type = T::Choice,
        .defaults = Everywhere("0"),
-       .choices = kCornerChoices,
+       .choices = CornerChoices(),
        .caption = "将图片",
        .english = "which corners",
        .group = "edge",
        .panel = "corners",
-       .when = {kFraming, {std::string(keys::FrameType), {0}}}},
+       .when = {c.framing, {std::string(keys::FrameType), {0}}}},
       {.key = std::string(keys::CornerWidth),
        .type = T::Choice,
        .defaults = Everywhere("0"),
@@ -246,7 +252,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "corner radius",
        .group = "edge",
        .panel = "corners",
-       .when = {kFraming, {std::string(keys::FrameType), {0}}}},
+       .when = {c.framing, {std::string(keys::FrameType), {0}}}},
       {.key = std::string(keys::FrameName),
        .type = T::Text,
        .defaults = Everywhere(""),
@@ -254,7 +260,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "section of Frames/Frames.ini",
        .group = "edge",
        .panel = "frame",
-       .when = {kFraming, {std::string(keys::FrameType), {1}}}},
+       .when = {c.framing, {std::string(keys::FrameType), {1}}}},
 
       // Watermark.
       {.key = std::string(keys::AddWatermark),
@@ -272,7 +278,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "text or picture",
        .group = "watermark",
        .panel = "watermark",
-       .when = {kMarking}},
+       .when = {c.marking}},
       {.key = std::string(keys::WatermarkText),
        .type = T::Text,
        .defaults = Everywhere(""),
@@ -280,7 +286,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "watermark text; line breaks stored as character code 3",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkFontName),
        .type = T::Text,
        .defaults = DialogAndPipeline(""),
@@ -288,7 +294,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "font face; empty = the default face",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkFontSize),
        .type = T::Int,
        .defaults = DialogAndPipeline("8"),
@@ -298,7 +304,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "font size in points",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkFontBold),
        .type = T::Bool,
        .defaults = DialogAndPipeline("0"),
@@ -306,7 +312,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "bold",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkFontItalic),
        .type = T::Bool,
        .defaults = DialogAndPipeline("0"),
@@ -314,7 +320,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "italic",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkFontUnderLine),
        .type = T::Bool,
        .defaults = DialogAndPipeline("0"),
@@ -322,7 +328,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "underlined",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkFontColor),
        .type = T::Colour,
        .defaults = DialogAndPipeline("$FFFFFF"),
@@ -330,7 +336,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "text colour: a name such as clRed, or $00BBGGRR",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkImage),
        .type = T::Text,
        .defaults = Everywhere(""),
@@ -338,7 +344,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "path of the watermark picture",
        .group = "watermark",
        .panel = "picture",
-       .when = {kMarking, kPictureMark}},
+       .when = {c.marking, c.pictureMark}},
       {.key = std::string(keys::WatermarkImageScale),
        .type = T::Int,
        .defaults = DialogAndPipeline("0"),
@@ -349,7 +355,7 @@ std::vector<SettingRow> MakeSchema() {
                   "width, height in proportion; 0 = the watermark picture's own size",
        .group = "watermark",
        .panel = "picture",
-       .when = {kMarking, kPictureMark}},
+       .when = {c.marking, c.pictureMark}},
       {.key = std::string(keys::WatermarkPaintStyle),
        .type = T::Choice,
        .defaults = Everywhere("0"),
@@ -358,7 +364,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "one watermark at an anchor, or tiled",
        .group = "watermark",
        .panel = "position",
-       .when = {kMarking, kAnyMark}},
+       .when = {c.marking, c.anyMark}},
       {.key = std::string(keys::WatermarkPos),
        .type = T::Choice,
        .defaults = Everywhere("0"),
@@ -367,9 +373,9 @@ std::vector<SettingRow> MakeSchema() {
        .english = "anchor of the watermark",
        .group = "watermark",
        .panel = "position",
-       .when = {kMarking, kAnyMark, kSingle}},
+       .when = {c.marking, c.anyMark, c.single}},
   };
-  AddMarginRows(rows);
+  AddMarginRows(rows, c);
   std::vector<SettingRow> rest{
       {.key = std::string(keys::WatermarkTileSpace),
        .type = T::Int,
@@ -380,7 +386,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "gap between tiles in pixels",
        .group = "watermark",
        .panel = "position",
-       .when = {kMarking, kAnyMark, kTiled}},
+       .when = {c.marking, c.anyMark, c.tiled}},
       {.key = std::string(keys::WatermarkTileCount),
        .type = T::Int,
        .defaults = DialogAndPipeline("0"),
@@ -390,7 +396,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "tile rows; 0 = over the whole picture",
        .group = "watermark",
        .panel = "position",
-       .when = {kMarking, kAnyMark, kTiled}},
+       .when = {c.marking, c.anyMark, c.tiled}},
       {.key = std::string(keys::WatermarkRotate),
        .type = T::Int,
        .defaults = DialogAndPipeline("0"),
@@ -400,7 +406,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "angle in degrees",
        .group = "watermark",
        .panel = "look",
-       .when = {kMarking, kAnyMark}},
+       .when = {c.marking, c.anyMark}},
       {.key = std::string(keys::WatermarkTransparent),
        .type = T::Int,
        .defaults = DialogAndPipeline("20"),
@@ -410,7 +416,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "transparency in percent",
        .group = "watermark",
        .panel = "look",
-       .when = {kMarking, kAnyMark}},
+       .when = {c.marking, c.anyMark}},
 
       // Output.
       {.key = std::string(keys::OutputGif),

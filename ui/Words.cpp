@@ -14,6 +14,7 @@ QString FailReasonText(TFailReason reason) {
     case TFailReason::Setting:
       return Pixmira::tr("设置中的数值无效");
     case TFailReason::Picture:
+    case TFailReason::NoFrames:
       return Pixmira::tr("图片无法处理");
     case TFailReason::Memory:
       return Pixmira::tr("内存不足");

@@ -1,0 +1,167 @@
+// The effects panel, built from the settings schema: a section per effect group, a control
+// per key, shown or greyed by the key's conditions. Every change is stored at once.
+import { tr, isEnglish, hasTranslation } from "./i18n";
+import type { SettingRow } from "./protocol";
+import type { SettingsStore } from "./settings";
+
+const GROUPS = ["size", "edge", "watermark", "output"];
+// Line breaks of the watermark text are stored as character code 3.
+const LINE_BREAK = "\x03";
+
+function words(source: string | undefined, english: string | undefined): string {
+  if (!source) return english && isEnglish ? english : "";
+  if (isEnglish && !hasTranslation(source) && english) return english;
+  return tr(source);
+}
+
+// "$00BBGGRR" or a toolkit name <-> "#rrggbb".
+const NAMED: Record<string, string> = {
+  clblack: "000000", clmaroon: "000080", clgreen: "008000", clolive: "008080", clnavy: "800000",
+  clpurple: "800080", clteal: "808000", clgray: "808080", clsilver: "C0C0C0", clred: "0000FF",
+  cllime: "00FF00", clyellow: "00FFFF", clblue: "FF0000", clfuchsia: "FF00FF", claqua: "FFFF00",
+  clwhite: "FFFFFF",
+};
+export function colourToHex(value: string): string {
+  let bgr = NAMED[value.trim().toLowerCase()];
+  if (!bgr && /^\$[0-9a-f]{1,8}$/i.test(value.trim())) bgr = value.trim().slice(1).padStart(6, "0").slice(-6);
+  if (!bgr) bgr = "FFFFFF";
+  return `#${bgr.slice(4, 6)}${bgr.slice(2, 4)}${bgr.slice(0, 2)}`.toLowerCase();
+}
+export function hexToColour(hex: string): string {
+  const h = hex.replace("#", "").toUpperCase();
+  return `$00${h.slice(4, 6)}${h.slice(2, 4)}${h.slice(0, 2)}`;
+}
+
+export interface PanelHooks {
+  frames: string[];
+  // Live changes (a slider moving) as well as committed ones.
+  onLive: () => void;
+}
+
+export function buildPanel(schema: SettingRow[], store: SettingsStore, hooks: PanelHooks): HTMLElement {
+  const root = document.createElement("div");
+  root.className = "panel";
+  const updaters: (() => void)[] = [];
+  let idCount = 0;
+
+  for (const group of GROUPS) {
+    const rows = schema.filter((r) => r.group === group && !r.key.startsWith("Window"));
+    if (rows.length === 0) continue;
+    const section = document.createElement("fieldset");
+    section.className = `effect effect-${group}`;
+    section.dataset.group = group;
+    root.append(section);
+    rows.forEach((row, i) => {
+      const id = `set-${row.key}-${idCount++}`;
+      const field = document.createElement("div");
+      field.className = i === 0 && row.type === "bool" ? "field master" : "field";
+      field.dataset.key = row.key;
+      const label = document.createElement("label");
+      label.htmlFor = id;
+      label.textContent = words(row.caption, row.english) || row.key;
+      if (row.tooltip) field.title = words(row.tooltip, undefined);
+      let control: HTMLInputElement | HTMLSelectElement | HTMLTextAreaElement;
+      let read: () => void;
+      const commit = (v: string) => {
+        if (v !== store.get(row.key)) store.set(row.key, v);
+        if (row.key === "GifSpeed") store.set("GifSeconds", ["0.50", "1.00", "2.00"][+v] ?? store.get("GifSeconds"));
+        hooks.onLive();
+      };
+      if (row.type === "bool") {
+        const box = document.createElement("input");
+        box.type = "checkbox";
+        box.addEventListener("change", () => commit(box.checked ? "1" : "0"));
+        read = () => (box.checked = store.getNumber(row.key) !== 0);
+        control = box;
+        field.append(box, label);
+      } else if (row.type === "choice" || (row.key === "FrameName" && hooks.frames.length)) {
+        const sel = document.createElement("select");
+        const options = row.key === "FrameName" ? hooks.frames.map((f) => ({ value: f, caption: f, english: f })) : (row.choices ?? []).map((c) => ({ ...c, value: String(c.value) }));
+        for (const c of options) {
+          const o = document.createElement("option");
+          o.value = c.value;
+          o.textContent = words(c.caption, c.english);
+          sel.append(o);
+        }
+        sel.addEventListener("change", () => commit(sel.value));
+        read = () => (sel.value = store.get(row.key));
+        control = sel;
+        field.append(label, sel);
+      } else if (row.type === "int") {
+        const num = document.createElement("input");
+        num.type = "number";
+        num.step = "1";
+        if (row.minimum != null) num.min = String(row.minimum);
+        if (row.maximum != null) num.max = String(row.maximum);
+        const valid = (v: string) => /^-?\d+$/.test(v) && (row.minimum == null || +v >= row.minimum) && (row.maximum == null || +v <= row.maximum);
+        num.addEventListener("input", () => {
+          num.setAttribute("aria-invalid", String(!valid(num.value)));
+          if (valid(num.value)) commit(num.value);
+        });
+        field.append(label, num);
+        control = num;
+        // A short range gets a slider, moving the preview as it goes.
+        if (row.minimum != null && row.maximum != null && row.maximum - row.minimum <= 1000) {
+          const slider = document.createElement("input");
+          slider.type = "range";
+          slider.min = String(row.minimum);
+          slider.max = String(row.maximum);
+          slider.setAttribute("aria-label", label.textContent ?? row.key);
+          slider.addEventListener("input", () => {
+            num.value = slider.value;
+            commit(slider.value);
+          });
+          num.addEventListener("input", () => (slider.value = num.value));
+          field.append(slider);
+          read = () => (num.value = slider.value = store.get(row.key));
+        } else read = () => (num.value = store.get(row.key));
+      } else if (row.type === "colour") {
+        const c = document.createElement("input");
+        c.type = "color";
+        c.addEventListener("input", () => commit(hexToColour(c.value)));
+        read = () => (c.value = colourToHex(store.get(row.key)));
+        control = c;
+        field.append(label, c);
+      } else if (row.key === "WatermarkText") {
+        const t = document.createElement("textarea");
+        t.rows = 2;
+        t.placeholder = tr("请在此输入水印文字");
+        t.addEventListener("input", () => commit(t.value.replace(/\r?\n/g, LINE_BREAK)));
+        read = () => (t.value = store.get(row.key).split(LINE_BREAK).join("\n"));
+        control = t;
+        field.append(label, t);
+      } else {
+        const t = document.createElement("input");
+        t.type = "text";
+        if (row.type === "decimal") {
+          t.inputMode = "decimal";
+          t.pattern = "\\d*\\.?\\d*";
+        }
+        t.addEventListener("input", () => commit(t.value));
+        read = () => (t.value = store.get(row.key));
+        control = t;
+        field.append(label, t);
+      }
+      control.id = id;
+      control.dataset.key = row.key;
+      section.append(field);
+      updaters.push(() => {
+        if (document.activeElement !== control) read();
+        // A condition on a list picks a sub-panel: hidden; on a box: greyed.
+        const failed = (row.when ?? []).filter((c) => {
+          const held = c.values.includes(store.getNumber(c.key));
+          return c.negate ? held : !held;
+        });
+        const hide = failed.some((c) => store.row(c.key)?.type === "choice");
+        field.hidden = hide;
+        control.disabled = !hide && failed.length > 0;
+        field.classList.toggle("disabled", control.disabled);
+        for (const s of field.querySelectorAll("input[type=range]")) (s as HTMLInputElement).disabled = control.disabled;
+      });
+    });
+  }
+  const update = () => updaters.forEach((u) => u());
+  store.onChange(update);
+  update();
+  return root;
+}

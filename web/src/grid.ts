@@ -139,6 +139,7 @@ export class Grid {
       }
       cell.style.transform = `translate(${(i % this.columns) * CELL_W}px, ${Math.floor(i / this.columns) * CELL_H}px)`;
       cell.dataset.index = String(i);
+      cell.dataset.angle = String(entry.angle);
       const sel = l.selected.has(entry.id);
       cell.classList.toggle("selected", sel);
       cell.classList.toggle("focused", i === l.focus);

@@ -55,7 +55,7 @@ export function buildPanel(schema: SettingRow[], store: SettingsStore, hooks: Pa
       const id = `set-${row.key}-${idCount++}`;
       const field = document.createElement("div");
       field.className = i === 0 && row.type === "bool" ? "field master" : "field";
-      field.dataset.key = row.key;
+      field.dataset.field = row.key;
       const label = document.createElement("label");
       label.htmlFor = id;
       label.textContent = words(row.caption, row.english) || row.key;
@@ -74,6 +74,34 @@ export function buildPanel(schema: SettingRow[], store: SettingsStore, hooks: Pa
         read = () => (box.checked = store.getNumber(row.key) !== 0);
         control = box;
         field.append(box, label);
+      } else if (row.type === "choice" && (row.choices ?? []).some((c) => words(c.caption, c.english).length > 16)) {
+        // Long choices are a group of round buttons, so no words are cut off on a phone.
+        const box = document.createElement("div");
+        box.className = "choices";
+        box.setAttribute("role", "radiogroup");
+        box.setAttribute("aria-labelledby", `${id}-label`);
+        label.id = `${id}-label`;
+        label.removeAttribute("for");
+        const radios = (row.choices ?? []).map((c) => {
+          const r = document.createElement("input");
+          r.type = "radio";
+          r.name = id;
+          r.value = String(c.value);
+          r.id = `${id}-${c.value}`;
+          r.addEventListener("change", () => r.checked && commit(r.value));
+          const l = document.createElement("label");
+          l.htmlFor = r.id;
+          l.textContent = words(c.caption, c.english);
+          const line = document.createElement("div");
+          line.append(r, l);
+          box.append(line);
+          return r;
+        });
+        read = () => radios.forEach((r) => (r.checked = r.value === store.get(row.key)));
+        // The group answers for its state; the first button carries the key.
+        control = radios[0];
+        box.dataset.key = row.key;
+        field.append(label, box);
       } else if (row.type === "choice" || (row.key === "FrameName" && hooks.frames.length)) {
         const sel = document.createElement("select");
         const options = row.key === "FrameName" ? hooks.frames.map((f) => ({ value: f, caption: f, english: f })) : (row.choices ?? []).map((c) => ({ ...c, value: String(c.value) }));
@@ -142,7 +170,7 @@ export function buildPanel(schema: SettingRow[], store: SettingsStore, hooks: Pa
         control = t;
         field.append(label, t);
       }
-      control.id = id;
+      if (control.type !== "radio") control.id = id;
       control.dataset.key = row.key;
       section.append(field);
       updaters.push(() => {
@@ -156,7 +184,7 @@ export function buildPanel(schema: SettingRow[], store: SettingsStore, hooks: Pa
         field.hidden = hide;
         control.disabled = !hide && failed.length > 0;
         field.classList.toggle("disabled", control.disabled);
-        for (const s of field.querySelectorAll("input[type=range]")) (s as HTMLInputElement).disabled = control.disabled;
+        for (const s of field.querySelectorAll("input[type=range], input[type=radio]")) (s as HTMLInputElement).disabled = control.disabled;
       });
     });
   }

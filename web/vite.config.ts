@@ -8,7 +8,7 @@ import { readTranslations } from "./translations.mjs";
 
 const here = fileURLToPath(new URL(".", import.meta.url));
 const repo = resolve(here, "..");
-const engineDir = process.env.PIXMIRA_ENGINE_DIR ?? join(here, "engine");
+const engineDir = process.env.PIXMIRA_ENGINE_DIR ?? join(here, "engine", "dist");
 
 function filesUnder(dir: string, prefix = ""): string[] {
   if (!existsSync(dir)) return [];
@@ -39,7 +39,7 @@ function pixmira(): Plugin {
         this.emitFile({ type: "asset", fileName: `icons/${icon}`, source: readFileSync(join(repo, "data/desktop", icon)) });
       }
       for (const f of filesUnder(engineDir)) {
-        if (/\.(js|mjs|wasm|ttf|ttc|otf|json)$/.test(f)) this.emitFile({ type: "asset", fileName: `engine/${f}`, source: readFileSync(join(engineDir, f)) });
+        if (/\.(js|wasm|ttf|ttc|otf)$/.test(f)) this.emitFile({ type: "asset", fileName: `engine/${f}`, source: readFileSync(join(engineDir, f)) });
       }
       const manifest = {
         name: "Pixmira",

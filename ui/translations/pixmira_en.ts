@@ -756,5 +756,13 @@ genuine</translation>
         <source>无法读取设置文件 %1</source>
         <translation>Cannot read the settings file %1</translation>
     </message>
+    <message>
+        <source>图片已损坏</source>
+        <translation>the picture is damaged</translation>
+    </message>
+    <message>
+        <source>图片太大，无法处理</source>
+        <translation>the picture is too large</translation>
+    </message>
 </context>
 </TS>

@@ -21,6 +21,7 @@ export interface Outcome {
   skipped: { name: string; skip: Skip }[];
   cancelled: boolean;
   failure?: Skip; // the run stopped: nothing more was written
+  failedName?: string; // the picture or file it stopped at
   download?: { name: string; blob: Blob };
 }
 
@@ -87,9 +88,14 @@ export async function exportJpeg(pool: EnginePool, entries: Entry[], ini: string
       out.failure = { reason: reply.code, detail: reply.detail };
       break;
     } else if (reply.op === "process" && reply.skip) {
+      if (reply.skip.reason.startsWith("failed-")) {
+        out.failure = reply.skip;
+        out.failedName = entry.name;
+        break;
+      }
       out.skipped.push({ name: entry.name, skip: reply.skip });
     } else if (reply.op === "process" && reply.jpeg) {
-      const wanted = nameWithoutExt(entry.name) + ".jpg";
+      const wanted = reply.name || nameWithoutExt(entry.name) + ".jpg";
       try {
         if (target.kind === "folder") {
           const name = await uniqueName(wanted, (n) => exists(target.dir, n));
@@ -129,6 +135,7 @@ export async function exportGif(pool: EnginePool, entries: Entry[], ini: string,
   const worker = pool.worker(0);
   const total = entries.length;
   const start = performance.now();
+  const sent: Entry[] = []; // the frames the engine was given, in its order
   await worker.call({ op: "gifStart", ini });
   for (let i = 0; i < total; i++) {
     if (cancel.cancelled) {
@@ -148,8 +155,10 @@ export async function exportGif(pool: EnginePool, entries: Entry[], ini: string,
       return out;
     }
     if (r.op === "gifFrame" && r.skip) out.skipped.push({ name: entry.name, skip: r.skip });
+    else sent.push(entry);
   }
   const r = await worker.call({ op: "gifFinish" });
+  if (r.op === "gifFinish") for (const s of r.skips) out.skipped.push({ name: sent[s.index]?.name ?? "", skip: { reason: s.reason } });
   if (r.op === "error" || (r.op === "gifFinish" && r.skip)) {
     out.failure = r.op === "error" ? { reason: r.code, detail: r.detail } : (r as { skip: Skip }).skip;
     return out;

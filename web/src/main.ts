@@ -11,15 +11,28 @@ import { Cancel, exportGif, exportJpeg, type Outcome, type Progress } from "./ex
 
 const $ = <T extends HTMLElement>(sel: string) => document.querySelector(sel) as T;
 
-// Skip reasons the engine reports, in words.
-const SKIP_WORDS: Record<string, string> = {
+// What the engine reports, in words.
+const OUTCOME_WORDS: Record<string, string> = {
+  "unknown-type": "不是可以读取的图片格式",
   unreadable: "图片无法读取",
-  format: "不是可以读取的图片格式",
+  damaged: "图片已损坏",
+  "too-large": "图片太大，无法处理",
+  "over-memory-limit": "图片太大，无法处理",
+  "failed-file": "无法读取或写入文件",
+  "failed-frame": "所选的边框无法使用",
+  "failed-setting": "设置中的数值无效",
+  "failed-picture": "图片无法处理",
+  "failed-memory": "内存不足",
   memory: "内存不足",
-  empty: "列表中没有一张图片可以读取",
+  "no-frames": "列表中没有一张图片可以读取",
 };
 function skipWords(s: Skip): string {
-  return tr(SKIP_WORDS[s.reason] ?? "图片无法处理");
+  if (s.reason === "failed-setting" && s.detail) {
+    const [key, value] = s.detail.split("\x00");
+    return tr("设置文件中 %1 的值“%2”无效，请改正后再试。", key, value ?? "");
+  }
+  if (s.reason === "write") return tr("无法读取或写入文件") + (s.detail ? ` (${s.detail})` : "");
+  return tr(OUTCOME_WORDS[s.reason] ?? "未知错误");
 }
 
 function download(name: string, blob: Blob) {
@@ -176,7 +189,7 @@ async function start() {
       let r;
       try {
         const bytes = await entry.file.arrayBuffer();
-        r = await previewPool.worker(0).call({ op: "preview", bytes, name: entry.name, angle: entry.angle, ini: store.iniText(), width: w, height: h }, [bytes]);
+        r = await previewPool.worker(0).call({ op: "preview", bytes, name: entry.name, angle: entry.angle, ini: store.iniText(), width: w, height: h, prompt: tr("请在此输入水印文字") }, [bytes]);
       } catch {
         r = undefined;
       }
@@ -303,7 +316,7 @@ async function start() {
     $("#progress-line").textContent = "";
     $("#progress-file").textContent = "";
     $("#progress-left").textContent = "";
-    if (o.failure) line(tr("导出 %1 时出错：%2", o.download?.name ?? "", skipWords(o.failure)), "error");
+    if (o.failure) line(tr("导出 %1 时出错：%2", o.failedName ?? o.download?.name ?? "", skipWords(o.failure)), "error");
     else if (gif) line(o.written.length ? o.written[0] : "", "written");
     else if (o.written.length === total) line(tr("%1 个文件全部导出完毕。", o.written.length), "written");
     else line(tr("导出了 %1 个文件。", o.written.length), "written");

@@ -55,20 +55,23 @@ export interface EngineInfo {
 export type Request =
   | { op: "info" }
   | { op: "thumbnail"; bytes: ArrayBuffer; name: string; size: number }
-  | { op: "preview"; bytes: ArrayBuffer; name: string; angle: number; ini: string; width: number; height: number }
+  | { op: "preview"; bytes: ArrayBuffer; name: string; angle: number; ini: string; width: number; height: number; prompt: string }
   | { op: "process"; bytes: ArrayBuffer; name: string; angle: number; ini: string }
   | { op: "gifStart"; ini: string }
   | { op: "gifFrame"; bytes: ArrayBuffer; name: string; angle: number }
   | { op: "gifFinish" }
-  | { op: "addFile"; name: string; bytes: ArrayBuffer }; // a font or watermark picture
+  | { op: "addFile"; name: string; bytes: ArrayBuffer } // a watermark picture
+  | { op: "addFont"; bytes: ArrayBuffer };
 
 export type Reply =
   | { op: "info"; info: EngineInfo }
   | { op: "thumbnail"; bitmap?: ImageBitmap; width: number; height: number; skip?: Skip }
   | { op: "preview"; bitmap?: ImageBitmap; skip?: Skip }
-  | { op: "process"; jpeg?: ArrayBuffer; skip?: Skip }
+  | { op: "process"; jpeg?: ArrayBuffer; name?: string; skip?: Skip }
   | { op: "gifFrame"; skip?: Skip }
-  | { op: "gifFinish"; gif?: ArrayBuffer; skip?: Skip }
+  | { op: "gifFinish"; gif?: ArrayBuffer; skip?: Skip; skips: { index: number; reason: string }[] }
+  | { op: "addFile"; path: string }
+  | { op: "addFont"; ok: boolean }
   | { op: "ok" }
   | { op: "error"; code: string; detail?: string };
 

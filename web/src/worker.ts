@@ -21,7 +21,7 @@ async function handle(req: Request): Promise<[Reply, Transferable[]]> {
       return [{ op: "thumbnail", bitmap, width: r.ok.width, height: r.ok.height }, [bitmap]];
     }
     case "preview": {
-      const r = await engine.preview(new Uint8Array(req.bytes), req.name, req.angle, req.ini, req.width, req.height);
+      const r = await engine.preview(new Uint8Array(req.bytes), req.name, req.angle, req.ini, req.width, req.height, req.prompt);
       if ("skip" in r) return [{ op: "preview", skip: r.skip }, []];
       const bitmap = await toBitmap(r.ok);
       return [{ op: "preview", bitmap }, [bitmap]];
@@ -29,8 +29,8 @@ async function handle(req: Request): Promise<[Reply, Transferable[]]> {
     case "process": {
       const r = await engine.process(new Uint8Array(req.bytes), req.name, req.angle, req.ini);
       if ("skip" in r) return [{ op: "process", skip: r.skip }, []];
-      const jpeg = r.ok.slice().buffer;
-      return [{ op: "process", jpeg }, [jpeg]];
+      const jpeg = r.ok.bytes.slice().buffer;
+      return [{ op: "process", jpeg, name: r.ok.name }, [jpeg]];
     }
     case "gifStart":
       engine.gifStart(req.ini);
@@ -39,13 +39,14 @@ async function handle(req: Request): Promise<[Reply, Transferable[]]> {
       return [{ op: "gifFrame", skip: await engine.gifFrame(new Uint8Array(req.bytes), req.name, req.angle) }, []];
     case "gifFinish": {
       const r = engine.gifFinish();
-      if ("skip" in r) return [{ op: "gifFinish", skip: r.skip }, []];
+      if ("skip" in r) return [{ op: "gifFinish", skip: r.skip, skips: r.skips }, []];
       const gif = r.ok.slice().buffer;
-      return [{ op: "gifFinish", gif }, [gif]];
+      return [{ op: "gifFinish", gif, skips: r.skips }, [gif]];
     }
     case "addFile":
-      engine.addFile(req.name, new Uint8Array(req.bytes));
-      return [{ op: "ok" }, []];
+      return [{ op: "addFile", path: engine.addFile(req.name, new Uint8Array(req.bytes)) }, []];
+    case "addFont":
+      return [{ op: "addFont", ok: engine.addFont(new Uint8Array(req.bytes)) }, []];
   }
 }
 

@@ -45,13 +45,13 @@ export function makeStubEngine(): Engine {
     },
     thumbnail: (bytes, _name, size) => decode(bytes, 0, size, size),
     preview: (bytes, _name, angle, _ini, width, height) => decode(bytes, angle, width, height),
-    async process(bytes, _name, angle) {
+    async process(bytes, name, angle) {
       const r = await decode(bytes, angle, 700, 100000);
       if ("skip" in r) return r;
       const c = new OffscreenCanvas(r.ok.width, r.ok.height);
       c.getContext("2d")!.putImageData(new ImageData(r.ok.rgba as ImageDataArray, r.ok.width, r.ok.height), 0, 0);
       const blob = await c.convertToBlob({ type: "image/jpeg", quality: 0.9 });
-      return { ok: new Uint8Array(await blob.arrayBuffer()) };
+      return { ok: { bytes: new Uint8Array(await blob.arrayBuffer()), name: name.replace(/\.[^.]*$/, "") + ".jpg" } };
     },
     gifStart() {
       frames = 0;
@@ -63,10 +63,11 @@ export function makeStubEngine(): Engine {
       return undefined;
     },
     gifFinish() {
-      if (frames === 0) return { skip: { reason: "empty" } };
+      if (frames === 0) return { skip: { reason: "no-frames" }, skips: [] };
       // GIF89a header of a 1 x 1 picture: enough for the page's own flow.
-      return { ok: new Uint8Array([71, 73, 70, 56, 57, 97, 1, 0, 1, 0, 0, 0, 0, 44, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 68, 1, 0, 59]) };
+      return { skips: [], ok: new Uint8Array([71, 73, 70, 56, 57, 97, 1, 0, 1, 0, 0, 0, 0, 44, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 68, 1, 0, 59]) };
     },
-    addFile() {},
+    addFile: (name) => `/user/${name}`,
+    addFont: () => true,
   };
 }

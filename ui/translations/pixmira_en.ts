@@ -764,5 +764,9 @@ genuine</translation>
         <source>图片太大，无法处理</source>
         <translation>the picture is too large</translation>
     </message>
+    <message>
+        <source>添加字体文件...</source>
+        <translation>Add a font file...</translation>
+    </message>
 </context>
 </TS>

@@ -3,7 +3,8 @@ import { isEnglish, tr } from "./i18n";
 import { PictureList, type Entry } from "./list";
 import { Grid, THUMB_SIZE, type Thumb } from "./grid";
 import { EnginePool } from "./pool";
-import type { EngineInfo, Skip } from "./protocol";
+import type { EngineInfo, SettingRow, Skip } from "./protocol";
+import { keepFile, keptFiles, type KeptFile } from "./files";
 import { SettingsStore, decodeIni, parseIni } from "./settings";
 import { buildPanel } from "./panel";
 import { extensionOf, folderOrder, stampedName } from "./names";
@@ -221,7 +222,52 @@ async function start() {
     }
   });
 
-  const panel = buildPanel(info.schema, store, { frames: info.frames, onLive: requestPreview });
+  // The watermark picture and the user's fonts: every engine gets them, the browser keeps them.
+  const allPools = [pool, previewPool];
+  const giveFile = async (f: KeptFile): Promise<string> => {
+    let path = "";
+    for (const p of allPools) {
+      const replies = await p.broadcast(() => [f.kind === "font" ? { op: "addFont", bytes: f.bytes.slice(0) } : { op: "addFile", name: f.name, bytes: f.bytes.slice(0) }, []]);
+      for (const r of replies) if (r.op === "addFile") path = r.path;
+    }
+    return path;
+  };
+  for (const f of await keptFiles()) await giveFile(f);
+  const pickFile = (accept: string, then: (f: File) => void) => {
+    const input = document.createElement("input");
+    input.type = "file";
+    input.accept = accept;
+    input.className = "visually-hidden";
+    input.addEventListener("change", () => input.files?.[0] && then(input.files[0]));
+    return input;
+  };
+  const decorate = (row: SettingRow, field: HTMLElement, commit: (v: string) => void) => {
+    const button = (text: string, input: HTMLInputElement) => {
+      const b = document.createElement("button");
+      b.type = "button";
+      b.textContent = text;
+      b.addEventListener("click", () => input.click());
+      field.append(b, input);
+      return b;
+    };
+    if (row.key === "WatermarkImage") {
+      const input = pickFile(info.extensions.join(","), async (file) => {
+        const kept: KeptFile = { kind: "picture", name: file.name, bytes: await file.arrayBuffer() };
+        await keepFile(kept);
+        commit(await giveFile(kept));
+      });
+      button(tr("选择图片(&L)..."), input).dataset.pick = row.key;
+    } else if (row.key === "WatermarkFontName") {
+      const input = pickFile(".ttf,.otf,.ttc", async (file) => {
+        const kept: KeptFile = { kind: "font", name: file.name, bytes: await file.arrayBuffer() };
+        await keepFile(kept);
+        await giveFile(kept);
+        requestPreview();
+      });
+      button(tr("添加字体文件..."), input).dataset.pick = row.key;
+    }
+  };
+  const panel = buildPanel(info.schema, store, { frames: info.frames, onLive: requestPreview, decorate });
   $("#panel-place").replaceWith(panel);
   requestPreview();
 

@@ -34,6 +34,8 @@ export function hexToColour(hex: string): string {
 
 export interface PanelHooks {
   frames: string[];
+  // Extra controls beside a key's own (choosing a file the key names).
+  decorate?: (row: SettingRow, field: HTMLElement, commit: (value: string) => void) => void;
   // Live changes (a slider moving) as well as committed ones.
   onLive: () => void;
 }
@@ -172,6 +174,7 @@ export function buildPanel(schema: SettingRow[], store: SettingsStore, hooks: Pa
       }
       if (control.type !== "radio") control.id = id;
       control.dataset.key = row.key;
+      hooks.decorate?.(row, field, commit);
       section.append(field);
       updaters.push(() => {
         if (document.activeElement !== control) read();

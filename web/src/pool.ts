@@ -44,8 +44,8 @@ export class EnginePool {
     return this.workers.reduce((a, b) => (b.busy < a.busy ? b : a));
   }
   // Every worker gets the request (fonts and watermark pictures each engine needs).
-  async broadcast(make: () => [Request, Transferable[]]): Promise<void> {
-    await Promise.all(this.workers.map((w) => w.call(...make())));
+  broadcast(make: () => [Request, Transferable[]]): Promise<Reply[]> {
+    return Promise.all(this.workers.map((w) => w.call(...make())));
   }
   async info(): Promise<EngineInfo> {
     const r = await this.workers[0].call({ op: "info" });

@@ -46,7 +46,7 @@ async function handle(req: Request): Promise<[Reply, Transferable[]]> {
     case "addFile":
       return [{ op: "addFile", path: engine.addFile(req.name, new Uint8Array(req.bytes)) }, []];
     case "addFont":
-      return [{ op: "addFont", ok: engine.addFont(new Uint8Array(req.bytes)) }, []];
+      return [{ op: "addFont", ok: await engine.addFont(new Uint8Array(req.bytes)) }, []];
   }
 }
 

@@ -68,6 +68,6 @@ export function makeStubEngine(): Engine {
       return { skips: [], ok: new Uint8Array([71, 73, 70, 56, 57, 97, 1, 0, 1, 0, 0, 0, 0, 44, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 68, 1, 0, 59]) };
     },
     addFile: (name) => `/user/${name}`,
-    addFont: () => true,
+    addFont: async () => true,
   };
 }

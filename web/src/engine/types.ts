@@ -19,5 +19,5 @@ export interface Engine {
   gifFrame(bytes: Uint8Array, name: string, angle: number): Promise<Skip | undefined>;
   gifFinish(): Result<Uint8Array> & { skips: { index: number; reason: string }[] };
   addFile(name: string, bytes: Uint8Array): string;
-  addFont(bytes: Uint8Array): boolean;
+  addFont(bytes: Uint8Array): Promise<boolean>;
 }

@@ -55,7 +55,7 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
   });
   const engine = new module.Engine();
   let ini: string | undefined;
-  let fontTried = false;
+  let bundledFont: Promise<void> | undefined;
   const frameCount = { n: 0 };
   const gifNames: string[] = [];
 
@@ -65,12 +65,15 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
       ini = text;
     }
   };
-  // The CJK font is fetched the first time a text watermark is drawn.
+  // The CJK font is fetched the first time a text watermark is drawn. It is always the
+  // first font the engine gets, so it stays the one for families no font has.
+  const loadBundledFont = () =>
+    (bundledFont ??= fetch(`${base}fonts/wqy-zenhei.ttc`)
+      .then((r) => (r.ok ? r.arrayBuffer() : undefined))
+      .then((b) => void (b && engine.addFont(new Uint8Array(b))))
+      .catch(() => undefined));
   const font = async () => {
-    if (fontTried || engine.fontWanted() === null) return;
-    fontTried = true;
-    const r = await fetch(`${base}fonts/wqy-zenhei.ttc`).catch(() => undefined);
-    if (r?.ok) engine.addFont(new Uint8Array(await r.arrayBuffer()));
+    if (engine.fontWanted() !== null) await loadBundledFont();
   };
   const pixels = (p: Pixels | null): Result<Pixels> => (p ? { ok: { rgba: p.rgba, width: p.width, height: p.height } } : { skip: { reason: "unreadable" } });
   const schema: SettingRow[] = normaliseSchema(JSON.parse(module.Engine.schemaJson()));
@@ -123,7 +126,8 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
     addFile(name, bytes) {
       return engine.addFile(name, bytes);
     },
-    addFont(bytes) {
+    async addFont(bytes) {
+      await loadBundledFont();
       return engine.addFont(bytes);
     },
   };

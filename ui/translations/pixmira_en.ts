@@ -713,8 +713,8 @@ genuine</translation>
         <translation>A folder</translation>
     </message>
     <message>
-        <source>压缩包下载</source>
-        <translation>A zip download</translation>
+        <source>下载</source>
+        <translation>A download</translation>
     </message>
     <message>
         <source>安装为应用</source>

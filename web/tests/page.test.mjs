@@ -172,6 +172,22 @@ test("words: Chinese by default, English for an English browser, nothing cut off
   }
 });
 
+test("offline: once loaded, the page and its engine come from the browser's store", async () => {
+  const page = await openPage(b);
+  await page.evaluate(async () => {
+    await navigator.serviceWorker.ready;
+    if (!navigator.serviceWorker.controller) await new Promise((r) => navigator.serviceWorker.addEventListener("controllerchange", r));
+  });
+  const kind = await page.evaluate(() => document.body.dataset.engine);
+  await page.context().setOffline(true);
+  await page.reload();
+  await page.waitForSelector("body[data-ready='1']");
+  assert.equal(await page.evaluate(() => document.body.dataset.engine), kind);
+  await addSamples(page, SAMPLES.slice(0, 2));
+  assert.equal(await page.locator(".cell.failed").count(), 0);
+  await page.context().close();
+});
+
 test("a folder picked for the output: existing files are never replaced", async () => {
   // The browser's private file system stands in for the folder picker.
   const page = await openPage(b, {
@@ -199,6 +215,26 @@ test("a folder picked for the output: existing files are never replaced", async 
   assert.deepEqual(Object.keys(files).sort(), ["bottle.jpg", "cap.jpg", "cap2.jpg", "cap3.jpg"]);
   assert.equal(files["cap.jpg"], "keep me".length);
   assert.match(await page.textContent("#progress-summary"), /3 个文件全部导出完毕/);
+  await page.context().close();
+});
+
+test("cancel: what is in hand is finished and kept, nothing new starts", async () => {
+  const page = await openPage(b);
+  await addSamples(page, [...SAMPLES, ...SAMPLES]);
+  await setKey(page, "ReduceSize", "1");
+  await page.selectOption("#target", "zip");
+  const [zip] = await Promise.all([
+    page.waitForEvent("download"),
+    page.evaluate(() => {
+      document.querySelector("#generate").click();
+      document.querySelector("#cancel").click();
+    }),
+  ]);
+  const files = Object.keys(unzipSync(new Uint8Array(readFileSync(await zip.path()))));
+  assert.ok(files.length > 0 && files.length < 12, `${files.length} files`);
+  const summary = await page.textContent("#progress-summary");
+  assert.match(summary, new RegExp(`导出了 ${files.length} 个文件。`));
+  assert.match(summary, /已取消，已完成的文件已保留。/);
   await page.context().close();
 });
 

@@ -114,7 +114,17 @@ export function buildPanel(schema: SettingRow[], store: SettingsStore, hooks: Pa
           sel.append(o);
         }
         sel.addEventListener("change", () => commit(sel.value));
-        read = () => (sel.value = store.get(row.key));
+        read = () => {
+          sel.value = store.get(row.key);
+          // A frame name the catalogue lacks shows the first frame, as the window does; that
+          // frame is then the one made, not none.
+          if (row.key === "FrameName") {
+            const known = hooks.frames.some((f) => f.toLowerCase() === store.get(row.key).toLowerCase());
+            if (!known) sel.selectedIndex = 0;
+            else sel.value = hooks.frames.find((f) => f.toLowerCase() === store.get(row.key).toLowerCase())!;
+            store.setShown(row.key, known ? undefined : sel.value);
+          }
+        };
         control = sel;
         field.append(label, sel);
       } else if (row.type === "int") {

@@ -47,6 +47,8 @@ export function writeIni(values: Map<string, string>): string {
 
 export class SettingsStore {
   private values = new Map<string, string>();
+  // Values a control shows without the key holding them (a list showing its first item).
+  private shown = new Map<string, string>();
   private listeners: (() => void)[] = [];
   constructor(private schema: SettingRow[]) {
     try {
@@ -105,7 +107,18 @@ export class SettingsStore {
       const read = r.defaults.export ?? r.defaults.pipeline;
       if (shown != null && read != null && shown !== read && ![...out.keys()].some((k) => k.toLowerCase() === r.key.toLowerCase())) out.set(r.key, shown);
     }
+    for (const [key, value] of this.shown) {
+      for (const k of [...out.keys()]) if (k.toLowerCase() === key.toLowerCase()) out.delete(k);
+      out.set(key, value);
+    }
     return writeIni(out);
+  }
+
+  // The control shows `value` although the key holds something else (or nothing); what is
+  // shown is what the engine gets. undefined: the control shows the key's own value.
+  setShown(key: string, value: string | undefined) {
+    if (value === undefined) this.shown.delete(key);
+    else this.shown.set(key, value);
   }
 
   onChange(f: () => void) {

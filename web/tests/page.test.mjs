@@ -140,6 +140,15 @@ test("settings: a GBK Config.ini in, a UTF-8 one out, kept after a reload", asyn
   await page.reload();
   await page.waitForSelector("body[data-ready='1']");
   assert.equal(await text.inputValue(), "中文水印");
+
+  // The frame the page shows is the frame made: without a stored FrameType the window shows
+  // a frame (the first of the catalogue), so the file says so instead of leaving the export
+  // to round corners or add nothing.
+  await setKey(page, "AddFrame", "1");
+  const shown = await page.evaluate(() => [...document.querySelectorAll('.panel select[data-key="FrameName"] option')].map((o) => o.value)[0]);
+  const framed = (await download(page, () => page.click("#export-settings"))).bytes.toString("utf8");
+  assert.match(framed, /\r\nFrameType=1\r\n/);
+  if (shown) assert.match(framed, new RegExp(`\\r\\nFrameName=${shown}\\r\\n`));
   await page.context().close();
 });
 

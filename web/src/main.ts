@@ -151,6 +151,7 @@ async function start() {
   $("#redo").addEventListener("click", () => list.redo());
   const updateListState = () => {
     $("#count").textContent = tr("共 %1 张图片", list.entries.length);
+    document.body.dataset.count = String(list.entries.length);
     $("#hint").hidden = list.entries.length > 0;
     $<HTMLButtonElement>("#undo").disabled = !list.canUndo;
     $<HTMLButtonElement>("#redo").disabled = !list.canRedo;

@@ -26,8 +26,9 @@ after(async () => {
 });
 
 async function addSamples(page, files = SAMPLES) {
+  const before = Number(await page.evaluate(() => document.body.dataset.count));
   await page.setInputFiles("#add-files", files);
-  await page.waitForFunction(() => document.body.dataset.thumbsPending === "0");
+  await page.waitForFunction((n) => Number(document.body.dataset.count) > n && document.body.dataset.thumbsPending === "0", before);
 }
 
 // Captions in list order.
@@ -126,6 +127,7 @@ test("settings: a GBK Config.ini in, a UTF-8 one out, kept after a reload", asyn
   const file = join(work, "Config.ini");
   writeFileSync(file, gbk);
   await page.setInputFiles("#import-settings", file);
+  await page.waitForFunction(() => document.querySelector("#notice").textContent.includes("Config.ini"));
   const text = page.locator('.panel textarea[data-key="WatermarkText"]');
   assert.equal(await text.inputValue(), "中文水印");
   assert.equal(await page.locator('.panel [data-field="ReduceSizeType"] input:checked').inputValue(), "2");

@@ -296,6 +296,13 @@ async function start() {
   let cancel = new Cancel();
   $("#cancel").addEventListener("click", () => (cancel.cancelled = true));
   $("#close-progress").addEventListener("click", () => dialog.close());
+  // Escape during a run asks to cancel; the window closes when the run has ended.
+  dialog.addEventListener("cancel", (e) => {
+    if (document.body.dataset.exporting === "1") {
+      e.preventDefault();
+      cancel.cancelled = true;
+    }
+  });
 
   const showProgress = (p: Progress) => {
     $<HTMLProgressElement>("#progress-bar").max = p.total;

@@ -39,7 +39,7 @@ function pixmira(): Plugin {
         this.emitFile({ type: "asset", fileName: `icons/${icon}`, source: readFileSync(join(repo, "data/desktop", icon)) });
       }
       for (const f of filesUnder(engineDir)) {
-        if (/\.(js|wasm|ttf|ttc|otf)$/.test(f)) this.emitFile({ type: "asset", fileName: `engine/${f}`, source: readFileSync(join(engineDir, f)) });
+        if (/\.(js|wasm|data|ttf|ttc|otf)$/.test(f)) this.emitFile({ type: "asset", fileName: `engine/${f}`, source: readFileSync(join(engineDir, f)) });
       }
       const manifest = {
         name: "Pixmira",

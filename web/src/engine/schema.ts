@@ -1,6 +1,7 @@
 // The settings schema's JSON as the engine gives it, in the page's terms. Field names the
 // listing may spell differently are taken either way.
 import type { SettingCondition, SettingRow } from "../protocol";
+import fallback from "./schema-fallback.json";
 
 type Raw = Record<string, unknown>;
 const SITES = ["main", "dialog", "pipeline", "export"] as const;
@@ -36,4 +37,10 @@ export function normaliseSchema(json: unknown): SettingRow[] {
       family: r.family as string | undefined,
     };
   });
+}
+
+// The rows of core/SettingsSchema as of this page's build, for an engine that does not give
+// them (yet): the page then still shows every key.
+export function fallbackSchema(): SettingRow[] {
+  return normaliseSchema(fallback);
 }

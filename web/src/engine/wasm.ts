@@ -2,7 +2,7 @@
 // threaded build where the page is cross-origin isolated, else the single-threaded one.
 import type { EngineInfo, SettingRow } from "../protocol";
 import type { Engine, Pixels, Result } from "./types";
-import { normaliseSchema } from "./schema";
+import { fallbackSchema, normaliseSchema } from "./schema";
 
 interface Outcome {
   code: string;
@@ -76,7 +76,8 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
     if (engine.fontWanted() !== null) await loadBundledFont();
   };
   const pixels = (p: Pixels | null): Result<Pixels> => (p ? { ok: { rgba: p.rgba, width: p.width, height: p.height } } : { skip: { reason: "unreadable" } });
-  const schema: SettingRow[] = normaliseSchema(JSON.parse(module.Engine.schemaJson()));
+  const given: SettingRow[] = normaliseSchema(JSON.parse(module.Engine.schemaJson()));
+  const schema = given.length > 0 ? given : fallbackSchema();
 
   return {
     info(): EngineInfo {

@@ -33,3 +33,15 @@ export function tr(source: string, ...args: (string | number)[]): string {
 export function hasTranslation(source: string): boolean {
   return source in table;
 }
+
+// A text with a count: %n is the count, which also picks the English plural form.
+export function trn(source: string, n: number, ...args: (string | number)[]): string {
+  let text = source;
+  if (isEnglish) {
+    const t = table[source];
+    if (Array.isArray(t)) text = t[n === 1 ? 0 : t.length - 1];
+    else if (t) text = t;
+  }
+  text = plain(text).replace(/%n/g, String(n));
+  return text.replace(/%(\d)/g, (m, i) => (args[+i - 1] !== undefined ? String(args[+i - 1]) : m));
+}

@@ -1,5 +1,5 @@
 import "./style.css";
-import { isEnglish, tr } from "./i18n";
+import { isEnglish, tr, trn } from "./i18n";
 import { PictureList, type Entry } from "./list";
 import { Grid, THUMB_SIZE, type Thumb } from "./grid";
 import { EnginePool } from "./pool";
@@ -150,7 +150,7 @@ async function start() {
   $("#undo").addEventListener("click", () => list.undo());
   $("#redo").addEventListener("click", () => list.redo());
   const updateListState = () => {
-    $("#count").textContent = tr("共 %1 张图片", list.entries.length);
+    $("#count").textContent = trn("共 %n 张图片", list.entries.length);
     document.body.dataset.count = String(list.entries.length);
     $("#hint").hidden = list.entries.length > 0;
     $<HTMLButtonElement>("#undo").disabled = !list.canUndo;
@@ -307,7 +307,7 @@ async function start() {
   const showProgress = (p: Progress) => {
     $<HTMLProgressElement>("#progress-bar").max = p.total;
     $<HTMLProgressElement>("#progress-bar").value = p.index;
-    $("#progress-line").textContent = p.current ? tr("正在导出第 %1 个文件，总共 %2 个文件。", p.index + 1, p.total) : "";
+    $("#progress-line").textContent = p.current ? trn("正在导出第 %1 个文件，总共 %n 个文件。", p.total, p.index + 1) : "";
     $("#progress-file").textContent = p.current;
     $("#progress-left").textContent = p.secondsLeft != null && p.current ? tr("剩余时间：%1", formatSeconds(p.secondsLeft)) : "";
   };
@@ -372,8 +372,8 @@ async function start() {
     $("#progress-left").textContent = "";
     if (o.failure) line(tr("导出 %1 时出错：%2", o.failedName ?? o.download?.name ?? "", skipWords(o.failure)), "error");
     else if (gif) line(o.written.length ? o.written[0] : "", "written");
-    else if (o.written.length === total) line(tr("%1 个文件全部导出完毕。", o.written.length), "written");
-    else line(tr("导出了 %1 个文件。", o.written.length), "written");
+    else if (o.written.length === total) line(trn("%n 个文件全部导出完毕。", o.written.length), "written");
+    else line(trn("导出了 %n 个文件。", o.written.length), "written");
     if (o.cancelled) line(tr("已取消，已完成的文件已保留。"));
     if (o.written.length && !gif) {
       const ul = document.createElement("ul");

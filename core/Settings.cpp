@@ -19,7 +19,7 @@ struct KeyDefaults {
 };
 
 // Every key with its default at each site that reads it, the one place they are written.
-constexpr std::array<KeyDefaults, 40> kDefaults{{
+constexpr std::array<KeyDefaults, 55> kDefaults{{
     {keys::ReduceSize, {"1", kNone, "1", kNone}},
     {keys::ReduceSizeType, {"0", kNone, "0", kNone}},
     {keys::ReduceSizeWidth, {"310", kNone, "310", kNone}},
@@ -61,6 +61,22 @@ constexpr std::array<KeyDefaults, 40> kDefaults{{
     {keys::ReduceSizeSmooth, {"0", kNone, "0", kNone}},
     {keys::SquareCanvas, {"0", kNone, "0", kNone}},
     {keys::JpegProgressive, {"0", kNone, kNone, kNone}},
+    {keys::CornerRadiusOnResult, {"0", "0", "0", kNone}},
+    {keys::FrameFit, {"0", "0", "0", kNone}},
+    {keys::WatermarkFontSizeMode, {kNone, "0", "0", kNone}},
+    {keys::WatermarkFontSizePercent, {kNone, "6", "6", kNone}},
+    // Absent counts as off, so the files of earlier versions keep their output.
+    {keys::WatermarkFitText, {kNone, "0", "0", kNone}},
+    {keys::WatermarkOutline, {kNone, "0", "0", kNone}},
+    {keys::WatermarkImagePos, {kNone, "2", "2", kNone}},
+    {keys::WatermarkImageMarginA, {kNone, "15", "15", kNone}},
+    {keys::WatermarkImageMarginB, {kNone, "15", "15", kNone}},
+    {keys::WatermarkImageMarginKindA, {kNone, "0", "0", kNone}},
+    {keys::WatermarkImageMarginKindB, {kNone, "0", "0", kNone}},
+    {keys::WatermarkImageTransparent, {kNone, "20", "20", kNone}},
+    {keys::WatermarkImageRotate, {kNone, "0", "0", kNone}},
+    {keys::SliceHeight, {"0", kNone, kNone, "0"}},
+    {keys::SliceWatermarkEach, {"0", kNone, kNone, "0"}},
 }};
 
 // The margin family: "cbWatermarkPosBlank" / "cbWatermarkPosBlankKind", anchor index, A or B.

@@ -13,16 +13,21 @@ namespace pixmira {
 
 namespace {
 
+void RoundCorners(TBitmap& bitmap, const TEdgeOptions& edge) {
+  for (TCorner corner : edge.corners) RoundCorner(bitmap, corner, edge.radius);
+}
+
 void ApplyCornersOrFrame(std::unique_ptr<TBitmap>& bitmap, const TEdgeOptions& edge,
                          const TMemIniFile& catalog, const std::string& framesFolder, bool smooth) {
   switch (edge.kind) {
     case TEdgeKind::Corners:
-      for (TCorner corner : edge.corners) RoundCorner(*bitmap, corner, edge.radius);
+      RoundCorners(*bitmap, edge);
       break;
     case TEdgeKind::Frame:
       if (edge.frameName.empty()) return;
       // Nothing back means the catalogue has no picture for the name: keep the photo.
-      if (auto framed = ApplyFrame(*bitmap, edge.frameName, catalog, framesFolder, smooth))
+      if (auto framed =
+              ApplyFrame(*bitmap, edge.frameName, catalog, framesFolder, smooth, edge.frameFit))
         bitmap = std::move(framed);
       break;
     case TEdgeKind::None:
@@ -37,15 +42,32 @@ void ApplyTextWatermark(TBitmap& bitmap, const TTextWatermark& mark, std::string
     throw EConvertError("'" + mark.fontProblems.front().value + "' is not a valid integer value");
   SetWatermarkFont(bitmap, mark.font);
   const std::string text = mark.text.empty() ? std::string(emptyText) : mark.text;
+  const int W = grid ? grid->width : bitmap.Width();
+  const int H = grid ? grid->height : bitmap.Height();
+  int height = TextCharacterHeight(mark, W);
+  if (mark.sizeMode == TTextSizeMode::PercentOfWidth || mark.fit) {
+    if (mark.fit && !text.empty()) {
+      // A tile may reach the edges; a single text keeps its margins.
+      const TPoint room = mark.style == TPaintStyle::Single
+                              ? WatermarkRoom(W, H, mark.placement)
+                              : TPoint{std::max(1, W), std::max(1, H)};
+      // The rim grows the box on every side.
+      const int rim = mark.outline ? 2 * OutlineWidth(height) : 0;
+      height = FitTextHeight(bitmap, text, mark.angle, height, std::max(1, room.x - rim),
+                             std::max(1, room.y - rim));
+    }
+    bitmap.font.pixelHeight = height;
+  }
+  const int outline = mark.outline ? OutlineWidth(height) : 0;
   if (mark.style == TPaintStyle::Single) {
     const TTextExtent extent = MeasureWatermarkText(bitmap, text, mark.angle);
     const TPoint at = grid ? WatermarkPosition(grid->width, grid->height, extent.width,
                                                extent.height, mark.placement)
                            : WatermarkPosition(bitmap, extent.width, extent.height, mark.placement);
-    DrawWatermarkText(bitmap, at.x, at.y, text, mark.opacity, mark.angle, grid);
+    DrawWatermarkText(bitmap, at.x, at.y, text, mark.opacity, mark.angle, grid, outline);
   } else {
     TileWatermarkText(bitmap, text, mark.opacity, mark.angle, mark.tiles.space, mark.tiles.rows,
-                      grid);
+                      grid, outline);
   }
 }
 
@@ -82,22 +104,42 @@ std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth, b
   return Scaled(bitmap, targetWidth, height, smooth);
 }
 
-std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smooth) {
+std::unique_ptr<TBitmap> FitInSquare(const TBitmap& bitmap, int side, bool smooth) {
   int w = bitmap.Width(), h = bitmap.Height();
-  std::unique_ptr<TBitmap> shrunk;
-  if (std::max(w, h) > side) {
-    if (w >= h) {
-      h = ProportionalSide(h, w, side);
-      w = side;
-    } else {
-      w = ProportionalSide(w, h, side);
-      h = side;
-    }
-    shrunk = Scaled(bitmap, w, h, smooth);
+  if (std::max(w, h) <= side) return nullptr;
+  if (w >= h) {
+    h = ProportionalSide(h, w, side);
+    w = side;
+  } else {
+    w = ProportionalSide(w, h, side);
+    h = side;
   }
+  return Scaled(bitmap, w, h, smooth);
+}
+
+std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smooth) {
+  const std::unique_ptr<TBitmap> shrunk = FitInSquare(bitmap, side, smooth);
+  const TBitmap& photo = shrunk ? *shrunk : bitmap;
   auto square = std::make_unique<TBitmap>(side, side);
-  square->Draw((side - w) / 2, (side - h) / 2, shrunk ? *shrunk : bitmap);
+  square->Draw((side - photo.Width()) / 2, (side - photo.Height()) / 2, photo);
   return square;
+}
+
+std::vector<std::unique_ptr<TBitmap>> SlicePicture(std::unique_ptr<TBitmap> bitmap, int height) {
+  std::vector<std::unique_ptr<TBitmap>> slices;
+  if (height < 1 || bitmap->Height() <= height) {
+    slices.push_back(std::move(bitmap));
+    return slices;
+  }
+  const std::size_t rowBytes = std::size_t(bitmap->Width()) * 3;
+  for (int top = 0; top < bitmap->Height(); top += height) {
+    auto slice =
+        std::make_unique<TBitmap>(bitmap->Width(), std::min(height, bitmap->Height() - top));
+    for (int y = 0; y < slice->Height(); ++y)
+      std::copy_n(bitmap->Row(top + y), rowBytes, slice->Row(y));
+    slices.push_back(std::move(slice));
+  }
+  return slices;
 }
 
 std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle,
@@ -114,16 +156,27 @@ std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle,
 void ApplyEdgeAndSize(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request) {
   const TPictureOptions& options = request.options;
   const TSizeOptions& size = options.size;
-  if (request.preview || options.edge.add)
-    ApplyCornersOrFrame(bitmap, options.edge, request.catalog, request.framesFolder, size.smooth);
+  const TEdgeOptions& edge = options.edge;
+  const bool edges = request.preview || edge.add;
+  // Corners measured on the finished picture are cut once it has its size.
+  const bool cornersLast = edges && edge.kind == TEdgeKind::Corners && edge.radiusOnResult;
+  if (edges && !cornersLast)
+    ApplyCornersOrFrame(bitmap, edge, request.catalog, request.framesFolder, size.smooth);
 
   if (size.square) {
     const int target = size.reduce ? TargetWidth(size) : 0;
     const int side = target >= 1 ? target : std::max(bitmap->Width(), bitmap->Height());
+    if (cornersLast) {
+      // The photo's own corners are rounded, at the size it has on the square.
+      if (auto shrunk = FitInSquare(*bitmap, side, size.smooth)) bitmap = std::move(shrunk);
+      RoundCorners(*bitmap, edge);
+    }
     bitmap = SquarePicture(*bitmap, side, size.smooth);
-  } else if (size.reduce && ReduceSizeNeeded(*bitmap, size)) {
-    bitmap = ReducePicture(*bitmap, TargetWidth(size), size.smooth);
+    return;
   }
+  if (size.reduce && ReduceSizeNeeded(*bitmap, size))
+    bitmap = ReducePicture(*bitmap, TargetWidth(size), size.smooth);
+  if (cornersLast) RoundCorners(*bitmap, edge);
 }
 
 void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
@@ -140,6 +193,13 @@ void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& req
       if (auto marked = ApplyPictureWatermark(*bitmap, watermark.picture, grid))
         bitmap = std::move(marked);
       break;
+    case TWatermarkKind::Both:
+      // The text goes on top, so that the logo never hides it.
+      if (auto marked = ApplyPictureWatermark(*bitmap, watermark.picture, grid))
+        bitmap = std::move(marked);
+      ApplyTextWatermark(*bitmap, watermark.text,
+                         request.preview ? request.previewPrompt : std::string_view(), grid);
+      break;
     case TWatermarkKind::None:
       break;
   }
@@ -152,6 +212,20 @@ std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
   ApplyEdgeAndSize(bitmap, request);
   ApplyWatermark(bitmap, request);
   return bitmap;
+}
+
+std::vector<std::unique_ptr<TBitmap>> ProcessPictureSlices(const TPictureRequest& request,
+                                                           int sliceHeight, bool watermarkEach) {
+  std::unique_ptr<TBitmap> bitmap =
+      LoadTurnedPicture(request.path, request.angle, request.memoryGate, request.loadReport);
+  if (!bitmap) return {};
+  ApplyEdgeAndSize(bitmap, request);
+  if (!watermarkEach) ApplyWatermark(bitmap, request);
+  std::vector<std::unique_ptr<TBitmap>> slices = SlicePicture(std::move(bitmap), sliceHeight);
+  if (watermarkEach) {
+    for (auto& slice : slices) ApplyWatermark(slice, request);
+  }
+  return slices;
 }
 
 std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,

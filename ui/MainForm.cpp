@@ -189,6 +189,16 @@ void TQivMainForm::BuildControls() {
   ckbJpegProgressive->setToolTip(U("渐进式JPEG：画面相同，文件更小"));
   ckbReduceSizeSmooth = new QCheckBox(U("平滑缩小（画质更好）"), grpGenerate);
   ckbSquareCanvas = new QCheckBox(U("正方形主图（白底）"), grpGenerate);
+  seSliceHeight = new QSpinBox(grpGenerate);
+  seSliceHeight->setRange(0, 99999);
+  seSliceHeight->setSpecialValueText(U("不切"));
+  seSliceHeight->setSuffix(U(" 像素"));
+  seSliceHeight->setToolTip(
+      U("比这更高的长图（如详情页图片）切成几张保存：名字-01.jpg、名字-02.jpg……"
+        "每张最多这么高，按顺序拼起来就是原图。0 = 不切。只对JPEG有效，动态图片不切。"));
+  ckbSliceWatermarkEach = new QCheckBox(U("每片都加水印"), grpGenerate);
+  ckbSliceWatermarkEach->setToolTip(
+      U("勾选：每一片单独加水印。不勾选（默认）：先给整张图片加水印，再切片。"));
   {
     // The progressive box on a line of its own, so the effect panel stays narrow enough for
     // two columns of pictures beside it.
@@ -218,12 +228,20 @@ void TQivMainForm::BuildControls() {
   // A list popup, so only three of the tall preview rows show at once.
   cbPictureFrame->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
   cbPictureFrame->setMinimumContentsLength(12);
+  ckbFrameFit = new QCheckBox(U("完整显示图片（白底，不裁剪、不放大）"), pageFrame);
+  ckbFrameFit->setToolTip(
+      U("整张图片放进边框的空白区域，空余处留白，小图片不会被放大。"
+        "不勾选时图片铺满空白区域，超出的部分被边框裁掉。"));
   {
-    auto* row = new QHBoxLayout(pageFrame);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto* lines = new QVBoxLayout(pageFrame);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(4);
+    auto* row = new QHBoxLayout;
     row->setSpacing(4);
     row->addWidget(Label("选择要添加的边框：", pageFrame));
     row->addWidget(cbPictureFrame, 1);
+    lines->addLayout(row);
+    lines->addWidget(ckbFrameFit);
   }
   pnlFrame0 = new QWidget(stkFrame);
   cbCorner =
@@ -232,15 +250,23 @@ void TQivMainForm::BuildControls() {
             pnlFrame0);
   cbCornerWidth =
       Combo({"小圆角（半径10像素）", "中圆角（半径20像素）", "大圆角（半径30像素）"}, pnlFrame0);
+  ckbCornerRadiusOnResult = new QCheckBox(U("半径按成品图片计算"), pnlFrame0);
+  ckbCornerRadiusOnResult->setToolTip(
+      U("先缩小图片再剪裁圆角：半径是成品图片上的像素，大照片和小照片的圆角一样大。"
+        "不勾选时按原图剪裁，原图越大，成品上的圆角越小。"));
   {
-    auto* row = new QHBoxLayout(pnlFrame0);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto* lines = new QVBoxLayout(pnlFrame0);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(4);
+    auto* row = new QHBoxLayout;
     row->setSpacing(4);
     row->addWidget(Label("将图片", pnlFrame0));
     row->addWidget(cbCorner);
     row->addWidget(Label("剪裁为", pnlFrame0));
     row->addWidget(cbCornerWidth);
     row->addStretch(1);
+    lines->addLayout(row);
+    lines->addWidget(ckbCornerRadiusOnResult);
   }
   stkFrame->addWidget(pageFrame);
   stkFrame->addWidget(pnlFrame0);
@@ -283,9 +309,13 @@ void TQivMainForm::BuildControls() {
   right->setSpacing(6);
   right->addWidget(lblEffects);
   right->addWidget(ckbReduceSize);
-  right->addLayout(Row({Label("调整图片为：", grpGenerate), cbReduceSize}));
+  // The width list on a line of its own, so its long texts are never cut.
+  right->addLayout(Row({Label("调整图片为：", grpGenerate)}));
+  right->addLayout(Row({cbReduceSize}));
   right->addLayout(Row({ckbReduceSizeSmooth, ckbSquareCanvas}));
   right->addLayout(Row({pnlReduceSize}, false));
+  right->addLayout(
+      Row({Label("长图切片：每片最高", grpGenerate), seSliceHeight, ckbSliceWatermarkEach}));
   right->addWidget(Separator(grpGenerate));
   right->addWidget(ckbAddFrame);
   right->addLayout(Row({stkFrame}, false));
@@ -312,7 +342,7 @@ void TQivMainForm::BuildControls() {
   scrEffects->setWidget(effects);
   scrEffects->viewport()->setAutoFillBackground(false);
   // Long drop-down texts shrink with an ellipsis rather than widen the panel.
-  for (QComboBox* combo : {cbReduceSize, cbPictureFrame, cbCorner, cbCornerWidth}) {
+  for (QComboBox* combo : {cbPictureFrame, cbCorner, cbCornerWidth}) {
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(8);
     combo->setMinimumWidth(combo->sizeHint().width());
@@ -372,6 +402,10 @@ void TQivMainForm::BuildControls() {
   for (int i = 0; i < named.size(); ++i) named[i]->setObjectName(QString::fromLatin1(names[i]));
   ckbReduceSizeSmooth->setObjectName(QStringLiteral("ckbReduceSizeSmooth"));
   ckbSquareCanvas->setObjectName(QStringLiteral("ckbSquareCanvas"));
+  seSliceHeight->setObjectName(QStringLiteral("seSliceHeight"));
+  ckbSliceWatermarkEach->setObjectName(QStringLiteral("ckbSliceWatermarkEach"));
+  ckbFrameFit->setObjectName(QStringLiteral("ckbFrameFit"));
+  ckbCornerRadiusOnResult->setObjectName(QStringLiteral("ckbCornerRadiusOnResult"));
   ckbJpegProgressive->setObjectName(QStringLiteral("ckbJpegProgressive"));
 
   edWatermark->installEventFilter(this);
@@ -424,6 +458,11 @@ void TQivMainForm::ConnectHandlers() {
           writeIndex(keys::ReduceSizeQuality));
   connect(ckbReduceSizeSmooth, &QCheckBox::toggled, this, writeBool(keys::ReduceSizeSmooth));
   connect(ckbSquareCanvas, &QCheckBox::toggled, this, writeBool(keys::SquareCanvas));
+  connect(seSliceHeight, &QSpinBox::valueChanged, this, writeIndex(keys::SliceHeight));
+  connect(ckbSliceWatermarkEach, &QCheckBox::toggled, this, writeBool(keys::SliceWatermarkEach));
+  connect(ckbFrameFit, &QCheckBox::toggled, this, writeBool(keys::FrameFit));
+  connect(ckbCornerRadiusOnResult, &QCheckBox::toggled, this,
+          writeBool(keys::CornerRadiusOnResult));
   connect(ckbJpegProgressive, &QCheckBox::toggled, this, writeBool(keys::JpegProgressive));
   connect(ckbAddFrame, &QCheckBox::toggled, this, writeBool(keys::AddFrame));
   connect(cbCorner, &QComboBox::currentIndexChanged, this, writeIndex(keys::CornerType));
@@ -492,6 +531,10 @@ void TQivMainForm::LoadSettingsToControls() {
   pnlReduceSize->setVisible(cbReduceSize->currentIndex() == 3);
   ckbReduceSizeSmooth->setChecked(readBool(keys::ReduceSizeSmooth));
   ckbSquareCanvas->setChecked(readBool(keys::SquareCanvas));
+  seSliceHeight->setValue(readInt(keys::SliceHeight));
+  ckbSliceWatermarkEach->setChecked(readBool(keys::SliceWatermarkEach));
+  ckbFrameFit->setChecked(readBool(keys::FrameFit));
+  ckbCornerRadiusOnResult->setChecked(readBool(keys::CornerRadiusOnResult));
   ckbJpegProgressive->setChecked(readBool(keys::JpegProgressive));
 
   ckbAddFrame->setChecked(readBool(keys::AddFrame));

@@ -23,8 +23,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -188,9 +191,19 @@ TPictureOptionsForm::~TPictureOptionsForm() = default;
 void TPictureOptionsForm::BuildControls() {
   pgOptions = new QTabWidget(this);
   pgOptions->setObjectName(QStringLiteral("pgOptions"));
-  pgOptions->addTab(BuildFramePage(), U("边框/圆角"));
-  pgOptions->addTab(BuildWatermarkPage(), U("水印"));
-  pgOptions->setFixedWidth(441);
+  // The pages scroll when the screen is too low for them (a large scale factor), so the
+  // dialog and its buttons stay on the screen.
+  const auto scrolled = [](QWidget* page) {
+    auto* area = new QScrollArea;
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidgetResizable(true);
+    area->setWidget(page);
+    return area;
+  };
+  pgOptions->addTab(scrolled(BuildFramePage()), U("边框/圆角"));
+  pgOptions->addTab(scrolled(BuildWatermarkPage()), U("水印"));
+  pgOptions->setFixedWidth(441 + style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 
   QWidget* preview = BuildPreview();
 
@@ -217,8 +230,20 @@ void TPictureOptionsForm::BuildControls() {
       {rbCorner, "rbCorner"},
       {cbCorner, "cbCorner"},
       {cbCornerWidth, "cbCornerWidth"},
+      {ckbCornerRadiusOnResult, "ckbCornerRadiusOnResult"},
       {rbFrame, "rbFrame"},
       {lvFrames, "lvFrames"},
+      {ckbFrameFit, "ckbFrameFit"},
+      {cbFontSizeMode, "cbFontSizeMode"},
+      {seFontSizePercent, "seFontSizePercent"},
+      {ckbFitText, "ckbFitText"},
+      {ckbOutline, "ckbOutline"},
+      {rbBothWatermark, "rbBothWatermark"},
+      {cbImagePos, "cbImagePos"},
+      {seImageMarginA, "seImageMarginA"},
+      {seImageMarginB, "seImageMarginB"},
+      {seImageTransparent, "seImageTransparent"},
+      {seImageRotate, "seImageRotate"},
       {rbTextWatermark, "rbTextWatermark"},
       {memWatermark, "memWatermark"},
       {cbFontName, "cbFontName"},
@@ -254,6 +279,13 @@ void TPictureOptionsForm::BuildControls() {
       {btnOK, "btnOK"},
       {btnCancel, "btnCancel"}};
   for (const auto& [widget, name] : named) widget->setObjectName(QString::fromLatin1(name));
+
+  // Within the screen's free area, its title bar and frame included, so OK and Cancel show.
+  if (const QScreen* shown = screen()) {
+    const QSize room = shown->availableGeometry().size() - QSize(16, 48);
+    setMaximumSize(room);
+    resize(sizeHint().boundedTo(room));
+  }
 }
 
 QWidget* TPictureOptionsForm::BuildFramePage() {
@@ -266,7 +298,15 @@ QWidget* TPictureOptionsForm::BuildFramePage() {
             page);
   cbCornerWidth =
       Combo({"小圆角（半径10像素）", "中圆角（半径20像素）", "大圆角（半径30像素）"}, page);
+  ckbCornerRadiusOnResult = new QCheckBox(U("半径按成品图片计算"), page);
+  ckbCornerRadiusOnResult->setToolTip(
+      U("先缩小图片再剪裁圆角：半径是成品图片上的像素，大照片和小照片的圆角一样大。"
+        "不勾选时按原图剪裁，原图越大，成品上的圆角越小。"));
   rbFrame = new QRadioButton(U("使用边框"), page);
+  ckbFrameFit = new QCheckBox(U("完整显示图片（白底，不裁剪、不放大）"), page);
+  ckbFrameFit->setToolTip(
+      U("整张图片放进边框的空白区域，空余处留白，小图片不会被放大。"
+        "不勾选时图片铺满空白区域，超出的部分被边框裁掉。"));
   frameGroup_ = new QButtonGroup(page);
   frameGroup_->addButton(rbCorner);
   frameGroup_->addButton(rbFrame);
@@ -295,8 +335,10 @@ QWidget* TPictureOptionsForm::BuildFramePage() {
   layout->addWidget(rbCorner);
   layout->addLayout(Row(
       {new QLabel(U("将图片"), page), cbCorner, new QLabel(U("剪裁为"), page), cbCornerWidth}, 20));
+  layout->addLayout(Row({ckbCornerRadiusOnResult}, 20));
   layout->addSpacing(8);
   layout->addWidget(rbFrame);
+  layout->addLayout(Row({ckbFrameFit}, 20));
   {
     auto* row = new QHBoxLayout;
     row->setContentsMargins(20, 0, 0, 0);
@@ -351,9 +393,53 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
   seWatermarkImageScale->setSuffix(QStringLiteral("%"));
   seWatermarkImageScale->setSpecialValueText(U("原始大小"));
   seWatermarkImageScale->setMinimumWidth(90);
+  cbFontSizeMode = Combo({"按字号（磅）", "按成品宽度的百分比"}, grpType);
+  cbFontSizeMode->setToolTip(
+      U("按成品宽度的百分比：文字高度随成品图片的宽度变化，"
+        "310像素宽和800像素宽的图片上文字比例相同。"));
+  seFontSizePercent = NumberBox(1, 100, 6, grpType);
+  seFontSizePercent->setSuffix(QStringLiteral("%"));
+  seFontSizePercent->setToolTip(U("文字高度占成品图片宽度的百分比"));
+  ckbFitText = new QCheckBox(U("文字超出图片时自动缩小"), grpType);
+  ckbFitText->setToolTip(U("文字会超出图片边缘时，自动缩小到刚好放得下，不会被截断。"));
+  ckbOutline = new QCheckBox(U("文字描边"), grpType);
+  ckbOutline->setToolTip(
+      U("在文字周围加1到3像素的深色描边，白色文字在白底或花哨的图片上也看得清。"));
+  rbBothWatermark = new QRadioButton(U("文字和图片水印"), grpType);
+  rbBothWatermark->setToolTip(U(
+      "先加图片水印（如店标），再把文字水印叠在上面；图片水印使用下面自己的位置、透明度和角度。"));
+  pnlImageOwn = new QWidget(grpType);
+  cbImagePos = new QComboBox(pnlImageOwn);
+  cbImagePos->addItems(AnchorChoices());
+  cbImagePos->setToolTip(U("文字和图片一起使用时，图片水印的位置"));
+  seImageMarginA = NumberBox(0, 999999, 15, pnlImageOwn);
+  seImageMarginA->setToolTip(U("图片水印的上下边距（左边居中、右边居中时为左右边距），像素"));
+  seImageMarginB = NumberBox(0, 999999, 15, pnlImageOwn);
+  seImageMarginB->setToolTip(U("图片水印的左右边距，像素"));
+  seImageTransparent = NumberBox(0, 100, 20, pnlImageOwn);
+  seImageTransparent->setSuffix(QStringLiteral("%"));
+  seImageTransparent->setToolTip(U("图片水印的透明度"));
+  seImageRotate = NumberBox(-180, 180, 0, pnlImageOwn);
+  seImageRotate->setToolTip(U("图片水印的旋转角度（度）"));
+  {
+    auto* own = new QGridLayout(pnlImageOwn);
+    own->setContentsMargins(20, 0, 0, 0);
+    own->setHorizontalSpacing(4);
+    own->setVerticalSpacing(4);
+    own->addWidget(new QLabel(U("图片位置："), pnlImageOwn), 0, 0);
+    own->addWidget(cbImagePos, 0, 1);
+    own->addWidget(new QLabel(U("边距："), pnlImageOwn), 0, 2);
+    own->addLayout(Row({seImageMarginA, seImageMarginB}, 0, false), 0, 3);
+    own->addWidget(new QLabel(U("透明："), pnlImageOwn), 1, 0);
+    own->addWidget(seImageTransparent, 1, 1);
+    own->addWidget(new QLabel(U("旋转："), pnlImageOwn), 1, 2);
+    own->addWidget(seImageRotate, 1, 3);
+    own->setColumnStretch(1, 1);
+  }
   typeGroup_ = new QButtonGroup(grpType);
   typeGroup_->addButton(rbTextWatermark);
   typeGroup_->addButton(rbImageWatermark);
+  typeGroup_->addButton(rbBothWatermark);
   {
     auto* font = new QGridLayout;
     font->setContentsMargins(20, 0, 0, 0);
@@ -368,6 +454,10 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
     font->addLayout(styles, 1, 1);
     font->addWidget(new QLabel(U("文字颜色："), grpType), 1, 2);
     font->addWidget(shpFontColor, 1, 3);
+    font->addWidget(new QLabel(U("文字大小："), grpType), 2, 0);
+    font->addWidget(cbFontSizeMode, 2, 1);
+    font->addWidget(seFontSizePercent, 2, 2, 1, 2);
+    font->addLayout(Row({ckbFitText, ckbOutline}), 3, 0, 1, 4);
     font->setColumnStretch(1, 1);
 
     auto* layout = new QVBoxLayout(grpType);
@@ -386,6 +476,8 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
     layout->addLayout(picture);
     layout->addLayout(
         Row({new QLabel(U("水印宽度占成品图片宽度："), grpType), seWatermarkImageScale}, 20));
+    layout->addWidget(rbBothWatermark);
+    layout->addWidget(pnlImageOwn);
   }
 
   // Group "位置".
@@ -530,6 +622,14 @@ void TPictureOptionsForm::ConnectHandlers() {
     WriteInt(keys::CornerWidth, index);
     RefreshIf(rbCorner);
   });
+  connect(ckbCornerRadiusOnResult, &QCheckBox::toggled, this, [this](bool ticked) {
+    WriteInt(keys::CornerRadiusOnResult, ticked ? 1 : 0);
+    RefreshIf(rbCorner);
+  });
+  connect(ckbFrameFit, &QCheckBox::toggled, this, [this](bool ticked) {
+    WriteInt(keys::FrameFit, ticked ? 1 : 0);
+    RefreshIf(rbFrame);
+  });
   connect(lvFrames, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
     if (!item) return;
     WriteText(keys::FrameName, item->text());
@@ -547,6 +647,37 @@ void TPictureOptionsForm::ConnectHandlers() {
     if (!on) return;
     WriteInt(keys::WatermarkType, 1);
     always();
+  });
+  connect(rbBothWatermark, &QRadioButton::toggled, this, [this, always](bool on) {
+    pnlImageOwn->setEnabled(on);
+    if (!on) return;
+    WriteInt(keys::WatermarkType, 2);
+    always();
+  });
+  connect(cbFontSizeMode, &QComboBox::currentIndexChanged, this, [this](int index) {
+    ShowSizeMode();
+    if (loading_) return;
+    WriteInt(keys::WatermarkFontSizeMode, index);
+    RefreshIf(rbTextWatermark);
+  });
+  connect(seFontSizePercent, &QSpinBox::valueChanged, this, [this](int value) {
+    WriteInt(keys::WatermarkFontSizePercent, value);
+    RefreshIf(rbTextWatermark);
+  });
+  const auto ownInt = [this](QSpinBox* box, std::string_view key) {
+    connect(box, &QSpinBox::valueChanged, this, [this, key](int value) {
+      WriteInt(key, value);
+      RefreshIf(rbBothWatermark);
+    });
+  };
+  ownInt(seImageMarginA, keys::WatermarkImageMarginA);
+  ownInt(seImageMarginB, keys::WatermarkImageMarginB);
+  ownInt(seImageTransparent, keys::WatermarkImageTransparent);
+  ownInt(seImageRotate, keys::WatermarkImageRotate);
+  connect(cbImagePos, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (loading_ || !ValidAnchor(index)) return;
+    WriteInt(keys::WatermarkImagePos, index);
+    RefreshIf(rbBothWatermark);
   });
   memWatermark->installEventFilter(this);
   connect(cbFontName, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -573,6 +704,8 @@ void TPictureOptionsForm::ConnectHandlers() {
   writeCheck(ckbBold, keys::WatermarkFontBold);
   writeCheck(ckbItalic, keys::WatermarkFontItalic);
   writeCheck(ckbUnderLine, keys::WatermarkFontUnderLine);
+  writeCheck(ckbFitText, keys::WatermarkFitText);
+  writeCheck(ckbOutline, keys::WatermarkOutline);
   shpFontColor->installEventFilter(this);
   connect(btnSelectWatermark, &QPushButton::clicked, this,
           &TPictureOptionsForm::btnSelectWatermarkClick);
@@ -668,6 +801,8 @@ void TPictureOptionsForm::LoadOptions() {
   (ReadInt(keys::FrameType) != 0 ? rbFrame : rbCorner)->setChecked(true);
   cbCorner->setCurrentIndex(ReadInt(keys::CornerType));
   cbCornerWidth->setCurrentIndex(ReadInt(keys::CornerWidth));
+  ckbCornerRadiusOnResult->setChecked(readBool(keys::CornerRadiusOnResult));
+  ckbFrameFit->setChecked(readBool(keys::FrameFit));
   if (lvFrames->count() > 0) {
     const QString name = readText(keys::FrameName);
     QListWidgetItem* chosen = lvFrames->item(0);
@@ -682,7 +817,9 @@ void TPictureOptionsForm::LoadOptions() {
   }
 
   // 4-10. Watermark type, text, font and picture.
-  (ReadInt(keys::WatermarkType) != 0 ? rbImageWatermark : rbTextWatermark)->setChecked(true);
+  const int type = ReadInt(keys::WatermarkType);
+  (type == 0 ? rbTextWatermark : type == 2 ? rbBothWatermark : rbImageWatermark)->setChecked(true);
+  pnlImageOwn->setEnabled(type == 2);
   const QString text = StoredToMemoText(readText(keys::WatermarkText));
   memWatermark->setPlainText(text);
   SetMemoPrompt(text.isEmpty());
@@ -693,10 +830,21 @@ void TPictureOptionsForm::LoadOptions() {
   ckbBold->setChecked(readBool(keys::WatermarkFontBold));
   ckbItalic->setChecked(readBool(keys::WatermarkFontItalic));
   ckbUnderLine->setChecked(readBool(keys::WatermarkFontUnderLine));
+  cbFontSizeMode->setCurrentIndex(ReadInt(keys::WatermarkFontSizeMode) == 1 ? 1 : 0);
+  seFontSizePercent->setValue(ReadInt(keys::WatermarkFontSizePercent));
+  ShowSizeMode();
+  ckbFitText->setChecked(readBool(keys::WatermarkFitText));
+  ckbOutline->setChecked(readBool(keys::WatermarkOutline));
   const TColor color = ReadSettingColor(working_, keys::WatermarkFontColor, ReadSite::Dialog);
   SetSwatchColor(QColor(RedOf(color), GreenOf(color), BlueOf(color)));
   edWatermarkImage->setText(readText(keys::WatermarkImage));
   seWatermarkImageScale->setValue(ReadInt(keys::WatermarkImageScale));
+  const int imageAnchor = ReadInt(keys::WatermarkImagePos);
+  cbImagePos->setCurrentIndex(ValidAnchor(imageAnchor) ? imageAnchor : -1);
+  seImageMarginA->setValue(ReadInt(keys::WatermarkImageMarginA));
+  seImageMarginB->setValue(ReadInt(keys::WatermarkImageMarginB));
+  seImageTransparent->setValue(ReadInt(keys::WatermarkImageTransparent));
+  seImageRotate->setValue(ReadInt(keys::WatermarkImageRotate));
 
   // 11-14. Placement, tiles, angle and transparency.
   (ReadInt(keys::WatermarkPaintStyle) != 0 ? rbTileWatermark : rbWatermarkPos)->setChecked(true);
@@ -784,7 +932,7 @@ void TPictureOptionsForm::btnSelectWatermarkClick() {
   if (path.isEmpty()) return;
   edWatermarkImage->setText(path);
   WriteText(keys::WatermarkImage, path);
-  rbImageWatermark->setChecked(true);
+  if (!rbBothWatermark->isChecked()) rbImageWatermark->setChecked(true);
   RefreshIf(rbImageWatermark);
 }
 
@@ -836,7 +984,16 @@ void TPictureOptionsForm::ShowPage(bool borderPage) {
 // ---- preview ----
 
 void TPictureOptionsForm::RefreshIf(const QRadioButton* selected) {
-  if (selected->isChecked()) RefreshPreview();
+  // Text and picture both show when both are stamped.
+  const bool both =
+      (selected == rbTextWatermark || selected == rbImageWatermark) && rbBothWatermark->isChecked();
+  if (selected->isChecked() || both) RefreshPreview();
+}
+
+void TPictureOptionsForm::ShowSizeMode() {
+  const bool percent = cbFontSizeMode->currentIndex() == 1;
+  seFontSizePercent->setEnabled(percent);
+  cbFontSize->setEnabled(!percent);
 }
 
 void TPictureOptionsForm::RefreshPreview() {

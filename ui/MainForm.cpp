@@ -24,6 +24,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -342,6 +343,20 @@ void TQivMainForm::BuildControls() {
   scrEffects->setWidget(effects);
   scrEffects->viewport()->setAutoFillBackground(false);
   // Long drop-down texts shrink with an ellipsis rather than widen the panel.
+  // The width list keeps room for its longest text, which tells the sizes apart.
+  {
+    int longest = 0;
+    for (int i = 0; i < cbReduceSize->count(); ++i)
+      longest = std::max(longest,
+                         cbReduceSize->fontMetrics().horizontalAdvance(cbReduceSize->itemText(i)));
+    // What the style takes from the box for its frame and arrow, measured at the hint's size.
+    QStyleOptionComboBox box;
+    box.initFrom(cbReduceSize);
+    box.rect = QRect(QPoint(0, 0), cbReduceSize->sizeHint());
+    const QRect text = cbReduceSize->style()->subControlRect(
+        QStyle::CC_ComboBox, &box, QStyle::SC_ComboBoxEditField, cbReduceSize);
+    cbReduceSize->setMinimumWidth(longest + box.rect.width() - text.width());
+  }
   for (QComboBox* combo : {cbPictureFrame, cbCorner, cbCornerWidth}) {
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(8);

@@ -388,8 +388,13 @@ class MainFormTest : public QObject {
       const QRect text = f.cbReduceSize->style()->subControlRect(
           QStyle::CC_ComboBox, &box, QStyle::SC_ComboBoxEditField, f.cbReduceSize);
       for (int i = 0; i < f.cbReduceSize->count(); ++i)
-        QVERIFY(f.cbReduceSize->fontMetrics().horizontalAdvance(f.cbReduceSize->itemText(i)) <=
-                text.width());
+        QVERIFY2(f.cbReduceSize->fontMetrics().horizontalAdvance(f.cbReduceSize->itemText(i)) <=
+                     text.width(),
+                 qPrintable(QStringLiteral("%1 > %2 of %3")
+                                .arg(f.cbReduceSize->fontMetrics().horizontalAdvance(
+                                    f.cbReduceSize->itemText(i)))
+                                .arg(text.width())
+                                .arg(f.cbReduceSize->width())));
       // Every row of the effects and the generate button stay reachable.
       QVERIFY(f.btnGeneratePictures->isVisible());
       QVERIFY(f.rect().contains(

@@ -314,9 +314,9 @@ void TQivMainForm::BuildControls() {
   right->addLayout(Row({Label("调整图片为：", grpGenerate)}));
   right->addLayout(Row({cbReduceSize}));
   right->addLayout(Row({ckbReduceSizeSmooth, ckbSquareCanvas}));
-  right->addLayout(Row({pnlReduceSize}, false));
   right->addLayout(
       Row({Label("长图切片：每片最高", grpGenerate), seSliceHeight, ckbSliceWatermarkEach}));
+  right->addLayout(Row({pnlReduceSize}, false));
   right->addWidget(Separator(grpGenerate));
   right->addWidget(ckbAddFrame);
   right->addLayout(Row({stkFrame}, false));

@@ -262,10 +262,13 @@ void InstallInterruptHandler() {
 // Every photo passes through buffers of tens of megabytes. By default glibc maps each one
 // afresh and hands it back when freed, and faulting the pages in again for the next photo
 // costs more than decoding it. One heap that keeps its memory lets every photo reuse them.
+// Allocators without these knobs (WebAssembly's) keep their memory anyway.
 void KeepPictureBuffers() {
+#if defined(M_ARENA_MAX) && defined(M_MMAP_THRESHOLD) && defined(M_TRIM_THRESHOLD)
   mallopt(M_ARENA_MAX, 1);
   mallopt(M_MMAP_THRESHOLD, 1 << 30);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
+#endif
 }
 
 int Run(const TOptions& options) {

@@ -5,6 +5,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten/em_asm.h>
+#endif
 #include <system_error>
 
 #ifndef PIXMIRA_INSTALL_DATADIR
@@ -47,6 +51,22 @@ std::string UserConfigFolder() {
 
 std::string ExeFolder() {
   std::error_code ec;
+#ifdef __EMSCRIPTEN__
+  // Under node the program is its script; in a browser there is no program folder.
+  char script[4096] = {};
+  const int length = MAIN_THREAD_EM_ASM_INT(
+      {
+        var p = typeof process == "object" && process.argv && process.argv[1] || "";
+        if (lengthBytesUTF8(p) >= $1) return 0;
+        stringToUTF8(p, $0, $1);
+        return lengthBytesUTF8(p);
+      },
+      script, int(sizeof script));
+  if (length > 0) {
+    const std::filesystem::path path(std::string(script, length));
+    if (path.has_parent_path()) return WithSlash(path.parent_path().string());
+  }
+#endif
   const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (!ec && exe.has_parent_path()) return WithSlash(exe.parent_path().string());
   // No /proc (a locked-down container): the working folder is the only hint left.

@@ -28,7 +28,7 @@ enum class TOutcomeCode {
   FailedPicture,    // failed: the picture could not be encoded
   FailedMemory,     // failed: out of memory
   FailedOther,
-  NoFrames,         // a GIF was finished with no frame at all
+  NoFrames,  // a GIF was finished with no frame at all
 };
 const char* CodeName(TOutcomeCode code);
 
@@ -38,7 +38,7 @@ struct TOutput {
   std::string name;            // the file name pixmira-batch would give it
   std::string badKey;          // FailedSetting: the key and its stored value
   std::string badValue;
-  uint64_t needed = 0;         // OverMemoryLimit: bytes the picture would take
+  uint64_t needed = 0;  // OverMemoryLimit: bytes the picture would take
 };
 
 struct TGifOutput {
@@ -99,9 +99,8 @@ class TEngine {
   TGifOutput GifFinish();
 
   // The list's thumbnail cell of a picture (nothing when it cannot be shown).
-  std::optional<TRgbaPicture> Thumbnail(const std::vector<uint8_t>& bytes,
-                                        const std::string& name, int angle, int cellWidth,
-                                        int cellHeight);
+  std::optional<TRgbaPicture> Thumbnail(const std::vector<uint8_t>& bytes, const std::string& name,
+                                        int angle, int cellWidth, int cellHeight);
   // The settings dialog's preview of a picture with the current settings (304 × 304 box);
   // prompt is drawn while the watermark text is empty.
   std::optional<TRgbaPicture> Preview(const std::vector<uint8_t>& bytes, const std::string& name,

@@ -138,15 +138,18 @@ int OpenNamed(const std::string& folder, const std::string& name, std::string& p
 
 // 0 on success, else the errno of the failure; EEXIST when the name is taken.
 int MoveWithoutReplacing(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE  // not in every C library (WebAssembly's has none)
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
   const int error = errno;
   if (error != EINVAL && error != ENOSYS && error != ENOTSUP) return error;
+#endif
   // A file system without the no-replace rename (NFS): a hard link fails on a taken name too.
   if (::link(from.c_str(), to.c_str()) == 0) {
     ::unlink(from.c_str());
     return 0;
   }
-  if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) return errno;
+  // WebAssembly's file systems keep one name per file and answer EMLINK.
+  if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK) return errno;
   // Neither (some FUSE file systems): look, then rename. Only a writer racing us within that
   // instant could lose a file.
   struct stat existing;

@@ -1,8 +1,4 @@
 // pixmira-batch: the batch export of the desktop program, from the command line.
-#include <malloc.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <charconv>
 #include <chrono>
@@ -23,6 +19,7 @@
 #include "core/Language.h"
 #include "core/MemIniFile.h"
 #include "core/MemoryBudget.h"
+#include "core/Platform.h"
 #include "output/Export.h"
 #include "output/PictureFolder.h"
 
@@ -77,7 +74,7 @@ std::vector<std::string> ReadFileList(const std::string& list) {
   if (list == "-") {
     text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
   } else {
-    std::ifstream in(list, std::ios::binary);
+    std::ifstream in(platform::ToPath(list), std::ios::binary);
     if (!in)
       throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(errno)}));
     text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -97,7 +94,8 @@ std::vector<std::string> ReadFileList(const std::string& list) {
   return paths;
 }
 
-TOptions ParseArguments(int argc, char** argv) {
+TOptions ParseArguments(const std::vector<std::string>& argv) {
+  const int argc = static_cast<int>(argv.size());
   TOptions options;
   int angle = 0;
   bool onlyPaths = false;
@@ -177,7 +175,8 @@ TOptions ParseArguments(int argc, char** argv) {
   return options;
 }
 
-volatile sig_atomic_t gInterrupted = 0;
+// Set from a signal handler (or, on Windows, the console's own thread): lock-free.
+std::atomic<bool> gInterrupted{false};
 
 // One scan for all folders given, so a folder reached twice adds its pictures once; the output
 // folder is not searched, so a rerun does not export the earlier outputs again.
@@ -188,7 +187,7 @@ std::vector<TExportEntry> ExpandFolders(const std::vector<TExportEntry>& given,
   for (const TExportEntry& entry : given) {
     if (gInterrupted) break;
     std::error_code ec;
-    if (std::filesystem::is_directory(entry.path, ec)) {
+    if (std::filesystem::is_directory(platform::ToPath(entry.path), ec)) {
       for (std::string& path : scan.List(entry.path)) {
         entries.push_back({std::move(path), entry.angle});
       }
@@ -245,30 +244,10 @@ class TProgressView {
 
 std::atomic<TExportDriver*> gDriver{nullptr};
 
-void OnInterrupt(int) {
-  gInterrupted = 1;
+// A second Ctrl-C ends the program at once; a file is only ever complete or absent.
+void OnInterrupt() {
+  gInterrupted = true;
   if (TExportDriver* driver = gDriver.load()) driver->Cancel();
-}
-
-void InstallInterruptHandler() {
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  // A second Ctrl-C ends the program at once; a file is only ever complete or absent.
-  action.sa_flags = SA_RESETHAND;
-  sigaction(SIGINT, &action, nullptr);
-}
-
-// Every photo passes through buffers of tens of megabytes. By default glibc maps each one
-// afresh and hands it back when freed, and faulting the pages in again for the next photo
-// costs more than decoding it. One heap that keeps its memory lets every photo reuse them.
-// Allocators without these knobs (WebAssembly's) keep their memory anyway.
-void KeepPictureBuffers() {
-#if defined(M_ARENA_MAX) && defined(M_MMAP_THRESHOLD) && defined(M_TRIM_THRESHOLD)
-  mallopt(M_ARENA_MAX, 1);
-  mallopt(M_MMAP_THRESHOLD, 1 << 30);
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
-#endif
 }
 
 int Run(const TOptions& options) {
@@ -297,8 +276,8 @@ int Run(const TOptions& options) {
     job.mode = TExportMode::Jpeg;
     job.target = *options.out;
     std::error_code ec;
-    std::filesystem::create_directories(job.target, ec);
-    if (!std::filesystem::is_directory(job.target)) {
+    std::filesystem::create_directories(platform::ToPath(job.target), ec);
+    if (!std::filesystem::is_directory(platform::ToPath(job.target), ec)) {
       std::cerr << "pixmira-batch: "
                 << (ec ? cli::Say("无法使用输出文件夹 {1}：{2}",
                                   {job.target, cli::SystemReason(ec.value())})
@@ -312,7 +291,7 @@ int Run(const TOptions& options) {
 
   job.memoryLimit = options.memoryLimit;
 
-  TProgressView view(isatty(STDERR_FILENO) == 1);
+  TProgressView view(platform::StandardErrorIsTerminal());
   TExportCallbacks callbacks;
   callbacks.onProgress = [&](int index, int total) {
     view.Show(index, total,
@@ -377,10 +356,11 @@ int Run(const TOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::PrepareConsole();
   cli::SetLanguage(UserLanguage());
   TOptions options;
   try {
-    options = ParseArguments(argc, argv);
+    options = ParseArguments(platform::Arguments(argc, argv));
   } catch (const TUsageError& e) {
     std::cerr << "pixmira-batch: " << e.what() << '\n'
               << cli::Say("请用 pixmira-batch --help 查看用法。") << '\n';
@@ -394,8 +374,10 @@ int main(int argc, char** argv) {
     std::cout << "pixmira-batch " << PIXMIRA_VERSION << '\n';
     return kExitCompleted;
   }
-  InstallInterruptHandler();
-  KeepPictureBuffers();
+  platform::OnFirstInterrupt(OnInterrupt);
+  // Every photo passes through buffers of tens of megabytes; faulting them in afresh for each
+  // photo costs more than decoding it.
+  platform::KeepFreedMemory();
   try {
     return Run(options);
   } catch (const std::exception& e) {

@@ -40,6 +40,8 @@ TOutcomeCode CodeOfError(const std::exception_ptr& error) {
       return TOutcomeCode::FailedPicture;
     case TFailReason::Memory:
       return TOutcomeCode::FailedMemory;
+    case TFailReason::NoFrames:
+      return TOutcomeCode::NoFrames;
     case TFailReason::Other:
       break;
   }

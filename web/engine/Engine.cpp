@@ -10,6 +10,7 @@
 #include "core/Errors.h"
 #include "core/FileWrite.h"
 #include "core/MemoryBudget.h"
+#include "core/SettingsSchema.h"
 #include "output/Export.h"
 #include "pipeline/Options.h"
 #include "pipeline/Preview.h"
@@ -83,6 +84,8 @@ TOutcomeCode FailCode(TFailReason reason) {
       return TOutcomeCode::FailedPicture;
     case TFailReason::Memory:
       return TOutcomeCode::FailedMemory;
+    case TFailReason::NoFrames:
+      return TOutcomeCode::NoFrames;
     case TFailReason::Other:
       break;
   }
@@ -169,7 +172,7 @@ std::string TEngine::Version() {
 #endif
 }
 
-std::string TEngine::SchemaJson() { return "[]"; }
+std::string TEngine::SchemaJson() { return SettingsSchemaJson(); }
 
 void TEngine::ReadSettings(const std::vector<uint8_t>& ini) {
   const std::string text =

@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <iomanip>
+#include <locale>
+#include <sstream>
 
 #include "core/ColorText.h"
 #include "core/Settings.h"
@@ -923,10 +926,12 @@ std::string_view SettingTypeName(SettingType type) {
 
 std::string FormatSettingNumber(double value) {
   if (value == std::floor(value)) return std::to_string(static_cast<long long>(value));
-  // to_chars ignores the locale, whose decimal separator may be a comma.
-  char text[32];
-  const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
-  return std::string(text, r.ptr);
+  // The classic locale, not the user's, whose decimal separator may be a comma. (Not
+  // to_chars: WebAssembly's C++ library has none for floating point.)
+  std::ostringstream text;
+  text.imbue(std::locale::classic());
+  text << std::fixed << std::setprecision(2) << value;
+  return text.str();
 }
 
 }  // namespace pixmira

@@ -181,7 +181,13 @@ class TWorkerPool {
   TWorkerPool(int count, int entries, TWork work)
       : entries_(entries), window_(count + 2), work_(std::move(work)) {
     threads_.reserve(count);
-    for (int i = 0; i < count; ++i) threads_.emplace_back([this] { Loop(); });
+    for (int i = 0; i < count; ++i) {
+      try {
+        threads_.emplace_back([this] { Loop(); });
+      } catch (const std::system_error&) {
+        break;  // no more threads to be had (or none at all): see Take
+      }
+    }
   }
 
   ~TWorkerPool() {
@@ -194,6 +200,11 @@ class TWorkerPool {
   }
 
   TOutcome Take(int index) {
+    // Without a single worker the caller does the work, in list order.
+    if (threads_.empty()) {
+      taken_ = index + 1;
+      return Run(index);
+    }
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return done_.count(index) != 0; });
     TOutcome outcome = std::move(done_[index]);
@@ -212,16 +223,20 @@ class TWorkerPool {
       if (stop_) return;
       const int index = next_++;
       lock.unlock();
-      TOutcome outcome;
-      try {
-        outcome = work_(index);
-      } catch (...) {
-        outcome = TOutcome{};
-        outcome.error = std::current_exception();
-      }
+      TOutcome outcome = Run(index);
       lock.lock();
       done_[index] = std::move(outcome);
       changed_.notify_all();
+    }
+  }
+
+  TOutcome Run(int index) {
+    try {
+      return work_(index);
+    } catch (...) {
+      TOutcome outcome;
+      outcome.error = std::current_exception();
+      return outcome;
     }
   }
 

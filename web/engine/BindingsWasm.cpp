@@ -28,25 +28,7 @@ val Uint8ArrayOf(const std::vector<uint8_t>& bytes, const char* type = "Uint8Arr
   return val::global(type).new_(view);
 }
 
-TOutcomeCode CodeOfError(const std::exception_ptr& error) {
-  switch (FailReasonOf(error)) {
-    case TFailReason::File:
-      return TOutcomeCode::FailedFile;
-    case TFailReason::Frame:
-      return TOutcomeCode::FailedFrame;
-    case TFailReason::Setting:
-      return TOutcomeCode::FailedSetting;
-    case TFailReason::Picture:
-      return TOutcomeCode::FailedPicture;
-    case TFailReason::Memory:
-      return TOutcomeCode::FailedMemory;
-    case TFailReason::NoFrames:
-      return TOutcomeCode::NoFrames;
-    case TFailReason::Other:
-      break;
-  }
-  return TOutcomeCode::FailedOther;
-}
+TOutcomeCode CodeOfError(const std::exception_ptr& error) { return FailCode(FailReasonOf(error)); }
 
 val CodeOnly(TOutcomeCode code) {
   val out = val::object();

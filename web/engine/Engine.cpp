@@ -72,26 +72,6 @@ TOutcomeCode SkipCode(const TLoadReport& why) {
   return TOutcomeCode::Damaged;
 }
 
-TOutcomeCode FailCode(TFailReason reason) {
-  switch (reason) {
-    case TFailReason::File:
-      return TOutcomeCode::FailedFile;
-    case TFailReason::Frame:
-      return TOutcomeCode::FailedFrame;
-    case TFailReason::Setting:
-      return TOutcomeCode::FailedSetting;
-    case TFailReason::Picture:
-      return TOutcomeCode::FailedPicture;
-    case TFailReason::Memory:
-      return TOutcomeCode::FailedMemory;
-    case TFailReason::NoFrames:
-      return TOutcomeCode::NoFrames;
-    case TFailReason::Other:
-      break;
-  }
-  return TOutcomeCode::FailedOther;
-}
-
 std::vector<uint8_t> ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
@@ -141,6 +121,26 @@ std::optional<TRgbaPicture> ToRgba(const TBitmap* bitmap) {
 }
 
 }  // namespace
+
+TOutcomeCode FailCode(TFailReason reason) {
+  switch (reason) {
+    case TFailReason::File:
+      return TOutcomeCode::FailedFile;
+    case TFailReason::Frame:
+      return TOutcomeCode::FailedFrame;
+    case TFailReason::Setting:
+      return TOutcomeCode::FailedSetting;
+    case TFailReason::Picture:
+      return TOutcomeCode::FailedPicture;
+    case TFailReason::Memory:
+      return TOutcomeCode::FailedMemory;
+    case TFailReason::NoFrames:
+      return TOutcomeCode::NoFrames;
+    case TFailReason::Other:
+      break;
+  }
+  return TOutcomeCode::FailedOther;
+}
 
 struct TEngine::TState {
   std::string scratch;

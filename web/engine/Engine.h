@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/MemIniFile.h"
+#include "output/Export.h"
 
 namespace pixmira::web {
 
@@ -31,6 +32,8 @@ enum class TOutcomeCode {
   NoFrames,  // a GIF was finished with no frame at all
 };
 const char* CodeName(TOutcomeCode code);
+// The outcome of a picture or animation the library failed for that reason.
+TOutcomeCode FailCode(TFailReason reason);
 
 struct TOutput {
   TOutcomeCode code = TOutcomeCode::Written;

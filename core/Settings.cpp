@@ -19,7 +19,7 @@ struct KeyDefaults {
 };
 
 // Every key with its default at each site that reads it, the one place they are written.
-constexpr std::array<KeyDefaults, 40> kDefaults{{
+constexpr std::array<KeyDefaults, 51> kDefaults{{
     {keys::ReduceSize, {"1", kNone, "1", kNone}},
     {keys::ReduceSizeType, {"0", kNone, "0", kNone}},
     {keys::ReduceSizeWidth, {"310", kNone, "310", kNone}},
@@ -61,6 +61,17 @@ constexpr std::array<KeyDefaults, 40> kDefaults{{
     {keys::ReduceSizeSmooth, {"0", kNone, "0", kNone}},
     {keys::SquareCanvas, {"0", kNone, "0", kNone}},
     {keys::JpegProgressive, {"0", kNone, kNone, kNone}},
+    {keys::ReduceSizeMode, {"0", kNone, "0", kNone}},
+    {keys::ReduceSizeHeight, {"0", kNone, "0", kNone}},
+    {keys::AllowEnlarge, {"0", kNone, "0", kNone}},
+    {keys::OutputNamePattern, {"{name}", kNone, kNone, "{name}"}},
+    {keys::OutputFormat, {"0", kNone, kNone, "0"}},
+    {keys::WebpLossless, {"0", kNone, kNone, "0"}},
+    {keys::MaxFileKB, {"0", kNone, kNone, "0"}},
+    {keys::MinFileQuality, {"30", kNone, kNone, "30"}},
+    {keys::KeepMetadata, {"0", kNone, kNone, "0"}},
+    {keys::RestoreList, {"1", kNone, kNone, kNone}},
+    {keys::PresetName, {"", kNone, kNone, kNone}},
 }};
 
 // The margin family: "cbWatermarkPosBlank" / "cbWatermarkPosBlankKind", anchor index, A or B.

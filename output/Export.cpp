@@ -24,6 +24,8 @@
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
+#include "codecs/Metadata.h"
+#include "codecs/Picture.h"
 #include "core/Errors.h"
 #include "core/FileWrite.h"
 #include "core/MemoryBudget.h"
@@ -157,7 +159,7 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 struct TOutcome {
   bool skipped = false;
   TLoadReport why;                   // skipped: what the loading said
-  std::vector<uint8_t> jpeg;         // JPEG mode
+  TEncodedPicture file;              // file mode
   std::unique_ptr<TBitmap> picture;  // GIF mode: reduced once the screen size is known
   std::exception_ptr error;
 };
@@ -352,8 +354,23 @@ bool PrepareWatermark(TPictureOptions& options, const TExportCallbacks& callback
 
 // Takes one finished entry in list order: skipped, written as a JPEG, or kept for the GIF.
 // False when the batch must stop.
+// A photo that was loaded a moment ago but cannot be read again now only loses its metadata.
+TPictureMetadata MetadataOf(const std::string& path) {
+  try {
+    return ReadPictureMetadata(ReadWholeFile(path));
+  } catch (const EFileError&) {
+    return {};
+  }
+}
+
+// What every file of the batch is named and written by.
+struct TFileRule {
+  TOutputOptions output;
+  std::string date;
+};
+
 bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index, TOutcome outcome,
-             int gifDelay, TWaitingFrames& frames, TExportResult& result) {
+             int gifDelay, const TFileRule& rule, TWaitingFrames& frames, TExportResult& result) {
   const std::string& path = job.entries[index].path;
   if (outcome.error) {
     try {
@@ -373,9 +390,16 @@ bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index
     if (job.mode == TExportMode::Gif) {
       frames.Add(std::move(outcome.picture), gifDelay);
     } else {
-      const std::string wanted = JoinPath(job.target, FileNameWithoutExt(path) + ".jpg");
-      const std::string written = WriteNewFile(wanted, outcome.jpeg);
+      const TEncodedPicture& file = outcome.file;
+      const std::string name = OutputFileName(rule.output.namePattern, {path, index + 1, rule.date,
+                                                                        file.width, file.height}) +
+                               std::string(OutputExtension(OutputFormatRow(rule.output.format)));
+      const std::string written = WriteNewFile(JoinPath(job.target, name), file.bytes);
       result.files.push_back(written);
+      if (file.shrinkSteps > 0 || file.overCap) {
+        result.capNotes.push_back({index, written, file.width, file.height, file.quality,
+                                   file.shrinkSteps, file.overCap});
+      }
       if (callbacks.onFileWritten) callbacks.onFileWritten(written);
     }
     ++result.written;
@@ -433,6 +457,8 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
   const int gifDelay =
       GifDelayFromSeconds(ReadSettingString(settings_, keys::GifSeconds, ReadSite::Export));
   if (!PrepareWatermark(options, callbacks, result)) return finish();
+  const TFileRule rule{ReadOutputOptions(settings_),
+                       job.runDate.empty() ? TodayText() : job.runDate};
 
   TMemoryBudget budget(job.memoryLimit > 0 ? job.memoryLimit : DefaultMemoryBudget());
   result.memoryLimit = budget.Limit();
@@ -456,7 +482,11 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
     } else if (gifMode) {
       outcome.picture = std::move(bitmap);
     } else {
-      outcome.jpeg = EncodeJpeg(*bitmap, job.jpegQuality, job.jpegProgressive);
+      TPictureMetadata metadata;
+      if (rule.output.keepMetadata) metadata = MetadataOf(entry.path);
+      TEncodeRequest encode{rule.output, job.jpegQuality, job.jpegProgressive, options.size.smooth,
+                            &metadata};
+      outcome.file = EncodeOutput(*bitmap, encode);
     }
     return outcome;
   };
@@ -470,7 +500,7 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
         break;
       }
       if (callbacks.onProgress) callbacks.onProgress(i, total);
-      if (!Deliver(job, callbacks, i, pool.Take(i), gifDelay, waiting, result)) break;
+      if (!Deliver(job, callbacks, i, pool.Take(i), gifDelay, rule, waiting, result)) break;
       result.handled = i + 1;
     }
   }

@@ -12,6 +12,7 @@
 
 #include "codecs/LoadPicture.h"
 #include "core/MemIniFile.h"
+#include "output/OutputFile.h"
 #include "pipeline/Options.h"
 
 namespace pixmira {
@@ -26,12 +27,13 @@ enum class TExportMode { Jpeg, Gif };
 struct TExportJob {
   std::vector<TExportEntry> entries;
   TExportMode mode = TExportMode::Jpeg;
-  std::string target;  // output folder (JPEG) or GIF file
-  int jpegQuality = 90;
+  std::string target;    // output folder (JPEG) or GIF file
+  int jpegQuality = 90;  // also lossy WebP's
   bool jpegProgressive = false;
   int workers = 0;  // 0: the number of cores
   // Memory the workers share for the pictures in hand (bytes); 0: DefaultMemoryBudget().
   uint64_t memoryLimit = 0;
+  std::string runDate;  // {date} of the name pattern; empty: today
 };
 
 // 100 / 75 / 50 by the quality index when the size box is ticked and the custom size is
@@ -73,6 +75,17 @@ struct TSkippedEntry {
   TLoadReport why;
 };
 
+// A file that the size cap made smaller than its picture, or could not bring under the cap.
+struct TCapNote {
+  int index = 0;
+  std::string path;  // the file written
+  int width = 0;     // its size after the shrinking
+  int height = 0;
+  int quality = 0;
+  int shrinkSteps = 0;
+  bool overCap = false;
+};
+
 struct TExportResult {
   TExportStatus status = TExportStatus::Completed;
   int total = 0;    // entries in the job
@@ -81,6 +94,7 @@ struct TExportResult {
   int skipped = 0;  // entries that could not be loaded
   std::vector<std::string> files;  // paths written
   std::vector<TSkippedEntry> skips;
+  std::vector<TCapNote> capNotes;           // in list order
   std::exception_ptr failure;               // Failed: what was raised
   std::string failedPath;                   // Failed: the picture or file concerned
   TFailReason reason = TFailReason::Other;  // Failed: the kind of error

@@ -82,22 +82,43 @@ std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth, b
   return Scaled(bitmap, targetWidth, height, smooth);
 }
 
+TSize FitSize(int width, int height, int boxWidth, int boxHeight) {
+  // Wider than the box (ties too) is bounded by the box's width, else by its height.
+  if (int64_t(width) * boxHeight >= int64_t(height) * boxWidth)
+    return {boxWidth, ProportionalSide(height, width, boxWidth)};
+  return {ProportionalSide(width, height, boxHeight), boxHeight};
+}
+
+namespace {
+
+// The picture's size once it fits the box: shrunk when it is larger, grown only when allowed.
+TSize FittedSize(const TBitmap& bitmap, int boxWidth, int boxHeight, bool enlarge) {
+  const int w = bitmap.Width(), h = bitmap.Height();
+  const bool larger = w > boxWidth || h > boxHeight;
+  if (!larger && !(enlarge && w < boxWidth && h < boxHeight)) return {w, h};
+  return FitSize(w, h, boxWidth, boxHeight);
+}
+
+}  // namespace
+
+std::unique_ptr<TBitmap> FitPicture(const TBitmap& bitmap, int boxWidth, int boxHeight, bool smooth,
+                                    bool enlarge) {
+  const TSize fitted = FittedSize(bitmap, boxWidth, boxHeight, enlarge);
+  if (fitted.width == bitmap.Width() && fitted.height == bitmap.Height()) return nullptr;
+  return Scaled(bitmap, fitted.width, fitted.height, smooth);
+}
+
+std::unique_ptr<TBitmap> CanvasPicture(const TBitmap& bitmap, int width, int height, bool smooth,
+                                       bool enlarge) {
+  std::unique_ptr<TBitmap> fitted = FitPicture(bitmap, width, height, smooth, enlarge);
+  const TBitmap& picture = fitted ? *fitted : bitmap;
+  auto canvas = std::make_unique<TBitmap>(width, height);
+  canvas->Draw((width - picture.Width()) / 2, (height - picture.Height()) / 2, picture);
+  return canvas;
+}
+
 std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smooth) {
-  int w = bitmap.Width(), h = bitmap.Height();
-  std::unique_ptr<TBitmap> shrunk;
-  if (std::max(w, h) > side) {
-    if (w >= h) {
-      h = ProportionalSide(h, w, side);
-      w = side;
-    } else {
-      w = ProportionalSide(w, h, side);
-      h = side;
-    }
-    shrunk = Scaled(bitmap, w, h, smooth);
-  }
-  auto square = std::make_unique<TBitmap>(side, side);
-  square->Draw((side - w) / 2, (side - h) / 2, shrunk ? *shrunk : bitmap);
-  return square;
+  return CanvasPicture(bitmap, side, side, smooth, false);
 }
 
 std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle,
@@ -117,11 +138,22 @@ void ApplyEdgeAndSize(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& r
   if (request.preview || options.edge.add)
     ApplyCornersOrFrame(bitmap, options.edge, request.catalog, request.framesFolder, size.smooth);
 
-  if (size.square) {
+  if (size.mode != TSizeMode::Width) {
+    if (!size.reduce) return;
+    const int width = TargetWidth(size);
+    const int height = size.mode == TSizeMode::LongestSide ? width : TargetHeight(size);
+    if (width < 1 || height < 1) return;
+    if (size.mode == TSizeMode::Canvas) {
+      bitmap = CanvasPicture(*bitmap, width, height, size.smooth, size.enlarge);
+    } else if (auto fitted = FitPicture(*bitmap, width, height, size.smooth, size.enlarge)) {
+      bitmap = std::move(fitted);
+    }
+  } else if (size.square) {
     const int target = size.reduce ? TargetWidth(size) : 0;
     const int side = target >= 1 ? target : std::max(bitmap->Width(), bitmap->Height());
-    bitmap = SquarePicture(*bitmap, side, size.smooth);
-  } else if (size.reduce && ReduceSizeNeeded(*bitmap, size)) {
+    bitmap = CanvasPicture(*bitmap, side, side, size.smooth, size.enlarge);
+  } else if (size.reduce && (ReduceSizeNeeded(*bitmap, size) ||
+                             (size.enlarge && bitmap->Width() < TargetWidth(size)))) {
     bitmap = ReducePicture(*bitmap, TargetWidth(size), size.smooth);
   }
 }

@@ -56,4 +56,23 @@ std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth, b
 // square of that side; the offsets halve toward zero.
 std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smooth = false);
 
+struct TSize {
+  int width = 0;
+  int height = 0;
+  bool operator==(const TSize&) const = default;
+};
+
+// A width x height picture scaled to touch the box from inside, proportions kept (the other
+// side rounded ties to even, at least 1).
+TSize FitSize(int width, int height, int boxWidth, int boxHeight);
+
+// The picture scaled to fit inside the box: shrunk when larger, grown only with enlarge;
+// nothing when it keeps its size.
+std::unique_ptr<TBitmap> FitPicture(const TBitmap& bitmap, int boxWidth, int boxHeight,
+                                    bool smooth = false, bool enlarge = false);
+
+// FitPicture centred on a white width x height canvas; the offsets halve toward zero.
+std::unique_ptr<TBitmap> CanvasPicture(const TBitmap& bitmap, int width, int height,
+                                       bool smooth = false, bool enlarge = false);
+
 }  // namespace pixmira

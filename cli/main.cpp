@@ -23,6 +23,7 @@
 #include "core/Language.h"
 #include "core/MemIniFile.h"
 #include "core/MemoryBudget.h"
+#include "core/Presets.h"
 #include "output/Export.h"
 #include "output/PictureFolder.h"
 
@@ -50,12 +51,14 @@ struct TOptions {
   std::optional<std::string> frames;
   std::optional<std::string> out;
   std::optional<std::string> gif;
+  std::optional<std::string> preset;
   int jobs = 0;
   uint64_t memoryLimit = 0;
   std::vector<TExportEntry> entries;  // paths as given, folders expanded later
   bool help = false;
   bool where = false;
   bool version = false;
+  bool listPresets = false;
 };
 
 class TUsageError : public std::runtime_error {
@@ -123,6 +126,10 @@ TOptions ParseArguments(int argc, char** argv) {
       options.version = true;
       continue;
     }
+    if (arg == "--list-presets") {
+      options.listPresets = true;
+      continue;
+    }
     std::string name = arg;
     std::optional<std::string> value;
     if (const auto eq = arg.find('='); eq != std::string::npos) {
@@ -142,6 +149,8 @@ TOptions ParseArguments(int argc, char** argv) {
       options.out = takeValue();
     } else if (name == "--gif") {
       options.gif = takeValue();
+    } else if (name == "--preset") {
+      options.preset = takeValue();
     } else if (name == "--jobs") {
       const std::string text = takeValue();
       if (!ParseInt(text, options.jobs) || options.jobs < 1 || options.jobs > 256) {
@@ -169,7 +178,7 @@ TOptions ParseArguments(int argc, char** argv) {
       throw TUsageError(cli::Say("未知选项 {1}", {arg}));
     }
   }
-  if (options.help || options.where || options.version) return options;
+  if (options.help || options.where || options.version || options.listPresets) return options;
   if (options.out.has_value() == options.gif.has_value()) {
     throw TUsageError(cli::Say("请给出 --out DIR 或 --gif FILE 之一"));
   }
@@ -276,7 +285,24 @@ int Run(const TOptions& options) {
     std::cout << "Config.ini: " << paths.configFile << "\nFrames: " << paths.framesFolder << '\n';
     return kExitCompleted;
   }
+  const TPresetFolder presets(PresetFolderFor(paths.configFile));
+  if (options.listPresets) {
+    for (const std::string& name : presets.Names()) std::cout << name << '\n';
+    return kExitCompleted;
+  }
   TKaravelKernel kernel(paths);
+  // Over the settings in memory only: the settings file stays as it is.
+  if (options.preset) {
+    const std::optional<TMemIniFile> preset = presets.Load(*options.preset);
+    if (!preset) {
+      std::cerr << "pixmira-batch: "
+                << cli::Say("没有名为 \"{1}\" 的方案（用 --list-presets 列出所有方案）",
+                            {*options.preset})
+                << '\n';
+      return kExitUsage;
+    }
+    ApplyPreset(*preset, kernel.SettingsStore());
+  }
 
   TExportJob job;
   job.workers = options.jobs;
@@ -332,6 +358,15 @@ int Run(const TOptions& options) {
 
   for (const TSkippedEntry& skip : result.skips) {
     std::cerr << cli::SkipLine(skip, result.memoryLimit) << '\n';
+  }
+  const std::string cap = std::to_string(ReadOutputOptions(kernel.SettingsStore()).maxFileKB);
+  for (const TCapNote& note : result.capNotes) {
+    const std::string w = std::to_string(note.width), h = std::to_string(note.height);
+    std::cerr << (note.overCap ? cli::Say("警告：{1} 即使缩小到 {3}×{4} 也超过 {2} KB",
+                                          {note.path, cap, w, h})
+                               : cli::Say("{1}：为了不超过 {2} KB，缩小到 {3}×{4}，质量 {5}",
+                                          {note.path, cap, w, h, std::to_string(note.quality)}))
+              << '\n';
   }
   if (result.status == TExportStatus::Failed) {
     std::cerr << "pixmira-batch: " << cli::FailureLine(result) << '\n';

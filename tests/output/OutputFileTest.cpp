@@ -147,8 +147,8 @@ class OutputExportTest : public ::testing::Test {
               "print(im.format, im.size[0], im.size[1])\n"
               "open(sys.argv[2], 'wb').write(im.convert('RGB').tobytes())\n");
     int status = 0;
-    const std::string said = test::RunTool(
-        "/usr/bin/python3 " + script + " '" + file + "' '" + rgbOut + "'", status);
+    const std::string said =
+        test::RunTool("/usr/bin/python3 " + script + " '" + file + "' '" + rgbOut + "'", status);
     return status == 0 ? said : "";
   }
 
@@ -166,10 +166,8 @@ TEST_F(OutputExportTest, NamesFollowThePatternAndClashesAreNumbered) {
     const char* lines;
     std::vector<std::string> names;
   } cases[] = {
-      {"OutputNamePattern={n:2}-{name}-{date}\r\n",
-       {"01-a-20261208.jpg", "02-b-20261208.jpg"}},
-      {"OutputNamePattern={name}_{w}x{h}\r\nOutputFormat=2\r\n",
-       {"a_30x20.webp", "b_40x10.webp"}},
+      {"OutputNamePattern={n:2}-{name}-{date}\r\n", {"01-a-20261208.jpg", "02-b-20261208.jpg"}},
+      {"OutputNamePattern={name}_{w}x{h}\r\nOutputFormat=2\r\n", {"a_30x20.webp", "b_40x10.webp"}},
       // One name for every picture: never replaced, numbered as ever.
       {"OutputNamePattern=shop\r\nOutputFormat=1\r\n", {"shop2.png", "shop3.png"}},
   };
@@ -259,7 +257,8 @@ TEST_F(OutputExportTest, EveryCappedFileIsWithinItsCapAndShrinkingIsReported) {
   EXPECT_LE(fs::file_size(shrunk.files[0]), 5u * 1024);
   // An independent decoder sees the size the note gives.
   int status = 0;
-  const std::string said = test::RunTool("djpeg -pnm '" + shrunk.files[0] + "' | head -c 20", status);
+  const std::string said =
+      test::RunTool("djpeg -pnm '" + shrunk.files[0] + "' | head -c 20", status);
   EXPECT_NE(said.find(std::to_string(shrunk.capNotes[0].width) + " " +
                       std::to_string(shrunk.capNotes[0].height)),
             std::string::npos)

@@ -35,8 +35,7 @@ TEST(SizeModeTest, FinishedSizeForEveryModeAndPicture) {
       {"ReduceSizeMode=2\r\nReduceSizeWidth=750\r\nReduceSizeHeight=1000\r\n", 700, 1100, 636,
        1000},
       // Exactly the box, on white; height 0 means a square.
-      {"ReduceSizeMode=3\r\nReduceSizeWidth=800\r\nReduceSizeHeight=800\r\n", 1600, 1200, 800,
-       800},
+      {"ReduceSizeMode=3\r\nReduceSizeWidth=800\r\nReduceSizeHeight=800\r\n", 1600, 1200, 800, 800},
       {"ReduceSizeMode=3\r\nReduceSizeWidth=800\r\n", 100, 50, 800, 800},
       {"ReduceSizeMode=3\r\nReduceSizeWidth=750\r\nReduceSizeHeight=1000\r\n", 3000, 1000, 750,
        1000},

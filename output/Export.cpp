@@ -149,6 +149,15 @@ std::string ExceptionText(const std::exception_ptr& error) {
   }
 }
 
+// A photo that was loaded a moment ago but cannot be read again now only loses its metadata.
+TPictureMetadata MetadataOf(const std::string& path) {
+  try {
+    return ReadPictureMetadata(ReadWholeFile(path));
+  } catch (const EFileError&) {
+    return {};
+  }
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   if (folder.back() == '/') return folder + name;
@@ -279,6 +288,22 @@ std::vector<TPaletteBitmap> ReduceOnScreen(std::vector<std::unique_ptr<TBitmap>>
 
 }  // namespace
 
+std::optional<TEncodedPicture> EncodeAsExported(const TExportEntry& entry,
+                                                const TMemIniFile& settings,
+                                                const TMemIniFile& catalog,
+                                                const std::string& framesFolder) {
+  const TPictureOptions options = ReadPictureOptions(settings);
+  const TPictureRequest request{entry.path, entry.angle, options, catalog, framesFolder, false};
+  const auto bitmap = ProcessPicture(request);
+  if (!bitmap) return std::nullopt;
+  const TOutputOptions output = ReadOutputOptions(settings);
+  TPictureMetadata metadata;
+  if (output.keepMetadata) metadata = MetadataOf(entry.path);
+  const TEncodeRequest encode{output, ExportJpegQuality(settings), ExportJpegProgressive(settings),
+                              options.size.smooth, &metadata};
+  return EncodeOutput(*bitmap, encode);
+}
+
 void CheckGifTarget(const std::string& path) {
   if (path.empty() || path.back() == '/') RaiseWriteError(path, EISDIR);
   struct stat st {};
@@ -354,15 +379,6 @@ bool PrepareWatermark(TPictureOptions& options, const TExportCallbacks& callback
 
 // Takes one finished entry in list order: skipped, written as a JPEG, or kept for the GIF.
 // False when the batch must stop.
-// A photo that was loaded a moment ago but cannot be read again now only loses its metadata.
-TPictureMetadata MetadataOf(const std::string& path) {
-  try {
-    return ReadPictureMetadata(ReadWholeFile(path));
-  } catch (const EFileError&) {
-    return {};
-  }
-}
-
 // What every file of the batch is named and written by.
 struct TFileRule {
   TOutputOptions output;

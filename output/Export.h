@@ -114,6 +114,14 @@ struct TExportCallbacks {
   std::function<void(const std::string& path)> onWatermarkMissing;
 };
 
+// One picture as the export would write it with these settings (size, format, cap, quality
+// by the window's rule), for the window's estimate of the file size. Nothing when the picture
+// cannot be loaded; frame and font errors are raised.
+std::optional<TEncodedPicture> EncodeAsExported(const TExportEntry& entry,
+                                                const TMemIniFile& settings,
+                                                const TMemIniFile& catalog,
+                                                const std::string& framesFolder);
+
 // Raises EFileError when a GIF could not be written at path: a folder that is missing or not
 // writable, or a folder or other non-file in the file's place. Nothing is written.
 void CheckGifTarget(const std::string& path);

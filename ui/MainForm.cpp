@@ -14,13 +14,17 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QStyle>
@@ -29,7 +33,9 @@
 #include <QVBoxLayout>
 
 #include "core/Errors.h"
+#include "core/Presets.h"
 #include "core/Settings.h"
+#include "output/OutputFile.h"
 #include "ui/AdStrip.h"
 #include "ui/AnchorCaptions.h"
 #include "ui/FrameCombo.h"
@@ -38,6 +44,7 @@
 #include "ui/PictureList.h"
 #include "ui/PictureOptionsForm.h"
 #include "ui/ProgressForm.h"
+#include "ui/SizeEstimate.h"
 #include "ui/UiServices.h"
 #include "ui/UpdateCheck.h"
 
@@ -189,6 +196,17 @@ void TQivMainForm::BuildControls() {
   ckbJpegProgressive->setToolTip(U("渐进式JPEG：画面相同，文件更小"));
   ckbReduceSizeSmooth = new QCheckBox(U("平滑缩小（画质更好）"), grpGenerate);
   ckbSquareCanvas = new QCheckBox(U("正方形主图（白底）"), grpGenerate);
+  cbReduceSizeMode =
+      Combo({"按宽度", "按最长边", "放进宽×高之内", "正好宽×高（白底）"}, grpGenerate);
+  cbReduceSizeMode->setObjectName(QStringLiteral("cbReduceSizeMode"));
+  seReduceHeightTo = new QSpinBox(grpGenerate);
+  seReduceHeightTo->setRange(0, 999999);
+  seReduceHeightTo->setToolTip(U("0 = 与宽相同"));
+  seReduceHeightTo->setObjectName(QStringLiteral("seReduceHeightTo"));
+  ckbAllowEnlarge = new QCheckBox(U("允许放大小图片"), grpGenerate);
+  ckbAllowEnlarge->setObjectName(QStringLiteral("ckbAllowEnlarge"));
+  lblSizeHint = new QLabel(pnlReduceSize);
+  lblSizeHint->setObjectName(QStringLiteral("lblSizeHint"));
   {
     // The progressive box on a line of its own, so the effect panel stays narrow enough for
     // two columns of pictures beside it.
@@ -201,7 +219,7 @@ void TQivMainForm::BuildControls() {
     row->addWidget(seReduceWidthTo);
     row->addWidget(Label("像素，", pnlReduceSize));
     row->addWidget(cbReduceSizeQuality);
-    row->addWidget(Label("，大小约20KB。", pnlReduceSize));
+    row->addWidget(lblSizeHint);
     row->addStretch(1);
     lines->addLayout(row);
     lines->addWidget(ckbJpegProgressive);
@@ -285,6 +303,9 @@ void TQivMainForm::BuildControls() {
   right->addWidget(ckbReduceSize);
   right->addLayout(Row({Label("调整图片为：", grpGenerate), cbReduceSize}));
   right->addLayout(Row({ckbReduceSizeSmooth, ckbSquareCanvas}));
+  right->addLayout(Row({Label("缩小方式：", grpGenerate), cbReduceSizeMode,
+                        Label("高", grpGenerate), seReduceHeightTo}));
+  right->addLayout(Row({ckbAllowEnlarge}));
   right->addLayout(Row({pnlReduceSize}, false));
   right->addWidget(Separator(grpGenerate));
   right->addWidget(ckbAddFrame);
@@ -299,6 +320,38 @@ void TQivMainForm::BuildControls() {
     right->addLayout(row);
   }
   right->addWidget(Separator(grpGenerate));
+  edOutputName = new QLineEdit(grpGenerate);
+  edOutputName->setObjectName(QStringLiteral("edOutputName"));
+  edOutputName->setToolTip(
+      U("{name} 原文件名，{n} 序号（{n:3} 补足3位），{date} 日期，{w}×{h} 尺寸"));
+  lblOutputNameExample = new QLabel(grpGenerate);
+  lblOutputNameExample->setObjectName(QStringLiteral("lblOutputNameExample"));
+  cbOutputFormat = Combo({"JPEG", "PNG", "WebP"}, grpGenerate);
+  cbOutputFormat->setObjectName(QStringLiteral("cbOutputFormat"));
+  ckbWebpLossless = new QCheckBox(U("无损"), grpGenerate);
+  seMaxFileKB = new QSpinBox(grpGenerate);
+  seMaxFileKB->setRange(0, 999999);
+  seMaxFileKB->setSpecialValueText(U("不限"));
+  seMaxFileKB->setToolTip(U("0 = 不限；超出时降低质量，仍超出时逐步缩小图片"));
+  seMaxFileKB->setObjectName(QStringLiteral("seMaxFileKB"));
+  cbKeepMetadata = Combo({"去除全部", "保留拍摄信息（不含位置）"}, grpGenerate);
+  cbPreset = new QComboBox(grpGenerate);
+  cbPreset->setObjectName(QStringLiteral("cbPreset"));
+  btnPreset = new QPushButton(U("方案(&P)"), grpGenerate);
+  {
+    auto* menu = new QMenu(btnPreset);
+    menu->addAction(U("另存为方案(&S)..."), this, &TQivMainForm::SavePresetAs);
+    menu->addAction(U("重命名方案(&R)..."), this, &TQivMainForm::RenamePreset);
+    menu->addAction(U("删除方案(&D)"), this, &TQivMainForm::DeletePreset);
+    btnPreset->setMenu(menu);
+  }
+  right->addLayout(Row({Label("文件名：", grpGenerate), edOutputName}, false));
+  right->addLayout(Row({lblOutputNameExample}));
+  right->addLayout(Row({Label("格式：", grpGenerate), cbOutputFormat, ckbWebpLossless}));
+  right->addLayout(Row({Label("文件不超过", grpGenerate), seMaxFileKB, Label("KB", grpGenerate)}));
+  right->addLayout(Row({Label("照片信息：", grpGenerate), cbKeepMetadata}));
+  right->addLayout(Row({Label("方案：", grpGenerate), cbPreset, btnPreset}, false));
+  right->addWidget(Separator(grpGenerate));
   right->addWidget(ckbOutputGif);
   right->addLayout(
       Row({Label("宝贝图片切换速度：", grpGenerate), cbGifSpeed, Label("每", grpGenerate),
@@ -312,7 +365,8 @@ void TQivMainForm::BuildControls() {
   scrEffects->setWidget(effects);
   scrEffects->viewport()->setAutoFillBackground(false);
   // Long drop-down texts shrink with an ellipsis rather than widen the panel.
-  for (QComboBox* combo : {cbReduceSize, cbPictureFrame, cbCorner, cbCornerWidth}) {
+  for (QComboBox* combo :
+       {cbReduceSize, cbPictureFrame, cbCorner, cbCornerWidth, cbReduceSizeMode, cbPreset}) {
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(8);
     combo->setMinimumWidth(combo->sizeHint().width());
@@ -425,6 +479,50 @@ void TQivMainForm::ConnectHandlers() {
   connect(ckbReduceSizeSmooth, &QCheckBox::toggled, this, writeBool(keys::ReduceSizeSmooth));
   connect(ckbSquareCanvas, &QCheckBox::toggled, this, writeBool(keys::SquareCanvas));
   connect(ckbJpegProgressive, &QCheckBox::toggled, this, writeBool(keys::JpegProgressive));
+  connect(cbReduceSizeMode, &QComboBox::currentIndexChanged, this, [this, writeIndex](int index) {
+    seReduceHeightTo->setEnabled(index >= 2);
+    writeIndex(keys::ReduceSizeMode)(index);
+  });
+  connect(seReduceHeightTo, &QSpinBox::valueChanged, this, writeIndex(keys::ReduceSizeHeight));
+  connect(ckbAllowEnlarge, &QCheckBox::toggled, this, writeBool(keys::AllowEnlarge));
+  connect(edOutputName, &QLineEdit::textEdited, this, [this](const QString& text) {
+    const std::string pattern = text.toStdString();
+    WriteSetting(
+        [&](TMemIniFile& s) { s.WriteString(kGeneral, keys::OutputNamePattern, pattern); });
+    ShowOutputNameExample();
+  });
+  connect(cbOutputFormat, &QComboBox::currentIndexChanged, this, [this, writeIndex](int index) {
+    ckbWebpLossless->setEnabled(index == 2);
+    writeIndex(keys::OutputFormat)(index);
+    ShowOutputNameExample();
+  });
+  connect(ckbWebpLossless, &QCheckBox::toggled, this, writeBool(keys::WebpLossless));
+  connect(seMaxFileKB, &QSpinBox::valueChanged, this, writeIndex(keys::MaxFileKB));
+  connect(cbKeepMetadata, &QComboBox::currentIndexChanged, this, writeIndex(keys::KeepMetadata));
+  connect(cbPreset, &QComboBox::activated, this,
+          [this](int index) { SwitchPreset(cbPreset->itemText(index)); });
+  sizeEstimator_ = new TSizeEstimator(this);
+  connect(sizeEstimator_, &TSizeEstimator::estimateReady, this, &TQivMainForm::ShowSizeEstimate);
+  estimateTimer_ = new QTimer(this);
+  estimateTimer_->setSingleShot(true);
+  estimateTimer_->setInterval(300);
+  connect(estimateTimer_, &QTimer::timeout, this, [this] {
+    const std::vector<TExportEntry> entries = lvPictures->ExportEntries();
+    if (entries.empty() || !pnlReduceSize->isVisible()) {
+      lblSizeHint->clear();
+      return;
+    }
+    TSizeEstimateJob job;
+    job.entry = entries.front();
+    job.settings = kernel_.SettingsStore();
+    job.catalog = kernel_.CatalogStore();
+    job.framesFolder = kernel_.FramesFolder();
+    sizeEstimator_->Request(std::move(job));
+  });
+  connect(lvPictures, &TPictureList::countChanged, this, [this](int) {
+    ShowOutputNameExample();
+    EstimateSoon();
+  });
   connect(ckbAddFrame, &QCheckBox::toggled, this, writeBool(keys::AddFrame));
   connect(cbCorner, &QComboBox::currentIndexChanged, this, writeIndex(keys::CornerType));
   connect(cbCornerWidth, &QComboBox::currentIndexChanged, this, writeIndex(keys::CornerWidth));
@@ -469,6 +567,116 @@ void TQivMainForm::WriteSetting(const std::function<void(TMemIniFile&)>& write) 
   } catch (const Exception& e) {
     services_.Error(this, QString::fromStdString(e.what()));
   }
+  EstimateSoon();
+}
+
+void TQivMainForm::EstimateSoon() {
+  if (estimateTimer_) estimateTimer_->start();
+}
+
+void TQivMainForm::ShowSizeEstimate(qint64 bytes) {
+  if (bytes < 0) {
+    lblSizeHint->clear();
+    return;
+  }
+  const qint64 kb = std::max<qint64>(1, (bytes + 512) / 1024);
+  lblSizeHint->setText(U("，大小约%1KB。").arg(kb));
+}
+
+void TQivMainForm::ShowOutputNameExample() {
+  const std::vector<TExportEntry> entries = lvPictures->ExportEntries();
+  const std::string path = entries.empty() ? std::string("IMG_0001.jpg") : entries.front().path;
+  const TOutputOptions output = ReadOutputOptions(kernel_.SettingsStore());
+  // The finished size is known only after the export; the example shows the target width.
+  const int width =
+      ReadSettingInteger(kernel_.SettingsStore(), keys::ReduceSizeWidth, ReadSite::Main);
+  const std::string name =
+      OutputFileName(output.namePattern, {path, 1, TodayText(), width, width}) +
+      std::string(OutputExtension(OutputFormatRow(output.format)));
+  lblOutputNameExample->setText(U("例如：%1").arg(QString::fromStdString(name)));
+}
+
+namespace {
+
+TPresetFolder Presets(const TKaravelKernel& kernel) {
+  return TPresetFolder(PresetFolderFor(kernel.Paths().configFile));
+}
+
+}  // namespace
+
+void TQivMainForm::FillPresets() {
+  TPresetFolder presets = Presets(kernel_);
+  presets.Prepare();
+  const QString current = QString::fromStdString(
+      ReadSettingString(kernel_.SettingsStore(), keys::PresetName, ReadSite::Main));
+  const QSignalBlocker quiet(cbPreset);
+  cbPreset->clear();
+  for (const std::string& name : presets.Names()) cbPreset->addItem(QString::fromStdString(name));
+  cbPreset->setCurrentIndex(cbPreset->findText(current));
+}
+
+void TQivMainForm::SwitchPreset(const QString& name) {
+  const std::optional<TMemIniFile> preset = Presets(kernel_).Load(name.toStdString());
+  if (!preset) {
+    FillPresets();
+    return;
+  }
+  WriteSetting([&](TMemIniFile& s) {
+    ApplyPreset(*preset, s);
+    s.WriteString(kGeneral, keys::PresetName, name.toStdString());
+  });
+  LoadSettingsToControls();
+}
+
+void TQivMainForm::SavePresetAs() {
+  bool ok = false;
+  const QString name = QInputDialog::getText(this, U("另存为方案"), U("方案名称："),
+                                             QLineEdit::Normal, cbPreset->currentText(), &ok)
+                           .trimmed();
+  if (!ok || name.isEmpty()) return;
+  try {
+    Presets(kernel_).Save(name.toStdString(), kernel_.SettingsStore());
+  } catch (const EFileError& e) {
+    services_.Error(this, WriteErrorText(QString::fromStdString(e.Path()), e.Error()));
+    return;
+  }
+  WriteSetting(
+      [&](TMemIniFile& s) { s.WriteString(kGeneral, keys::PresetName, name.toStdString()); });
+  FillPresets();
+}
+
+void TQivMainForm::RenamePreset() {
+  const QString from = cbPreset->currentText();
+  if (from.isEmpty()) return;
+  bool ok = false;
+  const QString to =
+      QInputDialog::getText(this, U("重命名方案"), U("新的名称："), QLineEdit::Normal, from, &ok)
+          .trimmed();
+  if (!ok || to.isEmpty() || to == from) return;
+  try {
+    Presets(kernel_).Rename(from.toStdString(), to.toStdString());
+  } catch (const EFileError& e) {
+    services_.Error(this, WriteErrorText(QString::fromStdString(e.Path()), e.Error()));
+    return;
+  }
+  WriteSetting(
+      [&](TMemIniFile& s) { s.WriteString(kGeneral, keys::PresetName, to.toStdString()); });
+  FillPresets();
+}
+
+void TQivMainForm::DeletePreset() {
+  const QString name = cbPreset->currentText();
+  if (name.isEmpty()) return;
+  if (QMessageBox::question(this, U("删除方案"), U("删除方案“%1”？").arg(name)) != QMessageBox::Yes)
+    return;
+  try {
+    Presets(kernel_).Remove(name.toStdString());
+  } catch (const EFileError& e) {
+    services_.Error(this, WriteErrorText(QString::fromStdString(e.Path()), e.Error()));
+    return;
+  }
+  WriteSetting([&](TMemIniFile& s) { s.WriteString(kGeneral, keys::PresetName, ""); });
+  FillPresets();
 }
 
 void TQivMainForm::LoadSettingsToControls() {
@@ -493,6 +701,18 @@ void TQivMainForm::LoadSettingsToControls() {
   ckbReduceSizeSmooth->setChecked(readBool(keys::ReduceSizeSmooth));
   ckbSquareCanvas->setChecked(readBool(keys::SquareCanvas));
   ckbJpegProgressive->setChecked(readBool(keys::JpegProgressive));
+  cbReduceSizeMode->setCurrentIndex(readInt(keys::ReduceSizeMode));
+  seReduceHeightTo->setValue(readInt(keys::ReduceSizeHeight));
+  seReduceHeightTo->setEnabled(cbReduceSizeMode->currentIndex() >= 2);
+  ckbAllowEnlarge->setChecked(readBool(keys::AllowEnlarge));
+  edOutputName->setText(readString(keys::OutputNamePattern));
+  cbOutputFormat->setCurrentIndex(readInt(keys::OutputFormat));
+  ckbWebpLossless->setChecked(readBool(keys::WebpLossless));
+  ckbWebpLossless->setEnabled(cbOutputFormat->currentIndex() == 2);
+  seMaxFileKB->setValue(readInt(keys::MaxFileKB));
+  cbKeepMetadata->setCurrentIndex(readInt(keys::KeepMetadata));
+  FillPresets();
+  ShowOutputNameExample();
 
   ckbAddFrame->setChecked(readBool(keys::AddFrame));
   stkFrame->setCurrentWidget(readInt(keys::FrameType) == 0 ? pnlFrame0
@@ -528,6 +748,7 @@ void TQivMainForm::LoadSettingsToControls() {
   cbGifSpeed->setCurrentIndex(readInt(keys::GifSpeed));
   edGifSeconds->setText(readString(keys::GifSeconds));
   loading_ = false;
+  EstimateSoon();
 }
 
 void TQivMainForm::UpdateWatermarkPosCaption(int paintStyle, int pos) {

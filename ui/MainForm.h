@@ -24,6 +24,7 @@ class QWidget;
 namespace pixmira {
 
 class TPictureList;
+class TSizeEstimator;
 class TUiServices;
 class TFramePreviewDelegate;
 
@@ -82,6 +83,18 @@ class TQivMainForm : public QMainWindow {
   QCheckBox* ckbReduceSizeSmooth;
   QCheckBox* ckbSquareCanvas;
   QCheckBox* ckbJpegProgressive;
+  QComboBox* cbReduceSizeMode;
+  QSpinBox* seReduceHeightTo;
+  QCheckBox* ckbAllowEnlarge;
+  QLabel* lblSizeHint;
+  QLineEdit* edOutputName;
+  QLabel* lblOutputNameExample;
+  QComboBox* cbOutputFormat;
+  QCheckBox* ckbWebpLossless;
+  QSpinBox* seMaxFileKB;
+  QComboBox* cbKeepMetadata;
+  QComboBox* cbPreset;
+  QPushButton* btnPreset;
   QCheckBox* ckbAddFrame;
   QStackedWidget* stkFrame;
   QComboBox* cbPictureFrame;
@@ -136,6 +149,17 @@ class TQivMainForm : public QMainWindow {
   void edWatermarkEnter();
   void edWatermarkExit();
   void SetWatermarkPlaceholder(bool placeholder);
+  // The file name the pattern gives the first list picture (or a sample one).
+  void ShowOutputNameExample();
+  // Asks for a new size estimate a moment after the last change.
+  void EstimateSoon();
+  void ShowSizeEstimate(qint64 bytes);
+  // The preset list and its menu: switch, save as, rename, delete.
+  void FillPresets();
+  void SwitchPreset(const QString& name);
+  void SavePresetAs();
+  void RenamePreset();
+  void DeletePreset();
   void UpdateWatermarkPosCaption(int paintStyle, int pos);
 
   TKaravelKernel& kernel_;
@@ -144,6 +168,8 @@ class TQivMainForm : public QMainWindow {
   ExportRunner exportRunner_;
   PictureOptions pictureOptions_;
   bool loading_ = false;
+  TSizeEstimator* sizeEstimator_ = nullptr;
+  QTimer* estimateTimer_ = nullptr;
   bool placed_ = false;
   QTimer* placementTimer_ = nullptr;
 };

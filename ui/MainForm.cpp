@@ -508,7 +508,7 @@ void TQivMainForm::ConnectHandlers() {
   estimateTimer_->setInterval(300);
   connect(estimateTimer_, &QTimer::timeout, this, [this] {
     const std::vector<TExportEntry> entries = lvPictures->ExportEntries();
-    if (entries.empty() || !pnlReduceSize->isVisible()) {
+    if (entries.empty() || pnlReduceSize->isHidden()) {
       lblSizeHint->clear();
       return;
     }

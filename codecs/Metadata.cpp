@@ -87,6 +87,22 @@ class TTiff {
     std::fill(b_.begin() + at, b_.begin() + at + 2 + 12 * count + 4, uint8_t(0));
   }
 
+  // An ASCII value of the directory, without its closing NUL; empty when absent or damaged.
+  std::string Ascii(uint32_t at, uint16_t tag) const {
+    uint32_t count;
+    if (!ValidIfd(at, count)) return {};
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint32_t e = at + 2 + 12 * i;
+      if (Get16(e) != tag || Get16(e + 2) != 2) continue;
+      const uint32_t n = Get32(e + 4);
+      const uint32_t offset = n <= 4 ? e + 8 : Get32(e + 8);
+      if (offset > b_.size() || n > b_.size() - offset) return {};
+      std::string text(b_.begin() + offset, b_.begin() + offset + n);
+      return text.substr(0, text.find('\0'));
+    }
+    return {};
+  }
+
   std::vector<uint16_t> Tags(uint32_t at) const {
     std::vector<uint16_t> tags;
     uint32_t count;
@@ -253,6 +269,24 @@ std::vector<uint16_t> ExifTags(std::span<const uint8_t> tiff) {
 }
 
 bool KeptProfile(std::span<const uint8_t> icc) { return IsSrgbProfile(icc); }
+
+std::string ExifDateTaken(std::span<const uint8_t> file) {
+  std::vector<uint8_t> exif, icc;
+  if (Starts(file, "\xFF\xD8\xFF")) {
+    ReadJpeg(file, exif, icc);
+  } else if (Starts(file, "\x89PNG\r\n\x1A\n")) {
+    ReadPng(file, exif);
+  } else if (Starts(file, "RIFF") && Starts(file, "WEBP", 8)) {
+    ReadWebp(file, exif, icc);
+  }
+  TTiff t(exif);
+  if (!t.Open()) return {};
+  const uint32_t ifd0 = t.FirstIfd();
+  std::string date;
+  if (const uint32_t sub = t.Pointer(ifd0, kExifPointer)) date = t.Ascii(sub, 0x9003);
+  if (date.empty()) date = t.Ascii(ifd0, 0x0132);
+  return date;
+}
 
 TPictureMetadata ReadPictureMetadata(std::span<const uint8_t> file) {
   std::vector<uint8_t> exif, icc;

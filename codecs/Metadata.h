@@ -4,6 +4,7 @@
 // when the pixels were left in it. Damaged blocks are dropped, never passed on.
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace pixmira {
@@ -18,6 +19,10 @@ struct TPictureMetadata {
 // The EXIF of a JPEG (APP1 "Exif"), PNG (eXIf) or WebP (EXIF chunk) file, cleaned by
 // CleanExif, and its profile when KeptProfile allows; empty for other files.
 TPictureMetadata ReadPictureMetadata(std::span<const uint8_t> file);
+
+// When the photo was taken, as EXIF writes it ("2026:12:08 11:30:00"): DateTimeOriginal, else
+// the picture's DateTime; empty when the file has neither.
+std::string ExifDateTaken(std::span<const uint8_t> file);
 
 // The TIFF block with the GPS directory and everything it points to zeroed and unlinked,
 // the orientation tag removed and the maker note and interoperability links dropped (their

@@ -20,6 +20,7 @@ namespace pixmira {
 struct TExportEntry {
   std::string path;
   int angle = 0;  // 0, 90, 180, 270 or 360
+  bool operator==(const TExportEntry&) const = default;
 };
 
 enum class TExportMode { Jpeg, Gif };

@@ -36,6 +36,7 @@
 #include "core/Presets.h"
 #include "core/Settings.h"
 #include "output/OutputFile.h"
+#include "output/SavedList.h"
 #include "ui/AdStrip.h"
 #include "ui/AnchorCaptions.h"
 #include "ui/FrameCombo.h"
@@ -113,6 +114,7 @@ TQivMainForm::TQivMainForm(TKaravelKernel& kernel, TUiServices& services, QWidge
   MakeActions();
   LoadSettingsToControls();
   PlaceWindow();
+  RestorePictureList();
 
   // Settings dialog, home link, update check and the bottom strip.
   pictureOptions_ = [this](bool borderPage) {
@@ -168,6 +170,16 @@ void TQivMainForm::BuildControls() {
   leftTop->addStretch(1);
   auto* leftBottom = new QHBoxLayout;
   leftBottom->addWidget(btnClearPictures);
+  btnSortPictures = new QPushButton(U("排序(&S)"), grpPictures);
+  btnSortPictures->setObjectName(QStringLiteral("btnSortPictures"));
+  {
+    auto* menu = new QMenu(btnSortPictures);
+    menu->addAction(U("按文件名"), this, [this] { SortPictures(TPictureOrder::Name); });
+    menu->addAction(U("按拍摄日期"), this, [this] { SortPictures(TPictureOrder::DateTaken); });
+    menu->addAction(U("按文件日期"), this, [this] { SortPictures(TPictureOrder::FileDate); });
+    btnSortPictures->setMenu(menu);
+  }
+  leftBottom->addWidget(btnSortPictures);
   leftBottom->addStretch(1);
   leftBottom->addWidget(lblCount);
   auto* left = new QVBoxLayout(grpPictures);
@@ -570,6 +582,46 @@ void TQivMainForm::WriteSetting(const std::function<void(TMemIniFile&)>& write) 
   EstimateSoon();
 }
 
+void TQivMainForm::RestorePictureList() {
+  if (!ReadSettingBool(kernel_.SettingsStore(), keys::RestoreList, ReadSite::Main)) return;
+  const std::vector<TExportEntry> entries =
+      LoadSavedList(SavedListPathFor(kernel_.Paths().configFile));
+  for (const TExportEntry& entry : entries) {
+    lvPictures->AddPicture(QString::fromStdString(entry.path));
+    for (int turn = 0; turn < entry.angle / 90; ++turn)
+      lvPictures->TurnEntry(lvPictures->count() - 1, true);
+  }
+  // What the last session left is where this one starts, not something to undo.
+  lvPictures->UndoStack()->clear();
+}
+
+void TQivMainForm::KeepPictureList() {
+  if (!ReadSettingBool(kernel_.SettingsStore(), keys::RestoreList, ReadSite::Main)) return;
+  try {
+    SaveList(SavedListPathFor(kernel_.Paths().configFile), lvPictures->ExportEntries());
+  } catch (const EFileError&) {
+    // Closing goes on: the list is a convenience and the pictures themselves are untouched.
+  }
+}
+
+void TQivMainForm::SortPictures(TPictureOrder order) {
+  const std::vector<TExportEntry> entries = lvPictures->ExportEntries();
+  const std::vector<int> sorted = SortedOrder(entries, order);
+  lvPictures->UndoStack()->beginMacro(U("排序"));
+  // Row by row from the top: the entry that belongs at i is moved there from below.
+  std::vector<int> current(entries.size());
+  for (std::size_t i = 0; i < current.size(); ++i) current[i] = int(i);
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    const auto at = std::find(current.begin() + i, current.end(), sorted[i]) - current.begin();
+    if (std::size_t(at) == i) continue;
+    lvPictures->MoveEntries({int(at)}, int(i));
+    const int moved = current[at];
+    current.erase(current.begin() + at);
+    current.insert(current.begin() + i, moved);
+  }
+  lvPictures->UndoStack()->endMacro();
+}
+
 void TQivMainForm::EstimateSoon() {
   if (estimateTimer_) estimateTimer_->start();
 }
@@ -884,6 +936,7 @@ void TQivMainForm::closeEvent(QCloseEvent* event) {
   // Text typed into the watermark edit is kept even when the window closes from inside it.
   if (edWatermark->hasFocus()) edWatermarkExit();
   SavePlacement();
+  KeepPictureList();
   QMainWindow::closeEvent(event);
 }
 

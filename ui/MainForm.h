@@ -6,6 +6,7 @@
 
 #include "core/Kernel.h"
 #include "output/Export.h"
+#include "output/SavedList.h"
 
 class QCheckBox;
 class QComboBox;
@@ -94,6 +95,7 @@ class TQivMainForm : public QMainWindow {
   QSpinBox* seMaxFileKB;
   QComboBox* cbKeepMetadata;
   QComboBox* cbPreset;
+  QPushButton* btnSortPictures;
   QPushButton* btnPreset;
   QCheckBox* ckbAddFrame;
   QStackedWidget* stkFrame;
@@ -156,6 +158,10 @@ class TQivMainForm : public QMainWindow {
   void ShowSizeEstimate(qint64 bytes);
   // The preset list and its menu: switch, save as, rename, delete.
   void FillPresets();
+  // The list of the last session, and keeping this one's when the window closes.
+  void RestorePictureList();
+  void KeepPictureList();
+  void SortPictures(TPictureOrder order);
   void SwitchPreset(const QString& name);
   void SavePresetAs();
   void RenamePreset();

@@ -1,8 +1,4 @@
 // pixmira-batch: the batch export of the desktop program, from the command line.
-#include <malloc.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <charconv>
 #include <chrono>
@@ -18,12 +14,15 @@
 #include <vector>
 
 #include "cli/Messages.h"
+#include "cli/SettingsCommand.h"
 #include "codecs/Formats.h"
 #include "core/Kernel.h"
 #include "core/Language.h"
 #include "core/MemIniFile.h"
 #include "core/MemoryBudget.h"
+#include "core/Platform.h"
 #include "core/Presets.h"
+#include "core/Settings.h"
 #include "output/Export.h"
 #include "output/PictureFolder.h"
 
@@ -55,10 +54,15 @@ struct TOptions {
   int jobs = 0;
   uint64_t memoryLimit = 0;
   std::vector<TExportEntry> entries;  // paths as given, folders expanded later
+  // --set, in the order given: a later one for the same key wins.
+  std::vector<cli::TSettingOverride> overrides;
   bool help = false;
   bool where = false;
   bool version = false;
   bool listPresets = false;
+  bool listSettings = false;
+  bool json = false;
+  bool markdown = false;
 };
 
 class TUsageError : public std::runtime_error {
@@ -80,7 +84,7 @@ std::vector<std::string> ReadFileList(const std::string& list) {
   if (list == "-") {
     text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
   } else {
-    std::ifstream in(list, std::ios::binary);
+    std::ifstream in(platform::ToPath(list), std::ios::binary);
     if (!in)
       throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(errno)}));
     text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -100,7 +104,8 @@ std::vector<std::string> ReadFileList(const std::string& list) {
   return paths;
 }
 
-TOptions ParseArguments(int argc, char** argv) {
+TOptions ParseArguments(const std::vector<std::string>& argv) {
+  const int argc = static_cast<int>(argv.size());
   TOptions options;
   int angle = 0;
   bool onlyPaths = false;
@@ -128,6 +133,18 @@ TOptions ParseArguments(int argc, char** argv) {
     }
     if (arg == "--list-presets") {
       options.listPresets = true;
+      continue;
+    }
+    if (arg == "--list-settings") {
+      options.listSettings = true;
+      continue;
+    }
+    if (arg == "--json") {
+      options.json = true;
+      continue;
+    }
+    if (arg == "--markdown") {
+      options.markdown = true;
       continue;
     }
     std::string name = arg;
@@ -164,6 +181,11 @@ TOptions ParseArguments(int argc, char** argv) {
             cli::Say("--memory-limit 需要至少 16M 的大小，如 800M 或 2G，而不是 \"{1}\"", {text}));
       }
       options.memoryLimit = *bytes;
+    } else if (name == "--set") {
+      cli::TSettingOverride setting;
+      if (auto problem = cli::ParseSettingOverride(takeValue(), setting))
+        throw TUsageError(*problem);
+      options.overrides.push_back(std::move(setting));
     } else if (name == "--files-from") {
       const std::string list = takeValue();
       for (std::string& path : ReadFileList(list))
@@ -178,7 +200,11 @@ TOptions ParseArguments(int argc, char** argv) {
       throw TUsageError(cli::Say("未知选项 {1}", {arg}));
     }
   }
-  if (options.help || options.where || options.version || options.listPresets) return options;
+  if ((options.json || options.markdown) && !options.listSettings)
+    throw TUsageError(cli::Say("--json 和 --markdown 只能与 --list-settings 一起使用"));
+  if (options.help || options.where || options.version || options.listSettings ||
+      options.listPresets)
+    return options;
   if (options.out.has_value() == options.gif.has_value()) {
     throw TUsageError(cli::Say("请给出 --out DIR 或 --gif FILE 之一"));
   }
@@ -186,7 +212,8 @@ TOptions ParseArguments(int argc, char** argv) {
   return options;
 }
 
-volatile sig_atomic_t gInterrupted = 0;
+// Set from a signal handler (or, on Windows, the console's own thread): lock-free.
+std::atomic<bool> gInterrupted{false};
 
 // One scan for all folders given, so a folder reached twice adds its pictures once; the output
 // folder is not searched, so a rerun does not export the earlier outputs again.
@@ -197,7 +224,7 @@ std::vector<TExportEntry> ExpandFolders(const std::vector<TExportEntry>& given,
   for (const TExportEntry& entry : given) {
     if (gInterrupted) break;
     std::error_code ec;
-    if (std::filesystem::is_directory(entry.path, ec)) {
+    if (std::filesystem::is_directory(platform::ToPath(entry.path), ec)) {
       for (std::string& path : scan.List(entry.path)) {
         entries.push_back({std::move(path), entry.angle});
       }
@@ -254,27 +281,10 @@ class TProgressView {
 
 std::atomic<TExportDriver*> gDriver{nullptr};
 
-void OnInterrupt(int) {
-  gInterrupted = 1;
+// A second Ctrl-C ends the program at once; a file is only ever complete or absent.
+void OnInterrupt() {
+  gInterrupted = true;
   if (TExportDriver* driver = gDriver.load()) driver->Cancel();
-}
-
-void InstallInterruptHandler() {
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  // A second Ctrl-C ends the program at once; a file is only ever complete or absent.
-  action.sa_flags = SA_RESETHAND;
-  sigaction(SIGINT, &action, nullptr);
-}
-
-// Every photo passes through buffers of tens of megabytes. By default glibc maps each one
-// afresh and hands it back when freed, and faulting the pages in again for the next photo
-// costs more than decoding it. One heap that keeps its memory lets every photo reuse them.
-void KeepPictureBuffers() {
-  mallopt(M_ARENA_MAX, 1);
-  mallopt(M_MMAP_THRESHOLD, 1 << 30);
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
 }
 
 int Run(const TOptions& options) {
@@ -303,6 +313,9 @@ int Run(const TOptions& options) {
     }
     ApplyPreset(*preset, kernel.SettingsStore());
   }
+  // For this run only: the kernel's store is never written back by the command.
+  for (const cli::TSettingOverride& setting : options.overrides)
+    kernel.SettingsStore().WriteString(kGeneral, setting.key, setting.value);
 
   TExportJob job;
   job.workers = options.jobs;
@@ -320,8 +333,8 @@ int Run(const TOptions& options) {
     job.mode = TExportMode::Jpeg;
     job.target = *options.out;
     std::error_code ec;
-    std::filesystem::create_directories(job.target, ec);
-    if (!std::filesystem::is_directory(job.target)) {
+    std::filesystem::create_directories(platform::ToPath(job.target), ec);
+    if (!std::filesystem::is_directory(platform::ToPath(job.target), ec)) {
       std::cerr << "pixmira-batch: "
                 << (ec ? cli::Say("无法使用输出文件夹 {1}：{2}",
                                   {job.target, cli::SystemReason(ec.value())})
@@ -335,7 +348,7 @@ int Run(const TOptions& options) {
 
   job.memoryLimit = options.memoryLimit;
 
-  TProgressView view(isatty(STDERR_FILENO) == 1);
+  TProgressView view(platform::StandardErrorIsTerminal());
   TExportCallbacks callbacks;
   callbacks.onProgress = [&](int index, int total) {
     view.Show(index, total,
@@ -409,10 +422,11 @@ int Run(const TOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::PrepareConsole();
   cli::SetLanguage(UserLanguage());
   TOptions options;
   try {
-    options = ParseArguments(argc, argv);
+    options = ParseArguments(platform::Arguments(argc, argv));
   } catch (const TUsageError& e) {
     std::cerr << "pixmira-batch: " << e.what() << '\n'
               << cli::Say("请用 pixmira-batch --help 查看用法。") << '\n';
@@ -422,12 +436,20 @@ int main(int argc, char** argv) {
     std::cout << cli::Say(cli::kUsage, {FolderPatterns()});
     return kExitCompleted;
   }
+  if (options.listSettings) {
+    std::cout << (options.json       ? SettingsSchemaJson()
+                  : options.markdown ? cli::SettingsMarkdown()
+                                     : cli::SettingsListing());
+    return kExitCompleted;
+  }
   if (options.version) {
     std::cout << "pixmira-batch " << PIXMIRA_VERSION << '\n';
     return kExitCompleted;
   }
-  InstallInterruptHandler();
-  KeepPictureBuffers();
+  platform::OnFirstInterrupt(OnInterrupt);
+  // Every photo passes through buffers of tens of megabytes; faulting them in afresh for each
+  // photo costs more than decoding it.
+  platform::KeepFreedMemory();
   try {
     return Run(options);
   } catch (const std::exception& e) {

@@ -4,9 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/Platform.h"
 #include "core/Rounding.h"
 #include "imaging/Resample.h"
 #include "imaging/SampleGrid.h"
+#include "pipeline/Effects.h"
 
 namespace pixmira {
 
@@ -75,9 +77,9 @@ TPreviewCache::TFileStamp TPreviewCache::StampOf(const std::string& path, int an
   // A file replaced or removed since it was kept is loaded again.
   TFileStamp stamp{path, angle, -1, 0};
   std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
+  const auto size = std::filesystem::file_size(platform::ToPath(path), error);
   if (error) return stamp;
-  const auto modified = std::filesystem::last_write_time(path, error);
+  const auto modified = std::filesystem::last_write_time(platform::ToPath(path), error);
   if (error) return stamp;
   stamp.size = static_cast<int64_t>(size);
   stamp.modified = modified.time_since_epoch().count();
@@ -111,7 +113,7 @@ TPreviewCache::TOutcome TPreviewCache::Compute(const TPreviewRequest& request,
 
   std::shared_ptr<const TBitmap> prepared;
   for (auto it = prepared_.begin(); it != prepared_.end(); ++it) {
-    if (it->stamp == stamp && it->edge == options.edge && it->size == options.size &&
+    if (it->stamp == stamp && SameStageOptions(it->options, options, TEffectStage::Shape) &&
         it->catalog == request.catalog && it->framesFolder == request.framesFolder) {
       TPrepared found = std::move(*it);
       prepared_.erase(it);
@@ -130,9 +132,7 @@ TPreviewCache::TOutcome TPreviewCache::Compute(const TPreviewRequest& request,
     auto bitmap = std::make_unique<TBitmap>(*turned);
     ApplyEdgeAndSize(bitmap, picture);
     prepared = std::move(bitmap);
-    KeepFirst(prepared_,
-              TPrepared{stamp, options.edge, options.size, request.catalog, request.framesFolder,
-                        prepared},
+    KeepFirst(prepared_, TPrepared{stamp, options, request.catalog, request.framesFolder, prepared},
               kPreparedKept);
   }
   if (abandoned()) {

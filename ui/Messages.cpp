@@ -51,15 +51,13 @@ QString ExportErrorText(const TExportResult& result) {
         .arg(QString::fromStdString(result.badSetting->key),
              QString::fromStdString(result.badSetting->value));
   }
+  if (result.reason == TFailReason::NoFrames)
+    return U("列表中没有一张图片可以读取，无法生成动态图片 %1。").arg(path);
   if (result.failure) {
     try {
       std::rethrow_exception(result.failure);
     } catch (const EFileError& e) {
       if (!e.Path().empty()) return WriteErrorText(QString::fromStdString(e.Path()), e.Error());
-    } catch (const GIFException& e) {
-      // The writer refuses a GIF without frames: no entry of the list could be loaded.
-      if (result.written == 0 && std::string_view(e.what()) == "Cannot save empty GIF")
-        return U("列表中没有一张图片可以读取，无法生成动态图片 %1。").arg(path);
     } catch (...) {
     }
   }

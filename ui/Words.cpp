@@ -13,6 +13,7 @@ QString FailReasonText(TFailReason reason) {
     case TFailReason::Setting:
       return QCoreApplication::translate("Pixmira", "设置中的数值无效");
     case TFailReason::Picture:
+    case TFailReason::NoFrames:
       return QCoreApplication::translate("Pixmira", "图片无法处理");
     case TFailReason::Memory:
       return QCoreApplication::translate("Pixmira", "内存不足");

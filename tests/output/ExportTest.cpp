@@ -108,6 +108,8 @@ TEST(FailReasonTest, EachLibraryErrorHasItsReasonCode) {
       {std::make_exception_ptr(EConvertError("x")), TFailReason::Setting},
       {std::make_exception_ptr(EJPEG(1, "JPEG error #1")), TFailReason::Picture},
       {std::make_exception_ptr(GIFException("x")), TFailReason::Picture},
+      {std::make_exception_ptr(GIFException("x", GIFException::TProblem::NoFrames)),
+       TFailReason::NoFrames},
       {std::make_exception_ptr(std::bad_alloc()), TFailReason::Memory},
       {std::make_exception_ptr(std::runtime_error("x")), TFailReason::Other},
   };
@@ -395,6 +397,7 @@ TEST_F(ExportTest, GifWithoutFramesFailsAndKeepsTheUsersFile) {
   WriteFile(dir_.File("anim.gif"), "my old animation");
   const TExportResult result = Export({Broken("a.jpg")}, plain_, TExportMode::Gif);
   EXPECT_EQ(result.status, TExportStatus::Failed);
+  EXPECT_EQ(result.reason, TFailReason::NoFrames);
   EXPECT_NE(Error(result).find("Cannot save empty GIF"), std::string::npos) << Error(result);
   EXPECT_EQ(ReadFile(dir_.File("anim.gif")), "my old animation");
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <mutex>
 #include <optional>
 
 #include "core/Errors.h"
@@ -83,8 +84,14 @@ std::string OutputFileName(std::string_view pattern, const TNameFields& fields) 
 
 std::string TodayText() {
   const std::time_t now = std::time(nullptr);
+  // std::localtime shares one buffer; the copy is taken under a lock (standard C++ on every
+  // platform, where localtime_r is POSIX only).
+  static std::mutex lock;
   std::tm local{};
-  localtime_r(&now, &local);
+  {
+    std::lock_guard guard(lock);
+    local = *std::localtime(&now);
+  }
   char text[16];
   std::strftime(text, sizeof text, "%Y%m%d", &local);
   return text;

@@ -28,6 +28,7 @@ class TPictureList;
 class TSizeEstimator;
 class TUiServices;
 class TFramePreviewDelegate;
+class TSettingBinding;
 
 class TQivMainForm : public QMainWindow {
   Q_OBJECT
@@ -177,6 +178,7 @@ class TQivMainForm : public QMainWindow {
   TSizeEstimator* sizeEstimator_ = nullptr;
   QTimer* estimateTimer_ = nullptr;
   bool placed_ = false;
+  TSettingBinding* settings_ = nullptr;
   QTimer* placementTimer_ = nullptr;
 };
 

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "ui/Messages.h"
+#include "ui/Tr.h"
 #include "ui/UiServices.h"
 #include "ui/Words.h"
 
@@ -22,12 +23,12 @@ TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExp
                              QWidget* parent)
     : QDialog(parent), kernel_(kernel), services_(services), job_(std::move(job)) {
   setObjectName(QStringLiteral("TProgressForm"));
-  setWindowTitle(QCoreApplication::translate("Pixmira", "导出进度"));
+  setWindowTitle(Pixmira::tr("导出进度"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setModal(true);
 
-  lblHint = new QLabel(QCoreApplication::translate("Pixmira", "正在导出文件....."), this);
+  lblHint = new QLabel(Pixmira::tr("正在导出文件....."), this);
   lblHint->setObjectName(QStringLiteral("lblHint"));
   ProgressBar1 = new QProgressBar(this);
   ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -36,11 +37,11 @@ TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExp
   ProgressBar1->setTextVisible(false);
   ProgressBar1->setFixedHeight(16);
   ProgressBar1->setMinimumWidth(435);
-  btnOpenDir = new QPushButton(QCoreApplication::translate("Pixmira", "打开导出目录(&O)..."), this);
+  btnOpenDir = new QPushButton(Pixmira::tr("打开导出目录(&O)..."), this);
   btnOpenDir->setObjectName(QStringLiteral("btnOpenDir"));
-  btnNext = new QPushButton(QCoreApplication::translate("Pixmira", "处理下一批图片(&N)"), this);
+  btnNext = new QPushButton(Pixmira::tr("处理下一批图片(&N)"), this);
   btnNext->setObjectName(QStringLiteral("btnNext"));
-  btnCancel = new QPushButton(QCoreApplication::translate("Pixmira", "取消(&C)"), this);
+  btnCancel = new QPushButton(Pixmira::tr("取消(&C)"), this);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
   btnOpenDir->hide();
   btnNext->hide();
@@ -109,9 +110,8 @@ void TProgressForm::OnProgress(int index, int total) {
   if (state_ != State::Running) return;
   if (total > 0) ProgressBar1->setMaximum(total);
   ProgressBar1->setValue(std::clamp(index, 0, ProgressBar1->maximum()));
-  lblHint->setText(QCoreApplication::translate("Pixmira", "正在导出第 %1 个文件，总共 %2 个文件。")
-                       .arg(index + 1)
-                       .arg(total));
+  lblHint->setText(
+      Pixmira::tr("正在导出第 %1 个文件，总共 %n 个文件。", nullptr, total).arg(index + 1));
 }
 
 void TProgressForm::OnFinished(const TExportResult& result) {
@@ -120,21 +120,20 @@ void TProgressForm::OnFinished(const TExportResult& result) {
   result_ = result;
   const bool gif = job_.mode == TExportMode::Gif;
 
-  lblHint->setText(
-      result.status == TExportStatus::Completed
-          ? QCoreApplication::translate("Pixmira", "%1 个文件全部导出完毕。").arg(result.total)
-          : QCoreApplication::translate("Pixmira", "导出了 %1 个文件。")
-                .arg(result.status == TExportStatus::Failed
-                         ? int(result.files.size())  // only what is on disk
-                         : result.handled));
+  lblHint->setText(result.status == TExportStatus::Completed
+                       ? Pixmira::tr("%n 个文件全部导出完毕。", nullptr, result.total)
+                       : Pixmira::tr("导出了 %n 个文件。", nullptr,
+                                     result.status == TExportStatus::Failed
+                                         ? int(result.files.size())  // only what is on disk
+                                         : result.handled));
   if (result.status == TExportStatus::Completed)
     ProgressBar1->setValue(ProgressBar1->maximum());
   else
     ProgressBar1->setValue(std::clamp(result.handled, 0, ProgressBar1->maximum()));
 
   btnCancel->setEnabled(true);
-  btnCancel->setText(QCoreApplication::translate("Pixmira", "关闭(&C)"));
-  if (gif) btnOpenDir->setText(QCoreApplication::translate("Pixmira", "打开生成图片(&O)"));
+  btnCancel->setText(Pixmira::tr("关闭(&C)"));
+  if (gif) btnOpenDir->setText(Pixmira::tr("打开生成图片(&O)"));
   if (result.status == TExportStatus::Failed) {
     // What was written stays; the window can only be closed, or the folder opened when
     // some files made it.
@@ -175,10 +174,9 @@ void TProgressForm::btnOpenDirClick() {
   const QString target = QString::fromStdString(job_.target);
   if (!services_.OpenWithDesktop(QUrl::fromLocalFile(target))) {
     // Said, with the path, so the user can go there by hand; the window stays.
-    services_.Error(
-        this, job_.mode == TExportMode::Gif
-                  ? QCoreApplication::translate("Pixmira", "无法打开生成的图片：%1").arg(target)
-                  : QCoreApplication::translate("Pixmira", "无法打开导出目录：%1").arg(target));
+    services_.Error(this, job_.mode == TExportMode::Gif
+                              ? Pixmira::tr("无法打开生成的图片：%1").arg(target)
+                              : Pixmira::tr("无法打开导出目录：%1").arg(target));
     return;
   }
   done(QDialog::Accepted);

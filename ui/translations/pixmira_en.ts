@@ -8,10 +8,6 @@
         <translation>Pixmira — product pictures in batches</translation>
     </message>
     <message>
-        <source>瘦身、边框圆角、水印、动态展示图，一次完成。设置随时保存，下次打开即可继续。</source>
-        <translation>Shrink, frame or round, watermark, animate — all at once. Settings are kept for next time.</translation>
-    </message>
-    <message>
         <source>右下角</source>
         <translation>Bottom right</translation>
     </message>
@@ -102,10 +98,6 @@
     <message>
         <source>图片无法显示</source>
         <translation>Unreadable</translation>
-    </message>
-    <message>
-        <source>未设置官方网站地址（Config.ini 中的 HomeHost），首页无法打开。</source>
-        <translation>No home page is set (HomeHost in Config.ini), so it cannot be opened.</translation>
     </message>
     <message>
         <source>请在此输入水印文字</source>
@@ -333,7 +325,7 @@
     </message>
     <message>
         <source>{name} 原文件名，{n} 序号（{n:3} 补足3位），{date} 日期，{w}×{h} 尺寸</source>
-        <translation>{name} the picture's name, {n} its number ({n:3} with 3 digits), {date} the date, {w}×{h} the size</translation>
+        <translation>{name} the picture&apos;s name, {n} its number ({n:3} with 3 digits), {date} the date, {w}×{h} the size</translation>
     </message>
     <message>
         <source>无损</source>
@@ -502,10 +494,6 @@
     <message>
         <source>拖动图片可以调整顺序；Delete 移除所选图片；Ctrl+L / Ctrl+R 旋转所选图片</source>
         <translation>Drag pictures to reorder; Delete removes the selected ones; Ctrl+L / Ctrl+R turn them</translation>
-    </message>
-    <message>
-        <source>共 %1 张图片</source>
-        <translation>%1 pictures</translation>
     </message>
     <message>
         <source>没有写入权限</source>
@@ -744,18 +732,6 @@
         <translation>&amp;Next batch</translation>
     </message>
     <message>
-        <source>正在导出第 %1 个文件，总共 %2 个文件。</source>
-        <translation>Exporting file %1 of %2.</translation>
-    </message>
-    <message>
-        <source>%1 个文件全部导出完毕。</source>
-        <translation>All %1 files exported.</translation>
-    </message>
-    <message>
-        <source>导出了 %1 个文件。</source>
-        <translation>%1 files exported.</translation>
-    </message>
-    <message>
         <source>关闭(&amp;C)</source>
         <translation>&amp;Close</translation>
     </message>
@@ -810,12 +786,68 @@ genuine</translation>
         <translation>an unknown error</translation>
     </message>
     <message>
-        <source>设置文件中 %1 的值 "%2" 无效，请改正后再试。</source>
-        <translation>The value "%2" of %1 in the settings file is not valid; correct it and try again.</translation>
+        <source>设置文件中 %1 的值 &quot;%2&quot; 无效，请改正后再试。</source>
+        <translation>The value &quot;%2&quot; of %1 in the settings file is not valid; correct it and try again.</translation>
     </message>
     <message>
         <source>导出 %1 时出错：%2</source>
         <translation>Error while exporting %1: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>共 %n 张图片</source>
+        <translation>
+            <numerusform>%n picture</numerusform>
+            <numerusform>%n pictures</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>正在导出第 %1 个文件，总共 %n 个文件。</source>
+        <translation>
+            <numerusform>Exporting file %1 of %n.</numerusform>
+            <numerusform>Exporting file %1 of %n.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个文件全部导出完毕。</source>
+        <translation>
+            <numerusform>The one file is exported.</numerusform>
+            <numerusform>All %n files exported.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>导出了 %n 个文件。</source>
+        <translation>
+            <numerusform>%n file exported.</numerusform>
+            <numerusform>%n files exported.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>瘦身、边框圆角、水印、动态展示图，一次完成。设置随时保存，下次打开即可继续。</source>
+        <translation>Shrink, frame or round, watermark, animate — all at once. Settings are kept for next time.</translation>
+    </message>
+    <message>
+        <source>未设置官方网站地址（Config.ini 中的 HomeHost），首页无法打开。</source>
+        <translation>No home page is set (HomeHost in Config.ini), so it cannot be opened.</translation>
+    </message>
+    <message>
+        <source>排序(&amp;S)</source>
+        <translation>&amp;Sort</translation>
+    </message>
+    <message>
+        <source>按文件名</source>
+        <translation>By file name</translation>
+    </message>
+    <message>
+        <source>按拍摄日期</source>
+        <translation>By date taken</translation>
+    </message>
+    <message>
+        <source>按文件日期</source>
+        <translation>By file date</translation>
+    </message>
+    <message>
+        <source>排序</source>
+        <translation>Sort</translation>
     </message>
 </context>
 </TS>

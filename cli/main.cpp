@@ -1,6 +1,8 @@
 // pixmira-batch: the batch export of the desktop program, from the command line.
+#include <fcntl.h>
 #include <malloc.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -33,7 +35,11 @@ using namespace pixmira;
 constexpr int kExitCompleted = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitSomeSkipped = 3;
 constexpr int kExitInterrupted = 130;
+
+// A list longer than this is not a list of paths (standard input from /dev/zero).
+constexpr std::size_t kMaxListBytes = std::size_t(64) << 20;
 
 // The folder rule's extensions in the order it takes them, as the usage lists them.
 std::string FolderPatterns() {
@@ -70,18 +76,59 @@ bool ParseInt(const std::string& text, int& value) {
   return !text.empty() && text[0] != '-' && ec == std::errc() && ptr == end;
 }
 
+// The whole list file, which must be a regular file or "-" (standard input): a folder, a FIFO
+// without a writer or a device would abort, hang or fill memory.
+std::string ReadListText(const std::string& list) {
+  int fd = STDIN_FILENO;
+  if (list != "-") {
+    struct stat st {};
+    if (::stat(list.c_str(), &st) != 0)
+      throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(errno)}));
+    // Refused before opening: opening a FIFO would wait for a writer.
+    if (!S_ISREG(st.st_mode)) {
+      throw TUsageError(cli::Say("列表文件 {1} 不是普通文件", {list}));
+    }
+    fd = ::open(list.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+      throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(errno)}));
+    // What was opened may have been swapped since the look.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      throw TUsageError(cli::Say("列表文件 {1} 不是普通文件", {list}));
+    }
+  }
+  std::string text;
+  char buffer[65536];
+  int error = 0;
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
+    if (n <= 0) break;
+    if (text.size() + std::size_t(n) > kMaxListBytes) {
+      error = EFBIG;
+      break;
+    }
+    text.append(buffer, std::size_t(n));
+  }
+  if (fd != STDIN_FILENO) ::close(fd);
+  if (error == EFBIG) {
+    throw TUsageError(
+        cli::Say("列表文件 {1} 超过 {2}，不像是路径列表",
+                 {list == "-" ? cli::Say("（标准输入）") : list, cli::Size(kMaxListBytes)}));
+  }
+  if (error != 0) {
+    throw TUsageError(
+        cli::Say("无法读取列表文件 {1}：{2}",
+                 {list == "-" ? cli::Say("（标准输入）") : list, cli::SystemReason(error)}));
+  }
+  return text;
+}
+
 // Paths one a line, or NUL-separated when the list holds a NUL (find -print0); "-" is
 // standard input. Empty entries are skipped.
 std::vector<std::string> ReadFileList(const std::string& list) {
-  std::string text;
-  if (list == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-  } else {
-    std::ifstream in(list, std::ios::binary);
-    if (!in)
-      throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(errno)}));
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  const std::string text = ReadListText(list);
   const char separator = text.find('\0') != std::string::npos ? '\0' : '\n';
   std::vector<std::string> paths;
   std::size_t start = 0;
@@ -199,6 +246,20 @@ std::vector<TExportEntry> ExpandFolders(const std::vector<TExportEntry>& given,
   return entries;
 }
 
+// JPEG files written into a folder that is also searched for pictures would be exported again
+// by the next run of the same command.
+void RefuseInputFolderAsOutput(const std::vector<TExportEntry>& given, const std::string& out) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(out, ec)) return;  // not there yet: holds no input
+  for (const TExportEntry& entry : given) {
+    if (!std::filesystem::is_directory(entry.path, ec)) continue;
+    if (std::filesystem::equivalent(entry.path, out, ec)) {
+      throw TUsageError(
+          cli::Say("输出文件夹 {1} 也是要导出的图片所在的文件夹，请换一个输出文件夹", {out}));
+    }
+  }
+}
+
 std::string WithSlash(std::string folder) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
@@ -268,6 +329,13 @@ void KeepPictureBuffers() {
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
 }
 
+// 0 only when every picture was written; 3 when some were and some skipped.
+int ExitStatus(const TExportResult& result) {
+  if (result.status == TExportStatus::Cancelled) return kExitInterrupted;
+  if (result.status == TExportStatus::Failed || result.files.empty()) return kExitFailed;
+  return result.skipped > 0 ? kExitSomeSkipped : kExitCompleted;
+}
+
 int Run(const TOptions& options) {
   DataPaths paths = ResolveDataPaths(ExeFolder());
   if (options.config) paths.configFile = *options.config;
@@ -277,6 +345,8 @@ int Run(const TOptions& options) {
     return kExitCompleted;
   }
   TKaravelKernel kernel(paths);
+
+  if (options.out) RefuseInputFolderAsOutput(options.entries, *options.out);
 
   TExportJob job;
   job.workers = options.jobs;
@@ -342,38 +412,30 @@ int Run(const TOptions& options) {
     std::cerr << cli::Say("没有导出任何图片。") << '\n';
     return result.status == TExportStatus::Cancelled ? kExitInterrupted : kExitFailed;
   }
-  const int total = static_cast<int>(job.entries.size());
-  // The texts for one file or frame are keys of their own so that English can say it singular;
-  // the Chinese reads the same.
-  if (job.mode == TExportMode::Gif) {
-    std::cout << (result.written == 1 ? cli::Say("导出了 1 个文件（1 帧的 GIF 动画）。")
-                                      : cli::Say("导出了 1 个文件（{1} 帧的 GIF 动画）。",
-                                                 {std::to_string(result.written)}))
-              << std::endl;
-  } else if (result.status == TExportStatus::Completed && files == total) {
-    std::cout << (files == 1 ? cli::Say("1 个文件全部导出完毕。")
-                             : cli::Say("{1} 个文件全部导出完毕。", {std::to_string(files)}))
-              << std::endl;
-  } else {
-    std::cout << (files == 1 ? cli::Say("导出了 1 个文件。")
-                             : cli::Say("导出了 {1} 个文件。", {std::to_string(files)}))
-              << std::endl;
-  }
+  std::cout << cli::FinalLine(result, job.mode == TExportMode::Gif) << std::endl;
+  return ExitStatus(result);
+}
 
-  switch (result.status) {
-    case TExportStatus::Completed:
-      return kExitCompleted;
-    case TExportStatus::Cancelled:
-      return kExitInterrupted;
-    case TExportStatus::Failed:
-      break;
+// Descriptors 0, 1 and 2 are open, on /dev/null where the caller closed them: otherwise the
+// first picture file opened would get number 1 and the closing message would be written into it.
+void OpenStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
   }
-  return kExitFailed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  OpenStandardDescriptors();
+  // A reader that went away (| head) must not end the run: what is written and the exit
+  // status stay the same, the words are just not seen.
+  ::signal(SIGPIPE, SIG_IGN);
   cli::SetLanguage(UserLanguage());
   TOptions options;
   try {
@@ -395,6 +457,9 @@ int main(int argc, char** argv) {
   KeepPictureBuffers();
   try {
     return Run(options);
+  } catch (const TUsageError& e) {
+    std::cerr << "pixmira-batch: " << e.what() << '\n';
+    return kExitUsage;
   } catch (const std::exception& e) {
     std::cerr << "pixmira-batch: " << cli::ExceptionLine(e) << '\n';
     return kExitFailed;

@@ -136,6 +136,22 @@ int OpenNamed(const std::string& folder, const std::string& name, std::string& p
   return -1;
 }
 
+// Neither a no-replace rename nor a hard link (exFAT and FAT through FUSE, SMB shares). Looking
+// whether the name is free and then renaming lets two writers both see it free, and the second
+// rename replaces the first file. Instead the name is claimed with O_CREAT|O_EXCL, which the
+// file system (or the server) decides atomically, so exactly one writer gets it; the claim is an
+// empty file of ours that nobody else writes to, and the plain rename replaces only that.
+// A kill between the claim and the rename leaves an empty file under the final name.
+int MoveOverClaim(const std::string& from, const std::string& to) {
+  const int claim = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (claim < 0) return errno;
+  ::close(claim);
+  if (::rename(from.c_str(), to.c_str()) == 0) return 0;
+  const int error = errno;
+  ::unlink(to.c_str());
+  return error;
+}
+
 // 0 on success, else the errno of the failure; EEXIST when the name is taken.
 int MoveWithoutReplacing(const std::string& from, const std::string& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
@@ -146,12 +162,8 @@ int MoveWithoutReplacing(const std::string& from, const std::string& to) {
     ::unlink(from.c_str());
     return 0;
   }
-  if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) return errno;
-  // Neither (some FUSE file systems): look, then rename. Only a writer racing us within that
-  // instant could lose a file.
-  struct stat existing;
-  if (::lstat(to.c_str(), &existing) == 0) return EEXIST;
-  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != ENOSYS) return errno;
+  return MoveOverClaim(from, to);
 }
 
 void CleanFolderOnce(const std::string& folder) {
@@ -283,7 +295,40 @@ void RaiseWriteError(const std::string& path, int error) {
   throw EFileError("Cannot write \"" + path + "\": " + std::strerror(error), path, error);
 }
 
+std::string PortableFileName(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  std::string out = path;
+  for (std::size_t i = nameStart; i < out.size(); ++i) {
+    if (std::string_view(":?*\"<>|\\").find(out[i]) != std::string_view::npos ||
+        static_cast<unsigned char>(out[i]) < 0x20) {
+      out[i] = '_';
+    }
+  }
+  return out;
+}
+
+namespace {
+
+std::string WriteNewFileAs(const std::string& wantedPath, std::span<const uint8_t> bytes);
+
+}  // namespace
+
 std::string WriteNewFile(const std::string& wantedPath, std::span<const uint8_t> bytes) {
+  try {
+    return WriteNewFileAs(wantedPath, bytes);
+  } catch (const EFileError& e) {
+    // FAT, exFAT and SMB refuse some characters that Linux allows; the file is written with
+    // them replaced rather than not at all. Elsewhere the name stays as it was given.
+    const std::string portable = PortableFileName(wantedPath);
+    if ((e.Error() != EINVAL && e.Error() != EILSEQ) || portable == wantedPath) throw;
+    return WriteNewFileAs(portable, bytes);
+  }
+}
+
+namespace {
+
+std::string WriteNewFileAs(const std::string& wantedPath, std::span<const uint8_t> bytes) {
   const std::string folder = FolderOf(wantedPath);
   const std::string wanted = FitFileName(wantedPath);
   CleanFolderOnce(folder);
@@ -329,6 +374,8 @@ std::string WriteNewFile(const std::string& wantedPath, std::span<const uint8_t>
   ::unlink(temp.c_str());
   RaiseWriteError(wantedPath, EEXIST);
 }
+
+}  // namespace
 
 void ReplaceFile(const std::string& path, std::span<const uint8_t> bytes) {
   std::string target = path;

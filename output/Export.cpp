@@ -159,6 +159,8 @@ struct TOutcome {
   TLoadReport why;                   // skipped: what the loading said
   std::vector<uint8_t> jpeg;         // JPEG mode
   std::unique_ptr<TBitmap> picture;  // GIF mode: reduced once the screen size is known
+  // GIF mode: the picture's bytes, kept from the budget until the animation is written.
+  std::optional<TMemoryBudget::TReservation> held;
   std::exception_ptr error;
 };
 
@@ -312,15 +314,18 @@ void RecordFailure(TExportResult& result, const std::string& what, const std::st
 // picture, so the processed pictures wait here until every frame can be made at that size.
 struct TWaitingFrames {
   std::vector<std::unique_ptr<TBitmap>> pictures;
+  std::vector<TMemoryBudget::TReservation> held;
   std::vector<int> delays;
   int width = 0;
   int height = 0;
 
-  void Add(std::unique_ptr<TBitmap> picture, int delay) {
+  void Add(std::unique_ptr<TBitmap> picture, int delay,
+           std::optional<TMemoryBudget::TReservation> reservation) {
     width = std::max(width, picture->Width());
     height = std::max(height, picture->Height());
     pictures.push_back(std::move(picture));
     delays.push_back(delay);
+    if (reservation) held.push_back(std::move(*reservation));
   }
 };
 
@@ -371,7 +376,7 @@ bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index
   }
   try {
     if (job.mode == TExportMode::Gif) {
-      frames.Add(std::move(outcome.picture), gifDelay);
+      frames.Add(std::move(outcome.picture), gifDelay, std::move(outcome.held));
     } else {
       const std::string wanted = JoinPath(job.target, FileNameWithoutExt(path) + ".jpg");
       const std::string written = WriteNewFile(wanted, outcome.jpeg);
@@ -379,6 +384,20 @@ bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index
       if (callbacks.onFileWritten) callbacks.onFileWritten(written);
     }
     ++result.written;
+  } catch (const EFileError& e) {
+    // A name this folder refuses concerns this picture only; a full disk or a lost folder
+    // would fail every next one too, and stops the batch.
+    if (e.Error() == EINVAL || e.Error() == EILSEQ || e.Error() == ENAMETOOLONG) {
+      ++result.skipped;
+      TLoadReport why;
+      why.problem = TLoadProblem::NotWritten;
+      why.error = e.Error();
+      result.skips.push_back({index, path, why});
+      if (callbacks.onSkipped) callbacks.onSkipped(index, path);
+      return true;
+    }
+    RecordFailure(result, path, e.what());
+    return false;
   } catch (const std::exception& e) {
     RecordFailure(result, path, e.what());
     return false;
@@ -453,7 +472,15 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
     auto bitmap = ProcessPicture(request);
     if (!bitmap) {
       outcome.skipped = true;
+      // Refused beside the pictures an animation keeps: say how much they hold.
+      if (outcome.why.problem == TLoadProblem::OverMemoryLimit) outcome.why.held = budget.Kept();
     } else if (gifMode) {
+      // The picture waits for the last one; it stays counted so that the next ones cannot
+      // take its memory, and a picture that could never fit beside them is refused at once.
+      if (reservation) {
+        reservation->Keep(uint64_t(bitmap->Width()) * uint64_t(bitmap->Height()) * 3);
+        outcome.held = std::move(reservation);
+      }
       outcome.picture = std::move(bitmap);
     } else {
       outcome.jpeg = EncodeJpeg(*bitmap, job.jpegQuality, job.jpegProgressive);

@@ -1,17 +1,15 @@
 #pragma once
-// Every key of Config.ini with its default at each place that reads it. The read sites keep
-// their own defaults (FrameType: 1 in the windows, 0 in the pipeline), so a default is looked
-// up by key and site, never written at the call.
+// Reading the keys of Config.ini with the default of the place that reads them. The read sites
+// keep their own defaults (FrameType: 1 in the windows, 0 in the pipeline), so a default is
+// looked up by key and site in the schema (SettingsSchema.h), never written at the call.
 #include <string>
 #include <string_view>
 
 #include "core/ColorText.h"
 #include "core/MemIniFile.h"
+#include "core/SettingsSchema.h"
 
 namespace pixmira {
-
-// M: main window, D: settings dialog, P: pipeline, E: export driver.
-enum class ReadSite { Main, Dialog, Pipeline, Export };
 
 inline constexpr std::string_view kGeneral = "General";
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/Settings.h"
 #include "tests/effects/PngFixture.h"
 #include "tests/support/TestSupport.h"
 
@@ -333,6 +334,22 @@ TEST(PictureWatermarkTest, ScaleIsAShareOfThePhotosWidth) {
   EXPECT_EQ(extent(150, 0), (std::pair{40, 20}));
   // Scaled first, then turned a quarter: 5 wide, 10 high.
   EXPECT_EQ(extent(25, 90), (std::pair{5, 10}));
+}
+
+// The settings list a margin key for exactly the margins an anchor's rule places by.
+TEST(WatermarkPositionTest, SettingsListTheMarginsEachAnchorUses) {
+  const SettingRow& pos = *FindSetting(keys::WatermarkPos);
+  ASSERT_EQ(pos.choices.size(), kAnchorRules.size());
+  for (std::size_t k = 0; k < kAnchorRules.size(); ++k) {
+    const TAnchorRule& rule = kAnchorRules[k];
+    for (auto [letter, slot] : {std::pair{'A', TMarginSlot::A}, std::pair{'B', TMarginSlot::B}}) {
+      const bool used = rule.xMargin == slot || rule.yMargin == slot;
+      const SettingRow* row = FindSetting(MarginKey(static_cast<int>(k), letter));
+      ASSERT_NE(row, nullptr);
+      // A listed row carries its anchor's condition; the family's fallback row has none.
+      EXPECT_EQ(!row->when.empty(), used) << "anchor " << k << letter;
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,655 @@
+#include "core/SettingsSchema.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "core/ColorText.h"
+#include "core/Settings.h"
+
+namespace pixmira {
+
+namespace {
+
+constexpr const char* kNone = nullptr;
+using T = SettingType;
+
+// A key that only the main window reads, or the main window and the pipeline.
+constexpr std::array<const char*, kReadSiteCount> MainOnly(const char* d) {
+  return {d, kNone, kNone, kNone};
+}
+constexpr std::array<const char*, kReadSiteCount> MainAndPipeline(const char* d) {
+  return {d, kNone, d, kNone};
+}
+constexpr std::array<const char*, kReadSiteCount> Everywhere(const char* d) {
+  return {d, d, d, kNone};
+}
+constexpr std::array<const char*, kReadSiteCount> DialogAndPipeline(const char* d) {
+  return {kNone, d, d, kNone};
+}
+
+constexpr double kMaxBox = 999999;  // the window's number boxes
+
+// What each anchor of WatermarkPos is called and which margins it uses, by letter.
+struct AnchorMargins {
+  const char* caption;
+  const char* english;
+  const char* a;  // the label of margin A, nullptr when the anchor has none
+  const char* b;
+  const char* aEnglish;
+  const char* bEnglish;
+};
+constexpr std::array<AnchorMargins, 9> kAnchors{{
+    {"右下角", "bottom right", "下边距", "右边距", "bottom margin", "right margin"},
+    {"左下角", "bottom left", "下边距", "左边距", "bottom margin", "left margin"},
+    {"左上角", "top left", "上边距", "左边距", "top margin", "left margin"},
+    {"右上角", "top right", "上边距", "右边距", "top margin", "right margin"},
+    {"底部居中", "bottom centre", "下边距", kNone, "bottom margin", kNone},
+    {"顶部居中", "top centre", "上边距", kNone, "top margin", kNone},
+    {"左边居中", "left centre", "左边距", kNone, "left margin", kNone},
+    {"右边居中", "right centre", "右边距", kNone, "right margin", kNone},
+    {"图片中心", "centre", kNone, kNone, kNone, kNone},
+}};
+
+const std::vector<SettingChoice> kCornerChoices{
+    {0, "四角", "all four"},
+    {1, "左上角", "top left"},
+    {2, "左下角", "bottom left"},
+    {3, "右上角", "top right"},
+    {4, "右下角", "bottom right"},
+    {5, "左上角+左下角", "top left + bottom left"},
+    {6, "右上角+右下角", "top right + bottom right"},
+    {7, "左上角+右上角", "top left + top right"},
+    {8, "左下角+右下角", "bottom left + bottom right"},
+    {9, "左上角+右下角", "top left + bottom right"},
+    {10, "左下角+右上角", "bottom left + top right"},
+};
+
+const SettingCondition kReducing{std::string(keys::ReduceSize), {1}};
+const SettingCondition kCustomWidth{std::string(keys::ReduceSizeType), {3}};
+const SettingCondition kJpegFiles{std::string(keys::OutputGif), {0}};
+const SettingCondition kFraming{std::string(keys::AddFrame), {1}};
+const SettingCondition kMarking{std::string(keys::AddWatermark), {1}};
+const SettingCondition kTextMark{std::string(keys::WatermarkType), {0}};
+const SettingCondition kPictureMark{std::string(keys::WatermarkType), {1}};
+const SettingCondition kAnyMark{std::string(keys::WatermarkType), {0, 1}};
+const SettingCondition kSingle{std::string(keys::WatermarkPaintStyle), {0}};
+const SettingCondition kTiled{std::string(keys::WatermarkPaintStyle), {0}, true};
+
+std::vector<SettingChoice> AnchorChoices() {
+  std::vector<SettingChoice> choices;
+  for (std::size_t k = 0; k < kAnchors.size(); ++k)
+    choices.push_back({static_cast<int>(k), kAnchors[k].caption, kAnchors[k].english});
+  return choices;
+}
+
+constexpr std::string_view kMarginPrefix = "cbWatermarkPosBlank";
+constexpr std::string_view kKindInfix = "Kind";
+constexpr std::string_view kMarginFamily = "cbWatermarkPosBlank";
+constexpr std::string_view kMarginKindFamily = "cbWatermarkPosBlankKind";
+
+// The rows every margin key is made from; the anchor fills in key, caption and condition.
+SettingRow MarginTemplate() {
+  return {.key = {},
+          .type = T::Int,
+          .defaults = DialogAndPipeline("15"),
+          .minimum = 0,
+          .maximum = kMaxBox,
+          .english = "margin from the picture's edge",
+          .group = "watermark",
+          .panel = "position",
+          .family = std::string(kMarginFamily)};
+}
+
+SettingRow MarginKindTemplate() {
+  return {.key = {},
+          .type = T::Choice,
+          .defaults = DialogAndPipeline("0"),
+          .choices = {{0, "像素", "pixels"}, {1, "百分比", "percent"}},
+          .english = "unit of the margin",
+          .group = "watermark",
+          .panel = "position",
+          .family = std::string(kMarginKindFamily)};
+}
+
+void AddMarginRows(std::vector<SettingRow>& rows) {
+  for (std::size_t k = 0; k < kAnchors.size(); ++k) {
+    const AnchorMargins& anchor = kAnchors[k];
+    const int number = static_cast<int>(k);
+    for (char letter : {'A', 'B'}) {
+      const char* label = letter == 'A' ? anchor.a : anchor.b;
+      const char* english = letter == 'A' ? anchor.aEnglish : anchor.bEnglish;
+      if (label == kNone) continue;
+      const std::vector<SettingCondition> when{
+          kMarking, kAnyMark, kSingle, {std::string(keys::WatermarkPos), {number}}};
+      SettingRow value = MarginTemplate();
+      value.key = MarginKey(number, letter);
+      value.caption = label;
+      value.english = std::string(english) + " at " + anchor.english;
+      value.when = when;
+      rows.push_back(std::move(value));
+      SettingRow kind = MarginKindTemplate();
+      kind.key = MarginKindKey(number, letter);
+      kind.caption = label;
+      kind.english = "unit of the " + std::string(english) + " at " + anchor.english;
+      kind.when = when;
+      rows.push_back(std::move(kind));
+    }
+  }
+}
+
+std::vector<SettingRow> MakeSchema() {
+  std::vector<SettingRow> rows{
+      // Size.
+      {.key = std::string(keys::ReduceSize),
+       .type = T::Bool,
+       .defaults = MainAndPipeline("1"),
+       .caption = "图片瘦身 - 批量修改图片尺寸，节省硬盘空间！",
+       .english = "shrink pictures to the chosen width",
+       .group = "size",
+       .panel = "size"},
+      {.key = std::string(keys::ReduceSizeType),
+       .type = T::Choice,
+       .defaults = MainAndPipeline("0"),
+       .choices = {{0, "较小图片（310像素宽，约20KB，适合宝贝图片）", "310 pixels wide"},
+                   {1, "中等图片（500像素宽，约100KB，适合宝贝图片）", "500 pixels wide"},
+                   {2, "较大图片（700像素宽，约130KB，适合宝贝图片）", "700 pixels wide"},
+                   {3, "自定义", "the custom width"}},
+       .caption = "调整图片为：",
+       .english = "the width to shrink to",
+       .group = "size",
+       .panel = "size",
+       .when = {kReducing}},
+      {.key = std::string(keys::ReduceSizeWidth),
+       .type = T::Int,
+       .defaults = MainAndPipeline("310"),
+       .minimum = 0,
+       .maximum = kMaxBox,
+       .caption = "图片宽",
+       .english = "custom width in pixels",
+       .group = "size",
+       .panel = "custom",
+       .when = {kReducing, kCustomWidth}},
+      {.key = std::string(keys::ReduceSizeQuality),
+       .type = T::Choice,
+       .defaults = MainOnly("1"),
+       .choices = {{0, "高等质量", "high (JPEG quality 100)"},
+                   {1, "中等质量", "medium (75)"},
+                   {2, "低等质量", "low (50)"}},
+       .caption = "图片质量",
+       .english = "JPEG quality with the custom width",
+       .group = "size",
+       .panel = "custom",
+       .when = {kReducing, kCustomWidth, kJpegFiles}},
+      {.key = std::string(keys::JpegProgressive),
+       .type = T::Bool,
+       .defaults = MainOnly("0"),
+       .caption = "渐进式",
+       .tooltip = "渐进式JPEG：画面相同，文件更小",
+       .english = "with the custom width: write progressive JPEG files (same pixels, smaller "
+                  "files)",
+       .group = "size",
+       .panel = "custom",
+       .when = {kReducing, kCustomWidth, kJpegFiles}},
+      {.key = std::string(keys::ReduceSizeSmooth),
+       .type = T::Bool,
+       .defaults = MainAndPipeline("0"),
+       .caption = "平滑缩小（画质更好）",
+       .english = "shrink smoothly (Lanczos filter) instead of picking one pixel in several: "
+                  "every reduction, frames included",
+       .group = "size",
+       .panel = "size"},
+      {.key = std::string(keys::SquareCanvas),
+       .type = T::Bool,
+       .defaults = MainAndPipeline("0"),
+       .caption = "正方形主图（白底）",
+       .english = "centre the finished picture on a white square as wide as the chosen width "
+                  "(never enlarging it); without a width, the square's side is the picture's "
+                  "longer side; the watermark goes on the square",
+       .group = "size",
+       .panel = "size"},
+
+      // Corners and frames.
+      {.key = std::string(keys::AddFrame),
+       .type = T::Bool,
+       .defaults = MainAndPipeline("0"),
+       .caption = "为图片添加边框或圆角 - 美化宝贝图片",
+       .english = "apply rounded corners or a frame",
+       .group = "edge",
+       .panel = "edge"},
+      {.key = std::string(keys::FrameType),
+       .type = T::Choice,
+       .defaults = {"1", "1", "0", kNone},
+       .choices = {{0, "使用圆角", "rounded corners"}, {1, "使用边框", "a frame"}},
+       .caption = "边框/圆角",
+       .english = "rounded corners or a frame",
+       .group = "edge",
+       .panel = "edge",
+       .when = {kFraming}},
+      {.key = std::string(keys::CornerType),
+       .type = T::Choice,
+       .defaults = Everywhere("0"),
+       .choices = kCornerChoices,
+       .caption = "将图片",
+       .english = "which corners",
+       .group = "edge",
+       .panel = "corners",
+       .when = {kFraming, {std::string(keys::FrameType), {0}}}},
+      {.key = std::string(keys::CornerWidth),
+       .type = T::Choice,
+       .defaults = Everywhere("0"),
+       .choices = {{0, "小圆角（半径10像素）", "10 pixels"},
+                   {1, "中圆角（半径20像素）", "20 pixels"},
+                   {2, "大圆角（半径30像素）", "30 pixels"}},
+       .caption = "剪裁为",
+       .english = "corner radius",
+       .group = "edge",
+       .panel = "corners",
+       .when = {kFraming, {std::string(keys::FrameType), {0}}}},
+      {.key = std::string(keys::FrameName),
+       .type = T::Text,
+       .defaults = Everywhere(""),
+       .caption = "选择要添加的边框：",
+       .english = "section of Frames/Frames.ini",
+       .group = "edge",
+       .panel = "frame",
+       .when = {kFraming, {std::string(keys::FrameType), {1}}}},
+
+      // Watermark.
+      {.key = std::string(keys::AddWatermark),
+       .type = T::Bool,
+       .defaults = MainAndPipeline("0"),
+       .caption = "为图片添加水印 - 防止图片被盗，还可以宣传您的店铺！",
+       .english = "add the watermark",
+       .group = "watermark",
+       .panel = "watermark"},
+      {.key = std::string(keys::WatermarkType),
+       .type = T::Choice,
+       .defaults = Everywhere("0"),
+       .choices = {{0, "文字水印", "text"}, {1, "图片水印", "picture"}},
+       .caption = "类型",
+       .english = "text or picture",
+       .group = "watermark",
+       .panel = "watermark",
+       .when = {kMarking}},
+      {.key = std::string(keys::WatermarkText),
+       .type = T::Text,
+       .defaults = Everywhere(""),
+       .caption = "水印文字：",
+       .english = "watermark text; line breaks stored as character code 3",
+       .group = "watermark",
+       .panel = "text",
+       .when = {kMarking, kTextMark}},
+      {.key = std::string(keys::WatermarkFontName),
+       .type = T::Text,
+       .defaults = DialogAndPipeline(""),
+       .caption = "字体：",
+       .english = "font face; empty = the default face",
+       .group = "watermark",
+       .panel = "text",
+       .when = {kMarking, kTextMark}},
+      {.key = std::string(keys::WatermarkFontSize),
+       .type = T::Int,
+       .defaults = DialogAndPipeline("8"),
+       .minimum = 1,
+       .maximum = 9999,
+       .caption = "字体大小：",
+       .english = "font size in points",
+       .group = "watermark",
+       .panel = "text",
+       .when = {kMarking, kTextMark}},
+      {.key = std::string(keys::WatermarkFontBold),
+       .type = T::Bool,
+       .defaults = DialogAndPipeline("0"),
+       .caption = "粗体",
+       .english = "bold",
+       .group = "watermark",
+       .panel = "text",
+       .when = {kMarking, kTextMark}},
+      {.key = std::string(keys::WatermarkFontItalic),
+       .type = T::Bool,
+       .defaults = DialogAndPipeline("0"),
+       .caption = "斜体",
+       .english = "italic",
+       .group = "watermark",
+       .panel = "text",
+       .when = {kMarking, kTextMark}},
+      {.key = std::string(keys::WatermarkFontUnderLine),
+       .type = T::Bool,
+       .defaults = DialogAndPipeline("0"),
+       .caption = "下划线",
+       .english = "underlined",
+       .group = "watermark",
+       .panel = "text",
+       .when = {kMarking, kTextMark}},
+      {.key = std::string(keys::WatermarkFontColor),
+       .type = T::Colour,
+       .defaults = DialogAndPipeline("$FFFFFF"),
+       .caption = "文字颜色：",
+       .english = "text colour: a name such as clRed, or $00BBGGRR",
+       .group = "watermark",
+       .panel = "text",
+       .when = {kMarking, kTextMark}},
+      {.key = std::string(keys::WatermarkImage),
+       .type = T::Text,
+       .defaults = Everywhere(""),
+       .caption = "水印图片：",
+       .english = "path of the watermark picture",
+       .group = "watermark",
+       .panel = "picture",
+       .when = {kMarking, kPictureMark}},
+      {.key = std::string(keys::WatermarkImageScale),
+       .type = T::Int,
+       .defaults = DialogAndPipeline("0"),
+       .minimum = 0,
+       .maximum = 100,
+       .caption = "水印宽度占成品图片宽度：",
+       .english = "width of the picture watermark in percent (1-100) of the finished picture's "
+                  "width, height in proportion; 0 = the watermark picture's own size",
+       .group = "watermark",
+       .panel = "picture",
+       .when = {kMarking, kPictureMark}},
+      {.key = std::string(keys::WatermarkPaintStyle),
+       .type = T::Choice,
+       .defaults = Everywhere("0"),
+       .choices = {{0, "在", "one watermark at an anchor"}, {1, "平铺水印", "tiled"}},
+       .caption = "位置",
+       .english = "one watermark at an anchor, or tiled",
+       .group = "watermark",
+       .panel = "position",
+       .when = {kMarking, kAnyMark}},
+      {.key = std::string(keys::WatermarkPos),
+       .type = T::Choice,
+       .defaults = Everywhere("0"),
+       .choices = AnchorChoices(),
+       .caption = "显示水印",
+       .english = "anchor of the watermark",
+       .group = "watermark",
+       .panel = "position",
+       .when = {kMarking, kAnyMark, kSingle}},
+  };
+  AddMarginRows(rows);
+  std::vector<SettingRow> rest{
+      {.key = std::string(keys::WatermarkTileSpace),
+       .type = T::Int,
+       .defaults = DialogAndPipeline("20"),
+       .minimum = 0,
+       .maximum = kMaxBox,
+       .caption = "水印间距：",
+       .english = "gap between tiles in pixels",
+       .group = "watermark",
+       .panel = "position",
+       .when = {kMarking, kAnyMark, kTiled}},
+      {.key = std::string(keys::WatermarkTileCount),
+       .type = T::Int,
+       .defaults = DialogAndPipeline("0"),
+       .minimum = 0,
+       .maximum = kMaxBox,
+       .caption = "行（0行：平铺整张图片）",
+       .english = "tile rows; 0 = over the whole picture",
+       .group = "watermark",
+       .panel = "position",
+       .when = {kMarking, kAnyMark, kTiled}},
+      {.key = std::string(keys::WatermarkRotate),
+       .type = T::Int,
+       .defaults = DialogAndPipeline("0"),
+       .minimum = -180,
+       .maximum = 180,
+       .caption = "旋转：",
+       .english = "angle in degrees",
+       .group = "watermark",
+       .panel = "look",
+       .when = {kMarking, kAnyMark}},
+      {.key = std::string(keys::WatermarkTransparent),
+       .type = T::Int,
+       .defaults = DialogAndPipeline("20"),
+       .minimum = 0,
+       .maximum = 100,
+       .caption = "透明：",
+       .english = "transparency in percent",
+       .group = "watermark",
+       .panel = "look",
+       .when = {kMarking, kAnyMark}},
+
+      // Output.
+      {.key = std::string(keys::OutputGif),
+       .type = T::Bool,
+       .defaults = MainOnly("0"),
+       .caption = "合并生成一张宝贝动态展示图片 - 自动切换，循环展示宝贝",
+       .english = "write one animated GIF instead of JPEG files",
+       .group = "output",
+       .panel = "gif"},
+      {.key = std::string(keys::GifSpeed),
+       .type = T::Choice,
+       .defaults = MainOnly("1"),
+       .choices = {{0, "高速", "fast (0.50 s)"},
+                   {1, "中速", "medium (1.00 s)"},
+                   {2, "低速", "slow (2.00 s)"}},
+       .caption = "宝贝图片切换速度：",
+       .english = "speed list; choosing one sets GifSeconds",
+       .group = "output",
+       .panel = "gif",
+       .when = {{std::string(keys::OutputGif), {1}}}},
+      // The export takes the seconds the window shows when the key is absent or not a number.
+      {.key = std::string(keys::GifSeconds),
+       .type = T::Decimal,
+       .defaults = {"1.00", kNone, kNone, "1.00"},
+       .minimum = 0,
+       .maximum = 655.35,
+       .caption = "秒切换一张图片",
+       .english = "seconds each picture is shown in the GIF; text that is not a number counts "
+                  "as 1.00",
+       .group = "output",
+       .panel = "gif",
+       .when = {{std::string(keys::OutputGif), {1}}}},
+
+      // What the window keeps for itself.
+      {.key = std::string(keys::HomeHost),
+       .type = T::Text,
+       .defaults = MainOnly(""),
+       .caption = "官方首页",
+       .english = "web host of the home link; empty = none",
+       .group = "program",
+       .panel = "links"},
+      {.key = std::string(keys::WindowLeft),
+       .type = T::Int,
+       .defaults = MainOnly(""),
+       .minimum = -kMaxBox,
+       .maximum = kMaxBox,
+       .emptyAllowed = true,
+       .english = "left edge of the main window; empty = centred at its first size",
+       .group = "program",
+       .panel = "window"},
+      {.key = std::string(keys::WindowTop),
+       .type = T::Int,
+       .defaults = MainOnly(""),
+       .minimum = -kMaxBox,
+       .maximum = kMaxBox,
+       .emptyAllowed = true,
+       .english = "top edge of the main window; empty = centred at its first size",
+       .group = "program",
+       .panel = "window"},
+      {.key = std::string(keys::WindowWidth),
+       .type = T::Int,
+       .defaults = MainOnly(""),
+       .minimum = 0,
+       .maximum = kMaxBox,
+       .emptyAllowed = true,
+       .english = "width of the main window; empty = its first size",
+       .group = "program",
+       .panel = "window"},
+      {.key = std::string(keys::WindowHeight),
+       .type = T::Int,
+       .defaults = MainOnly(""),
+       .minimum = 0,
+       .maximum = kMaxBox,
+       .emptyAllowed = true,
+       .english = "height of the main window; empty = its first size",
+       .group = "program",
+       .panel = "window"},
+      {.key = std::string(keys::WindowMaximized),
+       .type = T::Bool,
+       .defaults = MainOnly("0"),
+       .english = "the main window was maximised",
+       .group = "program",
+       .panel = "window"},
+      {.key = std::string(keys::PictureFolder),
+       .type = T::Text,
+       .defaults = MainOnly(""),
+       .english = "folder the add-pictures and add-folder dialogs start in; empty = home",
+       .group = "program",
+       .panel = "folders"},
+      {.key = std::string(keys::OutputFolder),
+       .type = T::Text,
+       .defaults = MainOnly(""),
+       .english = "folder the output-folder and GIF dialogs start in; empty = home",
+       .group = "program",
+       .panel = "folders"},
+  };
+  for (SettingRow& row : rest) rows.push_back(std::move(row));
+  return rows;
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
+
+// One to three digits and the letter A or B. The anchor number is not bounded here: the
+// dialog reads and writes the margins of whatever anchor is stored.
+bool IsMarginSuffix(std::string_view rest) {
+  if (rest.size() < 2 || rest.size() > 4) return false;
+  for (std::size_t i = 0; i + 1 < rest.size(); ++i) {
+    if (rest[i] < '0' || rest[i] > '9') return false;
+  }
+  const char letter = Lower(rest.back());
+  return letter == 'a' || letter == 'b';
+}
+
+const SettingRow* FindMarginFamily(std::string_view key) {
+  static const SettingRow margin = MarginTemplate();
+  static const SettingRow kind = MarginKindTemplate();
+  if (key.size() <= kMarginPrefix.size() ||
+      !SameText(key.substr(0, kMarginPrefix.size()), kMarginPrefix)) {
+    return nullptr;
+  }
+  const std::string_view rest = key.substr(kMarginPrefix.size());
+  if (IsMarginSuffix(rest)) return &margin;
+  if (rest.size() > kKindInfix.size() && SameText(rest.substr(0, kKindInfix.size()), kKindInfix) &&
+      IsMarginSuffix(rest.substr(kKindInfix.size()))) {
+    return &kind;
+  }
+  return nullptr;
+}
+
+// A whole decimal number, sign allowed, nothing else: stricter than the store's reading, so
+// what --set accepts reads back the same everywhere.
+bool ParseWhole(std::string_view text, long long& value) {
+  if (text.empty()) return false;
+  const char* first = text.data();
+  if (*first == '+') ++first;
+  const auto r = std::from_chars(first, text.data() + text.size(), value);
+  return r.ec == std::errc() && r.ptr == text.data() + text.size() && first != r.ptr;
+}
+
+}  // namespace
+
+std::string MarginKey(int anchor, char letter) {
+  return std::string(kMarginPrefix) + std::to_string(anchor) + letter;
+}
+
+std::string MarginKindKey(int anchor, char letter) {
+  return std::string(kMarginPrefix) + std::string(kKindInfix) + std::to_string(anchor) + letter;
+}
+
+const std::vector<SettingRow>& SettingsSchema() {
+  static const std::vector<SettingRow> rows = MakeSchema();
+  return rows;
+}
+
+const SettingRow* FindSetting(std::string_view key) {
+  for (const SettingRow& row : SettingsSchema()) {
+    if (SameText(row.key, key)) return &row;
+  }
+  return FindMarginFamily(key);
+}
+
+std::optional<std::string_view> RowDefault(const SettingRow& row, ReadSite site) {
+  const char* value = row.defaults[static_cast<std::size_t>(site)];
+  if (value == kNone) return std::nullopt;
+  return std::string_view(value);
+}
+
+bool SettingCounts(const TMemIniFile& store, const SettingRow& row, ReadSite site) {
+  for (const SettingCondition& c : row.when) {
+    const SettingRow* other = FindSetting(c.key);
+    if (!other || !RowDefault(*other, site)) continue;
+    const int value = ReadSettingInteger(store, c.key, site);
+    bool found = false;
+    for (int v : c.values) found = found || v == value;
+    if (found == c.negate) return false;
+  }
+  return true;
+}
+
+SettingValueProblem CheckSettingValue(const SettingRow& row, std::string_view value) {
+  using P = SettingValueProblem;
+  long long whole = 0;
+  switch (row.type) {
+    case T::Bool:
+      if (!ParseWhole(value, whole)) return P::NotANumber;
+      return whole == 0 || whole == 1 ? P::None : P::OutOfRange;
+    case T::Int:
+      if (value.empty() && row.emptyAllowed) return P::None;
+      if (!ParseWhole(value, whole)) return P::NotANumber;
+      return whole >= row.minimum && whole <= row.maximum ? P::None : P::OutOfRange;
+    case T::Choice:
+      if (!ParseWhole(value, whole)) return P::NotANumber;
+      for (const SettingChoice& choice : row.choices) {
+        if (choice.value == whole) return P::None;
+      }
+      return P::NotAChoice;
+    case T::Text:
+      return value.find_first_of("\r\n") == std::string_view::npos ? P::None : P::LineBreak;
+    case T::Colour:
+      return TryStringToColor(value) ? P::None : P::NotAColour;
+    case T::Decimal: {
+      double number = 0;
+      if (!TryParseDecimal(value, number)) return P::NotADecimal;
+      return number >= row.minimum && number <= row.maximum ? P::None : P::OutOfRange;
+    }
+  }
+  return P::None;
+}
+
+std::string_view SettingTypeName(SettingType type) {
+  switch (type) {
+    case T::Bool:
+      return "bool";
+    case T::Int:
+      return "int";
+    case T::Choice:
+      return "choice";
+    case T::Text:
+      return "text";
+    case T::Colour:
+      return "colour";
+    case T::Decimal:
+      return "decimal";
+  }
+  return "text";
+}
+
+std::string FormatSettingNumber(double value) {
+  if (value == std::floor(value)) return std::to_string(static_cast<long long>(value));
+  // to_chars ignores the locale, whose decimal separator may be a comma.
+  char text[32];
+  const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
+  return std::string(text, r.ptr);
+}
+
+}  // namespace pixmira

@@ -82,9 +82,9 @@ std::optional<TPictureSize> ProbeHeif(std::span<const uint8_t> data) {
   const int bits = heif_image_handle_get_luma_bits_per_pixel(handle.get());
   const uint64_t sampleBytes = bits > 8 ? 2 : 1;
   // The decoded planes (at most three full ones), the interleaved RGB(A) libheif converts
-  // them to, and our BGRA copy.
+  // them to, our BGRA copy and the three-byte working copy made from it.
   const uint64_t pixels = uint64_t(w) * uint64_t(h);
-  return TPictureSize{w, h, pixels * (3 * sampleBytes + 4 + 4)};
+  return TPictureSize{w, h, pixels * (3 * sampleBytes + 4 + 4 + 3)};
 }
 
 void THEIFPicture::LoadFromMemory(std::span<const uint8_t> data) {

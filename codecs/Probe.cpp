@@ -55,9 +55,10 @@ std::optional<TPictureSize> ProbePng(std::span<const uint8_t> d) {
   const uint32_t width = Big32(d.data() + 16), height = Big32(d.data() + 20);
   if (width > uint32_t(kMaxPictureSide) || height > uint32_t(kMaxPictureSide)) {
     return TPictureSize{int(std::min<uint32_t>(width, INT32_MAX)),
-                        int(std::min<uint32_t>(height, INT32_MAX)), uint64_t(width) * height * 4};
+                        int(std::min<uint32_t>(height, INT32_MAX)), uint64_t(width) * height * 7};
   }
-  return TPictureSize{int(width), int(height), uint64_t(width) * height * 4};
+  // The BGRA rows, then the three-byte working copy made from them.
+  return TPictureSize{int(width), int(height), uint64_t(width) * height * 7};
 }
 
 std::optional<TPictureSize> ProbeBmp(std::span<const uint8_t> d) {

@@ -318,10 +318,13 @@ std::string WriteNewFile(const std::string& wantedPath, std::span<const uint8_t>
   try {
     return WriteNewFileAs(wantedPath, bytes);
   } catch (const EFileError& e) {
-    // FAT, exFAT and SMB refuse some characters that Linux allows; the file is written with
-    // them replaced rather than not at all. Elsewhere the name stays as it was given.
+    // FAT, exFAT and SMB refuse some characters that Linux allows (exFAT through FUSE says
+    // ENOENT, though the folder is there); the file is written with them replaced rather than
+    // not at all. Elsewhere the name stays as it was given.
     const std::string portable = PortableFileName(wantedPath);
-    if ((e.Error() != EINVAL && e.Error() != EILSEQ) || portable == wantedPath) throw;
+    const bool refused = e.Error() == EINVAL || e.Error() == EILSEQ ||
+                         (e.Error() == ENOENT && ::access(FolderOf(wantedPath).c_str(), F_OK) == 0);
+    if (!refused || portable == wantedPath) throw;
     return WriteNewFileAs(portable, bytes);
   }
 }

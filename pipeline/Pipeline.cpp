@@ -112,8 +112,7 @@ uint64_t PictureMemoryNeed(const TPictureSize& size, uint64_t fileBytes,
   // Then the working bitmap beside a turned or framed copy of it.
   const bool framed = options.edge.add && options.edge.kind == TEdgeKind::Frame;
   const uint64_t working = in + (angle % 360 != 0 ? in : 0) + (framed ? in + in / 2 : 0);
-  // The output: a new bitmap when the size changes, the watermark picture's blend, and the
-  // encoder's rows and compressed bytes.
+  // The output: a new bitmap when the size changes, the watermark picture's blend.
   const TSizeOptions& sz = options.size;
   const int target = sz.reduce ? TargetWidth(sz) : 0;
   uint64_t out = in, made = 0;
@@ -127,7 +126,8 @@ uint64_t PictureMemoryNeed(const TPictureSize& size, uint64_t fileBytes,
   }
   const bool pictureMark =
       options.watermark.add && options.watermark.kind == TWatermarkKind::Picture;
-  const uint64_t output = made + (pictureMark ? out : 0) + out / 2;
+  // The encoder works on a copy of the rows beside the compressed bytes.
+  const uint64_t output = made + (pictureMark ? out : 0) + out + out / 4;
   return std::max(loading, working) + output;
 }
 

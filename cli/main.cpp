@@ -1,10 +1,4 @@
 // pixmira-batch: the batch export of the desktop program, from the command line.
-#include <fcntl.h>
-#include <malloc.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <charconv>
 #include <chrono>
@@ -25,6 +19,7 @@
 #include "core/Language.h"
 #include "core/MemIniFile.h"
 #include "core/MemoryBudget.h"
+#include "core/Platform.h"
 #include "output/Export.h"
 #include "output/PictureFolder.h"
 
@@ -79,31 +74,29 @@ bool ParseInt(const std::string& text, int& value) {
 // The whole list file, which must be a regular file or "-" (standard input): a folder, a FIFO
 // without a writer or a device would abort, hang or fill memory.
 std::string ReadListText(const std::string& list) {
-  int fd = STDIN_FILENO;
+  int fd = 0;  // standard input
+  int error = 0;
   if (list != "-") {
-    struct stat st {};
-    if (::stat(list.c_str(), &st) != 0)
-      throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(errno)}));
+    platform::FileStatus status;
+    if (const int e = platform::Status(list, status))
+      throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(e)}));
     // Refused before opening: opening a FIFO would wait for a writer.
-    if (!S_ISREG(st.st_mode)) {
+    if (status.kind != platform::FileKind::Regular) {
       throw TUsageError(cli::Say("列表文件 {1} 不是普通文件", {list}));
     }
-    fd = ::open(list.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    fd = platform::Open(list, platform::kOpenRead | platform::kOpenNonBlocking, error);
     if (fd < 0)
-      throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(errno)}));
+      throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(error)}));
     // What was opened may have been swapped since the look.
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      ::close(fd);
+    if (platform::Status(fd, status) != 0 || status.kind != platform::FileKind::Regular) {
+      platform::Close(fd);
       throw TUsageError(cli::Say("列表文件 {1} 不是普通文件", {list}));
     }
   }
   std::string text;
   char buffer[65536];
-  int error = 0;
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) error = errno;
+    const int64_t n = platform::Read(fd, buffer, sizeof buffer, error);
     if (n <= 0) break;
     if (text.size() + std::size_t(n) > kMaxListBytes) {
       error = EFBIG;
@@ -111,16 +104,14 @@ std::string ReadListText(const std::string& list) {
     }
     text.append(buffer, std::size_t(n));
   }
-  if (fd != STDIN_FILENO) ::close(fd);
+  if (fd != 0) platform::Close(fd);
+  const std::string shown = list == "-" ? cli::Say("（标准输入）") : list;
   if (error == EFBIG) {
     throw TUsageError(
-        cli::Say("列表文件 {1} 超过 {2}，不像是路径列表",
-                 {list == "-" ? cli::Say("（标准输入）") : list, cli::Size(kMaxListBytes)}));
+        cli::Say("列表文件 {1} 超过 {2}，不像是路径列表", {shown, cli::Size(kMaxListBytes)}));
   }
   if (error != 0) {
-    throw TUsageError(
-        cli::Say("无法读取列表文件 {1}：{2}",
-                 {list == "-" ? cli::Say("（标准输入）") : list, cli::SystemReason(error)}));
+    throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {shown, cli::SystemReason(error)}));
   }
   return text;
 }
@@ -144,7 +135,8 @@ std::vector<std::string> ReadFileList(const std::string& list) {
   return paths;
 }
 
-TOptions ParseArguments(int argc, char** argv) {
+TOptions ParseArguments(const std::vector<std::string>& argv) {
+  const int argc = static_cast<int>(argv.size());
   TOptions options;
   int angle = 0;
   bool onlyPaths = false;
@@ -224,7 +216,8 @@ TOptions ParseArguments(int argc, char** argv) {
   return options;
 }
 
-volatile sig_atomic_t gInterrupted = 0;
+// Set from a signal handler (or, on Windows, the console's own thread): lock-free.
+std::atomic<bool> gInterrupted{false};
 
 // One scan for all folders given, so a folder reached twice adds its pictures once; the output
 // folder is not searched, so a rerun does not export the earlier outputs again.
@@ -235,7 +228,7 @@ std::vector<TExportEntry> ExpandFolders(const std::vector<TExportEntry>& given,
   for (const TExportEntry& entry : given) {
     if (gInterrupted) break;
     std::error_code ec;
-    if (std::filesystem::is_directory(entry.path, ec)) {
+    if (std::filesystem::is_directory(platform::ToPath(entry.path), ec)) {
       for (std::string& path : scan.List(entry.path)) {
         entries.push_back({std::move(path), entry.angle});
       }
@@ -306,27 +299,10 @@ class TProgressView {
 
 std::atomic<TExportDriver*> gDriver{nullptr};
 
-void OnInterrupt(int) {
-  gInterrupted = 1;
+// A second Ctrl-C ends the program at once; a file is only ever complete or absent.
+void OnInterrupt() {
+  gInterrupted = true;
   if (TExportDriver* driver = gDriver.load()) driver->Cancel();
-}
-
-void InstallInterruptHandler() {
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  // A second Ctrl-C ends the program at once; a file is only ever complete or absent.
-  action.sa_flags = SA_RESETHAND;
-  sigaction(SIGINT, &action, nullptr);
-}
-
-// Every photo passes through buffers of tens of megabytes. By default glibc maps each one
-// afresh and hands it back when freed, and faulting the pages in again for the next photo
-// costs more than decoding it. One heap that keeps its memory lets every photo reuse them.
-void KeepPictureBuffers() {
-  mallopt(M_ARENA_MAX, 1);
-  mallopt(M_MMAP_THRESHOLD, 1 << 30);
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
 }
 
 // 0 only when every picture was written; 3 when some were and some skipped.
@@ -364,8 +340,8 @@ int Run(const TOptions& options) {
     job.mode = TExportMode::Jpeg;
     job.target = *options.out;
     std::error_code ec;
-    std::filesystem::create_directories(job.target, ec);
-    if (!std::filesystem::is_directory(job.target)) {
+    std::filesystem::create_directories(platform::ToPath(job.target), ec);
+    if (!std::filesystem::is_directory(platform::ToPath(job.target), ec)) {
       std::cerr << "pixmira-batch: "
                 << (ec ? cli::Say("无法使用输出文件夹 {1}：{2}",
                                   {job.target, cli::SystemReason(ec.value())})
@@ -379,7 +355,7 @@ int Run(const TOptions& options) {
 
   job.memoryLimit = options.memoryLimit;
 
-  TProgressView view(isatty(STDERR_FILENO) == 1);
+  TProgressView view(platform::StandardErrorIsTerminal());
   TExportCallbacks callbacks;
   callbacks.onProgress = [&](int index, int total) {
     view.Show(index, total,
@@ -416,30 +392,14 @@ int Run(const TOptions& options) {
   return ExitStatus(result);
 }
 
-// Descriptors 0, 1 and 2 are open, on /dev/null where the caller closed them: otherwise the
-// first picture file opened would get number 1 and the closing message would be written into it.
-void OpenStandardDescriptors() {
-  for (int fd = 0; fd <= 2; ++fd) {
-    if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
-    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-    if (opened >= 0 && opened != fd) {
-      ::dup2(opened, fd);
-      ::close(opened);
-    }
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  OpenStandardDescriptors();
-  // A reader that went away (| head) must not end the run: what is written and the exit
-  // status stay the same, the words are just not seen.
-  ::signal(SIGPIPE, SIG_IGN);
+  platform::PrepareConsole();
   cli::SetLanguage(UserLanguage());
   TOptions options;
   try {
-    options = ParseArguments(argc, argv);
+    options = ParseArguments(platform::Arguments(argc, argv));
   } catch (const TUsageError& e) {
     std::cerr << "pixmira-batch: " << e.what() << '\n'
               << cli::Say("请用 pixmira-batch --help 查看用法。") << '\n';
@@ -453,8 +413,10 @@ int main(int argc, char** argv) {
     std::cout << "pixmira-batch " << PIXMIRA_VERSION << '\n';
     return kExitCompleted;
   }
-  InstallInterruptHandler();
-  KeepPictureBuffers();
+  platform::OnFirstInterrupt(OnInterrupt);
+  // Every photo passes through buffers of tens of megabytes; faulting them in afresh for each
+  // photo costs more than decoding it.
+  platform::KeepFreedMemory();
   try {
     return Run(options);
   } catch (const TUsageError& e) {

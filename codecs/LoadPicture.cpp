@@ -15,9 +15,6 @@ namespace pixmira {
 
 namespace {
 
-// Linux names may hold ":" and "\\"; only "/" separates.
-constexpr std::string_view kDelimiters = "/";
-
 constexpr TColor kThumbnailLine = 0xC0DCC0;
 constexpr int kCaption = 25;
 constexpr int kMargin = 3;

@@ -1,15 +1,12 @@
 #include "codecs/Picture.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 
 #include "core/Errors.h"
+#include "core/Platform.h"
 
 namespace pixmira {
 
@@ -33,7 +30,7 @@ constexpr std::size_t kMaxFileSize = std::size_t(kMaxPicturePixels) * 4 + (std::
 struct TFd {
   int fd;
   ~TFd() {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) platform::Close(fd);
   }
 };
 
@@ -42,24 +39,20 @@ struct TFd {
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer, and is then refused
   // below like a device or a folder; only a regular file has a size to trust.
-  const TFd file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
-  if (file.fd < 0) RaiseFileError(path, errno);
-  struct stat st {};
-  if (::fstat(file.fd, &st) != 0) RaiseFileError(path, errno);
-  if (S_ISDIR(st.st_mode)) RaiseFileError(path, EISDIR);
-  if (!S_ISREG(st.st_mode)) RaiseFileError(path, EFileError::kNotRegularFile);
-  if (st.st_size < 0 || std::size_t(st.st_size) > kMaxFileSize) {
-    RaiseFileError(path, EFileError::kTooLarge);
-  }
+  int error = 0;
+  const TFd file{platform::Open(path, platform::kOpenRead | platform::kOpenNonBlocking, error)};
+  if (file.fd < 0) RaiseFileError(path, error);
+  platform::FileStatus st;
+  if (const int e = platform::Status(file.fd, st)) RaiseFileError(path, e);
+  if (st.kind == platform::FileKind::Directory) RaiseFileError(path, EISDIR);
+  if (st.kind != platform::FileKind::Regular) RaiseFileError(path, EFileError::kNotRegularFile);
+  if (st.size < 0 || uint64_t(st.size) > kMaxFileSize) RaiseFileError(path, EFileError::kTooLarge);
   // The size is known before anything is read; a file that grows meanwhile is read up to it.
-  std::vector<uint8_t> bytes(std::size_t(st.st_size));
+  std::vector<uint8_t> bytes(std::size_t(st.size));
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::read(file.fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      RaiseFileError(path, errno);
-    }
+    const int64_t n = platform::Read(file.fd, bytes.data() + done, bytes.size() - done, error);
+    if (n < 0) RaiseFileError(path, error);
     if (n == 0) break;  // shrank meanwhile
     done += std::size_t(n);
   }

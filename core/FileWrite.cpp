@@ -1,11 +1,5 @@
 #include "core/FileWrite.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -16,22 +10,14 @@
 #include <set>
 
 #include "core/Errors.h"
+#include "core/Platform.h"
 
 namespace pixmira {
 
 namespace {
 
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+using platform::FolderOf;
+using platform::NameOf;
 
 // At most `bytes` bytes of text, never cutting a UTF-8 character in two.
 std::string_view CutUtf8(std::string_view text, std::size_t bytes) {
@@ -42,12 +28,11 @@ std::string_view CutUtf8(std::string_view text, std::size_t bytes) {
 
 const std::string& HostName() {
   static const std::string host = [] {
-    char name[256] = {};
-    if (gethostname(name, sizeof name - 1) != 0 || !name[0]) return std::string("host");
-    std::string text = name;
-    // The name is parsed back from the right; "/" can never be in a file name.
+    std::string text = platform::HostName();
+    if (text.empty()) return std::string("host");
+    // The name is parsed back from the right; a separator can never be in a file name.
     for (char& c : text) {
-      if (c == '/') c = '_';
+      if (platform::IsSeparator(c) || c == '/') c = '_';
     }
     return std::string(CutUtf8(text, 64));
   }();
@@ -61,77 +46,54 @@ struct TFd {
   int fd = -1;
   explicit TFd(int f) : fd(f) {}
   ~TFd() {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) platform::Close(fd);
   }
   TFd(const TFd&) = delete;
   TFd& operator=(const TFd&) = delete;
   // Closing reports what a delayed write (NFS) could not store.
   int Close() {
-    const int result = ::close(fd);
+    const int result = platform::Close(fd);
     fd = -1;
-    return result == 0 ? 0 : errno;
+    return result;
   }
 };
 
 int WriteAll(int fd, std::span<const uint8_t> bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    done += std::size_t(n);
-  }
-  return ::fsync(fd) == 0 ? 0 : errno;
+  return platform::WriteAllAndSync(fd, bytes.data(), bytes.size());
 }
 
-void SyncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
+using platform::SyncFolder;
 
 // An unnamed file in folder, or -1 when the file system cannot make one.
 int OpenUnnamed(const std::string& folder, int& error) {
-#ifdef O_TMPFILE
-  // 0666: the umask decides, as for any file the user creates.
-  const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  const int fd = platform::OpenUnnamed(folder, error);
   if (fd >= 0) return fd;
-  error = errno;
-  // These mean the folder itself is wrong, not that O_TMPFILE is missing.
+  // These mean the folder itself is wrong, not that unnamed files are missing.
   if (error == ENOENT || error == ENOTDIR || error == EACCES || error == EROFS || error == ENOSPC ||
-      error == EDQUOT || error == EPERM) {
+#ifdef EDQUOT
+      error == EDQUOT ||
+#endif
+      error == EPERM) {
     return -2;
   }
-#endif
   error = 0;
   return -1;
 }
 
 // Gives the unnamed file fd the name to; never replaces. 0 or the errno.
-int LinkUnnamed(int fd, const std::string& to) {
-  char proc[64];
-  std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
-  if (::linkat(AT_FDCWD, proc, AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
-  const int error = errno;
-  if (error != ENOENT) return error;
-  // Without /proc; this needs a privilege most users lack.
-  return ::linkat(fd, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
-}
+using platform::LinkUnnamed;
 
 std::atomic<unsigned> gTempCounter{0};
 
 // A hidden temporary of our naming scheme in folder, opened for writing.
 int OpenNamed(const std::string& folder, const std::string& name, std::string& path, int& error) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    path = folder + "/" + TemporaryFileName(name, gTempCounter++);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    path = platform::Join(folder, TemporaryFileName(name, gTempCounter++));
+    const int fd = platform::Open(
+        path, platform::kOpenWrite | platform::kOpenCreate | platform::kOpenExclusive, error);
     if (fd >= 0) return fd;
-    if (errno != EEXIST) break;
+    if (error != EEXIST) break;
   }
-  error = errno;
   path.clear();
   return -1;
 }
@@ -143,26 +105,31 @@ int OpenNamed(const std::string& folder, const std::string& name, std::string& p
 // empty file of ours that nobody else writes to, and the plain rename replaces only that.
 // A kill between the claim and the rename leaves an empty file under the final name.
 int MoveOverClaim(const std::string& from, const std::string& to) {
-  const int claim = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (claim < 0) return errno;
-  ::close(claim);
-  if (::rename(from.c_str(), to.c_str()) == 0) return 0;
-  const int error = errno;
-  ::unlink(to.c_str());
+  int error = 0;
+  const int claim = platform::Open(
+      to, platform::kOpenWrite | platform::kOpenCreate | platform::kOpenExclusive, error);
+  if (claim < 0) return error;
+  platform::Close(claim);
+  error = platform::RenameReplace(from, to);
+  if (error != 0) platform::RemoveFile(to);
   return error;
 }
 
 // 0 on success, else the errno of the failure; EEXIST when the name is taken.
 int MoveWithoutReplacing(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  const int error = errno;
+  const int error = platform::RenameNoReplace(from, to);
+  if (error == 0) return 0;
   if (error != EINVAL && error != ENOSYS && error != ENOTSUP) return error;
   // A file system without the no-replace rename (NFS): a hard link fails on a taken name too.
-  if (::link(from.c_str(), to.c_str()) == 0) {
-    ::unlink(from.c_str());
+  const int linkError = platform::HardLink(from, to);
+  if (linkError == 0) {
+    platform::RemoveFile(from);
     return 0;
   }
-  if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != ENOSYS) return errno;
+  if (linkError != EPERM && linkError != ENOTSUP && linkError != EOPNOTSUPP &&
+      linkError != EMLINK && linkError != ENOSYS) {
+    return linkError;
+  }
   return MoveOverClaim(from, to);
 }
 
@@ -230,7 +197,7 @@ bool TemporaryOwner(std::string_view name, long& pid) {
 }  // namespace
 
 std::string FileNameWithoutExt(std::string_view path) {
-  const std::size_t slash = path.find_last_of('/');
+  const std::size_t slash = platform::NameStart(path);
   std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
   const std::size_t dot = name.rfind('.');
   if (dot != std::string_view::npos) name = name.substr(0, dot);
@@ -238,12 +205,9 @@ std::string FileNameWithoutExt(std::string_view path) {
 }
 
 std::string UniqueFileName(const std::string& path) {
-  auto exists = [](const std::string& p) {
-    struct stat st;
-    return ::lstat(p.c_str(), &st) == 0;
-  };
+  auto exists = [](const std::string& p) { return platform::NameTaken(p); };
   if (!exists(path)) return path;
-  const std::size_t slash = path.find_last_of('/');
+  const std::size_t slash = platform::NameStart(path);
   const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
   const std::string folder = path.substr(0, nameStart);
   std::string base = path.substr(nameStart);
@@ -268,7 +232,7 @@ std::string UniqueFileName(const std::string& path) {
 }
 
 std::string FitFileName(const std::string& path, std::size_t room) {
-  const std::size_t slash = path.find_last_of('/');
+  const std::size_t slash = platform::NameStart(path);
   const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
   const std::string_view name = std::string_view(path).substr(nameStart);
   if (name.size() + room <= kMaxFileNameBytes) return path;
@@ -285,7 +249,7 @@ std::string FitFileName(const std::string& path, std::size_t room) {
 
 std::string TemporaryFileName(const std::string& name, unsigned n) {
   const std::string suffix = std::string(kTempMark) + HostName() + "-" +
-                             std::to_string(::getpid()) + "-" + std::to_string(n) +
+                             std::to_string(platform::ProcessId()) + "-" + std::to_string(n) +
                              std::string(kTempEnd);
   const std::size_t room = kMaxFileNameBytes - 1 - suffix.size();
   return "." + std::string(CutUtf8(name, room)) + suffix;
@@ -312,6 +276,11 @@ namespace {
 
 std::string WriteNewFileAs(const std::string& wantedPath, std::span<const uint8_t> bytes);
 
+bool FolderExists(const std::string& folder) {
+  platform::FileStatus status;
+  return platform::Status(folder, status) == 0 && status.kind == platform::FileKind::Directory;
+}
+
 }  // namespace
 
 std::string WriteNewFile(const std::string& wantedPath, std::span<const uint8_t> bytes) {
@@ -323,7 +292,7 @@ std::string WriteNewFile(const std::string& wantedPath, std::span<const uint8_t>
     // not at all. Elsewhere the name stays as it was given.
     const std::string portable = PortableFileName(wantedPath);
     const bool refused = e.Error() == EINVAL || e.Error() == EILSEQ ||
-                         (e.Error() == ENOENT && ::access(FolderOf(wantedPath).c_str(), F_OK) == 0);
+                         (e.Error() == ENOENT && FolderExists(FolderOf(wantedPath)));
     if (!refused || portable == wantedPath) throw;
     return WriteNewFileAs(portable, bytes);
   }
@@ -360,7 +329,7 @@ std::string WriteNewFileAs(const std::string& wantedPath, std::span<const uint8_
   TFd named(OpenNamed(folder, NameOf(wanted), temp, error));
   if (named.fd < 0) RaiseWriteError(wantedPath, error);
   auto fail = [&](const std::string& shown, int e) {
-    ::unlink(temp.c_str());
+    platform::RemoveFile(temp);
     RaiseWriteError(shown, e);
   };
   if (const int e = WriteAll(named.fd, bytes)) fail(wantedPath, e);
@@ -374,7 +343,7 @@ std::string WriteNewFileAs(const std::string& wantedPath, std::span<const uint8_
     }
     if (e != EEXIST) fail(target, e);
   }
-  ::unlink(temp.c_str());
+  platform::RemoveFile(temp);
   RaiseWriteError(wantedPath, EEXIST);
 }
 
@@ -382,19 +351,16 @@ std::string WriteNewFileAs(const std::string& wantedPath, std::span<const uint8_
 
 void ReplaceFile(const std::string& path, std::span<const uint8_t> bytes) {
   std::string target = path;
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+  platform::FileStatus st;
+  if (platform::Status(path, st, false) == 0 && st.kind == platform::FileKind::Link) {
     // Replace what the link points to, not the link.
-    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-      target = resolved;
-      std::free(resolved);
-    }
+    if (auto resolved = platform::RealPath(path)) target = *resolved;
   }
-  if (target.empty() || target.back() == '/') RaiseWriteError(path, EISDIR);
-  struct stat existing {};
-  const bool exists = ::stat(target.c_str(), &existing) == 0;
-  if (exists && S_ISDIR(existing.st_mode)) RaiseWriteError(path, EISDIR);
-  if (exists && !S_ISREG(existing.st_mode)) RaiseWriteError(path, EINVAL);
+  if (target.empty() || platform::EndsWithSeparator(target)) RaiseWriteError(path, EISDIR);
+  platform::FileStatus existing;
+  const bool exists = platform::Status(target, existing) == 0;
+  if (exists && existing.kind == platform::FileKind::Directory) RaiseWriteError(path, EISDIR);
+  if (exists && existing.kind != platform::FileKind::Regular) RaiseWriteError(path, EINVAL);
   const std::string folder = FolderOf(target);
   CleanFolderOnce(folder);
 
@@ -410,18 +376,20 @@ void ReplaceFile(const std::string& path, std::span<const uint8_t> bytes) {
     fd = named.fd;
   }
   auto fail = [&](int e) {
-    if (!temp.empty()) ::unlink(temp.c_str());
+    if (!temp.empty()) platform::RemoveFile(temp);
     RaiseWriteError(path, e);
   };
   // A replaced file keeps its permissions; a new one gets the usual ones.
-  if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0) fail(errno);
+  if (exists) {
+    if (const int e = platform::SetPermissions(fd, existing.permissions)) fail(e);
+  }
   if (const int e = WriteAll(fd, bytes)) fail(e);
   if (unnamed.fd >= 0) {
     // The unnamed file needs a name before it can be renamed over the target; a kill in
     // between leaves that name for the next run to remove.
     for (int attempt = 0; attempt < 100 && temp.empty(); ++attempt) {
       const std::string candidate =
-          folder + "/" + TemporaryFileName(NameOf(target), gTempCounter++);
+          platform::Join(folder, TemporaryFileName(NameOf(target), gTempCounter++));
       const int e = LinkUnnamed(unnamed.fd, candidate);
       if (e == 0) {
         temp = candidate;
@@ -434,27 +402,22 @@ void ReplaceFile(const std::string& path, std::span<const uint8_t> bytes) {
   } else if (const int e = named.Close()) {
     fail(e);
   }
-  if (::rename(temp.c_str(), target.c_str()) != 0) fail(errno);
+  if (const int e = platform::RenameReplace(temp, target)) fail(e);
   SyncFolder(folder);
 }
 
 int RemoveStaleTemporaries(const std::string& folder) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return 0;
   int removed = 0;
-  while (const dirent* entry = ::readdir(dir)) {
+  for (const std::string& name : platform::FolderEntries(folder)) {
     long pid = 0;
-    if (!TemporaryOwner(entry->d_name, pid)) continue;
+    if (!TemporaryOwner(name, pid)) continue;
     // Alive (or someone else's process we may not signal): leave it.
-    if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;
-    struct stat st {};
-    if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(st.st_mode)) {
-      continue;
-    }
-    if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) ++removed;
+    if (platform::ProcessMayBeAlive(pid)) continue;
+    const std::string path = platform::Join(folder, name);
+    platform::FileStatus st;
+    if (platform::Status(path, st, false) != 0 || st.kind != platform::FileKind::Regular) continue;
+    if (platform::RemoveFile(path) == 0) ++removed;
   }
-  ::closedir(dir);
   return removed;
 }
 

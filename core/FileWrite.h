@@ -15,7 +15,7 @@ namespace pixmira {
 // Longest file name (one path component) in bytes, as Linux file systems allow.
 inline constexpr std::size_t kMaxFileNameBytes = 255;
 
-// The file name after the last "/", without its extension (from the last "." on).
+// The file name after the last separator, without its extension (from the last "." on).
 std::string FileNameWithoutExt(std::string_view path);
 
 // path itself when no file (or link) of that name exists, else base + 2, 3, ... + extension,

@@ -1,11 +1,9 @@
 #include "core/Kernel.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#include "core/Platform.h"
 
 #ifndef PIXMIRA_INSTALL_DATADIR
 #define PIXMIRA_INSTALL_DATADIR "/usr/local/share/pixmira"
@@ -16,41 +14,28 @@ namespace pixmira {
 namespace {
 
 std::string WithSlash(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
+  if (!platform::EndsWithSeparator(folder)) folder += platform::PreferredSeparator();
   return folder;
 }
 
 bool IsDirectory(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_directory(path, ec);
+  platform::FileStatus st;
+  return platform::Status(path, st) == 0 && st.kind == platform::FileKind::Directory;
 }
 
 bool Exists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(path, ec);
-}
-
-// The user's own configuration folder, as the desktop conventions name it.
-std::string UserConfigFolder() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg && xdg[0] == '/') return WithSlash(xdg);
-  const char* home = std::getenv("HOME");
-  std::string homeDir = home && home[0] == '/' ? home : "";
-  if (homeDir.empty()) {
-    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) homeDir = pw->pw_dir;
-  }
-  if (homeDir.empty()) homeDir = "/tmp";
-  return WithSlash(homeDir) + ".config/";
+  platform::FileStatus st;
+  return platform::Status(path, st) == 0;
 }
 
 }  // namespace
 
 std::string ExeFolder() {
-  std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec && exe.has_parent_path()) return WithSlash(exe.parent_path().string());
+  const std::string exe = platform::ExecutablePath();
+  if (platform::NameStart(exe) != std::string::npos) return WithSlash(platform::FolderOf(exe));
   // No /proc (a locked-down container): the working folder is the only hint left.
-  return WithSlash(std::filesystem::current_path(ec).string());
+  std::error_code ec;
+  return WithSlash(platform::FromPath(std::filesystem::current_path(ec)));
 }
 
 DataPaths ResolveDataPaths(const std::string& exeFolder) {
@@ -59,8 +44,8 @@ DataPaths ResolveDataPaths(const std::string& exeFolder) {
   const bool portable = IsDirectory(folder + "Frames/");
   // An installed program finds its data beside its bin folder, wherever the prefix was
   // moved; the prefix it was built for is the last resort.
-  const std::string relocated =
-      std::filesystem::path(folder + "../share/pixmira/Frames").lexically_normal().string() + "/";
+  const std::string relocated = WithSlash(
+      platform::FromPath(platform::ToPath(folder + "../share/pixmira/Frames").lexically_normal()));
   if (portable) {
     paths.framesFolder = folder + "Frames/";
   } else if (IsDirectory(relocated)) {
@@ -72,10 +57,10 @@ DataPaths ResolveDataPaths(const std::string& exeFolder) {
   // program keeps the user's settings in the user's configuration folder. Write access alone
   // does not make a folder portable: root may write anywhere, and /usr/bin/Config.ini would
   // be a surprise.
-  if (Exists(folder + "Config.ini") || (portable && ::access(folder.c_str(), W_OK) == 0)) {
+  if (Exists(folder + "Config.ini") || (portable && platform::CheckFolderWritable(folder) == 0)) {
     paths.configFile = folder + "Config.ini";
   } else {
-    paths.configFile = UserConfigFolder() + "pixmira/Config.ini";
+    paths.configFile = platform::SettingsFolder() + "Config.ini";
   }
   return paths;
 }

@@ -1,9 +1,5 @@
 #include "core/MemIniFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -14,6 +10,7 @@
 #include "core/Encoding.h"
 #include "core/Errors.h"
 #include "core/FileWrite.h"
+#include "core/Platform.h"
 
 namespace pixmira {
 
@@ -91,35 +88,33 @@ bool ParseHex(std::string_view digits, int& value) {
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
   // O_NONBLOCK: a FIFO in the file's place must not hang the program.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  int error = 0;
+  const int fd = platform::Open(path, platform::kOpenRead | platform::kOpenNonBlocking, error);
   if (fd < 0) return false;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
+  platform::FileStatus st;
+  if (platform::Status(fd, st) != 0 || st.kind != platform::FileKind::Regular) {
+    platform::Close(fd);
     return false;
   }
   char buffer[65536];
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    const int64_t n = platform::Read(fd, buffer, sizeof buffer, error);
     if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
+      platform::Close(fd);
       bytes.clear();
       return false;
     }
     if (n == 0) break;
     bytes.append(buffer, static_cast<std::size_t>(n));
   }
-  ::close(fd);
+  platform::Close(fd);
   return true;
 }
 
 std::string WriteTarget(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    std::error_code ec;
-    auto target = std::filesystem::canonical(path, ec);
-    if (!ec) return target.string();
+  platform::FileStatus st;
+  if (platform::Status(path, st, false) == 0 && st.kind == platform::FileKind::Link) {
+    if (auto target = platform::RealPath(path)) return *target;
   }
   return path;
 }
@@ -314,7 +309,7 @@ std::string TMemIniFile::ToText() const {
 void TMemIniFile::UpdateFile() const {
   if (fileName_.empty()) FailWrite(fileName_, ENOENT);
   const std::string target = WriteTarget(fileName_);
-  const std::filesystem::path targetPath(target);
+  const std::filesystem::path targetPath = platform::ToPath(target);
   const std::filesystem::path folder =
       targetPath.has_parent_path() ? targetPath.parent_path() : std::filesystem::path(".");
   {

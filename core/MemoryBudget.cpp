@@ -1,12 +1,11 @@
 #include "core/MemoryBudget.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <string>
+
+#include "core/Platform.h"
 
 namespace pixmira {
 
@@ -140,18 +139,11 @@ std::optional<uint64_t> ControlGroupLimit(const std::string& procCgroup,
 }
 
 uint64_t DefaultMemoryBudget() {
-  uint64_t total = 0;
-  const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
-  if (pages > 0 && pageSize > 0) total = uint64_t(pages) * uint64_t(pageSize);
+  uint64_t total = platform::PhysicalMemory();
   if (total == 0) total = uint64_t(2) << 30;
   if (const auto group = ControlGroupLimit("/proc/self/cgroup", "/sys/fs/cgroup"))
     total = std::min(total, *group);
-  for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
-    rlimit limit{};
-    if (getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-      total = std::min<uint64_t>(total, limit.rlim_cur);
-    }
-  }
+  if (const auto limit = platform::ProcessMemoryLimit()) total = std::min(total, *limit);
   return std::max<uint64_t>(total / 2, uint64_t(64) << 20);
 }
 

@@ -1,12 +1,11 @@
 #include "imaging/Bitmap.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "core/Errors.h"
+#include "core/Platform.h"
 
 namespace pixmira {
 
@@ -21,16 +20,11 @@ void CheckPictureSize(int64_t width, int64_t height) {
 }
 
 void AdviseHugePages(void* p, std::size_t bytes) {
-#ifdef MADV_HUGEPAGE
   constexpr uintptr_t kHuge = uintptr_t(2) << 20;
   const uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
   const uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(kHuge - 1);
-  // Only an advice: a kernel without it changes nothing.
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-  (void)p;
-  (void)bytes;
-#endif
+  // Only an advice: a system without it changes nothing.
+  if (end > begin) platform::AdviseLargePages(reinterpret_cast<void*>(begin), end - begin);
 }
 
 TBitmap::TBitmap(int width, int height) {

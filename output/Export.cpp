@@ -1,11 +1,7 @@
 #include "output/Export.h"
 
 #ifdef __linux__
-#include <sched.h>
 #endif
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -27,6 +23,7 @@
 #include "core/Errors.h"
 #include "core/FileWrite.h"
 #include "core/MemoryBudget.h"
+#include "core/Platform.h"
 #include "core/Settings.h"
 #include "pipeline/Pipeline.h"
 
@@ -148,9 +145,7 @@ std::string ExceptionText(const std::exception_ptr& error) {
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  if (folder.back() == '/') return folder + name;
-  return folder + "/" + name;
+  return platform::Join(folder, name);
 }
 
 // What a worker hands back for one entry.
@@ -232,13 +227,7 @@ class TWorkerPool {
 
 int WorkerCount(int requested) {
   if (requested > 0) return requested;
-#ifdef __linux__
-  // The cores this process may run on, which a container or taskset may keep below the
-  // machine's count.
-  cpu_set_t cpus;
-  if (sched_getaffinity(0, sizeof(cpus), &cpus) == 0) return std::max(1, CPU_COUNT(&cpus));
-#endif
-  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  return platform::AvailableProcessors();
 }
 
 // Every picture as a full frame of the width × height screen, reduced on `workers` threads
@@ -280,19 +269,16 @@ std::vector<TPaletteBitmap> ReduceOnScreen(std::vector<std::unique_ptr<TBitmap>>
 }  // namespace
 
 void CheckGifTarget(const std::string& path) {
-  if (path.empty() || path.back() == '/') RaiseWriteError(path, EISDIR);
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) RaiseWriteError(path, EISDIR);
-    if (!S_ISREG(st.st_mode)) RaiseWriteError(path, EINVAL);
+  if (path.empty() || platform::EndsWithSeparator(path)) RaiseWriteError(path, EISDIR);
+  platform::FileStatus st;
+  if (platform::Status(path, st) == 0) {
+    if (st.kind == platform::FileKind::Directory) RaiseWriteError(path, EISDIR);
+    if (st.kind != platform::FileKind::Regular) RaiseWriteError(path, EINVAL);
   }
-  const auto slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "."
-                             : slash == 0               ? "/"
-                                                        : path.substr(0, slash);
-  if (::stat(folder.c_str(), &st) != 0) RaiseWriteError(path, errno);
-  if (!S_ISDIR(st.st_mode)) RaiseWriteError(path, ENOTDIR);
-  if (::access(folder.c_str(), W_OK | X_OK) != 0) RaiseWriteError(path, errno);
+  const std::string folder = platform::FolderOf(path);
+  if (const int e = platform::Status(folder, st)) RaiseWriteError(path, e);
+  if (st.kind != platform::FileKind::Directory) RaiseWriteError(path, ENOTDIR);
+  if (const int e = platform::CheckFolderWritable(folder)) RaiseWriteError(path, e);
 }
 
 TExportDriver::TExportDriver(const TMemIniFile& settings, const TMemIniFile& catalog,

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "codecs/Formats.h"
+#include "core/Platform.h"
 
 namespace pixmira {
 
@@ -22,7 +23,7 @@ std::string Lower(std::string text) {
 std::string RealFolder(const fs::path& folder) {
   std::error_code ec;
   const fs::path canonical = fs::canonical(folder, ec);
-  return ec ? std::string() : canonical.string();
+  return ec ? std::string() : platform::FromPath(canonical);
 }
 
 void AddFolder(const fs::path& folder, std::set<std::string>& visited, const std::string& skip,
@@ -35,7 +36,7 @@ void AddFolder(const fs::path& folder, std::set<std::string>& visited, const std
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code typeError;
-    const std::string name = it->path().filename().string();
+    const std::string name = platform::FromPath(it->path().filename());
     // Through links; a pipe, device or socket is never read as a picture.
     const fs::file_status status = it->status(typeError);
     if (fs::is_directory(status)) {
@@ -46,8 +47,9 @@ void AddFolder(const fs::path& folder, std::set<std::string>& visited, const std
   }
   // Names in the order a file manager shows them: letter case ignored, then byte order.
   const auto byName = [](const fs::path& a, const fs::path& b) {
-    const std::string la = Lower(a.filename().string()), lb = Lower(b.filename().string());
-    return la != lb ? la < lb : a.filename() < b.filename();
+    const std::string na = platform::FromPath(a.filename()), nb = platform::FromPath(b.filename());
+    const std::string la = Lower(na), lb = Lower(nb);
+    return la != lb ? la < lb : na < nb;
   };
   std::sort(files.begin(), files.end(), byName);
   std::sort(folders.begin(), folders.end(), byName);
@@ -55,7 +57,9 @@ void AddFolder(const fs::path& folder, std::set<std::string>& visited, const std
   static const std::vector<std::string_view> kPatterns = FolderScanExtensions();
   for (std::string_view extension : kPatterns) {
     for (const fs::path& file : files) {
-      if (Lower(file.extension().string()) == extension) out.push_back(file.string());
+      if (Lower(platform::FromPath(file.extension())) == extension) {
+        out.push_back(platform::FromPath(file));
+      }
     }
   }
   for (const fs::path& sub : folders) AddFolder(sub, visited, skip, false, out);
@@ -64,11 +68,11 @@ void AddFolder(const fs::path& folder, std::set<std::string>& visited, const std
 }  // namespace
 
 TFolderScan::TFolderScan(const std::string& skipFolder)
-    : skip_(skipFolder.empty() ? std::string() : RealFolder(skipFolder)) {}
+    : skip_(skipFolder.empty() ? std::string() : RealFolder(platform::ToPath(skipFolder))) {}
 
 std::vector<std::string> TFolderScan::List(const std::string& folder) {
   std::vector<std::string> out;
-  AddFolder(fs::path(folder), visited_, skip_, true, out);
+  AddFolder(platform::ToPath(folder), visited_, skip_, true, out);
   return out;
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/Platform.h"
 #include "core/Rounding.h"
 #include "imaging/Resample.h"
 #include "imaging/SampleGrid.h"
@@ -75,9 +76,9 @@ TPreviewCache::TFileStamp TPreviewCache::StampOf(const std::string& path, int an
   // A file replaced or removed since it was kept is loaded again.
   TFileStamp stamp{path, angle, -1, 0};
   std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
+  const auto size = std::filesystem::file_size(platform::ToPath(path), error);
   if (error) return stamp;
-  const auto modified = std::filesystem::last_write_time(path, error);
+  const auto modified = std::filesystem::last_write_time(platform::ToPath(path), error);
   if (error) return stamp;
   stamp.size = static_cast<int64_t>(size);
   stamp.modified = modified.time_since_epoch().count();

@@ -1,6 +1,5 @@
 #include "ui/SingleInstance.h"
 
-#include <unistd.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -10,6 +9,8 @@
 #include <QThread>
 #include <QTimer>
 #include <memory>
+
+#include "core/Platform.h"
 
 namespace pixmira {
 
@@ -28,7 +29,7 @@ QString SingleInstanceName() {
   const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (!runtime.isEmpty() && QDir(runtime).exists())
     return QDir(runtime).filePath(QStringLiteral("TQivMainFormMutex"));
-  return QStringLiteral("TQivMainFormMutex-%1").arg(static_cast<qulonglong>(::getuid()));
+  return QStringLiteral("TQivMainFormMutex-%1").arg(static_cast<qulonglong>(platform::UserKey()));
 }
 
 // Framing: four bytes of length (big-endian), then the tag and each path in UTF-8, every one

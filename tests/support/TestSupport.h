@@ -15,7 +15,7 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& Path() const { return path_; }
   // Path joined with name, as a string.
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  std::string File(const std::string& name) const;
 
  private:
   std::filesystem::path path_;

@@ -11,8 +11,10 @@ namespace pixmira::cli {
 namespace {
 
 constexpr const char* kUsageChinese =
-    R"(用法: pixmira-batch [--config FILE] [--frames DIR] [--jobs N] [--memory-limit SIZE]
-                     [--angle DEG] (--out DIR | --gif FILE) [--files-from LIST] PATH...
+    R"(用法: pixmira-batch [--config FILE] [--set KEY=VALUE]... [--frames DIR] [--jobs N]
+                     [--memory-limit SIZE] [--angle DEG] (--out DIR | --gif FILE)
+                     [--files-from LIST] PATH...
+       pixmira-batch --list-settings [--json | --markdown]
 
 把图片按设置文件中的效果（缩小尺寸、圆角或边框、水印）批量导出为 JPEG 文件，
 或合成一个循环播放的 GIF 动画。
@@ -26,6 +28,12 @@ constexpr const char* kUsageChinese =
                 （配合 find -print0）；LIST 为 - 时读标准输入
   --config FILE 设置文件，默认是程序旁边的 Config.ini（安装后为
                 ~/.config/pixmira/Config.ini，或 $XDG_CONFIG_HOME/pixmira/Config.ini）
+  --set KEY=VALUE
+                本次运行把设置 KEY 当作 VALUE（可重复；不写入设置文件）。未知的设置或
+                不允许的值是用法错误
+  --list-settings
+                列出所有设置：名称、类型、默认值、可用的值和含义，然后退出；加 --json
+                以 JSON 列出（网页版由此生成设置面板），加 --markdown 以 README 的表格列出
   --frames DIR  存放 Frames.ini 和边框图片的文件夹，默认是程序旁边的 Frames（安装后为
                 share/pixmira/Frames）
   --where       显示将使用的设置文件和边框文件夹，然后退出
@@ -49,8 +57,10 @@ constexpr const char* kUsageChinese =
 )";
 
 constexpr const char* kUsageEnglish =
-    R"(Usage: pixmira-batch [--config FILE] [--frames DIR] [--jobs N] [--memory-limit SIZE]
-                     [--angle DEG] (--out DIR | --gif FILE) [--files-from LIST] PATH...
+    R"(Usage: pixmira-batch [--config FILE] [--set KEY=VALUE]... [--frames DIR] [--jobs N]
+                     [--memory-limit SIZE] [--angle DEG] (--out DIR | --gif FILE)
+                     [--files-from LIST] PATH...
+       pixmira-batch --list-settings [--json | --markdown]
 
 Exports pictures with the effects of the settings file (smaller size, rounded corners or a
 frame, a watermark) as JPEG files, or joins them into one looping animated GIF.
@@ -67,6 +77,13 @@ frame, a watermark) as JPEG files, or joins them into one looping animated GIF.
                 input
   --config FILE the settings file; by default Config.ini beside the program (when installed,
                 ~/.config/pixmira/Config.ini or $XDG_CONFIG_HOME/pixmira/Config.ini)
+  --set KEY=VALUE
+                take VALUE for the setting KEY in this run (repeatable; the settings file is
+                not written). An unknown setting or a value not allowed is a usage error
+  --list-settings
+                list every setting: name, type, default, allowed values and meaning, then
+                exit; with --json as JSON (the web page builds its settings panel from it),
+                with --markdown as the README's table
   --frames DIR  the folder of Frames.ini and the frame pictures; by default Frames beside the
                 program (when installed, share/pixmira/Frames)
   --where       show the settings file and the frames folder that would be used, then exit
@@ -174,6 +191,24 @@ const TText kTexts[] = {
     {"输出文件夹 {1} 也是要导出的图片所在的文件夹，请换一个输出文件夹",
      "the output folder {1} is also a folder of pictures to export; choose another output "
      "folder"},
+    {"列表中没有一张图片可以读取，无法生成动态图片 {1}。",
+     "none of the pictures in the list could be read, so the animation {1} was not made."},
+    {"（空）", "empty"},
+    {"窗口", "window"},
+    {"导出", "export"},
+    {"，", ", "},
+    {"0 或 1", "0 or 1"},
+    {"{1} 到 {2}", "{1} to {2}"},
+    {"{1} 到 {2}，或空", "{1} to {2}, or empty"},
+    {"一行文字", "text on one line"},
+    {"颜色名（如 clRed）或 $00BBGGRR", "a colour name (such as clRed) or $00BBGGRR"},
+    {"{1} 到 {2}，小数点用 \".\"", "{1} to {2}, with a decimal point \".\""},
+    {"--set 需要 KEY=VALUE，而不是 \"{1}\"", "--set needs KEY=VALUE, not \"{1}\""},
+    {"未知设置 {1}（pixmira-batch --list-settings 列出所有设置）",
+     "unknown setting {1} (pixmira-batch --list-settings lists them all)"},
+    {"设置 {1} 不能是 \"{2}\"，可用的值：{3}", "setting {1} cannot be \"{2}\"; allowed: {3}"},
+    {"--json 和 --markdown 只能与 --list-settings 一起使用",
+     "--json and --markdown go only with --list-settings"},
 };
 
 TLanguage gLanguage = TLanguage::Chinese;
@@ -282,10 +317,17 @@ void SetLanguage(TLanguage language) { gLanguage = language; }
 
 bool HasEnglish(std::string_view chinese) { return Find(chinese) != nullptr; }
 
-std::string Say(std::string_view chinese, std::initializer_list<std::string> args) {
-  const TText* t = gLanguage == TLanguage::English ? Find(chinese) : nullptr;
+std::string SayIn(TLanguage language, std::string_view chinese,
+                  std::initializer_list<std::string> args) {
+  const TText* t = language == TLanguage::English ? Find(chinese) : nullptr;
   return Fill(t ? t->english : chinese, args);
 }
+
+std::string Say(std::string_view chinese, std::initializer_list<std::string> args) {
+  return SayIn(gLanguage, chinese, args);
+}
+
+bool SpeaksEnglish() { return gLanguage == TLanguage::English; }
 
 std::string SystemReason(int error) {
   switch (error) {
@@ -389,6 +431,9 @@ std::string FailureLine(const TExportResult& result) {
   if (result.badSetting) {
     return Say("设置文件中 {1} 的值 \"{2}\" 无效，请改正后再试。",
                {result.badSetting->key, result.badSetting->value});
+  }
+  if (result.reason == TFailReason::NoFrames) {
+    return Say("列表中没有一张图片可以读取，无法生成动态图片 {1}。", {result.failedPath});
   }
   std::string why = result.detail;
   if (result.failure) {

@@ -22,6 +22,13 @@ void SetLanguage(TLanguage language);
 // missing from the table is printed as it is.
 std::string Say(std::string_view chinese, std::initializer_list<std::string> args = {});
 
+// As Say, in the given language whatever the command's own (the README's table is English).
+std::string SayIn(TLanguage language, std::string_view chinese,
+                  std::initializer_list<std::string> args = {});
+
+// Whether the command speaks English.
+bool SpeaksEnglish();
+
 // Whether the table has the text (for the tests).
 bool HasEnglish(std::string_view chinese);
 

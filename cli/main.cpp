@@ -14,12 +14,14 @@
 #include <vector>
 
 #include "cli/Messages.h"
+#include "cli/SettingsCommand.h"
 #include "codecs/Formats.h"
 #include "core/Kernel.h"
 #include "core/Language.h"
 #include "core/MemIniFile.h"
 #include "core/MemoryBudget.h"
 #include "core/Platform.h"
+#include "core/Settings.h"
 #include "output/Export.h"
 #include "output/PictureFolder.h"
 
@@ -54,9 +56,14 @@ struct TOptions {
   int jobs = 0;
   uint64_t memoryLimit = 0;
   std::vector<TExportEntry> entries;  // paths as given, folders expanded later
+  // --set, in the order given: a later one for the same key wins.
+  std::vector<cli::TSettingOverride> overrides;
   bool help = false;
   bool where = false;
   bool version = false;
+  bool listSettings = false;
+  bool json = false;
+  bool markdown = false;
 };
 
 class TUsageError : public std::runtime_error {
@@ -162,6 +169,18 @@ TOptions ParseArguments(const std::vector<std::string>& argv) {
       options.version = true;
       continue;
     }
+    if (arg == "--list-settings") {
+      options.listSettings = true;
+      continue;
+    }
+    if (arg == "--json") {
+      options.json = true;
+      continue;
+    }
+    if (arg == "--markdown") {
+      options.markdown = true;
+      continue;
+    }
     std::string name = arg;
     std::optional<std::string> value;
     if (const auto eq = arg.find('='); eq != std::string::npos) {
@@ -194,6 +213,11 @@ TOptions ParseArguments(const std::vector<std::string>& argv) {
             cli::Say("--memory-limit 需要至少 16M 的大小，如 800M 或 2G，而不是 \"{1}\"", {text}));
       }
       options.memoryLimit = *bytes;
+    } else if (name == "--set") {
+      cli::TSettingOverride setting;
+      if (auto problem = cli::ParseSettingOverride(takeValue(), setting))
+        throw TUsageError(*problem);
+      options.overrides.push_back(std::move(setting));
     } else if (name == "--files-from") {
       const std::string list = takeValue();
       for (std::string& path : ReadFileList(list))
@@ -208,7 +232,9 @@ TOptions ParseArguments(const std::vector<std::string>& argv) {
       throw TUsageError(cli::Say("未知选项 {1}", {arg}));
     }
   }
-  if (options.help || options.where || options.version) return options;
+  if ((options.json || options.markdown) && !options.listSettings)
+    throw TUsageError(cli::Say("--json 和 --markdown 只能与 --list-settings 一起使用"));
+  if (options.help || options.where || options.version || options.listSettings) return options;
   if (options.out.has_value() == options.gif.has_value()) {
     throw TUsageError(cli::Say("请给出 --out DIR 或 --gif FILE 之一"));
   }
@@ -321,6 +347,9 @@ int Run(const TOptions& options) {
     return kExitCompleted;
   }
   TKaravelKernel kernel(paths);
+  // For this run only: the kernel's store is never written back by the command.
+  for (const cli::TSettingOverride& setting : options.overrides)
+    kernel.SettingsStore().WriteString(kGeneral, setting.key, setting.value);
 
   if (options.out) RefuseInputFolderAsOutput(options.entries, *options.out);
 
@@ -407,6 +436,12 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::cout << cli::Say(cli::kUsage, {FolderPatterns()});
+    return kExitCompleted;
+  }
+  if (options.listSettings) {
+    std::cout << (options.json       ? SettingsSchemaJson()
+                  : options.markdown ? cli::SettingsMarkdown()
+                                     : cli::SettingsListing());
     return kExitCompleted;
   }
   if (options.version) {

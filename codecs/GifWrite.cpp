@@ -3,18 +3,15 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
-#include <exception>
 #include <span>
 #include <string>
-#include <system_error>
-#include <thread>
 
 #include "codecs/ColorReduction.h"
 #include "codecs/Gif.h"
 #include "core/Errors.h"
 #include "core/FileWrite.h"
+#include "core/Parallel.h"
 
 namespace pixmira {
 
@@ -217,40 +214,17 @@ std::vector<uint8_t> EncodeImage(const TGIFFrame& frame, size_t globalEntries,
   return out;
 }
 
-// Every frame's image data, on up to `workers` threads (the caller's among them), each with its
-// own string table. The first failing frame in file order decides the error.
+// Every frame's image data, on up to `workers` threads, each with its own string table. The
+// first failing frame in file order decides the error.
 std::vector<std::vector<uint8_t>> EncodeImages(const std::vector<TGIFFrame>& frames,
                                                size_t globalEntries, int workers) {
   std::vector<std::vector<uint8_t>> data(frames.size());
-  std::vector<std::exception_ptr> errors(frames.size());
-  std::atomic<size_t> next{0};
-  auto loop = [&] {
-    TLzwEncoder encoder;
-    for (size_t i; (i = next++) < frames.size();) {
-      if (!frames[i].HasImage()) continue;
-      try {
-        data[i] = EncodeImage(frames[i], globalEntries, encoder);
-      } catch (...) {
-        errors[i] = std::current_exception();
-        return;  // the encoder's table is left half-filled
-      }
-    }
-  };
-  std::vector<std::thread> threads;
-  const int count = static_cast<int>(std::min<size_t>(std::max(workers, 1), frames.size()));
-  for (int t = 1; t < count; ++t) {
-    try {
-      threads.emplace_back(loop);
-    } catch (const std::system_error&) {
-      break;  // the threads already started share the work
-    }
-  }
-  loop();
-  for (std::thread& t : threads) t.join();
-  // Frames are taken in order and a thread stops at its failure, so every frame before the
-  // first failing one was encoded.
-  for (const std::exception_ptr& error : errors)
-    if (error) std::rethrow_exception(error);
+  // A failure leaves its thread's table half-filled; that thread takes no further frame.
+  std::vector<TLzwEncoder> encoders(
+      std::max<size_t>(1, std::min<size_t>(std::max(workers, 1), frames.size())));
+  ParallelFor(frames.size(), static_cast<int>(encoders.size()), [&](size_t i, int thread) {
+    if (frames[i].HasImage()) data[i] = EncodeImage(frames[i], globalEntries, encoders[thread]);
+  });
   return data;
 }
 
@@ -319,7 +293,8 @@ void TGIFImage::SetLoopCount(int count) {
 }
 
 std::vector<uint8_t> TGIFImage::SaveToMemory(int workers) const {
-  if (frames_.empty()) throw GIFException("Cannot save empty GIF");
+  if (frames_.empty())
+    throw GIFException("Cannot save empty GIF", GIFException::TProblem::NoFrames);
   const bool extended = std::any_of(frames_.begin(), frames_.end(), [](const TGIFFrame& f) {
     return (f.sorted && !f.localColorMap.empty()) || WritesExtension(f);
   });

@@ -50,7 +50,14 @@ class EJPEG : public Exception {
 
 class GIFException : public Exception {
  public:
-  using Exception::Exception;
+  // What the writer refused, for the callers to put into words.
+  enum class TProblem { Other, NoFrames };
+  explicit GIFException(const std::string& message, TProblem problem = TProblem::Other)
+      : Exception(message), problem_(problem) {}
+  TProblem Problem() const { return problem_; }
+
+ private:
+  TProblem problem_;
 };
 
 // A picture that no decoder accepts (damaged PNG or BMP, a size we refuse, ...).

@@ -50,30 +50,35 @@ constexpr std::array<AnchorMargins, 9> kAnchors{{
     {"图片中心", "centre", kNone, kNone, kNone, kNone},
 }};
 
-const std::vector<SettingChoice> kCornerChoices{
-    {0, "四角", "all four"},
-    {1, "左上角", "top left"},
-    {2, "左下角", "bottom left"},
-    {3, "右上角", "top right"},
-    {4, "右下角", "bottom right"},
-    {5, "左上角+左下角", "top left + bottom left"},
-    {6, "右上角+右下角", "top right + bottom right"},
-    {7, "左上角+右上角", "top left + top right"},
-    {8, "左下角+右下角", "bottom left + bottom right"},
-    {9, "左上角+右下角", "top left + bottom right"},
-    {10, "左下角+右上角", "bottom left + top right"},
-};
+std::vector<SettingChoice> CornerChoices() {
+  return {
+      {0, "四角", "all four"},
+      {1, "左上角", "top left"},
+      {2, "左下角", "bottom left"},
+      {3, "右上角", "top right"},
+      {4, "右下角", "bottom right"},
+      {5, "左上角+左下角", "top left + bottom left"},
+      {6, "右上角+右下角", "top right + bottom right"},
+      {7, "左上角+右上角", "top left + top right"},
+      {8, "左下角+右下角", "bottom left + bottom right"},
+      {9, "左上角+右下角", "top left + bottom right"},
+      {10, "左下角+右上角", "bottom left + top right"},
+  };
+}
 
-const SettingCondition kReducing{std::string(keys::ReduceSize), {1}};
-const SettingCondition kCustomWidth{std::string(keys::ReduceSizeType), {3}};
-const SettingCondition kJpegFiles{std::string(keys::OutputGif), {0}};
-const SettingCondition kFraming{std::string(keys::AddFrame), {1}};
-const SettingCondition kMarking{std::string(keys::AddWatermark), {1}};
-const SettingCondition kTextMark{std::string(keys::WatermarkType), {0}};
-const SettingCondition kPictureMark{std::string(keys::WatermarkType), {1}};
-const SettingCondition kAnyMark{std::string(keys::WatermarkType), {0, 1}};
-const SettingCondition kSingle{std::string(keys::WatermarkPaintStyle), {0}};
-const SettingCondition kTiled{std::string(keys::WatermarkPaintStyle), {0}, true};
+// The conditions rows share. Made with the schema, so no global waits on another's construction.
+struct Conditions {
+  SettingCondition reducing{std::string(keys::ReduceSize), {1}};
+  SettingCondition customWidth{std::string(keys::ReduceSizeType), {3}};
+  SettingCondition jpegFiles{std::string(keys::OutputGif), {0}};
+  SettingCondition framing{std::string(keys::AddFrame), {1}};
+  SettingCondition marking{std::string(keys::AddWatermark), {1}};
+  SettingCondition textMark{std::string(keys::WatermarkType), {0}};
+  SettingCondition pictureMark{std::string(keys::WatermarkType), {1}};
+  SettingCondition anyMark{std::string(keys::WatermarkType), {0, 1}};
+  SettingCondition single{std::string(keys::WatermarkPaintStyle), {0}};
+  SettingCondition tiled{std::string(keys::WatermarkPaintStyle), {0}, true};
+};
 
 std::vector<SettingChoice> AnchorChoices() {
   std::vector<SettingChoice> choices;
@@ -94,7 +99,9 @@ SettingRow MarginTemplate() {
           .defaults = DialogAndPipeline("15"),
           .minimum = 0,
           .maximum = kMaxBox,
-          .english = "margin from the picture's edge",
+          .english =
+              "margin of anchor k (WatermarkPos) from the picture's edge: A the first, B "
+              "the second, as far as the anchor uses them",
           .group = "watermark",
           .panel = "position",
           .family = std::string(kMarginFamily)};
@@ -105,13 +112,13 @@ SettingRow MarginKindTemplate() {
           .type = T::Choice,
           .defaults = DialogAndPipeline("0"),
           .choices = {{0, "像素", "pixels"}, {1, "百分比", "percent"}},
-          .english = "unit of the margin",
+          .english = "unit of that margin",
           .group = "watermark",
           .panel = "position",
           .family = std::string(kMarginKindFamily)};
 }
 
-void AddMarginRows(std::vector<SettingRow>& rows) {
+void AddMarginRows(std::vector<SettingRow>& rows, const Conditions& c) {
   for (std::size_t k = 0; k < kAnchors.size(); ++k) {
     const AnchorMargins& anchor = kAnchors[k];
     const int number = static_cast<int>(k);
@@ -120,7 +127,7 @@ void AddMarginRows(std::vector<SettingRow>& rows) {
       const char* english = letter == 'A' ? anchor.aEnglish : anchor.bEnglish;
       if (label == kNone) continue;
       const std::vector<SettingCondition> when{
-          kMarking, kAnyMark, kSingle, {std::string(keys::WatermarkPos), {number}}};
+          c.marking, c.anyMark, c.single, {std::string(keys::WatermarkPos), {number}}};
       SettingRow value = MarginTemplate();
       value.key = MarginKey(number, letter);
       value.caption = label;
@@ -138,6 +145,7 @@ void AddMarginRows(std::vector<SettingRow>& rows) {
 }
 
 std::vector<SettingRow> MakeSchema() {
+  const Conditions c;
   std::vector<SettingRow> rows{
       // Size.
       {.key = std::string(keys::ReduceSize),
@@ -158,7 +166,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "the width to shrink to",
        .group = "size",
        .panel = "size",
-       .when = {kReducing}},
+       .when = {c.reducing}},
       {.key = std::string(keys::ReduceSizeWidth),
        .type = T::Int,
        .defaults = MainAndPipeline("310"),
@@ -168,7 +176,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "custom width in pixels",
        .group = "size",
        .panel = "custom",
-       .when = {kReducing, kCustomWidth}},
+       .when = {c.reducing, c.customWidth}},
       {.key = std::string(keys::ReduceSizeQuality),
        .type = T::Choice,
        .defaults = MainOnly("1"),
@@ -179,7 +187,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "JPEG quality with the custom width",
        .group = "size",
        .panel = "custom",
-       .when = {kReducing, kCustomWidth, kJpegFiles}},
+       .when = {c.reducing, c.customWidth, c.jpegFiles}},
       {.key = std::string(keys::JpegProgressive),
        .type = T::Bool,
        .defaults = MainOnly("0"),
@@ -189,7 +197,7 @@ std::vector<SettingRow> MakeSchema() {
                   "files)",
        .group = "size",
        .panel = "custom",
-       .when = {kReducing, kCustomWidth, kJpegFiles}},
+       .when = {c.reducing, c.customWidth, c.jpegFiles}},
       {.key = std::string(keys::ReduceSizeSmooth),
        .type = T::Bool,
        .defaults = MainAndPipeline("0"),
@@ -224,16 +232,16 @@ std::vector<SettingRow> MakeSchema() {
        .english = "rounded corners or a frame",
        .group = "edge",
        .panel = "edge",
-       .when = {kFraming}},
+       .when = {c.framing}},
       {.key = std::string(keys::CornerType),
        .type = T::Choice,
        .defaults = Everywhere("0"),
-       .choices = kCornerChoices,
+       .choices = CornerChoices(),
        .caption = "将图片",
        .english = "which corners",
        .group = "edge",
        .panel = "corners",
-       .when = {kFraming, {std::string(keys::FrameType), {0}}}},
+       .when = {c.framing, {std::string(keys::FrameType), {0}}}},
       {.key = std::string(keys::CornerWidth),
        .type = T::Choice,
        .defaults = Everywhere("0"),
@@ -244,7 +252,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "corner radius",
        .group = "edge",
        .panel = "corners",
-       .when = {kFraming, {std::string(keys::FrameType), {0}}}},
+       .when = {c.framing, {std::string(keys::FrameType), {0}}}},
       {.key = std::string(keys::FrameName),
        .type = T::Text,
        .defaults = Everywhere(""),
@@ -252,7 +260,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "section of Frames/Frames.ini",
        .group = "edge",
        .panel = "frame",
-       .when = {kFraming, {std::string(keys::FrameType), {1}}}},
+       .when = {c.framing, {std::string(keys::FrameType), {1}}}},
 
       // Watermark.
       {.key = std::string(keys::AddWatermark),
@@ -270,7 +278,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "text or picture",
        .group = "watermark",
        .panel = "watermark",
-       .when = {kMarking}},
+       .when = {c.marking}},
       {.key = std::string(keys::WatermarkText),
        .type = T::Text,
        .defaults = Everywhere(""),
@@ -278,7 +286,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "watermark text; line breaks stored as character code 3",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkFontName),
        .type = T::Text,
        .defaults = DialogAndPipeline(""),
@@ -286,7 +294,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "font face; empty = the default face",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkFontSize),
        .type = T::Int,
        .defaults = DialogAndPipeline("8"),
@@ -296,7 +304,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "font size in points",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkFontBold),
        .type = T::Bool,
        .defaults = DialogAndPipeline("0"),
@@ -304,7 +312,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "bold",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkFontItalic),
        .type = T::Bool,
        .defaults = DialogAndPipeline("0"),
@@ -312,7 +320,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "italic",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkFontUnderLine),
        .type = T::Bool,
        .defaults = DialogAndPipeline("0"),
@@ -320,7 +328,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "underlined",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkFontColor),
        .type = T::Colour,
        .defaults = DialogAndPipeline("$FFFFFF"),
@@ -328,7 +336,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "text colour: a name such as clRed, or $00BBGGRR",
        .group = "watermark",
        .panel = "text",
-       .when = {kMarking, kTextMark}},
+       .when = {c.marking, c.textMark}},
       {.key = std::string(keys::WatermarkImage),
        .type = T::Text,
        .defaults = Everywhere(""),
@@ -336,7 +344,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "path of the watermark picture",
        .group = "watermark",
        .panel = "picture",
-       .when = {kMarking, kPictureMark}},
+       .when = {c.marking, c.pictureMark}},
       {.key = std::string(keys::WatermarkImageScale),
        .type = T::Int,
        .defaults = DialogAndPipeline("0"),
@@ -347,7 +355,7 @@ std::vector<SettingRow> MakeSchema() {
                   "width, height in proportion; 0 = the watermark picture's own size",
        .group = "watermark",
        .panel = "picture",
-       .when = {kMarking, kPictureMark}},
+       .when = {c.marking, c.pictureMark}},
       {.key = std::string(keys::WatermarkPaintStyle),
        .type = T::Choice,
        .defaults = Everywhere("0"),
@@ -356,7 +364,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "one watermark at an anchor, or tiled",
        .group = "watermark",
        .panel = "position",
-       .when = {kMarking, kAnyMark}},
+       .when = {c.marking, c.anyMark}},
       {.key = std::string(keys::WatermarkPos),
        .type = T::Choice,
        .defaults = Everywhere("0"),
@@ -365,9 +373,9 @@ std::vector<SettingRow> MakeSchema() {
        .english = "anchor of the watermark",
        .group = "watermark",
        .panel = "position",
-       .when = {kMarking, kAnyMark, kSingle}},
+       .when = {c.marking, c.anyMark, c.single}},
   };
-  AddMarginRows(rows);
+  AddMarginRows(rows, c);
   std::vector<SettingRow> rest{
       {.key = std::string(keys::WatermarkTileSpace),
        .type = T::Int,
@@ -378,7 +386,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "gap between tiles in pixels",
        .group = "watermark",
        .panel = "position",
-       .when = {kMarking, kAnyMark, kTiled}},
+       .when = {c.marking, c.anyMark, c.tiled}},
       {.key = std::string(keys::WatermarkTileCount),
        .type = T::Int,
        .defaults = DialogAndPipeline("0"),
@@ -388,7 +396,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "tile rows; 0 = over the whole picture",
        .group = "watermark",
        .panel = "position",
-       .when = {kMarking, kAnyMark, kTiled}},
+       .when = {c.marking, c.anyMark, c.tiled}},
       {.key = std::string(keys::WatermarkRotate),
        .type = T::Int,
        .defaults = DialogAndPipeline("0"),
@@ -398,7 +406,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "angle in degrees",
        .group = "watermark",
        .panel = "look",
-       .when = {kMarking, kAnyMark}},
+       .when = {c.marking, c.anyMark}},
       {.key = std::string(keys::WatermarkTransparent),
        .type = T::Int,
        .defaults = DialogAndPipeline("20"),
@@ -408,7 +416,7 @@ std::vector<SettingRow> MakeSchema() {
        .english = "transparency in percent",
        .group = "watermark",
        .panel = "look",
-       .when = {kMarking, kAnyMark}},
+       .when = {c.marking, c.anyMark}},
 
       // Output.
       {.key = std::string(keys::OutputGif),
@@ -530,18 +538,28 @@ bool IsMarginSuffix(std::string_view rest) {
   return letter == 'a' || letter == 'b';
 }
 
+const SettingRow& MarginFamily() {
+  static const SettingRow row = MarginTemplate();
+  return row;
+}
+
+const SettingRow& MarginKindFamily() {
+  static const SettingRow row = MarginKindTemplate();
+  return row;
+}
+
 const SettingRow* FindMarginFamily(std::string_view key) {
-  static const SettingRow margin = MarginTemplate();
-  static const SettingRow kind = MarginKindTemplate();
+  const SettingRow* margin = &MarginFamily();
+  const SettingRow* kind = &MarginKindFamily();
   if (key.size() <= kMarginPrefix.size() ||
       !SameText(key.substr(0, kMarginPrefix.size()), kMarginPrefix)) {
     return nullptr;
   }
   const std::string_view rest = key.substr(kMarginPrefix.size());
-  if (IsMarginSuffix(rest)) return &margin;
+  if (IsMarginSuffix(rest)) return margin;
   if (rest.size() > kKindInfix.size() && SameText(rest.substr(0, kKindInfix.size()), kKindInfix) &&
       IsMarginSuffix(rest.substr(kKindInfix.size()))) {
-    return &kind;
+    return kind;
   }
   return nullptr;
 }
@@ -556,7 +574,87 @@ bool ParseWhole(std::string_view text, long long& value) {
   return r.ec == std::errc() && r.ptr == text.data() + text.size() && first != r.ptr;
 }
 
+// JSON string: quotes, backslashes and control characters escaped; UTF-8 passes as it is.
+std::string Quoted(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (u < 0x20) {
+      static const char kHex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+const char* const kSiteNames[kReadSiteCount] = {"main", "dialog", "pipeline", "export"};
+
+void AppendRowJson(std::string& out, const SettingRow& row) {
+  out += "{\"key\": " + Quoted(row.key);
+  out += ", \"type\": " + Quoted(SettingTypeName(row.type));
+  out += ", \"defaults\": {";
+  bool first = true;
+  for (std::size_t site = 0; site < kReadSiteCount; ++site) {
+    if (row.defaults[site] == kNone) continue;
+    if (!first) out += ", ";
+    first = false;
+    out += Quoted(kSiteNames[site]) + ": " + Quoted(row.defaults[site]);
+  }
+  out += "}";
+  if (row.type == T::Int || row.type == T::Decimal) {
+    out += ", \"min\": " + FormatSettingNumber(row.minimum);
+    out += ", \"max\": " + FormatSettingNumber(row.maximum);
+  }
+  if (row.type == T::Int)
+    out += row.emptyAllowed ? ", \"emptyAllowed\": true" : ", \"emptyAllowed\": false";
+  if (row.type == T::Choice) {
+    out += ", \"choices\": [";
+    for (std::size_t i = 0; i < row.choices.size(); ++i) {
+      const SettingChoice& c = row.choices[i];
+      if (i) out += ", ";
+      out += "{\"value\": " + std::to_string(c.value) + ", \"caption\": " + Quoted(c.caption) +
+             ", \"english\": " + Quoted(c.english) + "}";
+    }
+    out += "]";
+  }
+  out += ", \"caption\": " + Quoted(row.caption);
+  out += ", \"tooltip\": " + Quoted(row.tooltip);
+  out += ", \"english\": " + Quoted(row.english);
+  out += ", \"group\": " + Quoted(row.group);
+  out += ", \"panel\": " + Quoted(row.panel);
+  out += ", \"when\": [";
+  for (std::size_t i = 0; i < row.when.size(); ++i) {
+    const SettingCondition& c = row.when[i];
+    if (i) out += ", ";
+    out += "{\"key\": " + Quoted(c.key) + ", \"values\": [";
+    for (std::size_t v = 0; v < c.values.size(); ++v) {
+      if (v) out += ", ";
+      out += std::to_string(c.values[v]);
+    }
+    out += c.negate ? "], \"negate\": true}" : "], \"negate\": false}";
+  }
+  out += "], \"family\": " + Quoted(row.family) + "}";
+}
+
 }  // namespace
+
+std::string SettingsSchemaJson() {
+  std::string out = "{\"format\": 1, \"settings\": [\n";
+  const std::vector<SettingRow>& rows = SettingsSchema();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    out += "  ";
+    AppendRowJson(out, rows[i]);
+    out += i + 1 < rows.size() ? ",\n" : "\n";
+  }
+  return out + "]}\n";
+}
 
 std::string MarginKey(int anchor, char letter) {
   return std::string(kMarginPrefix) + std::to_string(anchor) + letter;
@@ -576,6 +674,12 @@ const SettingRow* FindSetting(std::string_view key) {
     if (SameText(row.key, key)) return &row;
   }
   return FindMarginFamily(key);
+}
+
+const SettingRow* FindSettingFamily(std::string_view family) {
+  if (family == kMarginFamily) return &MarginFamily();
+  if (family == kMarginKindFamily) return &MarginKindFamily();
+  return nullptr;
 }
 
 std::optional<std::string_view> RowDefault(const SettingRow& row, ReadSite site) {

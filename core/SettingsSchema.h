@@ -84,6 +84,10 @@ const std::vector<SettingRow>& SettingsSchema();
 // dialog still reads and writes).
 const SettingRow* FindSetting(std::string_view key);
 
+// The row a family's keys are made from (SettingRow::family), for listings that show a family
+// once; nullptr for an unknown family.
+const SettingRow* FindSettingFamily(std::string_view family);
+
 // The default text of the row at a site; nothing when the site does not read it.
 std::optional<std::string_view> RowDefault(const SettingRow& row, ReadSite site);
 
@@ -106,6 +110,17 @@ SettingValueProblem CheckSettingValue(const SettingRow& row, std::string_view va
 // Stable lower-case names, as the JSON and the listings write them: "bool", "int", "choice",
 // "text", "colour", "decimal".
 std::string_view SettingTypeName(SettingType type);
+
+// The schema as JSON, the form the web page builds its panel from (and what
+// `pixmira-batch --list-settings --json` prints). Stable: fields are only ever added.
+//   {"format": 1, "settings": [row, ...]}, rows in SettingsSchema() order, each
+//   {"key", "type" (SettingTypeName), "defaults": {"main", "dialog", "pipeline", "export"}
+//    (only the sites that read the key), "min", "max" (numbers; int and decimal only),
+//    "emptyAllowed" (int only), "choices": [{"value", "caption", "english"}] (choice only),
+//    "caption", "tooltip", "english", "group", "panel",
+//    "when": [{"key", "values": [numbers], "negate"}], "family"}
+// Texts are UTF-8; the row counts when every "when" entry holds (SettingCounts).
+std::string SettingsSchemaJson();
 
 // Shortest decimal text of a range bound ("-180", "655.35").
 std::string FormatSettingNumber(double value);

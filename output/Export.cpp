@@ -23,6 +23,7 @@
 #include "core/Errors.h"
 #include "core/FileWrite.h"
 #include "core/MemoryBudget.h"
+#include "core/Parallel.h"
 #include "core/Platform.h"
 #include "core/Settings.h"
 #include "pipeline/Pipeline.h"
@@ -125,6 +126,9 @@ TFailReason FailReasonOf(const std::exception_ptr& error) {
     return TFailReason::Setting;
   } catch (const std::bad_alloc&) {
     return TFailReason::Memory;
+  } catch (const GIFException& e) {
+    return e.Problem() == GIFException::TProblem::NoFrames ? TFailReason::NoFrames
+                                                           : TFailReason::Picture;
   } catch (const Exception&) {
     return TFailReason::Picture;
   } catch (...) {
@@ -236,33 +240,10 @@ int WorkerCount(int requested) {
 std::vector<TPaletteBitmap> ReduceOnScreen(std::vector<std::unique_ptr<TBitmap>>& pictures,
                                            int width, int height, int workers) {
   std::vector<TPaletteBitmap> frames(pictures.size());
-  std::atomic<size_t> next{0};
-  std::mutex mutex;
-  std::exception_ptr error;
-  auto loop = [&] {
-    for (size_t i; (i = next++) < pictures.size();) {
-      try {
-        frames[i] = ReduceCentredOnScreen(*pictures[i], width, height);
-        pictures[i].reset();
-      } catch (...) {
-        std::lock_guard lock(mutex);
-        if (!error) error = std::current_exception();
-        next = pictures.size();
-      }
-    }
-  };
-  std::vector<std::thread> threads;
-  const int count = std::min<int>(workers, static_cast<int>(pictures.size()));
-  for (int t = 1; t < count; ++t) {
-    try {
-      threads.emplace_back(loop);
-    } catch (const std::system_error&) {
-      break;  // no more threads to be had: the others share the work
-    }
-  }
-  loop();
-  for (std::thread& t : threads) t.join();
-  if (error) std::rethrow_exception(error);
+  ParallelFor(pictures.size(), workers, [&](std::size_t i, int) {
+    frames[i] = ReduceCentredOnScreen(*pictures[i], width, height);
+    pictures[i].reset();
+  });
   return frames;
 }
 

@@ -55,11 +55,12 @@ enum class TExportStatus { Completed, Cancelled, Failed };
 
 // What stopped an export, for the window and the command to put into words.
 enum class TFailReason {
-  File,     // a file could not be read or written
-  Frame,    // the chosen frame cannot be used
-  Setting,  // a stored setting does not convert
-  Picture,  // a picture could not be encoded or the animation not made
-  Memory,   // out of memory
+  File,      // a file could not be read or written
+  Frame,     // the chosen frame cannot be used
+  Setting,   // a stored setting does not convert
+  Picture,   // a picture could not be encoded or the animation not made
+  Memory,    // out of memory
+  NoFrames,  // GIF mode: no entry could be loaded, so the animation has no frame
   Other,
 };
 

@@ -1,6 +1,7 @@
 #include "pipeline/Pipeline.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "codecs/LoadPicture.h"
 #include "core/Errors.h"
@@ -8,27 +9,11 @@
 #include "effects/Frames.h"
 #include "imaging/Lanczos.h"
 #include "imaging/Rotate.h"
+#include "pipeline/Effects.h"
 
 namespace pixmira {
 
 namespace {
-
-void ApplyCornersOrFrame(std::unique_ptr<TBitmap>& bitmap, const TEdgeOptions& edge,
-                         const TMemIniFile& catalog, const std::string& framesFolder, bool smooth) {
-  switch (edge.kind) {
-    case TEdgeKind::Corners:
-      for (TCorner corner : edge.corners) RoundCorner(*bitmap, corner, edge.radius);
-      break;
-    case TEdgeKind::Frame:
-      if (edge.frameName.empty()) return;
-      // Nothing back means the catalogue has no picture for the name: keep the photo.
-      if (auto framed = ApplyFrame(*bitmap, edge.frameName, catalog, framesFolder, smooth))
-        bitmap = std::move(framed);
-      break;
-    case TEdgeKind::None:
-      break;
-  }
-}
 
 // emptyText stands in for an empty watermark text (the preview's prompt).
 void ApplyTextWatermark(TBitmap& bitmap, const TTextWatermark& mark, std::string_view emptyText,
@@ -150,38 +135,111 @@ std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle,
   return bitmap;
 }
 
-void ApplyEdgeAndSize(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request) {
-  const TPictureOptions& options = request.options;
-  const TSizeOptions& size = options.size;
-  if (request.preview || options.edge.add)
-    ApplyCornersOrFrame(bitmap, options.edge, request.catalog, request.framesFolder, size.smooth);
+namespace {
 
-  if (size.square) {
-    const int target = size.reduce ? TargetWidth(size) : 0;
-    const int side = target >= 1 ? target : std::max(bitmap->Width(), bitmap->Height());
-    bitmap = SquarePicture(*bitmap, side, size.smooth);
-  } else if (size.reduce && ReduceSizeNeeded(*bitmap, size)) {
-    bitmap = ReducePicture(*bitmap, TargetWidth(size), size.smooth);
+// The dialog's preview shows corners, frame and watermark whether or not they are ticked.
+bool EdgesWanted(const TPictureRequest& request) {
+  return request.preview || request.options.edge.add;
+}
+
+bool WatermarkWanted(const TPictureRequest& request, TWatermarkKind kind) {
+  const TWatermarkOptions& watermark = request.options.watermark;
+  return (request.preview || watermark.add) && watermark.kind == kind;
+}
+
+bool SameEdge(const TPictureOptions& a, const TPictureOptions& b) {
+  // A frame is scaled smoothly with the smooth reduction.
+  return a.edge == b.edge && a.size.smooth == b.size.smooth;
+}
+
+bool SameSize(const TPictureOptions& a, const TPictureOptions& b) { return a.size == b.size; }
+
+void ApplyCorners(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
+                  const TSampleGrid*) {
+  const TEdgeOptions& edge = request.options.edge;
+  if (!EdgesWanted(request) || edge.kind != TEdgeKind::Corners) return;
+  for (TCorner corner : edge.corners) RoundCorner(*bitmap, corner, edge.radius);
+}
+
+void ApplyCatalogueFrame(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
+                         const TSampleGrid*) {
+  const TEdgeOptions& edge = request.options.edge;
+  if (!EdgesWanted(request) || edge.kind != TEdgeKind::Frame || edge.frameName.empty()) return;
+  // Nothing back means the catalogue has no picture for the name: keep the photo.
+  if (auto framed = ApplyFrame(*bitmap, edge.frameName, request.catalog, request.framesFolder,
+                               request.options.size.smooth))
+    bitmap = std::move(framed);
+}
+
+void ApplySquare(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
+                 const TSampleGrid*) {
+  const TSizeOptions& size = request.options.size;
+  if (!size.square) return;
+  const int target = size.reduce ? TargetWidth(size) : 0;
+  const int side = target >= 1 ? target : std::max(bitmap->Width(), bitmap->Height());
+  bitmap = SquarePicture(*bitmap, side, size.smooth);
+}
+
+void ApplyReduction(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
+                    const TSampleGrid*) {
+  const TSizeOptions& size = request.options.size;
+  // The square already has the chosen width.
+  if (size.square || !size.reduce || !ReduceSizeNeeded(*bitmap, size)) return;
+  bitmap = ReducePicture(*bitmap, TargetWidth(size), size.smooth);
+}
+
+void ApplyTextMark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
+                   const TSampleGrid* grid) {
+  if (!WatermarkWanted(request, TWatermarkKind::Text)) return;
+  ApplyTextWatermark(*bitmap, request.options.watermark.text,
+                     request.preview ? request.previewPrompt : std::string_view(), grid);
+}
+
+void ApplyPictureMark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
+                      const TSampleGrid* grid) {
+  if (!WatermarkWanted(request, TWatermarkKind::Picture)) return;
+  // A watermark picture that cannot be loaded adds nothing.
+  if (auto marked = ApplyPictureWatermark(*bitmap, request.options.watermark.picture, grid))
+    bitmap = std::move(marked);
+}
+
+constexpr TEffect kEffects[] = {
+    {"corners", TEffectStage::Shape, SameEdge, ApplyCorners},
+    {"frame", TEffectStage::Shape, SameEdge, ApplyCatalogueFrame},
+    {"square", TEffectStage::Shape, SameSize, ApplySquare},
+    {"reduction", TEffectStage::Shape, SameSize, ApplyReduction},
+    {"text watermark", TEffectStage::Mark, nullptr, ApplyTextMark},
+    {"picture watermark", TEffectStage::Mark, nullptr, ApplyPictureMark},
+};
+
+void ApplyStage(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
+                TEffectStage stage, const TSampleGrid* grid) {
+  for (const TEffect& effect : kEffects) {
+    if (effect.stage == stage) effect.apply(bitmap, request, grid);
   }
+}
+
+}  // namespace
+
+std::span<const TEffect> PictureEffects() { return kEffects; }
+
+bool SameStageOptions(const TPictureOptions& a, const TPictureOptions& b, TEffectStage stage) {
+  for (const TEffect& effect : kEffects) {
+    if (effect.stage != stage) continue;
+    if (!effect.same)
+      throw std::logic_error("the effect " + std::string(effect.name) + " cannot compare options");
+    if (!effect.same(a, b)) return false;
+  }
+  return true;
+}
+
+void ApplyEdgeAndSize(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request) {
+  ApplyStage(bitmap, request, TEffectStage::Shape, nullptr);
 }
 
 void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
                     const TSampleGrid* grid) {
-  const TWatermarkOptions& watermark = request.options.watermark;
-  if (!request.preview && !watermark.add) return;
-  switch (watermark.kind) {
-    case TWatermarkKind::Text:
-      ApplyTextWatermark(*bitmap, watermark.text,
-                         request.preview ? request.previewPrompt : std::string_view(), grid);
-      break;
-    case TWatermarkKind::Picture:
-      // A watermark picture that cannot be loaded adds nothing.
-      if (auto marked = ApplyPictureWatermark(*bitmap, watermark.picture, grid))
-        bitmap = std::move(marked);
-      break;
-    case TWatermarkKind::None:
-      break;
-  }
+  ApplyStage(bitmap, request, TEffectStage::Mark, grid);
 }
 
 std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {

@@ -8,6 +8,7 @@
 #include "core/Rounding.h"
 #include "imaging/Resample.h"
 #include "imaging/SampleGrid.h"
+#include "pipeline/Effects.h"
 
 namespace pixmira {
 
@@ -112,7 +113,7 @@ TPreviewCache::TOutcome TPreviewCache::Compute(const TPreviewRequest& request,
 
   std::shared_ptr<const TBitmap> prepared;
   for (auto it = prepared_.begin(); it != prepared_.end(); ++it) {
-    if (it->stamp == stamp && it->edge == options.edge && it->size == options.size &&
+    if (it->stamp == stamp && SameStageOptions(it->options, options, TEffectStage::Shape) &&
         it->catalog == request.catalog && it->framesFolder == request.framesFolder) {
       TPrepared found = std::move(*it);
       prepared_.erase(it);
@@ -131,9 +132,7 @@ TPreviewCache::TOutcome TPreviewCache::Compute(const TPreviewRequest& request,
     auto bitmap = std::make_unique<TBitmap>(*turned);
     ApplyEdgeAndSize(bitmap, picture);
     prepared = std::move(bitmap);
-    KeepFirst(prepared_,
-              TPrepared{stamp, options.edge, options.size, request.catalog, request.framesFolder,
-                        prepared},
+    KeepFirst(prepared_, TPrepared{stamp, options, request.catalog, request.framesFolder, prepared},
               kPreparedKept);
   }
   if (abandoned()) {

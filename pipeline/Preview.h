@@ -69,8 +69,7 @@ class TPreviewCache {
   };
   struct TPrepared {
     TFileStamp stamp;
-    TEdgeOptions edge;
-    TSizeOptions size;
+    TPictureOptions options;  // compared by the Shape effects (pipeline/Effects.h)
     const TMemIniFile* catalog = nullptr;
     std::string framesFolder;
     std::shared_ptr<const TBitmap> picture;

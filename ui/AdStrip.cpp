@@ -1,4 +1,5 @@
 #include "ui/AdStrip.h"
+#include "ui/Tr.h"
 
 #include <QCoreApplication>
 
@@ -34,14 +35,12 @@ void TAdStrip::paintEvent(QPaintEvent*) {
   p.setFont(heading);
   p.setPen(QColor(0x2B, 0x4C, 0x7E));
   const QRect text = rect().adjusted(20, 10, -20, -10);
-  p.drawText(text, Qt::AlignLeft | Qt::AlignTop,
-             QCoreApplication::translate("Pixmira", "Pixmira — 宝贝图片批量处理"));
+  p.drawText(text, Qt::AlignLeft | Qt::AlignTop, Pixmira::tr("Pixmira — 宝贝图片批量处理"));
   p.setFont(font());
   p.setPen(QColor(0x5A, 0x6B, 0x82));
-  p.drawText(text, Qt::AlignLeft | Qt::AlignBottom,
-             QCoreApplication::translate(
-                 "Pixmira",
-                 "瘦身、边框圆角、水印、动态展示图，一次完成。设置随时保存，下次打开即可继续。"));
+  p.drawText(
+      text, Qt::AlignLeft | Qt::AlignBottom,
+      Pixmira::tr("瘦身、边框圆角、水印、动态展示图，一次完成。设置随时保存，下次打开即可继续。"));
 }
 
 void TAdStrip::contextMenuEvent(QContextMenuEvent* event) { event->accept(); }

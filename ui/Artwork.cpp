@@ -1,4 +1,5 @@
 #include "ui/Artwork.h"
+#include "ui/Tr.h"
 
 #include <QCoreApplication>
 
@@ -29,8 +30,7 @@ QImage CannotShowPicture() {
   font.setPixelSize(14);
   p.setFont(font);
   p.setPen(QColor(0x55, 0x55, 0x55));
-  p.drawText(QRectF(0, 48, 115, 24), Qt::AlignCenter,
-             QCoreApplication::translate("Pixmira", "图片无法显示"));
+  p.drawText(QRectF(0, 48, 115, 24), Qt::AlignCenter, Pixmira::tr("图片无法显示"));
   return image;
 }
 

@@ -8,6 +8,7 @@
 
 #include "core/Kernel.h"
 #include "core/Settings.h"
+#include "ui/Tr.h"
 #include "ui/UiServices.h"
 
 namespace pixmira {
@@ -29,8 +30,7 @@ QUrl VendorUrl(const TMemIniFile& settings, const char* path) {
 
 QString HomeLinkToolTip(const QUrl& home) {
   if (home.isEmpty())
-    return QCoreApplication::translate(
-        "Pixmira", "未设置官方网站地址（Config.ini 中的 HomeHost），首页无法打开。");
+    return Pixmira::tr("未设置官方网站地址（Config.ini 中的 HomeHost），首页无法打开。");
   return home.toString();
 }
 

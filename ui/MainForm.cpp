@@ -39,6 +39,8 @@
 #include "ui/PictureList.h"
 #include "ui/PictureOptionsForm.h"
 #include "ui/ProgressForm.h"
+#include "ui/SettingBinding.h"
+#include "ui/Tr.h"
 #include "ui/UiServices.h"
 #include "ui/UpdateCheck.h"
 
@@ -46,15 +48,13 @@ namespace pixmira {
 
 namespace {
 
-QString U(const char* source) { return QCoreApplication::translate("Pixmira", source); }
-
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 
-QLabel* Label(const char* text, QWidget* parent) { return new QLabel(U(text), parent); }
+QLabel* Label(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
 
-QComboBox* Combo(std::initializer_list<const char*> items, QWidget* parent) {
+QComboBox* Combo(std::initializer_list<QString> items, QWidget* parent) {
   auto* combo = new QComboBox(parent);
-  for (const char* item : items) combo->addItem(U(item));
+  for (const QString& item : items) combo->addItem(item);
   return combo;
 }
 
@@ -84,10 +84,10 @@ QValidator* SecondsValidator(QObject* parent) {
 
 }  // namespace
 
-QString WatermarkPrompt() { return U("请在此输入水印文字"); }
+QString WatermarkPrompt() { return Pixmira::tr("请在此输入水印文字"); }
 
 QString WatermarkPosCaption(int paintStyle, int pos) {
-  if (paintStyle == 1) return U("平铺水印");
+  if (paintStyle == 1) return Pixmira::tr("平铺水印");
   return AnchorPlacedCaption(pos);
 }
 
@@ -129,11 +129,11 @@ void TQivMainForm::BuildControls() {
   setCentralWidget(central);
 
   // Heading and the home link.
-  lblTitle = Label("简单两步，批量制作精美Karavel图片！", central);
+  lblTitle = Label(Pixmira::tr("简单两步，批量制作精美Karavel图片！"), central);
   QFont bold = lblTitle->font();
   bold.setBold(true);
   lblTitle->setFont(bold);
-  lblHome = Label("官方首页", central);
+  lblHome = Label(Pixmira::tr("官方首页"), central);
   lblHome->setObjectName(QStringLiteral("lblHome"));
   QPalette blue = lblHome->palette();
   blue.setColor(QPalette::WindowText, QColor(0, 0, 0xFF));
@@ -144,16 +144,16 @@ void TQivMainForm::BuildControls() {
   header->addWidget(lblHome);
 
   // Left: the picture list.
-  auto* grpPictures = new QGroupBox(U("添加图片"), central);
+  auto* grpPictures = new QGroupBox(Pixmira::tr("添加图片"), central);
   grpPictures->setObjectName(QStringLiteral("grpPictures"));
-  btnAddPicture = new QPushButton(U("添加图片(&A)..."), grpPictures);
-  btnAddFolder = new QPushButton(U("添加文件夹(&F)..."), grpPictures);
+  btnAddPicture = new QPushButton(Pixmira::tr("添加图片(&A)..."), grpPictures);
+  btnAddFolder = new QPushButton(Pixmira::tr("添加文件夹(&F)..."), grpPictures);
   lvPictures = new TPictureList(grpPictures);
   // One column at least; the window gives the list every pixel it can spare.
   lvPictures->setMinimumSize(kIconSpacingX + 24, kIconSpacingY / 2);
   lvPictures->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   pnlHint = lvPictures->HintPanel();
-  btnClearPictures = new QPushButton(U("清空列表(&C)"), grpPictures);
+  btnClearPictures = new QPushButton(Pixmira::tr("清空列表(&C)"), grpPictures);
   lblCount = new QLabel(grpPictures);
   lblCount->setObjectName(QStringLiteral("lblCount"));
   auto* leftTop = new QHBoxLayout;
@@ -171,25 +171,28 @@ void TQivMainForm::BuildControls() {
   left->addLayout(leftBottom);
 
   // Right: the effects.
-  auto* grpGenerate = new QGroupBox(U("图片生成"), central);
+  auto* grpGenerate = new QGroupBox(Pixmira::tr("图片生成"), central);
   grpGenerate->setObjectName(QStringLiteral("grpGenerate"));
-  auto* lblEffects = Label("为左侧列表中的图片添加以下效果：", grpGenerate);
+  auto* lblEffects = Label(Pixmira::tr("为左侧列表中的图片添加以下效果："), grpGenerate);
   lblEffects->setFont(bold);
 
-  ckbReduceSize = new QCheckBox(U("图片瘦身 - 批量修改图片尺寸，节省硬盘空间！"), grpGenerate);
-  cbReduceSize = Combo({"较小图片（310像素宽，约20KB，适合宝贝图片）",
-                        "中等图片（500像素宽，约100KB，适合宝贝图片）",
-                        "较大图片（700像素宽，约130KB，适合宝贝图片）", "自定义"},
-                       grpGenerate);
+  ckbReduceSize =
+      new QCheckBox(Pixmira::tr("图片瘦身 - 批量修改图片尺寸，节省硬盘空间！"), grpGenerate);
+  cbReduceSize =
+      Combo({Pixmira::tr("较小图片（310像素宽，约20KB，适合宝贝图片）"),
+             Pixmira::tr("中等图片（500像素宽，约100KB，适合宝贝图片）"),
+             Pixmira::tr("较大图片（700像素宽，约130KB，适合宝贝图片）"), Pixmira::tr("自定义")},
+            grpGenerate);
   pnlReduceSize = new QWidget(grpGenerate);
   seReduceWidthTo = new QSpinBox(pnlReduceSize);
   seReduceWidthTo->setRange(0, 999999);
   seReduceWidthTo->setValue(310);
-  cbReduceSizeQuality = Combo({"高等质量", "中等质量", "低等质量"}, pnlReduceSize);
-  ckbJpegProgressive = new QCheckBox(U("渐进式"), pnlReduceSize);
-  ckbJpegProgressive->setToolTip(U("渐进式JPEG：画面相同，文件更小"));
-  ckbReduceSizeSmooth = new QCheckBox(U("平滑缩小（画质更好）"), grpGenerate);
-  ckbSquareCanvas = new QCheckBox(U("正方形主图（白底）"), grpGenerate);
+  cbReduceSizeQuality = Combo(
+      {Pixmira::tr("高等质量"), Pixmira::tr("中等质量"), Pixmira::tr("低等质量")}, pnlReduceSize);
+  ckbJpegProgressive = new QCheckBox(Pixmira::tr("渐进式"), pnlReduceSize);
+  ckbJpegProgressive->setToolTip(Pixmira::tr("渐进式JPEG：画面相同，文件更小"));
+  ckbReduceSizeSmooth = new QCheckBox(Pixmira::tr("平滑缩小（画质更好）"), grpGenerate);
+  ckbSquareCanvas = new QCheckBox(Pixmira::tr("正方形主图（白底）"), grpGenerate);
   {
     // The progressive box on a line of its own, so the effect panel stays narrow enough for
     // two columns of pictures beside it.
@@ -198,11 +201,11 @@ void TQivMainForm::BuildControls() {
     lines->setSpacing(4);
     auto* row = new QHBoxLayout;
     row->setSpacing(4);
-    row->addWidget(Label("图片宽", pnlReduceSize));
+    row->addWidget(Label(Pixmira::tr("图片宽"), pnlReduceSize));
     row->addWidget(seReduceWidthTo);
-    row->addWidget(Label("像素，", pnlReduceSize));
+    row->addWidget(Label(Pixmira::tr("像素，"), pnlReduceSize));
     row->addWidget(cbReduceSizeQuality);
-    row->addWidget(Label("，大小约20KB。", pnlReduceSize));
+    row->addWidget(Label(Pixmira::tr("，大小约20KB。"), pnlReduceSize));
     row->addStretch(1);
     lines->addLayout(row);
     lines->addWidget(ckbJpegProgressive);
@@ -211,7 +214,7 @@ void TQivMainForm::BuildControls() {
   keepRoom.setRetainSizeWhenHidden(true);
   pnlReduceSize->setSizePolicy(keepRoom);
 
-  ckbAddFrame = new QCheckBox(U("为图片添加边框或圆角 - 美化宝贝图片"), grpGenerate);
+  ckbAddFrame = new QCheckBox(Pixmira::tr("为图片添加边框或圆角 - 美化宝贝图片"), grpGenerate);
   stkFrame = new QStackedWidget(grpGenerate);
   auto* pageFrame = new QWidget(stkFrame);
   cbPictureFrame = new QComboBox(pageFrame);
@@ -223,33 +226,36 @@ void TQivMainForm::BuildControls() {
     auto* row = new QHBoxLayout(pageFrame);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(4);
-    row->addWidget(Label("选择要添加的边框：", pageFrame));
+    row->addWidget(Label(Pixmira::tr("选择要添加的边框："), pageFrame));
     row->addWidget(cbPictureFrame, 1);
   }
   pnlFrame0 = new QWidget(stkFrame);
-  cbCorner =
-      Combo({"四角", "左上角", "左下角", "右上角", "右下角", "左上角+左下角", "右上角+右下角",
-             "左上角+右上角", "左下角+右下角", "左上角+右下角", "左下角+右上角"},
-            pnlFrame0);
-  cbCornerWidth =
-      Combo({"小圆角（半径10像素）", "中圆角（半径20像素）", "大圆角（半径30像素）"}, pnlFrame0);
+  cbCorner = Combo(
+      {Pixmira::tr("四角"), Pixmira::tr("左上角"), Pixmira::tr("左下角"), Pixmira::tr("右上角"),
+       Pixmira::tr("右下角"), Pixmira::tr("左上角+左下角"), Pixmira::tr("右上角+右下角"),
+       Pixmira::tr("左上角+右上角"), Pixmira::tr("左下角+右下角"), Pixmira::tr("左上角+右下角"),
+       Pixmira::tr("左下角+右上角")},
+      pnlFrame0);
+  cbCornerWidth = Combo({Pixmira::tr("小圆角（半径10像素）"), Pixmira::tr("中圆角（半径20像素）"),
+                         Pixmira::tr("大圆角（半径30像素）")},
+                        pnlFrame0);
   {
     auto* row = new QHBoxLayout(pnlFrame0);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(4);
-    row->addWidget(Label("将图片", pnlFrame0));
+    row->addWidget(Label(Pixmira::tr("将图片"), pnlFrame0));
     row->addWidget(cbCorner);
-    row->addWidget(Label("剪裁为", pnlFrame0));
+    row->addWidget(Label(Pixmira::tr("剪裁为"), pnlFrame0));
     row->addWidget(cbCornerWidth);
     row->addStretch(1);
   }
   stkFrame->addWidget(pageFrame);
   stkFrame->addWidget(pnlFrame0);
-  btnSetupBorder = new QPushButton(U("修改边框及圆角设置(&B)..."), grpGenerate);
+  btnSetupBorder = new QPushButton(Pixmira::tr("修改边框及圆角设置(&B)..."), grpGenerate);
 
-  ckbAddWatermark =
-      new QCheckBox(U("为图片添加水印 - 防止图片被盗，还可以宣传您的店铺！"), grpGenerate);
-  lblWatermark = Label("水印文字：", grpGenerate);
+  ckbAddWatermark = new QCheckBox(
+      Pixmira::tr("为图片添加水印 - 防止图片被盗，还可以宣传您的店铺！"), grpGenerate);
+  lblWatermark = Label(Pixmira::tr("水印文字："), grpGenerate);
   stkWatermark = new QStackedWidget(grpGenerate);
   edWatermark = new QLineEdit(stkWatermark);
   edWatermarkImage = new QLineEdit(stkWatermark);
@@ -258,16 +264,16 @@ void TQivMainForm::BuildControls() {
   stkWatermark->addWidget(edWatermarkImage);
   stkWatermark->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   lblWatermarkPos = new QLabel(grpGenerate);
-  btnSetupWatermark = new QPushButton(U("修改水印设置及外观(&W)..."), grpGenerate);
+  btnSetupWatermark = new QPushButton(Pixmira::tr("修改水印设置及外观(&W)..."), grpGenerate);
 
-  ckbOutputGif =
-      new QCheckBox(U("合并生成一张宝贝动态展示图片 - 自动切换，循环展示宝贝"), grpGenerate);
-  cbGifSpeed = Combo({"高速", "中速", "低速"}, grpGenerate);
-  edGifSeconds = new QLineEdit(U("1.00"), grpGenerate);
+  ckbOutputGif = new QCheckBox(Pixmira::tr("合并生成一张宝贝动态展示图片 - 自动切换，循环展示宝贝"),
+                               grpGenerate);
+  cbGifSpeed = Combo({Pixmira::tr("高速"), Pixmira::tr("中速"), Pixmira::tr("低速")}, grpGenerate);
+  edGifSeconds = new QLineEdit(QStringLiteral("1.00"), grpGenerate);
   edGifSeconds->setMaximumWidth(56);
   edGifSeconds->setAlignment(Qt::AlignRight);
 
-  btnGeneratePictures = new QPushButton(U("生成图片(&G)..."), grpGenerate);
+  btnGeneratePictures = new QPushButton(Pixmira::tr("生成图片(&G)..."), grpGenerate);
   btnGeneratePictures->setMinimumHeight(32);
   btnGeneratePictures->setMinimumWidth(130);
   QFont big = btnGeneratePictures->font();
@@ -284,7 +290,7 @@ void TQivMainForm::BuildControls() {
   right->setSpacing(6);
   right->addWidget(lblEffects);
   right->addWidget(ckbReduceSize);
-  right->addLayout(Row({Label("调整图片为：", grpGenerate), cbReduceSize}));
+  right->addLayout(Row({Label(Pixmira::tr("调整图片为："), grpGenerate), cbReduceSize}));
   right->addLayout(Row({ckbReduceSizeSmooth, ckbSquareCanvas}));
   right->addLayout(Row({pnlReduceSize}, false));
   right->addWidget(Separator(grpGenerate));
@@ -301,9 +307,9 @@ void TQivMainForm::BuildControls() {
   }
   right->addWidget(Separator(grpGenerate));
   right->addWidget(ckbOutputGif);
-  right->addLayout(
-      Row({Label("宝贝图片切换速度：", grpGenerate), cbGifSpeed, Label("每", grpGenerate),
-           edGifSeconds, Label("秒切换一张图片", grpGenerate)}));
+  right->addLayout(Row({Label(Pixmira::tr("宝贝图片切换速度："), grpGenerate), cbGifSpeed,
+                        Label(Pixmira::tr("每"), grpGenerate), edGifSeconds,
+                        Label(Pixmira::tr("秒切换一张图片"), grpGenerate)}));
   right->addStretch(1);
   scrEffects = new QScrollArea(grpGenerate);
   scrEffects->setObjectName(QStringLiteral("scrEffects"));
@@ -405,36 +411,28 @@ void TQivMainForm::ConnectHandlers() {
   connect(btnSetupBorder, &QPushButton::clicked, this, &TQivMainForm::btnSetupBorderClick);
   connect(btnSetupWatermark, &QPushButton::clicked, this, &TQivMainForm::btnSetupWatermarkClick);
 
-  auto writeBool = [this](std::string_view key) {
-    return [this, key](bool ticked) {
-      WriteSetting([&](TMemIniFile& s) { s.WriteBool(kGeneral, key, ticked); });
-    };
-  };
-  auto writeIndex = [this](std::string_view key) {
-    return [this, key](int index) {
-      WriteSetting([&](TMemIniFile& s) { s.WriteInteger(kGeneral, key, index); });
-    };
-  };
-  connect(ckbReduceSize, &QCheckBox::toggled, this, writeBool(keys::ReduceSize));
-  connect(cbReduceSize, &QComboBox::currentIndexChanged, this, [this, writeIndex](int index) {
-    pnlReduceSize->setVisible(index == 3);
-    writeIndex(keys::ReduceSizeType)(index);
-  });
-  connect(seReduceWidthTo, &QSpinBox::valueChanged, this, writeIndex(keys::ReduceSizeWidth));
-  connect(cbReduceSizeQuality, &QComboBox::currentIndexChanged, this,
-          writeIndex(keys::ReduceSizeQuality));
-  connect(ckbReduceSizeSmooth, &QCheckBox::toggled, this, writeBool(keys::ReduceSizeSmooth));
-  connect(ckbSquareCanvas, &QCheckBox::toggled, this, writeBool(keys::SquareCanvas));
-  connect(ckbJpegProgressive, &QCheckBox::toggled, this, writeBool(keys::JpegProgressive));
-  connect(ckbAddFrame, &QCheckBox::toggled, this, writeBool(keys::AddFrame));
-  connect(cbCorner, &QComboBox::currentIndexChanged, this, writeIndex(keys::CornerType));
-  connect(cbCornerWidth, &QComboBox::currentIndexChanged, this, writeIndex(keys::CornerWidth));
+  // The controls that show one key as it is: bound once, loaded and written by the binding.
+  settings_ = new TSettingBinding(
+      [this]() -> TMemIniFile& { return kernel_.SettingsStore(); }, ReadSite::Main,
+      [this](const std::function<void(TMemIniFile&)>& write) { WriteSetting(write); }, this);
+  settings_->Bind(ckbReduceSize, keys::ReduceSize);
+  settings_->Bind(cbReduceSize, keys::ReduceSizeType);
+  settings_->Bind(seReduceWidthTo, keys::ReduceSizeWidth);
+  settings_->Bind(cbReduceSizeQuality, keys::ReduceSizeQuality);
+  settings_->Bind(ckbReduceSizeSmooth, keys::ReduceSizeSmooth);
+  settings_->Bind(ckbSquareCanvas, keys::SquareCanvas);
+  settings_->Bind(ckbJpegProgressive, keys::JpegProgressive);
+  settings_->Bind(ckbAddFrame, keys::AddFrame);
+  settings_->Bind(cbCorner, keys::CornerType);
+  settings_->Bind(cbCornerWidth, keys::CornerWidth);
+  settings_->Bind(ckbAddWatermark, keys::AddWatermark);
+  settings_->Bind(ckbOutputGif, keys::OutputGif);
+  connect(cbReduceSize, &QComboBox::currentIndexChanged, this,
+          [this](int index) { pnlReduceSize->setVisible(index == 3); });
   connect(cbPictureFrame, &QComboBox::currentIndexChanged, this, [this](int) {
     const std::string name = cbPictureFrame->currentText().toStdString();
     WriteSetting([&](TMemIniFile& s) { s.WriteString(kGeneral, keys::FrameName, name); });
   });
-  connect(ckbAddWatermark, &QCheckBox::toggled, this, writeBool(keys::AddWatermark));
-  connect(ckbOutputGif, &QCheckBox::toggled, this, writeBool(keys::OutputGif));
   // A chosen speed is a number of seconds: the field shows it and the export uses it. Typing in
   // the field leaves the speed as it is; choosing the shown speed again brings its seconds back.
   static const char* const kSpeedSeconds[] = {"0.50", "1.00", "2.00"};
@@ -442,7 +440,7 @@ void TQivMainForm::ConnectHandlers() {
     if (loading_ || index < 0 || index > 2) return;
     {
       const QSignalBlocker quiet(edGifSeconds);
-      edGifSeconds->setText(U(kSpeedSeconds[index]));
+      edGifSeconds->setText(QLatin1String(kSpeedSeconds[index]));
     }
     WriteSetting([&](TMemIniFile& s) {
       s.WriteInteger(kGeneral, keys::GifSpeed, index);
@@ -451,7 +449,7 @@ void TQivMainForm::ConnectHandlers() {
   };
   connect(cbGifSpeed, &QComboBox::currentIndexChanged, this, chooseGifSpeed);
   connect(cbGifSpeed, &QComboBox::activated, this, [this, chooseGifSpeed](int index) {
-    if (index >= 0 && index <= 2 && edGifSeconds->text() != U(kSpeedSeconds[index]))
+    if (index >= 0 && index <= 2 && edGifSeconds->text() != QLatin1String(kSpeedSeconds[index]))
       chooseGifSpeed(index);
   });
   connect(edGifSeconds, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -477,29 +475,16 @@ void TQivMainForm::LoadSettingsToControls() {
   const auto readInt = [&](std::string_view key) {
     return ReadSettingInteger(s, key, ReadSite::Main);
   };
-  const auto readBool = [&](std::string_view key) {
-    return ReadSettingBool(s, key, ReadSite::Main);
-  };
   const auto readString = [&](std::string_view key) {
     return QString::fromStdString(ReadSettingString(s, key, ReadSite::Main));
   };
 
   // Showing a stored value writes nothing back.
   loading_ = true;
-  ckbReduceSize->setChecked(readBool(keys::ReduceSize));
-  cbReduceSize->setCurrentIndex(readInt(keys::ReduceSizeType));
-  seReduceWidthTo->setValue(readInt(keys::ReduceSizeWidth));
-  cbReduceSizeQuality->setCurrentIndex(readInt(keys::ReduceSizeQuality));
+  settings_->Load();
   pnlReduceSize->setVisible(cbReduceSize->currentIndex() == 3);
-  ckbReduceSizeSmooth->setChecked(readBool(keys::ReduceSizeSmooth));
-  ckbSquareCanvas->setChecked(readBool(keys::SquareCanvas));
-  ckbJpegProgressive->setChecked(readBool(keys::JpegProgressive));
-
-  ckbAddFrame->setChecked(readBool(keys::AddFrame));
   stkFrame->setCurrentWidget(readInt(keys::FrameType) == 0 ? pnlFrame0
                                                            : cbPictureFrame->parentWidget());
-  cbCorner->setCurrentIndex(readInt(keys::CornerType));
-  cbCornerWidth->setCurrentIndex(readInt(keys::CornerWidth));
 
   const int frame = cbPictureFrame->findText(readString(keys::FrameName), Qt::MatchFixedString);
   if (frame >= 0)
@@ -507,7 +492,6 @@ void TQivMainForm::LoadSettingsToControls() {
   else if (cbPictureFrame->count() > 0)
     cbPictureFrame->setCurrentIndex(0);
 
-  ckbAddWatermark->setChecked(readBool(keys::AddWatermark));
   const QString text = readString(keys::WatermarkText);
   if (text.isEmpty()) {
     SetWatermarkPlaceholder(true);
@@ -517,15 +501,14 @@ void TQivMainForm::LoadSettingsToControls() {
   }
   edWatermarkImage->setText(readString(keys::WatermarkImage));
   if (readInt(keys::WatermarkType) == 0) {
-    lblWatermark->setText(U("水印文字："));
+    lblWatermark->setText(Pixmira::tr("水印文字："));
     stkWatermark->setCurrentWidget(edWatermark);
   } else {
-    lblWatermark->setText(U("水印图片："));
+    lblWatermark->setText(Pixmira::tr("水印图片："));
     stkWatermark->setCurrentWidget(edWatermarkImage);
   }
   UpdateWatermarkPosCaption(readInt(keys::WatermarkPaintStyle), readInt(keys::WatermarkPos));
 
-  ckbOutputGif->setChecked(readBool(keys::OutputGif));
   cbGifSpeed->setCurrentIndex(readInt(keys::GifSpeed));
   edGifSeconds->setText(readString(keys::GifSeconds));
   loading_ = false;
@@ -586,11 +569,11 @@ void TQivMainForm::btnAddPictureClick() {
 }
 
 void TQivMainForm::btnAddFolderClick() {
-  const QString folder =
-      services_.BrowseForFolder(this, U("请选择要添加的文件夹"), StoredFolder(keys::PictureFolder));
+  const QString folder = services_.BrowseForFolder(this, Pixmira::tr("请选择要添加的文件夹"),
+                                                   StoredFolder(keys::PictureFolder));
   if (folder.isEmpty()) return;
   if (!QFileInfo(folder).isDir() || !QFileInfo(folder).isReadable()) {
-    services_.Error(this, U("无法打开文件夹 %1").arg(folder));
+    services_.Error(this, Pixmira::tr("无法打开文件夹 %1").arg(folder));
     return;
   }
   StoreFolder(keys::PictureFolder, folder);
@@ -623,13 +606,15 @@ TExportJob TQivMainForm::MakeExportJob(const QString& target) const {
 
 void TQivMainForm::btnGeneratePicturesClick() {
   if (lvPictures->count() == 0) {
-    services_.Information(this, U("您尚未添加需要处理的图片。请在左侧“添加图片”框内进行添加。"));
+    services_.Information(
+        this, Pixmira::tr("您尚未添加需要处理的图片。请在左侧“添加图片”框内进行添加。"));
     return;
   }
   if (!ckbReduceSize->isChecked() && !ckbAddFrame->isChecked() && !ckbAddWatermark->isChecked() &&
       !ckbOutputGif->isChecked()) {
-    services_.Information(this, U("您尚未选择图片生成的效果。请在右侧“图片生成”框内选择需要的效果，"
-                                  "可一种或多种效果组合。"));
+    services_.Information(
+        this, Pixmira::tr("您尚未选择图片生成的效果。请在右侧“图片生成”框内选择需要的效果，"
+                          "可一种或多种效果组合。"));
     return;
   }
   QString target;
@@ -638,7 +623,7 @@ void TQivMainForm::btnGeneratePicturesClick() {
     target = WithGifExtension(services_.SaveGifFile(this, start));
     if (!target.isEmpty()) StoreFolder(keys::OutputFolder, QFileInfo(target).absolutePath());
   } else {
-    target = services_.BrowseForFolder(this, U("将文件导出到："), start);
+    target = services_.BrowseForFolder(this, Pixmira::tr("将文件导出到："), start);
     if (!target.isEmpty()) StoreFolder(keys::OutputFolder, target);
   }
   if (target.isEmpty()) return;
@@ -649,8 +634,8 @@ void TQivMainForm::btnGeneratePicturesClick() {
     for (const TExportEntry& entry : job.entries) {
       const QFileInfo in(QString::fromStdString(entry.path));
       if (out.exists() && in.dir() == QDir(out.absoluteFilePath())) {
-        services_.Information(this,
-                              U("文件夹 %1 中有要导出的图片，请另选一个导出文件夹。").arg(target));
+        services_.Information(
+            this, Pixmira::tr("文件夹 %1 中有要导出的图片，请另选一个导出文件夹。").arg(target));
         return;
       }
     }
@@ -723,20 +708,17 @@ void TQivMainForm::PlaceWindow() {
   const bool stored = read(keys::WindowLeft, left) && read(keys::WindowTop, top) &&
                       read(keys::WindowWidth, width) && read(keys::WindowHeight, height) &&
                       width > 0 && height > 0;
-  QScreen* screen = nullptr;
-  if (stored) screen = QGuiApplication::screenAt(QRect(left, top, width, height).center());
+  // The first size is the classic client area with the strip along the bottom, centred.
+  QRect wanted = stored ? QRect(left, top, width, height) : QRect(0, 0, 792, 556 + 70);
+  QScreen* screen = stored ? QGuiApplication::screenAt(wanted.center()) : nullptr;
   if (!screen) screen = QGuiApplication::primaryScreen();
   const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-  // The first size is the classic client area with the strip along the bottom.
-  const QSize first(792, 556 + 70);
-  QRect wanted = stored ? QRect(left, top, width, height) : QRect(QPoint(), first);
   if (!stored) wanted.moveCenter(available.center());
-  setGeometry(FitWindowRect(wanted, available, minimumSizeHint()));
-  if (!stored) {
-    QRect centred = geometry();
-    centred.moveCenter(available.center());
-    setGeometry(FitWindowRect(centred, available, minimumSizeHint()));
-  }
+  QRect placed = FitWindowRect(wanted, available, minimumSizeHint());
+  if (!stored) placed.moveCenter(available.center());
+  // Not restoreGeometry(): Qt 6.4's leaves a window that hangs off the right or the bottom
+  // there, and pushes one the screen's size off its bottom.
+  setGeometry(placed);
   if (ReadSettingBool(s, keys::WindowMaximized, ReadSite::Main))
     setWindowState(Qt::WindowMaximized);
   placed_ = true;
@@ -745,7 +727,8 @@ void TQivMainForm::PlaceWindow() {
 void TQivMainForm::SavePlacement() {
   if (!placed_) return;
   placementTimer_->stop();
-  const QRect r = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+  // The keys hold the place the window returns to from maximised, as they always have.
+  const QRect r = normalGeometry();
   if (!r.isValid()) return;
   const bool maximized = isMaximized();
   const TMemIniFile& s = kernel_.SettingsStore();
@@ -766,44 +749,46 @@ void TQivMainForm::SavePlacement() {
 }
 
 void TQivMainForm::MakeActions() {
-  const auto action = [this](const char* text, const QKeySequence& key, auto slot) {
-    auto* a = new QAction(U(text), this);
+  const auto action = [this](const QString& text, const QKeySequence& key, auto slot) {
+    auto* a = new QAction(text, this);
     a->setShortcut(key);
     a->setShortcutContext(Qt::WindowShortcut);
     addAction(a);
     connect(a, &QAction::triggered, this, slot);
     return a;
   };
-  actAddPicture =
-      action("添加图片", QKeySequence(Qt::CTRL | Qt::Key_O), &TQivMainForm::btnAddPictureClick);
-  actAddFolder = action("添加文件夹", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+  actAddPicture = action(Pixmira::tr("添加图片"), QKeySequence(Qt::CTRL | Qt::Key_O),
+                         &TQivMainForm::btnAddPictureClick);
+  actAddFolder = action(Pixmira::tr("添加文件夹"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
                         &TQivMainForm::btnAddFolderClick);
-  actGenerate = action("生成图片", QKeySequence(Qt::CTRL | Qt::Key_G),
+  actGenerate = action(Pixmira::tr("生成图片"), QKeySequence(Qt::CTRL | Qt::Key_G),
                        &TQivMainForm::btnGeneratePicturesClick);
   QUndoStack* undo = lvPictures->UndoStack();
-  actUndo = undo->createUndoAction(this, U("撤销"));
+  actUndo = undo->createUndoAction(this, Pixmira::tr("撤销"));
   actUndo->setShortcut(QKeySequence::Undo);
   addAction(actUndo);
-  actRedo = undo->createRedoAction(this, U("重做"));
+  actRedo = undo->createRedoAction(this, Pixmira::tr("重做"));
   actRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
   addAction(actRedo);
 
-  const auto tip = [](QWidget* w, const char* text, QAction* a) {
-    QString t = U(text);
+  const auto tip = [](QWidget* w, const QString& text, QAction* a) {
+    QString t = text;
     if (a) t += QStringLiteral(" (%1)").arg(a->shortcut().toString(QKeySequence::NativeText));
     w->setToolTip(t);
   };
-  tip(btnAddPicture, "选择图片文件加入列表", actAddPicture);
-  tip(btnAddFolder, "把一个文件夹（含子文件夹）里的图片加入列表", actAddFolder);
-  btnClearPictures->setToolTip(
-      U("清空图片列表（%1 撤销）").arg(actUndo->shortcut().toString(QKeySequence::NativeText)));
-  tip(btnGeneratePictures, "按所选效果生成图片", actGenerate);
-  tip(btnSetupBorder, "打开设置窗口的边框/圆角页", nullptr);
-  tip(btnSetupWatermark, "打开设置窗口的水印页", nullptr);
+  tip(btnAddPicture, Pixmira::tr("选择图片文件加入列表"), actAddPicture);
+  tip(btnAddFolder, Pixmira::tr("把一个文件夹（含子文件夹）里的图片加入列表"), actAddFolder);
+  btnClearPictures->setToolTip(Pixmira::tr("清空图片列表（%1 撤销）")
+                                   .arg(actUndo->shortcut().toString(QKeySequence::NativeText)));
+  tip(btnGeneratePictures, Pixmira::tr("按所选效果生成图片"), actGenerate);
+  tip(btnSetupBorder, Pixmira::tr("打开设置窗口的边框/圆角页"), nullptr);
+  tip(btnSetupWatermark, Pixmira::tr("打开设置窗口的水印页"), nullptr);
   lvPictures->setToolTip(
-      U("拖动图片可以调整顺序；Delete 移除所选图片；Ctrl+L / Ctrl+R 旋转所选图片"));
+      Pixmira::tr("拖动图片可以调整顺序；Delete 移除所选图片；Ctrl+L / Ctrl+R 旋转所选图片"));
 
-  const auto showCount = [this](int n) { lblCount->setText(U("共 %1 张图片").arg(n)); };
+  const auto showCount = [this](int n) {
+    lblCount->setText(Pixmira::tr("共 %n 张图片", nullptr, n));
+  };
   connect(lvPictures, &TPictureList::countChanged, this, showCount);
   showCount(lvPictures->count());
 }

@@ -26,6 +26,7 @@ namespace pixmira {
 class TPictureList;
 class TUiServices;
 class TFramePreviewDelegate;
+class TSettingBinding;
 
 class TQivMainForm : public QMainWindow {
   Q_OBJECT
@@ -145,6 +146,7 @@ class TQivMainForm : public QMainWindow {
   PictureOptions pictureOptions_;
   bool loading_ = false;
   bool placed_ = false;
+  TSettingBinding* settings_ = nullptr;
   QTimer* placementTimer_ = nullptr;
 };
 

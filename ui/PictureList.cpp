@@ -10,173 +10,27 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolTip>
-#include <QUndoCommand>
 #include <QUndoStack>
 #include <algorithm>
 
 #include "output/PictureFolder.h"
 #include "ui/Artwork.h"
+#include "ui/PictureCommands.h"
+#include "ui/PictureDelegate.h"
+#include "ui/Tr.h"
 
 namespace pixmira {
 
 namespace {
 
-QString U(const char* source) { return QCoreApplication::translate("Pixmira", source); }
-
-// Draws each entry as its thumbnail cell with the file name beneath, and the button strip
-// over the hovered one.
-class TPictureDelegate : public QStyledItemDelegate {
- public:
-  explicit TPictureDelegate(TPictureList* list) : QStyledItemDelegate(list), list_(list) {}
-
-  QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-    return QSize(kIconSpacingX - 8, kIconSpacingY - 4);
-  }
-
-  void paint(QPainter* p, const QStyleOptionViewItem& option,
-             const QModelIndex& index) const override {
-    p->save();
-    const QRect cell = option.rect;
-    const QRect icon = TPictureList::IconRect(cell);
-    if (option.state & QStyle::State_Selected) {
-      p->setRenderHint(QPainter::Antialiasing);
-      p->setPen(QColor(0x7D, 0xA2, 0xCE));
-      p->setBrush(QColor(0xDC, 0xEB, 0xFC));
-      p->drawRoundedRect(QRectF(icon.adjusted(-3, -3, 3, 3)).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
-      p->setRenderHint(QPainter::Antialiasing, false);
-    }
-    const QImage thumbnail = index.data(TPictureModel::ThumbnailRole).value<QImage>();
-    if (!thumbnail.isNull()) {
-      p->drawImage(icon.topLeft(), thumbnail);
-    } else {
-      // Still being made: an empty cell of the same frame.
-      p->setPen(QColor(0xC0, 0xDC, 0xC0));
-      p->setBrush(Qt::white);
-      p->drawRect(icon.adjusted(0, 0, -1, -1));
-    }
-    const QRect textRect(cell.left(), icon.bottom() + 3, cell.width(),
-                         cell.bottom() - icon.bottom() - 2);
-    const QString text = option.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(),
-                                                       Qt::ElideMiddle, textRect.width() - 4);
-    p->setPen(option.palette.color(QPalette::Text));
-    p->drawText(textRect, Qt::AlignHCenter | Qt::AlignTop, text);
-    if (option.state & QStyle::State_HasFocus) {
-      p->setPen(QPen(QColor(0x7D, 0xA2, 0xCE), 1, Qt::DotLine));
-      p->setBrush(Qt::NoBrush);
-      p->drawRect(icon.adjusted(-2, -2, 1, 1));
-    }
-    if (option.state & QStyle::State_MouseOver) PaintButtons(p, icon);
-    p->restore();
-  }
-
- private:
-  void PaintButtons(QPainter* p, const QRect& icon) const {
-    // White at 100/255 over the thumbnail, which stays visible beneath the buttons.
-    const QRect strip = TPictureList::ToolbarRect(icon);
-    p->setRenderHint(QPainter::Antialiasing);
-    p->setPen(QColor(0x90, 0xA8, 0x90, 100));
-    p->setBrush(QColor(255, 255, 255, 100));
-    p->drawRoundedRect(QRectF(strip).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
-    const QPoint hover = list_->HoverPos();
-    for (int i = 0; i < 4; ++i) {
-      const auto button = TEntryButton(i);
-      const QRect r = TPictureList::ButtonRect(strip, button);
-      const bool enabled = button != TEntryButton::Edit;
-      if (enabled && r.contains(hover)) {
-        p->setPen(QColor(0x7D, 0xA2, 0xCE));
-        p->setBrush(QColor(0xE5, 0xF1, 0xFB, 200));
-        p->drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
-      }
-      TPictureList::ToolIcons()[i].paint(p, r, Qt::AlignCenter,
-                                         enabled ? QIcon::Normal : QIcon::Disabled);
-    }
-    p->setRenderHint(QPainter::Antialiasing, false);
-  }
-
-  const TPictureList* list_;
-};
-
-// Removes entries; undo puts them back where they were, thumbnails and turns included.
-class TRemoveCommand : public QUndoCommand {
- public:
-  TRemoveCommand(TPictureModel* model, std::vector<int> rows, const QString& text)
-      : QUndoCommand(text), model_(model), rows_(std::move(rows)) {}
-  void redo() override {
-    taken_ = model_->TakeRows(rows_);
-    rows_.clear();
-    for (const auto& [row, entry] : taken_) rows_.push_back(row);
-  }
-  void undo() override {
-    model_->Restore(taken_);
-    taken_.clear();
-  }
-
- private:
-  TPictureModel* model_;
-  std::vector<int> rows_;
-  std::vector<std::pair<int, TPictureEntry>> taken_;
-};
-
-// Turns entries by id, so a later move does not change which entries an undo turns back.
-class TTurnCommand : public QUndoCommand {
- public:
-  TTurnCommand(TPictureModel* model, const std::vector<int>& rows, bool counterClockwise)
-      : QUndoCommand(counterClockwise ? U("逆时针旋转图片") : U("顺时针旋转图片")), model_(model) {
-    for (int row : rows) {
-      const TPictureEntry& entry = model->Entry(row);
-      turns_.push_back({entry.id, entry.angle, NextAngle(entry.angle, counterClockwise)});
-    }
-  }
-  void redo() override {
-    for (const Turn& t : turns_) model_->SetAngle(model_->RowOfId(t.id), t.after);
-  }
-  void undo() override {
-    for (const Turn& t : turns_) model_->SetAngle(model_->RowOfId(t.id), t.before);
-  }
-
- private:
-  struct Turn {
-    int id, before, after;
-  };
-  TPictureModel* model_;
-  std::vector<Turn> turns_;
-};
-
-class TMoveCommand : public QUndoCommand {
- public:
-  TMoveCommand(TPictureModel* model, std::vector<int> rows, int destination)
-      : QUndoCommand(U("调整图片顺序")),
-        model_(model),
-        rows_(std::move(rows)),
-        destination_(destination),
-        before_(model->Order()) {}
-  void redo() override {
-    if (after_.empty()) {
-      model_->MoveRows(rows_, destination_);
-      after_ = model_->Order();
-    } else {
-      model_->SetOrder(after_);
-    }
-  }
-  void undo() override { model_->SetOrder(before_); }
-
- private:
-  TPictureModel* model_;
-  std::vector<int> rows_;
-  int destination_;
-  std::vector<int> before_;
-  std::vector<int> after_;
-};
-
-QAction* MakeAction(QWidget* owner, const char* text, const QKeySequence& key,
+QAction* MakeAction(QWidget* owner, const QString& text, const QKeySequence& key,
                     Qt::ShortcutContext context) {
-  auto* action = new QAction(U(text), owner);
+  auto* action = new QAction(text, owner);
   action->setShortcut(key);
   action->setShortcutContext(context);
-  action->setToolTip(U(text) + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
+  action->setToolTip(text + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
                      QLatin1Char(')'));
   owner->addAction(action);
   return action;
@@ -211,13 +65,13 @@ const std::array<QIcon, 4>& TPictureList::ToolIcons() {
 QString TPictureList::ButtonTip(TEntryButton button) {
   switch (button) {
     case TEntryButton::RotateLeft:
-      return U("逆时针旋转图片");
+      return Pixmira::tr("逆时针旋转图片");
     case TEntryButton::RotateRight:
-      return U("顺时针旋转图片");
+      return Pixmira::tr("顺时针旋转图片");
     case TEntryButton::Edit:
-      return U("编辑图片");
+      return Pixmira::tr("编辑图片");
     case TEntryButton::Remove:
-      return U("从列表中移除图片");
+      return Pixmira::tr("从列表中移除图片");
     case TEntryButton::None:
       break;
   }
@@ -266,16 +120,17 @@ TPictureList::TPictureList(QWidget* parent)
   });
   connect(model_, &QAbstractItemModel::layoutChanged, this, &TPictureList::SchedulePriority);
 
-  actRemove_ = MakeAction(this, "从列表中移除图片", QKeySequence::Delete, Qt::WidgetShortcut);
-  actTurnLeft_ =
-      MakeAction(this, "逆时针旋转图片", QKeySequence(Qt::CTRL | Qt::Key_L), Qt::WindowShortcut);
-  actTurnRight_ =
-      MakeAction(this, "顺时针旋转图片", QKeySequence(Qt::CTRL | Qt::Key_R), Qt::WindowShortcut);
+  actRemove_ =
+      MakeAction(this, Pixmira::tr("从列表中移除图片"), QKeySequence::Delete, Qt::WidgetShortcut);
+  actTurnLeft_ = MakeAction(this, Pixmira::tr("逆时针旋转图片"), QKeySequence(Qt::CTRL | Qt::Key_L),
+                            Qt::WindowShortcut);
+  actTurnRight_ = MakeAction(this, Pixmira::tr("顺时针旋转图片"),
+                             QKeySequence(Qt::CTRL | Qt::Key_R), Qt::WindowShortcut);
   connect(actRemove_, &QAction::triggered, this, &TPictureList::RemoveSelection);
   connect(actTurnLeft_, &QAction::triggered, this, [this] { TurnSelection(true); });
   connect(actTurnRight_, &QAction::triggered, this, [this] { TurnSelection(false); });
 
-  pnlHint_ = new QLabel(U("可以将图片文件拖进来，加入处理列表。"), viewport());
+  pnlHint_ = new QLabel(Pixmira::tr("可以将图片文件拖进来，加入处理列表。"), viewport());
   pnlHint_->setObjectName(QStringLiteral("pnlHint"));
   pnlHint_->setAlignment(Qt::AlignCenter);
   pnlHint_->setWordWrap(true);
@@ -315,7 +170,7 @@ void TPictureList::ClearPictures() {
   if (count() == 0) return;
   std::vector<int> rows(count());
   for (int r = 0; r < count(); ++r) rows[r] = r;
-  Remove(rows, U("清空列表"));
+  Remove(rows, Pixmira::tr("清空列表"));
 }
 
 QString TPictureList::Caption(int row) const {
@@ -353,14 +208,14 @@ void TPictureList::TurnEntry(int row, bool counterClockwise) {
   Turn(RowsFor(row), counterClockwise);
 }
 
-void TPictureList::RemoveEntry(int row) { Remove(RowsFor(row), U("从列表中移除图片")); }
+void TPictureList::RemoveEntry(int row) { Remove(RowsFor(row), Pixmira::tr("从列表中移除图片")); }
 
 void TPictureList::TurnSelection(bool counterClockwise) { Turn(SelectedRows(), counterClockwise); }
 
 void TPictureList::RemoveSelection() {
   const std::vector<int> rows = SelectedRows();
   if (rows.empty()) return;
-  Remove(rows, U("从列表中移除图片"));
+  Remove(rows, Pixmira::tr("从列表中移除图片"));
   // The entry that took the place of the first removed one is the next to work on.
   const int next = std::min(rows.front(), count() - 1);
   if (next >= 0) setCurrentIndex(model_->index(next));

@@ -37,6 +37,8 @@
 #include "ui/AnchorCaptions.h"
 #include "ui/Messages.h"
 #include "ui/QtBitmap.h"
+#include "ui/SettingBinding.h"
+#include "ui/Tr.h"
 #include "ui/UiServices.h"
 #include "ui/Words.h"
 
@@ -44,15 +46,13 @@ namespace pixmira {
 
 namespace {
 
-QString U(const char* source) { return QCoreApplication::translate("Pixmira", source); }
-
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 constexpr QChar kLineBreakCode(3);
 constexpr int kAnchorCount = static_cast<int>(kAnchorRules.size());
 
-QComboBox* Combo(std::initializer_list<const char*> items, QWidget* parent) {
+QComboBox* Combo(std::initializer_list<QString> items, QWidget* parent) {
   auto* combo = new QComboBox(parent);
-  for (const char* item : items) combo->addItem(U(item));
+  for (const QString& item : items) combo->addItem(item);
   return combo;
 }
 
@@ -85,7 +85,7 @@ bool ValidAnchor(int anchor) { return anchor >= 0 && anchor < kAnchorCount; }
 
 }  // namespace
 
-QString WatermarkTextPrompt() { return U("请在此输入水印文字"); }
+QString WatermarkTextPrompt() { return Pixmira::tr("请在此输入水印文字"); }
 
 QString StoredToMemoText(const QString& stored) {
   QString memo = stored;
@@ -102,7 +102,7 @@ QString MemoToStoredText(const QString& memo) {
 
 int DefaultFaceIndex(const QStringList& faces) {
   for (const char* preferred : {"宋体", "黑体", "Tahoma"}) {
-    const int index = faces.indexOf(U(preferred));
+    const int index = faces.indexOf(QString::fromUtf8(preferred));
     if (index >= 0) return index;
   }
   // Without the Windows faces, the desktop's own sans-serif face: it is also what the pipeline
@@ -148,7 +148,7 @@ TPictureOptionsForm::TPictureOptionsForm(TKaravelKernel& kernel, TUiServices& se
       working_(kernel.Paths().configFile),
       catalog_(std::make_shared<const TMemIniFile>(kernel.CatalogStore())) {
   setObjectName(QStringLiteral("TPictureOptionsForm"));
-  setWindowTitle(U("设置"));
+  setWindowTitle(Pixmira::tr("设置"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
@@ -168,7 +168,7 @@ TPictureOptionsForm::TPictureOptionsForm(TKaravelKernel& kernel, TUiServices& se
   BuildControls();
   // 1. The hint covers the preview while the list is empty.
   previewIndex_ = entries_.empty() ? -1 : 0;
-  ShowHint(U("您尚未导入任何图片。"));
+  ShowHint(Pixmira::tr("您尚未导入任何图片。"));
   pnPreviewlHint->setVisible(previewIndex_ == -1);
   // 2. The font faces; the default face alone writes nothing.
   const QStringList faces = QFontDatabase::families();
@@ -188,15 +188,15 @@ TPictureOptionsForm::~TPictureOptionsForm() = default;
 void TPictureOptionsForm::BuildControls() {
   pgOptions = new QTabWidget(this);
   pgOptions->setObjectName(QStringLiteral("pgOptions"));
-  pgOptions->addTab(BuildFramePage(), U("边框/圆角"));
-  pgOptions->addTab(BuildWatermarkPage(), U("水印"));
+  pgOptions->addTab(BuildFramePage(), Pixmira::tr("边框/圆角"));
+  pgOptions->addTab(BuildWatermarkPage(), Pixmira::tr("水印"));
   pgOptions->setFixedWidth(441);
 
   QWidget* preview = BuildPreview();
 
-  btnOK = new QPushButton(U("确定(&O)"), this);
+  btnOK = new QPushButton(Pixmira::tr("确定(&O)"), this);
   btnOK->setDefault(true);
-  btnCancel = new QPushButton(U("取消(&C)"), this);
+  btnCancel = new QPushButton(Pixmira::tr("取消(&C)"), this);
   for (QPushButton* button : {btnOK, btnCancel}) button->setMinimumWidth(88);
 
   auto* areas = new QHBoxLayout;
@@ -258,15 +258,18 @@ void TPictureOptionsForm::BuildControls() {
 
 QWidget* TPictureOptionsForm::BuildFramePage() {
   auto* page = new QWidget;
-  rbCorner = new QRadioButton(U("使用圆角"), page);
+  rbCorner = new QRadioButton(Pixmira::tr("使用圆角"), page);
   rbCorner->setChecked(true);
-  cbCorner =
-      Combo({"四角", "左上角", "左下角", "右上角", "右下角", "左上角+左下角", "右上角+右下角",
-             "左上角+右上角", "左下角+右下角", "左上角+右下角", "左下角+右上角"},
-            page);
-  cbCornerWidth =
-      Combo({"小圆角（半径10像素）", "中圆角（半径20像素）", "大圆角（半径30像素）"}, page);
-  rbFrame = new QRadioButton(U("使用边框"), page);
+  cbCorner = Combo(
+      {Pixmira::tr("四角"), Pixmira::tr("左上角"), Pixmira::tr("左下角"), Pixmira::tr("右上角"),
+       Pixmira::tr("右下角"), Pixmira::tr("左上角+左下角"), Pixmira::tr("右上角+右下角"),
+       Pixmira::tr("左上角+右上角"), Pixmira::tr("左下角+右下角"), Pixmira::tr("左上角+右下角"),
+       Pixmira::tr("左下角+右上角")},
+      page);
+  cbCornerWidth = Combo({Pixmira::tr("小圆角（半径10像素）"), Pixmira::tr("中圆角（半径20像素）"),
+                         Pixmira::tr("大圆角（半径30像素）")},
+                        page);
+  rbFrame = new QRadioButton(Pixmira::tr("使用边框"), page);
   frameGroup_ = new QButtonGroup(page);
   frameGroup_->addButton(rbCorner);
   frameGroup_->addButton(rbFrame);
@@ -293,8 +296,9 @@ QWidget* TPictureOptionsForm::BuildFramePage() {
   layout->setContentsMargins(10, 10, 10, 10);
   layout->setSpacing(6);
   layout->addWidget(rbCorner);
-  layout->addLayout(Row(
-      {new QLabel(U("将图片"), page), cbCorner, new QLabel(U("剪裁为"), page), cbCornerWidth}, 20));
+  layout->addLayout(Row({new QLabel(Pixmira::tr("将图片"), page), cbCorner,
+                         new QLabel(Pixmira::tr("剪裁为"), page), cbCornerWidth},
+                        20));
   layout->addSpacing(8);
   layout->addWidget(rbFrame);
   {
@@ -310,8 +314,8 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
   auto* page = new QWidget;
 
   // Group "类型".
-  auto* grpType = new QGroupBox(U("类型"), page);
-  rbTextWatermark = new QRadioButton(U("文字水印"), grpType);
+  auto* grpType = new QGroupBox(Pixmira::tr("类型"), page);
+  rbTextWatermark = new QRadioButton(Pixmira::tr("文字水印"), grpType);
   rbTextWatermark->setChecked(true);
   memWatermark = new QPlainTextEdit(grpType);
   memWatermark->setTabChangesFocus(true);
@@ -330,15 +334,15 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
   cbFontSize->setValidator(new QRegularExpressionValidator(
       QRegularExpression(QStringLiteral("[0-9]{0,4}")), cbFontSize));
   cbFontSize->setMinimumContentsLength(3);
-  ckbBold = new QCheckBox(U("粗体"), grpType);
-  ckbItalic = new QCheckBox(U("斜体"), grpType);
-  ckbUnderLine = new QCheckBox(U("下划线"), grpType);
+  ckbBold = new QCheckBox(Pixmira::tr("粗体"), grpType);
+  ckbItalic = new QCheckBox(Pixmira::tr("斜体"), grpType);
+  ckbUnderLine = new QCheckBox(Pixmira::tr("下划线"), grpType);
   shpFontColor = new QLabel(grpType);
   shpFontColor->setFixedSize(65, 25);
   shpFontColor->setFrameShape(QFrame::Box);
   shpFontColor->setAutoFillBackground(true);
   shpFontColor->setCursor(Qt::PointingHandCursor);
-  rbImageWatermark = new QRadioButton(U("图片水印"), grpType);
+  rbImageWatermark = new QRadioButton(Pixmira::tr("图片水印"), grpType);
   edWatermarkImage = new QLineEdit(grpType);
   edWatermarkImage->setReadOnly(true);
   {
@@ -346,10 +350,10 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     edWatermarkImage->setPalette(face);
   }
-  btnSelectWatermark = new QPushButton(U("选择图片(&L)..."), grpType);
+  btnSelectWatermark = new QPushButton(Pixmira::tr("选择图片(&L)..."), grpType);
   seWatermarkImageScale = NumberBox(0, 100, 0, grpType);
   seWatermarkImageScale->setSuffix(QStringLiteral("%"));
-  seWatermarkImageScale->setSpecialValueText(U("原始大小"));
+  seWatermarkImageScale->setSpecialValueText(Pixmira::tr("原始大小"));
   seWatermarkImageScale->setMinimumWidth(90);
   typeGroup_ = new QButtonGroup(grpType);
   typeGroup_->addButton(rbTextWatermark);
@@ -359,14 +363,14 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
     font->setContentsMargins(20, 0, 0, 0);
     font->setHorizontalSpacing(4);
     font->setVerticalSpacing(4);
-    font->addWidget(new QLabel(U("字体："), grpType), 0, 0);
+    font->addWidget(new QLabel(Pixmira::tr("字体："), grpType), 0, 0);
     font->addWidget(cbFontName, 0, 1);
-    font->addWidget(new QLabel(U("字体大小："), grpType), 0, 2);
+    font->addWidget(new QLabel(Pixmira::tr("字体大小："), grpType), 0, 2);
     font->addWidget(cbFontSize, 0, 3);
-    font->addWidget(new QLabel(U("文字样式："), grpType), 1, 0);
+    font->addWidget(new QLabel(Pixmira::tr("文字样式："), grpType), 1, 0);
     auto* styles = Row({ckbBold, ckbItalic, ckbUnderLine});
     font->addLayout(styles, 1, 1);
-    font->addWidget(new QLabel(U("文字颜色："), grpType), 1, 2);
+    font->addWidget(new QLabel(Pixmira::tr("文字颜色："), grpType), 1, 2);
     font->addWidget(shpFontColor, 1, 3);
     font->setColumnStretch(1, 1);
 
@@ -384,22 +388,22 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
     picture->addWidget(edWatermarkImage, 1);
     picture->addWidget(btnSelectWatermark);
     layout->addLayout(picture);
-    layout->addLayout(
-        Row({new QLabel(U("水印宽度占成品图片宽度："), grpType), seWatermarkImageScale}, 20));
+    layout->addLayout(Row(
+        {new QLabel(Pixmira::tr("水印宽度占成品图片宽度："), grpType), seWatermarkImageScale}, 20));
   }
 
   // Group "位置".
-  auto* grpPos = new QGroupBox(U("位置"), page);
-  rbWatermarkPos = new QRadioButton(U("在"), grpPos);
+  auto* grpPos = new QGroupBox(Pixmira::tr("位置"), page);
+  rbWatermarkPos = new QRadioButton(Pixmira::tr("在"), grpPos);
   rbWatermarkPos->setChecked(true);
   cbWatermarkPos = new QComboBox(grpPos);
   cbWatermarkPos->addItems(AnchorChoices());
   const auto marginRow = [grpPos](QWidget*& panel, QLabel*& label, QSpinBox*& box, QComboBox*& kind,
-                                  const char* text) {
+                                  const QString& text) {
     panel = new QWidget(grpPos);
-    label = new QLabel(U(text), panel);
+    label = new QLabel(text, panel);
     box = NumberBox(0, 999999, 15, panel);
-    kind = Combo({"像素", "百分比"}, panel);
+    kind = Combo({Pixmira::tr("像素"), Pixmira::tr("百分比")}, panel);
     auto* row = Row({label, box, kind}, 0, false);
     panel->setLayout(row);
     // A hidden row keeps its place, so the rows below do not jump.
@@ -407,9 +411,11 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
     keep.setRetainSizeWhenHidden(true);
     panel->setSizePolicy(keep);
   };
-  marginRow(pnlMargin1, lblWatermarkPos1, seWatermarkPosBlank1, cbWatermarkPosKind1, "下边距");
-  marginRow(pnlMargin2, lblWatermarkPos2, seWatermarkPosBlank2, cbWatermarkPosKind2, "右边距");
-  rbTileWatermark = new QRadioButton(U("平铺水印"), grpPos);
+  marginRow(pnlMargin1, lblWatermarkPos1, seWatermarkPosBlank1, cbWatermarkPosKind1,
+            Pixmira::tr("下边距"));
+  marginRow(pnlMargin2, lblWatermarkPos2, seWatermarkPosBlank2, cbWatermarkPosKind2,
+            Pixmira::tr("右边距"));
+  rbTileWatermark = new QRadioButton(Pixmira::tr("平铺水印"), grpPos);
   seWatermarkTileSpace = NumberBox(0, 999999, 20, grpPos);
   seWatermarkTileCount = NumberBox(0, 999999, 0, grpPos);
   // Narrow enough that the row's long caption is never cut.
@@ -420,14 +426,15 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
   {
     auto* layout = new QVBoxLayout(grpPos);
     layout->setSpacing(4);
-    layout->addLayout(Row({rbWatermarkPos, cbWatermarkPos, new QLabel(U("显示水印"), grpPos)}));
+    layout->addLayout(
+        Row({rbWatermarkPos, cbWatermarkPos, new QLabel(Pixmira::tr("显示水印"), grpPos)}));
     auto* margins = Row({pnlMargin1, pnlMargin2}, 20);
     margins->setSpacing(16);
     layout->addLayout(margins);
     layout->addWidget(rbTileWatermark);
-    layout->addLayout(Row({new QLabel(U("水印间距："), grpPos), seWatermarkTileSpace,
-                           new QLabel(U("像素，平铺"), grpPos), seWatermarkTileCount,
-                           new QLabel(U("行（0行：平铺整张图片）"), grpPos)},
+    layout->addLayout(Row({new QLabel(Pixmira::tr("水印间距："), grpPos), seWatermarkTileSpace,
+                           new QLabel(Pixmira::tr("像素，平铺"), grpPos), seWatermarkTileCount,
+                           new QLabel(Pixmira::tr("行（0行：平铺整张图片）"), grpPos)},
                           10));
   }
 
@@ -443,14 +450,14 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
   layout->addWidget(grpPos);
   auto* sliders = new QGridLayout;
   sliders->setHorizontalSpacing(4);
-  sliders->addWidget(new QLabel(U("旋转："), page), 0, 0);
+  sliders->addWidget(new QLabel(Pixmira::tr("旋转："), page), 0, 0);
   sliders->addWidget(tkbRotate, 0, 1);
   sliders->addWidget(seRotate, 0, 2);
-  sliders->addWidget(new QLabel(U("度"), page), 0, 3);
-  sliders->addWidget(new QLabel(U("透明："), page), 1, 0);
+  sliders->addWidget(new QLabel(Pixmira::tr("度"), page), 0, 3);
+  sliders->addWidget(new QLabel(Pixmira::tr("透明："), page), 1, 0);
   sliders->addWidget(tkbTransparent, 1, 1);
   sliders->addWidget(seTransparent, 1, 2);
-  sliders->addWidget(new QLabel(U("%"), page), 1, 3);
+  sliders->addWidget(new QLabel(QStringLiteral("%"), page), 1, 3);
   sliders->setColumnStretch(1, 1);
   layout->addLayout(sliders);
   layout->addStretch(1);
@@ -458,7 +465,7 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
 }
 
 QWidget* TPictureOptionsForm::BuildPreview() {
-  auto* group = new QGroupBox(U("预览"), this);
+  auto* group = new QGroupBox(Pixmira::tr("预览"), this);
   group->setObjectName(QStringLiteral("grpPreview"));
   group->setFixedWidth(327);
 
@@ -486,8 +493,8 @@ QWidget* TPictureOptionsForm::BuildPreview() {
   hintLayout->setContentsMargins(2, 0, 2, 0);
   hintLayout->addWidget(lblHint);
 
-  btnPrior = new QPushButton(U("上一张(&P)"), group);
-  btnNext = new QPushButton(U("下一张(&N)"), group);
+  btnPrior = new QPushButton(Pixmira::tr("上一张(&P)"), group);
+  btnNext = new QPushButton(Pixmira::tr("下一张(&N)"), group);
 
   auto* layout = new QVBoxLayout(group);
   layout->setSpacing(8);
@@ -520,15 +527,23 @@ void TPictureOptionsForm::ConnectHandlers() {
   for (QComboBox* corner : {cbCorner, cbCornerWidth})
     connect(corner, &QComboBox::activated, rbCorner, [this] { rbCorner->setChecked(true); });
   connect(lvFrames, &QListWidget::itemClicked, rbFrame, [this] { rbFrame->setChecked(true); });
-  connect(cbCorner, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (loading_) return;
-    WriteInt(keys::CornerType, index);
-    RefreshIf(rbCorner);
-  });
-  connect(cbCornerWidth, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (loading_) return;
-    WriteInt(keys::CornerWidth, index);
-    RefreshIf(rbCorner);
+  // The controls that show one key as it is, bound once to the working copy; a change redraws
+  // the preview only when its row counts there (a corner with a frame chosen does not).
+  settings_ = new TSettingBinding(
+      [this]() -> TMemIniFile& { return working_; }, ReadSite::Dialog,
+      [this](const std::function<void(TMemIniFile&)>& write) { write(working_); }, this);
+  settings_->Bind(cbCorner, keys::CornerType);
+  settings_->Bind(cbCornerWidth, keys::CornerWidth);
+  settings_->Bind(ckbBold, keys::WatermarkFontBold);
+  settings_->Bind(ckbItalic, keys::WatermarkFontItalic);
+  settings_->Bind(ckbUnderLine, keys::WatermarkFontUnderLine);
+  settings_->Bind(seWatermarkImageScale, keys::WatermarkImageScale);
+  settings_->Bind(seWatermarkTileSpace, keys::WatermarkTileSpace);
+  settings_->Bind(seWatermarkTileCount, keys::WatermarkTileCount);
+  settings_->Bind(tkbRotate, keys::WatermarkRotate);
+  settings_->Bind(tkbTransparent, keys::WatermarkTransparent);
+  connect(settings_, &TSettingBinding::changed, this, [this](bool counts) {
+    if (counts) RefreshPreview();
   });
   connect(lvFrames, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
     if (!item) return;
@@ -564,22 +579,9 @@ void TPictureOptionsForm::ConnectHandlers() {
     }
     RefreshIf(rbTextWatermark);
   });
-  const auto writeCheck = [this](QCheckBox* box, std::string_view key) {
-    connect(box, &QCheckBox::toggled, this, [this, key](bool ticked) {
-      WriteInt(key, ticked ? 1 : 0);
-      RefreshIf(rbTextWatermark);
-    });
-  };
-  writeCheck(ckbBold, keys::WatermarkFontBold);
-  writeCheck(ckbItalic, keys::WatermarkFontItalic);
-  writeCheck(ckbUnderLine, keys::WatermarkFontUnderLine);
   shpFontColor->installEventFilter(this);
   connect(btnSelectWatermark, &QPushButton::clicked, this,
           &TPictureOptionsForm::btnSelectWatermarkClick);
-  connect(seWatermarkImageScale, &QSpinBox::valueChanged, this, [this](int value) {
-    WriteInt(keys::WatermarkImageScale, value);
-    RefreshIf(rbImageWatermark);
-  });
 
   // Group "位置".
   connect(rbWatermarkPos, &QRadioButton::toggled, this, [this, always](bool on) {
@@ -611,26 +613,12 @@ void TPictureOptionsForm::ConnectHandlers() {
   };
   margin(seWatermarkPosBlank1, cbWatermarkPosKind1, 'A');
   margin(seWatermarkPosBlank2, cbWatermarkPosKind2, 'B');
-  connect(seWatermarkTileSpace, &QSpinBox::valueChanged, this, [this](int value) {
-    WriteInt(keys::WatermarkTileSpace, value);
-    RefreshIf(rbTileWatermark);
-  });
-  connect(seWatermarkTileCount, &QSpinBox::valueChanged, this, [this](int value) {
-    WriteInt(keys::WatermarkTileCount, value);
-    RefreshIf(rbTileWatermark);
-  });
 
   // Slider and number box show one value; the slider's position is what is kept.
-  const auto pair = [this](QSlider* slider, QSpinBox* box, std::string_view key) {
+  for (auto [slider, box] : {std::pair{tkbRotate, seRotate}, {tkbTransparent, seTransparent}}) {
     connect(slider, &QSlider::valueChanged, box, &QSpinBox::setValue);
     connect(box, &QSpinBox::valueChanged, slider, &QSlider::setValue);
-    connect(slider, &QSlider::valueChanged, this, [this, key](int value) {
-      WriteInt(key, value);
-      RefreshPreview();
-    });
-  };
-  pair(tkbRotate, seRotate, keys::WatermarkRotate);
-  pair(tkbTransparent, seTransparent, keys::WatermarkTransparent);
+  }
 
   // Preview and closing.
   connect(btnPrior, &QPushButton::clicked, this, &TPictureOptionsForm::btnPriorClick);
@@ -660,14 +648,10 @@ void TPictureOptionsForm::LoadOptions() {
   const auto readText = [this](std::string_view key) {
     return QString::fromStdString(ReadSettingString(working_, key, ReadSite::Dialog));
   };
-  const auto readBool = [this](std::string_view key) {
-    return ReadSettingBool(working_, key, ReadSite::Dialog);
-  };
 
   // 1-3. Frame or corners.
   (ReadInt(keys::FrameType) != 0 ? rbFrame : rbCorner)->setChecked(true);
-  cbCorner->setCurrentIndex(ReadInt(keys::CornerType));
-  cbCornerWidth->setCurrentIndex(ReadInt(keys::CornerWidth));
+  settings_->Load();
   if (lvFrames->count() > 0) {
     const QString name = readText(keys::FrameName);
     QListWidgetItem* chosen = lvFrames->item(0);
@@ -690,13 +674,9 @@ void TPictureOptionsForm::LoadOptions() {
   if (!face.isEmpty())
     cbFontName->setCurrentIndex(cbFontName->findText(face, Qt::MatchFixedString));
   cbFontSize->setEditText(readText(keys::WatermarkFontSize));
-  ckbBold->setChecked(readBool(keys::WatermarkFontBold));
-  ckbItalic->setChecked(readBool(keys::WatermarkFontItalic));
-  ckbUnderLine->setChecked(readBool(keys::WatermarkFontUnderLine));
   const TColor color = ReadSettingColor(working_, keys::WatermarkFontColor, ReadSite::Dialog);
   SetSwatchColor(QColor(RedOf(color), GreenOf(color), BlueOf(color)));
   edWatermarkImage->setText(readText(keys::WatermarkImage));
-  seWatermarkImageScale->setValue(ReadInt(keys::WatermarkImageScale));
 
   // 11-14. Placement, tiles, angle and transparency.
   (ReadInt(keys::WatermarkPaintStyle) != 0 ? rbTileWatermark : rbWatermarkPos)->setChecked(true);
@@ -704,10 +684,6 @@ void TPictureOptionsForm::LoadOptions() {
   cbWatermarkPos->setCurrentIndex(ValidAnchor(anchor) ? anchor : -1);
   LoadMarginRows(anchor);
   ShowMarginRows(anchor);
-  seWatermarkTileSpace->setValue(ReadInt(keys::WatermarkTileSpace));
-  seWatermarkTileCount->setValue(ReadInt(keys::WatermarkTileCount));
-  tkbRotate->setValue(ReadInt(keys::WatermarkRotate));
-  tkbTransparent->setValue(ReadInt(keys::WatermarkTransparent));
 }
 
 void TPictureOptionsForm::LoadMarginRows(int anchor) {
@@ -843,7 +819,7 @@ void TPictureOptionsForm::RefreshPreview() {
   if (previewIndex_ < 0) return;
   // Loading asks for one preview at its end, not one per control.
   if (loading_) return;
-  ShowHint(U("正在生成预览..."));
+  ShowHint(Pixmira::tr("正在生成预览..."));
   pnPreviewlHint->show();
   pnPreviewlHint->raise();
   // Every change of one event (a slider step writes two controls) makes one request.

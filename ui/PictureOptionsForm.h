@@ -32,6 +32,7 @@ class QTabWidget;
 
 namespace pixmira {
 
+class TSettingBinding;
 class TUiServices;
 
 // The memo's and the edit's prompt.
@@ -171,6 +172,7 @@ class TPictureOptionsForm : public QDialog {
   QColor swatchColor_;
   int previewIndex_ = -1;
   bool loading_ = false;
+  TSettingBinding* settings_ = nullptr;
   bool submitScheduled_ = false;
 };
 

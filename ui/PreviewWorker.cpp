@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "ui/QtBitmap.h"
+#include "ui/Tr.h"
 
 namespace pixmira {
 
@@ -32,7 +33,7 @@ TPreviewResult ComputePreview(const TPreviewJob& job, TPreviewCache* cache,
     }
     if (picture && !picture->Empty()) result.image = ToQImage(*picture);
   } catch (const std::bad_alloc&) {
-    result.error = QCoreApplication::translate("Pixmira", "内存不足，无法生成预览。");
+    result.error = Pixmira::tr("内存不足，无法生成预览。");
   } catch (const std::exception& e) {
     result.error = QString::fromStdString(e.what());
   }

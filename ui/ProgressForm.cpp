@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "ui/Messages.h"
+#include "ui/Tr.h"
 #include "ui/UiServices.h"
 #include "ui/Words.h"
 
@@ -29,24 +30,23 @@ QString Clock(qint64 seconds) {
 }  // namespace
 
 QString TimeText(qint64 elapsedSeconds, int done, int total) {
-  const QString elapsed =
-      QCoreApplication::translate("Pixmira", "已用 %1").arg(Clock(elapsedSeconds));
+  const QString elapsed = Pixmira::tr("已用 %1").arg(Clock(elapsedSeconds));
   // A guess from the first picture or two would jump about.
   if (done < 3 || total <= done) return elapsed;
   const qint64 left = (elapsedSeconds * (total - done) + done / 2) / done;
-  return QCoreApplication::translate("Pixmira", "%1，剩余约 %2").arg(elapsed, Clock(left));
+  return Pixmira::tr("%1，剩余约 %2").arg(elapsed, Clock(left));
 }
 
 TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExportJob job,
                              QWidget* parent)
     : QDialog(parent), kernel_(kernel), services_(services), job_(std::move(job)) {
   setObjectName(QStringLiteral("TProgressForm"));
-  setWindowTitle(QCoreApplication::translate("Pixmira", "导出进度"));
+  setWindowTitle(Pixmira::tr("导出进度"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setModal(true);
 
-  lblHint = new QLabel(QCoreApplication::translate("Pixmira", "正在导出文件....."), this);
+  lblHint = new QLabel(Pixmira::tr("正在导出文件....."), this);
   lblHint->setObjectName(QStringLiteral("lblHint"));
   lblPicture = new QLabel(this);
   lblPicture->setObjectName(QStringLiteral("lblPicture"));
@@ -67,11 +67,11 @@ TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExp
   ProgressBar1->setTextVisible(false);
   ProgressBar1->setFixedHeight(16);
   ProgressBar1->setMinimumWidth(435);
-  btnOpenDir = new QPushButton(QCoreApplication::translate("Pixmira", "打开导出目录(&O)..."), this);
+  btnOpenDir = new QPushButton(Pixmira::tr("打开导出目录(&O)..."), this);
   btnOpenDir->setObjectName(QStringLiteral("btnOpenDir"));
-  btnNext = new QPushButton(QCoreApplication::translate("Pixmira", "处理下一批图片(&N)"), this);
+  btnNext = new QPushButton(Pixmira::tr("处理下一批图片(&N)"), this);
   btnNext->setObjectName(QStringLiteral("btnNext"));
-  btnCancel = new QPushButton(QCoreApplication::translate("Pixmira", "取消(&C)"), this);
+  btnCancel = new QPushButton(Pixmira::tr("取消(&C)"), this);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
   btnOpenDir->hide();
   btnNext->hide();
@@ -144,9 +144,8 @@ void TProgressForm::OnProgress(int index, int total) {
   if (state_ != State::Running) return;
   if (total > 0) ProgressBar1->setMaximum(total);
   ProgressBar1->setValue(std::clamp(index, 0, ProgressBar1->maximum()));
-  lblHint->setText(QCoreApplication::translate("Pixmira", "正在导出第 %1 个文件，总共 %2 个文件。")
-                       .arg(index + 1)
-                       .arg(total));
+  lblHint->setText(
+      Pixmira::tr("正在导出第 %1 个文件，总共 %n 个文件。", nullptr, total).arg(index + 1));
   if (index >= 0 && index < int(job_.entries.size())) {
     const QString name = QFileInfo(QString::fromStdString(job_.entries[index].path)).fileName();
     lblPicture->setText(
@@ -163,8 +162,8 @@ void TProgressForm::OnFinished(const TExportResult& result) {
 
   lblHint->setText(ExportSummaryText(result, gif));
   lblPicture->clear();
-  lblTime->setText(QCoreApplication::translate("Pixmira", "用时 %1。")
-                       .arg(Clock(clock_.isValid() ? clock_.elapsed() / 1000 : 0)));
+  lblTime->setText(
+      Pixmira::tr("用时 %1。").arg(Clock(clock_.isValid() ? clock_.elapsed() / 1000 : 0)));
   const QStringList details = ExportDetailLines(result);
   memDetails->setPlainText(details.join(QLatin1Char('\n')));
   memDetails->setVisible(!details.isEmpty());
@@ -174,8 +173,8 @@ void TProgressForm::OnFinished(const TExportResult& result) {
     ProgressBar1->setValue(std::clamp(result.handled, 0, ProgressBar1->maximum()));
 
   btnCancel->setEnabled(true);
-  btnCancel->setText(QCoreApplication::translate("Pixmira", "关闭(&C)"));
-  if (gif) btnOpenDir->setText(QCoreApplication::translate("Pixmira", "打开生成图片(&O)"));
+  btnCancel->setText(Pixmira::tr("关闭(&C)"));
+  if (gif) btnOpenDir->setText(Pixmira::tr("打开生成图片(&O)"));
   if (result.status == TExportStatus::Failed) {
     // What was written stays; the window can only be closed, or the folder opened when
     // some files made it.
@@ -216,10 +215,9 @@ void TProgressForm::btnOpenDirClick() {
   const QString target = QString::fromStdString(job_.target);
   if (!services_.OpenWithDesktop(QUrl::fromLocalFile(target))) {
     // Said, with the path, so the user can go there by hand; the window stays.
-    services_.Error(
-        this, job_.mode == TExportMode::Gif
-                  ? QCoreApplication::translate("Pixmira", "无法打开生成的图片：%1").arg(target)
-                  : QCoreApplication::translate("Pixmira", "无法打开导出目录：%1").arg(target));
+    services_.Error(this, job_.mode == TExportMode::Gif
+                              ? Pixmira::tr("无法打开生成的图片：%1").arg(target)
+                              : Pixmira::tr("无法打开导出目录：%1").arg(target));
     return;
   }
   done(QDialog::Accepted);

@@ -2,12 +2,15 @@
 
 #include <QCoreApplication>
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFocusEvent>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -21,6 +24,7 @@
 #include "ui/PictureList.h"
 #include "ui/PictureOptionsForm.h"
 #include "ui/ProgressForm.h"
+#include "ui/Tr.h"
 
 namespace pixmira {
 
@@ -33,6 +37,26 @@ void Save(QWidget& widget, const QString& outDir, const QString& name) {
   widget.grab().save(QDir(outDir).filePath(name));
 }
 
+// The words the window shows, one a line, beside its picture: what a reviewer of the
+// translation reads, and what the test of the English window checks.
+void SaveTexts(QWidget& widget, const QString& outDir, const QString& name) {
+  QStringList lines{widget.windowTitle()};
+  for (QWidget* child : widget.findChildren<QWidget*>()) {
+    if (!child->isVisibleTo(&widget)) continue;
+    QString text;
+    if (auto* button = qobject_cast<QAbstractButton*>(child))
+      text = button->text();
+    else if (auto* label = qobject_cast<QLabel*>(child))
+      text = label->text();
+    else if (auto* group = qobject_cast<QGroupBox*>(child))
+      text = group->title();
+    if (!text.isEmpty()) lines << text;
+  }
+  QFile file(QDir(outDir).filePath(name));
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    file.write(lines.join(QLatin1Char('\n')).toUtf8() + '\n');
+}
+
 }  // namespace
 
 void StartScreenshots(TKaravelKernel& kernel, TUiServices& services, TQivMainForm& form,
@@ -42,6 +66,7 @@ void StartScreenshots(TKaravelKernel& kernel, TUiServices& services, TQivMainFor
     form.lvPictures->WaitForThumbnails();
     QApplication::processEvents();
     Save(form, outDir, QStringLiteral("main-window.png"));
+    SaveTexts(form, outDir, QStringLiteral("main-window.txt"));
     if (qEnvironmentVariableIsSet("PIXMIRA_SCREENSHOT_ONLY_MAIN")) {
       QApplication::quit();
       return;
@@ -104,8 +129,7 @@ void StartScreenshots(TKaravelKernel& kernel, TUiServices& services, TQivMainFor
         QApplication::sendEvent(widget, &event);
       };
       send(options.memWatermark, QFocusEvent(QEvent::FocusIn, Qt::TabFocusReason));
-      options.memWatermark->setPlainText(
-          QCoreApplication::translate("Pixmira", "Pixmira\n正品保证"));
+      options.memWatermark->setPlainText(Pixmira::tr("Pixmira\n正品保证"));
       send(options.memWatermark, QFocusEvent(QEvent::FocusOut, Qt::TabFocusReason));
       options.cbFontSize->setEditText(QStringLiteral("36"));
       options.ckbBold->setChecked(true);

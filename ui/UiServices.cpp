@@ -1,4 +1,5 @@
 #include "ui/UiServices.h"
+#include "ui/Tr.h"
 
 #include <QCoreApplication>
 
@@ -27,11 +28,8 @@ QString FilterGroup(const QString& caption, TDialogGroup group) {
 }  // namespace
 
 QString PictureFileFilter() {
-  return FilterGroup(QCoreApplication::translate("Pixmira", "通用图片格式"),
-                     TDialogGroup::General) +
-         QStringLiteral(";;") +
-         FilterGroup(QCoreApplication::translate("Pixmira", "Karavel助理图片格式"),
-                     TDialogGroup::Assistant);
+  return FilterGroup(Pixmira::tr("通用图片格式"), TDialogGroup::General) + QStringLiteral(";;") +
+         FilterGroup(Pixmira::tr("Karavel助理图片格式"), TDialogGroup::Assistant);
 }
 
 QString WithGifExtension(const QString& fileName) {

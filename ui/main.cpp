@@ -51,10 +51,17 @@ int main(int argc, char* argv[]) {
   EnsureChineseFont();
   // The program speaks Chinese, Qt's own dialogs and buttons too, unless the user's locale is
   // English.
-  if (pixmira::UserLanguage() == pixmira::TLanguage::English)
-    pixmira::InstallEnglishTranslation(app);
-  else
+  if (pixmira::UserLanguage() == pixmira::TLanguage::English) {
+    // A build without its translation would greet an English user in Chinese without a word
+    // why; say so where it can be seen.
+    if (!pixmira::InstallEnglishTranslation(app))
+      std::fputs(
+          "pixmira: the English translation is missing from this build; the window "
+          "stays in Chinese\n",
+          stderr);
+  } else {
     pixmira::InstallQtTranslations(app, QStringLiteral("zh_CN"));
+  }
   pixmira::TDesktopUiServices services;
   pixmira::TQivMainForm form(*kernel, services);
   QObject::connect(&instance, &pixmira::TSingleInstance::activationRequested, &form,

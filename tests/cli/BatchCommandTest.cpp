@@ -16,6 +16,7 @@
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
 #include "core/MemIniFile.h"
+#include "core/SettingsSchema.h"
 #include "pipeline/Pipeline.h"
 #include "pipeline/TestPictures.h"
 
@@ -159,6 +160,7 @@ TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
       // Outputs written into an input folder would be exported again by the next run.
       {"--out", dir_.File("in"), dir_.File("in")},
       {"--out", dir_.File("in") + "/.", dir_.File("in/") + "/"},
+      {"--json", "--out", out, pic},
   };
   fs::create_directory(dir_.File("empty-folder"));
   ASSERT_EQ(mkfifo(dir_.File("fifo").c_str(), 0600), 0);
@@ -175,6 +177,96 @@ TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
   const TRun run = Run({"--out", out, "--files-from", "-"}, "/dev/zero");
   EXPECT_EQ(run.status, 2) << run.err;
   EXPECT_NE(run.err.find("（标准输入）"), std::string::npos) << run.err;
+}
+
+TEST_F(BatchCommandTest, SetTakesAValueForThisRunOnly) {
+  const std::string pic = Bmp("photo.bmp", test::Columns(120, 60));
+  const std::string config = Config("ReduceSize=1\r\nReduceSizeType=0\r\n");
+  const std::string before = ReadFile(config);
+  const std::string out = dir_.File("out");
+  // Keys in any letter case, either spelling of the option; the last value for a key wins.
+  const TRun run = Run({"--config", config, "--set", "ReduceSizeType=3", "--set=reducesizewidth=80",
+                        "--set", "ReduceSizeWidth=50", "--out", out, pic});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFile(config), before);
+
+  const TMemIniFile settings = TMemIniFile::FromText(
+      "[General]\r\nReduceSize=1\r\nReduceSizeType=3\r\nReduceSizeWidth=50\r\n");
+  auto expected = ProcessPicture(pic, 0, settings, TMemIniFile::FromText(""), "", false);
+  ASSERT_TRUE(expected);
+  EXPECT_EQ(expected->Width(), 50);
+  const std::vector<uint8_t> bytes = EncodeJpeg(*expected, 75);
+  EXPECT_EQ(ReadFile(out + "/photo.jpg"), std::string(bytes.begin(), bytes.end()));
+}
+
+TEST_F(BatchCommandTest, SetNamesTheKeyAndWhatIsAllowed) {
+  const std::string pic = Bmp("photo.bmp", Solid(4, 4, 0));
+  const std::string out = dir_.File("out");
+  struct Case {
+    std::string set;
+    std::string said;
+    std::vector<std::string> env;
+  } cases[] = {
+      {"NoSuchKey=1", "未知设置 NoSuchKey", {}},
+      {"ReduceSizeWidth=abc", "设置 ReduceSizeWidth 不能是 \"abc\"，可用的值：0 到 999999", {}},
+      {"ReduceSizeWidth=1000000", "0 到 999999", {}},
+      {"WatermarkPos=9", "8 = 图片中心", {}},
+      {"GifSeconds=1,5", "0 到 655.35", {}},
+      {"WatermarkFontColor=reddish", "clRed", {}},
+      {"cbWatermarkPosBlankKind2A=2", "0 = 像素，1 = 百分比", {}},
+      {"ReduceSize", "--set 需要 KEY=VALUE", {}},
+      {"=1", "--set 需要 KEY=VALUE", {}},
+      {"WatermarkPos=9",
+       "setting WatermarkPos cannot be \"9\"; allowed: 0 = bottom right, 1 = bottom left",
+       {"LANG=en_US.UTF-8"}},
+      {"NoSuchKey=1",
+       "unknown setting NoSuchKey (pixmira-batch --list-settings",
+       {"LANG=en_US.UTF-8"}},
+  };
+  for (const Case& c : cases) {
+    const TRun run =
+        Run({"--config", Config(""), "--set", c.set, "--out", out, pic}, "/dev/null", c.env);
+    EXPECT_EQ(run.status, 2) << c.set;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << c.set << ": " << run.err;
+  }
+  EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(BatchCommandTest, ListSettingsShowsEveryKeyInTheUsersLanguageAndAsJson) {
+  const TRun chinese = Run({"--list-settings"});
+  const TRun english = Run({"--list-settings"}, "/dev/null", {"LANG=en_US.UTF-8"});
+  ASSERT_EQ(chinese.status, 0);
+  ASSERT_EQ(english.status, 0);
+  for (const SettingRow& row : SettingsSchema()) {
+    EXPECT_NE(("\n" + chinese.out).find("\n" + row.key + " "), std::string::npos) << row.key;
+    EXPECT_NE(("\n" + english.out).find("\n" + row.key + " "), std::string::npos) << row.key;
+  }
+  EXPECT_NE(chinese.out.find("1 (窗口), 0 (导出)"), std::string::npos);
+  EXPECT_NE(chinese.out.find("0 = 使用圆角，1 = 使用边框"), std::string::npos);
+  EXPECT_NE(english.out.find("1 (window), 0 (export)"), std::string::npos);
+  EXPECT_NE(english.out.find("    shrink pictures to the chosen width\n"), std::string::npos);
+
+  // The JSON is read back by a reader of its own, as the web page reads it.
+  const TRun json = Run({"--list-settings", "--json"});
+  ASSERT_EQ(json.status, 0);
+  WriteFile(dir_.File("settings.json"), json.out);
+  const std::string script =
+      "import json, sys\n"
+      "d = json.load(open(sys.argv[1], encoding='utf-8'))\n"
+      "rows = {r['key']: r for r in d['settings']}\n"
+      "assert d['format'] == 1 and len(rows) == len(d['settings']) == int(sys.argv[2])\n"
+      "f = rows['FrameType']\n"
+      "assert f['defaults'] == {'main': '1', 'dialog': '1', 'pipeline': '0'}, f\n"
+      "assert [c['caption'] for c in f['choices']] == ['使用圆角', '使用边框'], f\n"
+      "q = rows['ReduceSizeQuality']['when']\n"
+      "assert {'key': 'ReduceSizeType', 'values': [3], 'negate': False} in q, q\n"
+      "assert rows['GifSeconds']['max'] == 655.35 and rows['WatermarkRotate']['min'] == -180\n"
+      "assert all(c['key'] in rows for r in rows.values() for c in r['when'])\n";
+  WriteFile(dir_.File("check.py"), script);
+  const std::string command = "python3 " + dir_.File("check.py") + " " +
+                              dir_.File("settings.json") + " " +
+                              std::to_string(SettingsSchema().size());
+  EXPECT_EQ(std::system(command.c_str()), 0) << json.out.substr(0, 400);
 }
 
 TEST_F(BatchCommandTest, FoldersFollowTheAddFolderRuleAndAnglesTheirPaths) {
@@ -253,6 +345,22 @@ TEST_F(BatchCommandTest, NothingWrittenExitsOne) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_NE(run.err.find("没有导出任何图片。"), std::string::npos) << run.err;
+
+  // An animation of pictures none of which loads says so in words, not the writer's text.
+  const std::string gif = dir_.File("all.gif");
+  for (const auto& [env, said] :
+       {std::pair<std::vector<std::string>, std::string>{
+            {}, "列表中没有一张图片可以读取，无法生成动态图片 " + gif + "。"},
+        {{"LANG=en_US.UTF-8"},
+         "none of the pictures in the list could be read, so the animation " + gif +
+             " was not made."}}) {
+    const TRun animation =
+        Run({"--config", Config(""), "--gif", gif, dir_.File("broken.png")}, "/dev/null", env);
+    EXPECT_EQ(animation.status, 1);
+    EXPECT_NE(animation.err.find(said), std::string::npos) << animation.err;
+    EXPECT_EQ(animation.err.find("Cannot save"), std::string::npos) << animation.err;
+    EXPECT_FALSE(fs::exists(gif));
+  }
 }
 
 TEST_F(BatchCommandTest, ProblemsFoundBeforeTheFirstPictureStopAtOnce) {

@@ -1,12 +1,11 @@
 #include "core/FileWrite.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "core/Errors.h"
+#include "core/Platform.h"
 #include "support/TestSupport.h"
 
 namespace pixmira {
@@ -19,7 +18,9 @@ using test::WriteFile;
 
 std::vector<std::string> Names(const fs::path& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(platform::FromPath(entry.path().filename()));
+  }
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -78,23 +79,22 @@ TEST(WriteNewFile, ColonsAndBackslashesStayInTheName) {
 }
 
 TEST(ReplaceFile, ReplacesWholeKeepsThePermissionsAndFollowsLinks) {
+  PIXMIRA_SKIP_UNLESS(test::CanMakeSymlinks(), "symbolic links and permission bits");
   TempDir dir;
   WriteFile(dir.File("real.gif"), "old");
-  ASSERT_EQ(chmod(dir.File("real.gif").c_str(), 0640), 0);
+  fs::permissions(dir.File("real.gif"), fs::perms(0640));
   fs::create_symlink(dir.File("real.gif"), dir.File("link.gif"));
   ReplaceFile(dir.File("link.gif"), Bytes("new"));
   EXPECT_TRUE(fs::is_symlink(dir.File("link.gif")));
   EXPECT_EQ(ReadFile(dir.File("real.gif")), "new");
-  struct stat st {};
-  ASSERT_EQ(stat(dir.File("real.gif").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(fs::status(dir.File("real.gif")).permissions() & fs::perms::all, fs::perms(0640));
   EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"link.gif", "real.gif"}));
 }
 
 TEST(ReplaceFile, RefusesFoldersPipesAndMissingFoldersAndLeavesNothing) {
   TempDir dir;
   fs::create_directory(dir.File("folder.gif"));
-  ASSERT_EQ(mkfifo(dir.File("fifo.gif").c_str(), 0600), 0);
+  PIXMIRA_SKIP_UNLESS(test::MakeFifo(dir.File("fifo.gif")), "FIFOs");
   const std::pair<std::string, int> cases[] = {
       {dir.File("folder.gif"), EISDIR},
       {dir.File("fifo.gif"), EINVAL},
@@ -116,7 +116,7 @@ TEST(ReplaceFile, RefusesFoldersPipesAndMissingFoldersAndLeavesNothing) {
 TEST(RemoveStaleTemporaries, RemovesOnlyOursOfProcessesThatAreGone) {
   TempDir dir;
   const std::string mine = TemporaryFileName("a.jpg", 7);
-  const std::string pid = "-" + std::to_string(getpid()) + "-";
+  const std::string pid = "-" + std::to_string(platform::ProcessId()) + "-";
   std::string gone = mine;
   gone.replace(gone.rfind(pid), pid.size(), "-999999999-");
   std::string otherHost = gone;

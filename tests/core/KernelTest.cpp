@@ -1,22 +1,26 @@
 #include "core/Kernel.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/Platform.h"
 #include "core/Settings.h"
 #include "support/TestSupport.h"
 
 namespace pixmira {
 namespace {
 
+// Windows keeps settings in %APPDATA%\Pixmira and ends folders in "\\" (PlatformTest).
+const bool kPosix = platform::PreferredSeparator() == '/';
+
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
 TEST(Kernel, ExeFolderIsTheTestProgramsFolder) {
+  PIXMIRA_SKIP_UNLESS(kPosix, "folders ending in \"/\" and XDG settings folders");
   const std::string folder = ExeFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '/');
@@ -24,6 +28,7 @@ TEST(Kernel, ExeFolderIsTheTestProgramsFolder) {
 }
 
 TEST(Kernel, OpensBothStoresAndWritesOnlyWhenAsked) {
+  PIXMIRA_SKIP_UNLESS(kPosix, "folders ending in \"/\" and XDG settings folders");
   TempDir dir;
   std::filesystem::create_directory(dir.File("Frames"));
   WriteFile(dir.File("Frames/Frames.ini"), "[Wood]\r\nGraph=Wood\\frame.png\r\n");
@@ -51,13 +56,13 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, const std::string& value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
+    test::SetEnv(name, value);
   }
   ~ScopedEnv() {
     if (old_.empty()) {
-      unsetenv(name_);
+      test::UnsetEnv(name_);
     } else {
-      setenv(name_, old_.c_str(), 1);
+      test::SetEnv(name_, old_);
     }
   }
 
@@ -67,6 +72,7 @@ class ScopedEnv {
 };
 
 TEST(Kernel, DataFilesLiveBesideTheProgramWhenTheyCan) {
+  PIXMIRA_SKIP_UNLESS(kPosix, "folders ending in \"/\" and XDG settings folders");
   TempDir dir;
   const std::string exe = dir.File("bin") + "/";
   std::filesystem::create_directories(exe + "Frames");
@@ -76,6 +82,7 @@ TEST(Kernel, DataFilesLiveBesideTheProgramWhenTheyCan) {
 }
 
 TEST(Kernel, InstalledProgramUsesTheSharedFramesAndTheUsersConfigFolder) {
+  PIXMIRA_SKIP_UNLESS(kPosix, "folders ending in \"/\" and XDG settings folders");
   TempDir dir;
   ScopedEnv xdg("XDG_CONFIG_HOME", dir.File("xdg"));
   // A folder that cannot be written (it does not exist, so even root cannot write it).
@@ -93,6 +100,7 @@ TEST(Kernel, InstalledProgramUsesTheSharedFramesAndTheUsersConfigFolder) {
 }
 
 TEST(Kernel, InstalledFramesAreFoundBesideTheBinFolderWhereverThePrefixIs) {
+  PIXMIRA_SKIP_UNLESS(kPosix, "folders ending in \"/\" and XDG settings folders");
   TempDir dir;
   std::filesystem::create_directories(dir.File("prefix/bin"));
   std::filesystem::create_directories(dir.File("prefix/share/pixmira/Frames"));
@@ -101,6 +109,7 @@ TEST(Kernel, InstalledFramesAreFoundBesideTheBinFolderWhereverThePrefixIs) {
 }
 
 TEST(Kernel, WritableFolderWithoutFramesIsAnInstalledProgram) {
+  PIXMIRA_SKIP_UNLESS(kPosix, "folders ending in \"/\" and XDG settings folders");
   // As root every folder is writable; an installed bin/ still never receives Config.ini.
   TempDir dir;
   ScopedEnv xdg("XDG_CONFIG_HOME", dir.File("xdg"));
@@ -112,6 +121,7 @@ TEST(Kernel, WritableFolderWithoutFramesIsAnInstalledProgram) {
 }
 
 TEST(Kernel, ExistingConfigBesideTheProgramIsUsed) {
+  PIXMIRA_SKIP_UNLESS(kPosix, "folders ending in \"/\" and XDG settings folders");
   TempDir dir;
   const std::string exe = dir.File("bin") + "/";
   std::filesystem::create_directories(exe);

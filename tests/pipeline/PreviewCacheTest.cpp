@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "effects/Watermark.h"
+#include "pipeline/Effects.h"
 #include "pipeline/TestPictures.h"
 
 namespace pixmira {
@@ -189,6 +190,36 @@ TEST_F(PreviewCacheTest, FrameErrorsReachTheCaller) {
   EXPECT_THROW(cache.Compute(request), std::exception);
   settings.WriteString("General", "FrameType", "0");
   EXPECT_TRUE(cache.Compute(request).picture);
+}
+
+// The kept picture before the watermark is found by comparing options: every option of the
+// corners, frame, square and reduction tells two settings apart, a watermark option does not.
+TEST(PreviewCacheKey, EveryShapeOptionTellsSettingsApart) {
+  const TPictureOptions base;
+  using Change = void (*)(TPictureOptions&);
+  const Change shape[] = {
+      [](TPictureOptions& o) { o.edge.add = true; },
+      [](TPictureOptions& o) { o.edge.kind = TEdgeKind::Frame; },
+      [](TPictureOptions& o) { o.edge.corners = {TCorner::TopLeft}; },
+      [](TPictureOptions& o) { o.edge.radius = 30; },
+      [](TPictureOptions& o) { o.edge.frameName = "Gold"; },
+      [](TPictureOptions& o) { o.size.reduce = false; },
+      [](TPictureOptions& o) { o.size.choice = TSizeChoice::Custom; },
+      [](TPictureOptions& o) { o.size.customWidth = 311; },
+      [](TPictureOptions& o) { o.size.smooth = true; },
+      [](TPictureOptions& o) { o.size.square = true; },
+  };
+  for (std::size_t i = 0; i < std::size(shape); ++i) {
+    TPictureOptions changed;
+    shape[i](changed);
+    EXPECT_FALSE(SameStageOptions(base, changed, TEffectStage::Shape)) << "change " << i;
+  }
+  TPictureOptions marked;
+  marked.watermark.text.text = "shop";
+  marked.watermark.picture.scale = 40;
+  EXPECT_TRUE(SameStageOptions(base, marked, TEffectStage::Shape));
+  // Nothing keeps the watermark stage, so its effects need not compare.
+  EXPECT_THROW(SameStageOptions(base, marked, TEffectStage::Mark), std::logic_error);
 }
 
 }  // namespace

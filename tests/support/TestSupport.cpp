@@ -10,6 +10,13 @@
 
 #include "core/Platform.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace pixmira::test {
 
 TempDir::TempDir() {
@@ -66,6 +73,28 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
   return {s.begin(), s.end()};
 }
 
+#ifdef _WIN32
+// The reference tools (Python with Pillow, djpeg, ImageMagick) live on the Linux side; the
+// tests that need them skip.
+std::string RunTool(const std::string&, int& status) {
+  status = -1;
+  return {};
+}
+
+bool MakeFifo(const std::string&) { return false; }
+bool CanMakeSymlinks() { return false; }
+void SetEnv(const char* name, const std::string& value) {
+  SetEnvironmentVariableW(platform::ToPath(name).c_str(), platform::ToPath(value).c_str());
+}
+void UnsetEnv(const char* name) {
+  SetEnvironmentVariableW(platform::ToPath(name).c_str(), nullptr);
+}
+#else
+bool MakeFifo(const std::string& path) { return ::mkfifo(path.c_str(), 0600) == 0; }
+bool CanMakeSymlinks() { return true; }
+void SetEnv(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
+void UnsetEnv(const char* name) { ::unsetenv(name); }
+
 std::string RunTool(const std::string& command, int& status) {
   std::string out;
   FILE* pipe = ::popen(command.c_str(), "r");
@@ -78,6 +107,7 @@ std::string RunTool(const std::string& command, int& status) {
   status = ::pclose(pipe);
   return out;
 }
+#endif
 
 bool Works(const std::string& command) {
   int status = 0;
@@ -95,6 +125,10 @@ std::string DataPath(const std::string& name) {
   return std::string(PIXMIRA_TEST_DATA) + "/" + name;
 }
 
+#ifdef _WIN32
+bool HavePillow() { return false; }
+int RunPillowScript(const std::string&, const std::string&) { return -1; }
+#else
 namespace {
 // Debian's Python, where python3-pil installs Pillow, before whatever PATH offers.
 const std::string& PillowPython() {
@@ -115,5 +149,7 @@ int RunPillowScript(const std::string& scriptPath, const std::string& arguments)
   if (!HavePillow()) return -1;
   return std::system((PillowPython() + " " + scriptPath + " " + arguments).c_str());
 }
+
+#endif
 
 }  // namespace pixmira::test

@@ -32,6 +32,17 @@ bool Works(const std::string& command);
 // The first of the candidates that answers the probe, or "" when none does.
 std::string FindTool(const std::vector<std::string>& candidates, const std::string& probe);
 
+// What some tests need of a POSIX system: a FIFO, permission bits, symbolic links (Windows
+// grants those only to administrators), environment changes. Each answers false where the
+// system has no such thing; the test then skips with the reason.
+bool MakeFifo(const std::string& path);
+bool CanMakeSymlinks();
+void SetEnv(const char* name, const std::string& value);
+void UnsetEnv(const char* name);
+
+#define PIXMIRA_SKIP_UNLESS(condition, reason) \
+  if (!(condition)) GTEST_SKIP() << "not on this system: " << reason
+
 // Fixtures committed under tests/data.
 std::string DataPath(const std::string& name);
 

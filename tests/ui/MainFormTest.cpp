@@ -410,6 +410,50 @@ class MainFormTest : public QObject {
     }
   }
 
+  // The same rule through the window itself, from what an old or a hand-edited Config.ini holds.
+  void aStoredPlaceIsBroughtOntoTheScreen() {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const int w = screen.width(), h = screen.height();
+    const struct {
+      const char* what;
+      QRect stored;
+      bool kept;  // the stored place fits and is used as it is
+    } cases[] = {
+        // Room left above for the title bar, which must stay on the screen too.
+        {"fits", {screen.left() + 20, screen.top() + 40, w - 60, h * 3 / 4}, true},
+        {"below its minimum", {screen.left() + 20, screen.top() + 40, 50, 40}, false},
+        {"off the bottom right",
+         {screen.right() - w / 4, screen.bottom() - h / 4, w / 2, h / 2},
+         false},
+        {"off the top left", {screen.left() - w, screen.top() - h / 2, w / 2, h / 2}, false},
+        {"larger than the screen", {screen.left(), screen.top(), w * 2, h * 2}, false},
+        {"on a screen no longer there", {screen.left() + 5 * w, screen.top(), w / 2, h / 2}, false},
+    };
+    for (const auto& c : cases) {
+      TTestFolder folder;
+      folder.Write(QStringLiteral("Config.ini"),
+                   QStringLiteral("[General]\nWindowLeft=%1\nWindowTop=%2\nWindowWidth=%3\n"
+                                  "WindowHeight=%4\n")
+                       .arg(c.stored.left())
+                       .arg(c.stored.top())
+                       .arg(c.stored.width())
+                       .arg(c.stored.height())
+                       .toUtf8());
+      Window win(folder);
+      const QRect placed = win.form->geometry();
+      QVERIFY2(screen.contains(placed), c.what);
+      if (c.kept) QCOMPARE(placed, c.stored);
+      // Never smaller than its own minimum unless the screen is smaller still.
+      QVERIFY2(placed.width() >= std::min(win.form->minimumSizeHint().width(), w), c.what);
+      QVERIFY2(placed.height() >= std::min(win.form->minimumSizeHint().height(), h), c.what);
+    }
+    // Nothing stored: the first size, centred.
+    TTestFolder folder;
+    Window win(folder);
+    QVERIFY(screen.contains(win.form->geometry()));
+    QVERIFY(std::abs(win.form->geometry().center().x() - screen.center().x()) <= 1);
+  }
+
   void sizePlaceAndFoldersAreRememberedAcrossStarts() {
     TTestFolder folder;
     QDir().mkpath(folder.Path("pics"));

@@ -9,3 +9,4 @@ std::unique_ptr<QObject> MakeProgressFormTests();
 std::unique_ptr<QObject> MakeSingleInstanceTests();
 std::unique_ptr<QObject> MakePictureOptionsTests();
 std::unique_ptr<QObject> MakeHomeLinkTests();
+std::unique_ptr<QObject> MakeSettingBindingTests();

@@ -8,8 +8,9 @@ int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   int failures = 0;
-  for (auto make : {MakePictureListTests, MakeMainFormTests, MakeProgressFormTests,
-                    MakeSingleInstanceTests, MakePictureOptionsTests, MakeHomeLinkTests}) {
+  for (auto make :
+       {MakePictureListTests, MakeMainFormTests, MakeProgressFormTests, MakeSingleInstanceTests,
+        MakePictureOptionsTests, MakeHomeLinkTests, MakeSettingBindingTests}) {
     const auto tests = make();
     failures += QTest::qExec(tests.get(), argc, argv);
   }

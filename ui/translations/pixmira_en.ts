@@ -8,10 +8,6 @@
         <translation>Pixmira — product pictures in batches</translation>
     </message>
     <message>
-        <source>瘦身、边框圆角、水印、动态展示图，一次完成。设置随时保存，下次打开即可继续。</source>
-        <translation>Shrink, frame or round, watermark, animate — all at once. Settings are kept for next time.</translation>
-    </message>
-    <message>
         <source>右下角</source>
         <translation>Bottom right</translation>
     </message>
@@ -102,10 +98,6 @@
     <message>
         <source>图片无法显示</source>
         <translation>Unreadable</translation>
-    </message>
-    <message>
-        <source>未设置官方网站地址（Config.ini 中的 HomeHost），首页无法打开。</source>
-        <translation>No home page is set (HomeHost in Config.ini), so it cannot be opened.</translation>
     </message>
     <message>
         <source>请在此输入水印文字</source>
@@ -340,10 +332,6 @@
         <translation>Export the files to:</translation>
     </message>
     <message>
-        <source>文件夹 %1 中有要导出的图片，请另选一个导出文件夹。</source>
-        <translation>The folder %1 holds pictures of the list; choose another export folder.</translation>
-    </message>
-    <message>
         <source>添加文件夹</source>
         <translation>Add folder</translation>
     </message>
@@ -388,10 +376,6 @@
         <translation>Drag pictures to reorder; Delete removes the selected ones; Ctrl+L / Ctrl+R turn them</translation>
     </message>
     <message>
-        <source>共 %1 张图片</source>
-        <translation>%1 pictures</translation>
-    </message>
-    <message>
         <source>没有写入权限</source>
         <translation>no permission to write</translation>
     </message>
@@ -434,86 +418,6 @@
     <message>
         <source>列表中没有一张图片可以读取，无法生成动态图片 %1。</source>
         <translation>None of the pictures in the list can be read, so the animated picture %1 cannot be made.</translation>
-    </message>
-    <message>
-        <source>不支持这种文件类型</source>
-        <translation>This kind of file is not supported</translation>
-    </message>
-    <message>
-        <source>文件不存在</source>
-        <translation>The file does not exist</translation>
-    </message>
-    <message>
-        <source>无法读取（系统错误 %1）</source>
-        <translation>Cannot be read (system error %1)</translation>
-    </message>
-    <message>
-        <source>不是普通文件（管道、设备或套接字）</source>
-        <translation>Not a regular file (a pipe, device or socket)</translation>
-    </message>
-    <message>
-        <source>文件太大，不可能是图片</source>
-        <translation>The file is too large to be a picture</translation>
-    </message>
-    <message>
-        <source>内存不足</source>
-        <translation>not enough memory</translation>
-    </message>
-    <message>
-        <source>处理它需要约 %1 内存，加上等待合成 GIF 的图片占用的 %2，超过内存上限 %3</source>
-        <translation>It needs about %1 of memory which, with the %2 held by the pictures waiting for the GIF, is more than the limit of %3</translation>
-    </message>
-    <message>
-        <source>处理它需要约 %1 内存，超过内存上限 %2</source>
-        <translation>It needs about %1 of memory, more than the limit of %2</translation>
-    </message>
-    <message>
-        <source>输出文件夹不接受它的文件名</source>
-        <translation>The export folder does not take its file name</translation>
-    </message>
-    <message>
-        <source>图片已损坏或无法识别</source>
-        <translation>The picture is damaged or not recognised</translation>
-    </message>
-    <message>
-        <source>导出已取消，已生成 1 个文件（%1 帧的 GIF 动画）。</source>
-        <translation>Export cancelled; 1 file made (a GIF animation of %1 frames).</translation>
-    </message>
-    <message>
-        <source>导出已取消，已导出 %1 个文件。</source>
-        <translation>Export cancelled; %1 files exported.</translation>
-    </message>
-    <message>
-        <source>导出了 1 个文件（%1 帧的 GIF 动画）。</source>
-        <translation>1 file exported (a GIF animation of %1 frames).</translation>
-    </message>
-    <message>
-        <source>没有导出任何图片。</source>
-        <translation>No picture was exported.</translation>
-    </message>
-    <message>
-        <source>%1 个文件全部导出完毕。</source>
-        <translation>All %1 files exported.</translation>
-    </message>
-    <message>
-        <source>导出了 %1 个文件。</source>
-        <translation>%1 files exported.</translation>
-    </message>
-    <message>
-        <source>。</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>，%1 张图片未能导出。</source>
-        <translation>, %1 pictures could not be exported.</translation>
-    </message>
-    <message>
-        <source>%1：%2</source>
-        <translation>%1: %2</translation>
-    </message>
-    <message>
-        <source>水印图片无法读取，导出的图片没有加水印。</source>
-        <translation>The watermark picture cannot be read; the pictures were exported without a watermark.</translation>
     </message>
     <message>
         <source>逆时针旋转图片</source>
@@ -692,14 +596,6 @@
         <translation>Not enough memory to make the preview.</translation>
     </message>
     <message>
-        <source>已用 %1</source>
-        <translation>%1 elapsed</translation>
-    </message>
-    <message>
-        <source>%1，剩余约 %2</source>
-        <translation>%1, about %2 left</translation>
-    </message>
-    <message>
         <source>导出进度</source>
         <translation>Export progress</translation>
     </message>
@@ -714,14 +610,6 @@
     <message>
         <source>处理下一批图片(&amp;N)</source>
         <translation>&amp;Next batch</translation>
-    </message>
-    <message>
-        <source>正在导出第 %1 个文件，总共 %2 个文件。</source>
-        <translation>Exporting file %1 of %2.</translation>
-    </message>
-    <message>
-        <source>用时 %1。</source>
-        <translation>Took %1.</translation>
     </message>
     <message>
         <source>关闭(&amp;C)</source>
@@ -770,16 +658,148 @@ genuine</translation>
         <translation>the picture could not be processed</translation>
     </message>
     <message>
+        <source>内存不足</source>
+        <translation>not enough memory</translation>
+    </message>
+    <message>
         <source>未知错误</source>
         <translation>an unknown error</translation>
     </message>
     <message>
-        <source>设置文件中 %1 的值 "%2" 无效，请改正后再试。</source>
-        <translation>The value "%2" of %1 in the settings file is not valid; correct it and try again.</translation>
+        <source>设置文件中 %1 的值 &quot;%2&quot; 无效，请改正后再试。</source>
+        <translation>The value &quot;%2&quot; of %1 in the settings file is not valid; correct it and try again.</translation>
     </message>
     <message>
         <source>导出 %1 时出错：%2</source>
         <translation>Error while exporting %1: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>共 %n 张图片</source>
+        <translation>
+            <numerusform>%n picture</numerusform>
+            <numerusform>%n pictures</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>正在导出第 %1 个文件，总共 %n 个文件。</source>
+        <translation>
+            <numerusform>Exporting file %1 of %n.</numerusform>
+            <numerusform>Exporting file %1 of %n.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个文件全部导出完毕。</source>
+        <translation>
+            <numerusform>The one file is exported.</numerusform>
+            <numerusform>All %n files exported.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>导出了 %n 个文件。</source>
+        <translation>
+            <numerusform>%n file exported.</numerusform>
+            <numerusform>%n files exported.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>瘦身、边框圆角、水印、动态展示图，一次完成。设置随时保存，下次打开即可继续。</source>
+        <translation>Shrink, frame or round, watermark, animate — all at once. Settings are kept for next time.</translation>
+    </message>
+    <message>
+        <source>未设置官方网站地址（Config.ini 中的 HomeHost），首页无法打开。</source>
+        <translation>No home page is set (HomeHost in Config.ini), so it cannot be opened.</translation>
+    </message>
+    <message>
+        <source>文件夹 %1 中有要导出的图片，请另选一个导出文件夹。</source>
+        <translation>The folder %1 holds pictures of the list; choose another export folder.</translation>
+    </message>
+    <message>
+        <source>不支持这种文件类型</source>
+        <translation>This kind of file is not supported</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>The file does not exist</translation>
+    </message>
+    <message>
+        <source>无法读取（系统错误 %1）</source>
+        <translation>Cannot be read (system error %1)</translation>
+    </message>
+    <message>
+        <source>不是普通文件（管道、设备或套接字）</source>
+        <translation>Not a regular file (a pipe, device or socket)</translation>
+    </message>
+    <message>
+        <source>文件太大，不可能是图片</source>
+        <translation>The file is too large to be a picture</translation>
+    </message>
+    <message>
+        <source>处理它需要约 %1 内存，加上等待合成 GIF 的图片占用的 %2，超过内存上限 %3</source>
+        <translation>It needs about %1 of memory which, with the %2 held by the pictures waiting for the GIF, is more than the limit of %3</translation>
+    </message>
+    <message>
+        <source>处理它需要约 %1 内存，超过内存上限 %2</source>
+        <translation>It needs about %1 of memory, more than the limit of %2</translation>
+    </message>
+    <message>
+        <source>输出文件夹不接受它的文件名</source>
+        <translation>The export folder does not take its file name</translation>
+    </message>
+    <message>
+        <source>图片已损坏或无法识别</source>
+        <translation>The picture is damaged or not recognised</translation>
+    </message>
+    <message numerus="yes">
+        <source>导出已取消，已生成 1 个文件（%n 帧的 GIF 动画）。</source>
+        <translation>
+            <numerusform>Export cancelled; 1 file made (a GIF animation of %n frame).</numerusform>
+            <numerusform>Export cancelled; 1 file made (a GIF animation of %n frames).</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>导出已取消，已导出 %n 个文件。</source>
+        <translation>
+            <numerusform>Export cancelled; %n file exported.</numerusform>
+            <numerusform>Export cancelled; %n files exported.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>导出了 1 个文件（%n 帧的 GIF 动画）。</source>
+        <translation>
+            <numerusform>1 file exported (a GIF animation of %n frame).</numerusform>
+            <numerusform>1 file exported (a GIF animation of %n frames).</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>没有导出任何图片。</source>
+        <translation>No picture was exported.</translation>
+    </message>
+    <message numerus="yes">
+        <source>，%n 张图片未能导出。</source>
+        <translation>
+            <numerusform>, %n picture could not be exported.</numerusform>
+            <numerusform>, %n pictures could not be exported.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>水印图片无法读取，导出的图片没有加水印。</source>
+        <translation>The watermark picture cannot be read; the pictures were exported without a watermark.</translation>
+    </message>
+    <message>
+        <source>已用 %1</source>
+        <translation>%1 elapsed</translation>
+    </message>
+    <message>
+        <source>%1，剩余约 %2</source>
+        <translation>%1, about %2 left</translation>
+    </message>
+    <message>
+        <source>用时 %1。</source>
+        <translation>Took %1.</translation>
     </message>
 </context>
 </TS>

@@ -8,6 +8,7 @@
 #include "codecs/Heif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/Png.h"
+#include "codecs/Probe.h"
 #include "codecs/Webp.h"
 
 namespace pixmira {
@@ -32,16 +33,19 @@ std::vector<TFormat> MakeTable() {
         {".jpeg", false, kGeneral},
         {".kvi", false, TDialogGroup::Assistant}},
        [](std::span<const uint8_t> h) { return StartsWith(h, "\xFF\xD8\xFF"); },
+       ProbeJpeg,
        Make<TJPEGImage>,
        WriteJpeg,
        true},
       {"bmp",
        {{".bmp", true, kGeneral}},
        [](std::span<const uint8_t> h) { return StartsWith(h, "BM"); },
+       ProbeBmp,
        Make<TBMPImage>},
       {"png",
        {{".png", true, kGeneral}},
        [](std::span<const uint8_t> h) { return StartsWith(h, "\x89PNG\r\n\x1A\n"); },
+       ProbePng,
        Make<TPNGPicture>,
        WritePng},
       // A folder scan leaves GIF files alone: an animation is rarely a product photo.
@@ -50,6 +54,7 @@ std::vector<TFormat> MakeTable() {
        [](std::span<const uint8_t> h) {
          return StartsWith(h, "GIF87a") || StartsWith(h, "GIF89a");
        },
+       ProbeGif,
        Make<TGIFImage>},
       {"webp",
        {{".webp", true, kGeneral}},
@@ -57,6 +62,7 @@ std::vector<TFormat> MakeTable() {
          return h.size() >= 12 && StartsWith(h, "RIFF") &&
                 std::memcmp(h.data() + 8, "WEBP", 4) == 0;
        },
+       ProbeWebp,
        Make<TWebPPicture>,
        WriteWebp,
        true},
@@ -69,6 +75,7 @@ std::vector<TFormat> MakeTable() {
          return brand == "heic" || brand == "heix" || brand == "mif1" || brand == "heim" ||
                 brand == "heis";
        },
+       ProbeHeif,
        Make<THEIFPicture>},
   };
 }

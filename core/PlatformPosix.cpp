@@ -14,6 +14,10 @@
 
 #include "core/Platform.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten/em_asm.h>
+#endif
+
 #if defined(__linux__)
 #include <sched.h>
 #include <sys/mman.h>
@@ -217,6 +221,20 @@ std::optional<std::string> RealPath(const std::string& path) {
 }
 
 std::string ExecutablePath() {
+#ifdef __EMSCRIPTEN__
+  // WebAssembly under node: the program is its script (a browser has none). /proc/self/exe
+  // would name node itself.
+  char script[4096] = {};
+  const int length = MAIN_THREAD_EM_ASM_INT(
+      {
+        var p = typeof process == "object" && process.argv && process.argv[1] || "";
+        if (lengthBytesUTF8(p) >= $1) return 0;
+        stringToUTF8(p, $0, $1);
+        return lengthBytesUTF8(p);
+      },
+      script, int(sizeof script));
+  return std::string(script, length);
+#endif
   std::error_code ec;
   const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   return ec ? std::string() : exe.string();
@@ -306,7 +324,21 @@ void KeepFreedMemory() {
 #endif
 }
 
-void PrepareConsole() {}
+void PrepareConsole() {
+  // Descriptors 0, 1 and 2 are open, on /dev/null where the caller closed them: otherwise the
+  // first picture file opened would get number 1 and the closing message would go into it.
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+  // A reader that went away (| head) must not end the run: what is written and the exit
+  // status stay the same, the words are just not seen.
+  ::signal(SIGPIPE, SIG_IGN);
+}
 
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 

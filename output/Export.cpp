@@ -163,12 +163,24 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return platform::Join(folder, name);
 }
 
+// "-01", "-02", … for the slices of a picture (as many digits as the last number needs, at
+// least two); nothing for a picture written whole.
+std::string SliceSuffix(int number, int count) {
+  if (count <= 1) return {};
+  std::string digits = std::to_string(number);
+  const std::size_t width = std::max<std::size_t>(2, std::to_string(count).size());
+  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+  return "-" + digits;
+}
+
 // What a worker hands back for one entry.
 struct TOutcome {
   bool skipped = false;
-  TLoadReport why;                   // skipped: what the loading said
-  TEncodedPicture file;              // file mode
-  std::unique_ptr<TBitmap> picture;  // GIF mode: reduced once the screen size is known
+  TLoadReport why;                     // skipped: what the loading said
+  std::vector<TEncodedPicture> files;  // file mode: the picture, or its slices in order
+  std::unique_ptr<TBitmap> picture;    // GIF mode: reduced once the screen size is known
+  // GIF mode: the picture's bytes, kept from the budget until the animation is written.
+  std::optional<TMemoryBudget::TReservation> held;
   std::exception_ptr error;
 };
 
@@ -182,7 +194,13 @@ class TWorkerPool {
   TWorkerPool(int count, int entries, TWork work)
       : entries_(entries), window_(count + 2), work_(std::move(work)) {
     threads_.reserve(count);
-    for (int i = 0; i < count; ++i) threads_.emplace_back([this] { Loop(); });
+    for (int i = 0; i < count; ++i) {
+      try {
+        threads_.emplace_back([this] { Loop(); });
+      } catch (const std::system_error&) {
+        break;  // no more threads to be had (or none at all): see Take
+      }
+    }
   }
 
   ~TWorkerPool() {
@@ -195,6 +213,11 @@ class TWorkerPool {
   }
 
   TOutcome Take(int index) {
+    // Without a single worker the caller does the work, in list order.
+    if (threads_.empty()) {
+      taken_ = index + 1;
+      return Run(index);
+    }
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return done_.count(index) != 0; });
     TOutcome outcome = std::move(done_[index]);
@@ -213,16 +236,20 @@ class TWorkerPool {
       if (stop_) return;
       const int index = next_++;
       lock.unlock();
-      TOutcome outcome;
-      try {
-        outcome = work_(index);
-      } catch (...) {
-        outcome = TOutcome{};
-        outcome.error = std::current_exception();
-      }
+      TOutcome outcome = Run(index);
       lock.lock();
       done_[index] = std::move(outcome);
       changed_.notify_all();
+    }
+  }
+
+  TOutcome Run(int index) {
+    try {
+      return work_(index);
+    } catch (...) {
+      TOutcome outcome;
+      outcome.error = std::current_exception();
+      return outcome;
     }
   }
 
@@ -306,15 +333,18 @@ void RecordFailure(TExportResult& result, const std::string& what, const std::st
 // picture, so the processed pictures wait here until every frame can be made at that size.
 struct TWaitingFrames {
   std::vector<std::unique_ptr<TBitmap>> pictures;
+  std::vector<TMemoryBudget::TReservation> held;
   std::vector<int> delays;
   int width = 0;
   int height = 0;
 
-  void Add(std::unique_ptr<TBitmap> picture, int delay) {
+  void Add(std::unique_ptr<TBitmap> picture, int delay,
+           std::optional<TMemoryBudget::TReservation> reservation) {
     width = std::max(width, picture->Width());
     height = std::max(height, picture->Height());
     pictures.push_back(std::move(picture));
     delays.push_back(delay);
+    if (reservation) held.push_back(std::move(*reservation));
   }
 };
 
@@ -323,18 +353,22 @@ struct TWaitingFrames {
 bool PrepareWatermark(TPictureOptions& options, const TExportCallbacks& callbacks,
                       TExportResult& result) {
   TPictureWatermark& mark = options.watermark.picture;
-  if (options.watermark.add && options.watermark.kind == TWatermarkKind::Picture &&
+  const bool both = options.watermark.kind == TWatermarkKind::Both;
+  if (options.watermark.add && (options.watermark.kind == TWatermarkKind::Picture || both) &&
       !mark.path.empty()) {
     mark.prepared = PreparePictureWatermark(mark);
     if (!mark.prepared) {
-      options.watermark.kind = TWatermarkKind::None;
+      // Beside a text, the text is still stamped.
+      options.watermark.kind = both ? TWatermarkKind::Text : TWatermarkKind::None;
       result.watermarkMissing = true;
       if (callbacks.onWatermarkMissing) callbacks.onWatermarkMissing(mark.path);
     }
   }
   // A font size or colour that does not convert would stop the batch at its first picture.
   const TTextWatermark& text = options.watermark.text;
-  if (options.watermark.add && options.watermark.kind == TWatermarkKind::Text &&
+  if (options.watermark.add &&
+      (options.watermark.kind == TWatermarkKind::Text ||
+       options.watermark.kind == TWatermarkKind::Both) &&
       !text.fontProblems.empty()) {
     result.badSetting = text.fontProblems.front();
     result.status = TExportStatus::Failed;
@@ -371,21 +405,41 @@ bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index
   }
   try {
     if (job.mode == TExportMode::Gif) {
-      frames.Add(std::move(outcome.picture), gifDelay);
+      frames.Add(std::move(outcome.picture), gifDelay, std::move(outcome.held));
+      ++result.written;
     } else {
-      const TEncodedPicture& file = outcome.file;
-      const std::string name = OutputFileName(rule.output.namePattern, {path, index + 1, rule.date,
-                                                                        file.width, file.height}) +
-                               std::string(OutputExtension(OutputFormatRow(rule.output.format)));
-      const std::string written = WriteNewFile(JoinPath(job.target, name), file.bytes);
-      result.files.push_back(written);
-      if (file.shrinkSteps > 0 || file.overCap) {
-        result.capNotes.push_back({index, written, file.width, file.height, file.quality,
-                                   file.shrinkSteps, file.overCap});
+      const std::size_t count = outcome.files.size();
+      for (std::size_t i = 0; i < count; ++i) {
+        const TEncodedPicture& file = outcome.files[i];
+        const std::string name =
+            OutputFileName(rule.output.namePattern,
+                           {path, index + 1, rule.date, file.width, file.height}) +
+            SliceSuffix(int(i) + 1, int(count)) +
+            std::string(OutputExtension(OutputFormatRow(rule.output.format)));
+        const std::string written = WriteNewFile(JoinPath(job.target, name), file.bytes);
+        result.files.push_back(written);
+        if (file.shrinkSteps > 0 || file.overCap) {
+          result.capNotes.push_back({index, written, file.width, file.height, file.quality,
+                                     file.shrinkSteps, file.overCap});
+        }
+        if (callbacks.onFileWritten) callbacks.onFileWritten(written);
+        ++result.written;
       }
-      if (callbacks.onFileWritten) callbacks.onFileWritten(written);
     }
-    ++result.written;
+  } catch (const EFileError& e) {
+    // A name this folder refuses concerns this picture only; a full disk or a lost folder
+    // would fail every next one too, and stops the batch.
+    if (e.Error() == EINVAL || e.Error() == EILSEQ || e.Error() == ENAMETOOLONG) {
+      ++result.skipped;
+      TLoadReport why;
+      why.problem = TLoadProblem::NotWritten;
+      why.error = e.Error();
+      result.skips.push_back({index, path, why});
+      if (callbacks.onSkipped) callbacks.onSkipped(index, path);
+      return true;
+    }
+    RecordFailure(result, path, e.what());
+    return false;
   } catch (const std::exception& e) {
     RecordFailure(result, path, e.what());
     return false;
@@ -442,6 +496,11 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
   if (!PrepareWatermark(options, callbacks, result)) return finish();
   const TFileRule rule{ReadOutputOptions(settings_),
                        job.runDate.empty() ? TodayText() : job.runDate};
+  // Only still files are sliced; an animation shows every picture whole.
+  const int sliceHeight =
+      gifMode ? 0 : ReadSettingInteger(settings_, keys::SliceHeight, ReadSite::Export);
+  const bool sliceWatermarkEach =
+      ReadSettingBool(settings_, keys::SliceWatermarkEach, ReadSite::Export);
 
   TMemoryBudget budget(job.memoryLimit > 0 ? job.memoryLimit : DefaultMemoryBudget());
   result.memoryLimit = budget.Limit();
@@ -459,17 +518,34 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
                             /*preview=*/false};
     request.memoryGate = &gate;
     request.loadReport = &outcome.why;
-    auto bitmap = ProcessPicture(request);
-    if (!bitmap) {
-      outcome.skipped = true;
-    } else if (gifMode) {
-      outcome.picture = std::move(bitmap);
-    } else {
+    if (gifMode) {
+      auto bitmap = ProcessPicture(request);
+      if (!bitmap) {
+        outcome.skipped = true;
+        // Refused beside the pictures an animation keeps: say how much they hold.
+        if (outcome.why.problem == TLoadProblem::OverMemoryLimit) outcome.why.held = budget.Kept();
+      } else {
+        // The picture waits for the last one; it stays counted so that the next ones cannot
+        // take its memory, and a picture that could never fit beside them is refused at once.
+        if (reservation) {
+          reservation->Keep(uint64_t(bitmap->Width()) * uint64_t(bitmap->Height()) * 3);
+          outcome.held = std::move(reservation);
+        }
+        outcome.picture = std::move(bitmap);
+      }
+      return outcome;
+    }
+    auto slices = ProcessPictureSlices(request, sliceHeight, sliceWatermarkEach);
+    outcome.skipped = slices.empty();
+    if (!outcome.skipped) {
       TPictureMetadata metadata;
       if (rule.output.keepMetadata) metadata = MetadataOf(entry.path);
       TEncodeRequest encode{rule.output, job.jpegQuality, job.jpegProgressive, options.size.smooth,
                             &metadata};
-      outcome.file = EncodeOutput(*bitmap, encode);
+      for (auto& slice : slices) {
+        outcome.files.push_back(EncodeOutput(*slice, encode));
+        slice.reset();
+      }
     }
     return outcome;
   };

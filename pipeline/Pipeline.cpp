@@ -22,15 +22,32 @@ void ApplyTextWatermark(TBitmap& bitmap, const TTextWatermark& mark, std::string
     throw EConvertError("'" + mark.fontProblems.front().value + "' is not a valid integer value");
   SetWatermarkFont(bitmap, mark.font);
   const std::string text = mark.text.empty() ? std::string(emptyText) : mark.text;
+  const int W = grid ? grid->width : bitmap.Width();
+  const int H = grid ? grid->height : bitmap.Height();
+  int height = TextCharacterHeight(mark, W);
+  if (mark.sizeMode == TTextSizeMode::PercentOfWidth || mark.fit) {
+    if (mark.fit && !text.empty()) {
+      // A tile may reach the edges; a single text keeps its margins.
+      const TPoint room = mark.style == TPaintStyle::Single
+                              ? WatermarkRoom(W, H, mark.placement)
+                              : TPoint{std::max(1, W), std::max(1, H)};
+      // The rim grows the box on every side.
+      const int rim = mark.outline ? 2 * OutlineWidth(height) : 0;
+      height = FitTextHeight(bitmap, text, mark.angle, height, std::max(1, room.x - rim),
+                             std::max(1, room.y - rim));
+    }
+    bitmap.font.pixelHeight = height;
+  }
+  const int outline = mark.outline ? OutlineWidth(height) : 0;
   if (mark.style == TPaintStyle::Single) {
     const TTextExtent extent = MeasureWatermarkText(bitmap, text, mark.angle);
     const TPoint at = grid ? WatermarkPosition(grid->width, grid->height, extent.width,
                                                extent.height, mark.placement)
                            : WatermarkPosition(bitmap, extent.width, extent.height, mark.placement);
-    DrawWatermarkText(bitmap, at.x, at.y, text, mark.opacity, mark.angle, grid);
+    DrawWatermarkText(bitmap, at.x, at.y, text, mark.opacity, mark.angle, grid, outline);
   } else {
     TileWatermarkText(bitmap, text, mark.opacity, mark.angle, mark.tiles.space, mark.tiles.rows,
-                      grid);
+                      grid, outline);
   }
 }
 
@@ -106,10 +123,76 @@ std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smo
   return CanvasPicture(bitmap, side, side, smooth, false);
 }
 
+uint64_t PictureMemoryNeed(const TPictureSize& size, uint64_t fileBytes,
+                           const TPictureOptions& options, int angle) {
+  const bool turned = angle % 180 != 0;
+  const uint64_t w = uint64_t(turned ? size.height : size.width);
+  const uint64_t h = uint64_t(turned ? size.width : size.height);
+  const uint64_t in = w * h * 3;
+  // Loading: the file and the decoder's buffers with the picture they decode into; a decoder
+  // of four-byte pixels hands them over as a second, three-byte copy.
+  const uint64_t loading = fileBytes + size.decodeBytes;
+  // Then the working bitmap beside a turned or framed copy of it.
+  const bool framed = options.edge.add && options.edge.kind == TEdgeKind::Frame;
+  const uint64_t working = in + (angle % 360 != 0 ? in : 0) + (framed ? in + in / 2 : 0);
+  // The output: a new bitmap when the size changes, the watermark picture's blend.
+  const TSizeOptions& sz = options.size;
+  const uint64_t boxW = sz.reduce ? uint64_t(std::max(TargetWidth(sz), 0)) : 0;
+  const uint64_t boxH = sz.mode == TSizeMode::LongestSide ? boxW
+                        : sz.reduce                       ? uint64_t(std::max(TargetHeight(sz), 0))
+                                                          : 0;
+  uint64_t out = in, made = 0;
+  if (sz.mode == TSizeMode::Width && sz.square) {
+    const uint64_t side = boxW >= 1 ? boxW : std::max(w, h);
+    out = side * side * 3;
+    made = out + std::min(out, in);  // the canvas and the shrunk picture drawn on it
+  } else if (sz.mode == TSizeMode::Canvas && boxW >= 1 && boxH >= 1) {
+    out = boxW * boxH * 3;
+    made = out + std::min(out, in);
+  } else if (sz.mode == TSizeMode::Width && boxW >= 1 && (w > boxW || sz.enlarge)) {
+    out = boxW * (h * boxW / std::max<uint64_t>(w, 1) + 1) * 3;
+    made = out;
+  } else if (sz.mode != TSizeMode::Width && boxW >= 1 && boxH >= 1) {
+    // Fitted into the box: never larger than the box when grown, never larger than the photo.
+    out = sz.enlarge ? std::max(in, boxW * boxH * 3) : in;
+    made = out;
+  }
+  const bool pictureMark =
+      options.watermark.add && options.watermark.kind == TWatermarkKind::Picture;
+  // The encoder works on a copy of the rows beside the compressed bytes.
+  const uint64_t output = made + (pictureMark ? out : 0) + out + out / 4;
+  return std::max(loading, working) + output;
+}
+
+std::vector<std::unique_ptr<TBitmap>> SlicePicture(std::unique_ptr<TBitmap> bitmap, int height) {
+  std::vector<std::unique_ptr<TBitmap>> slices;
+  if (height < 1 || bitmap->Height() <= height) {
+    slices.push_back(std::move(bitmap));
+    return slices;
+  }
+  const std::size_t rowBytes = std::size_t(bitmap->Width()) * 3;
+  for (int top = 0; top < bitmap->Height(); top += height) {
+    auto slice =
+        std::make_unique<TBitmap>(bitmap->Width(), std::min(height, bitmap->Height() - top));
+    for (int y = 0; y < slice->Height(); ++y)
+      std::copy_n(bitmap->Row(top + y), rowBytes, slice->Row(y));
+    slices.push_back(std::move(slice));
+  }
+  return slices;
+}
+
 std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle,
-                                           const TMemoryGate* gate, TLoadReport* report) {
+                                           const TMemoryGate* gate, TLoadReport* report,
+                                           const TPictureOptions* options) {
   TLoadReport why;
-  std::unique_ptr<TBitmap> bitmap = LoadPictureBitmap(path, gate ? *gate : TMemoryGate(), why);
+  TMemoryEstimate estimate;
+  if (options) {
+    estimate = [options, angle](const TPictureSize& size, uint64_t fileBytes) {
+      return PictureMemoryNeed(size, fileBytes, *options, angle);
+    };
+  }
+  std::unique_ptr<TBitmap> bitmap =
+      LoadPictureBitmap(path, gate ? *gate : TMemoryGate(), why, estimate);
   if (report) *report = why;
   // A picture without pixels (a PNG of a few bytes) can be neither shown nor written.
   if (!bitmap || bitmap->Empty()) return nullptr;
@@ -126,7 +209,8 @@ bool EdgesWanted(const TPictureRequest& request) {
 
 bool WatermarkWanted(const TPictureRequest& request, TWatermarkKind kind) {
   const TWatermarkOptions& watermark = request.options.watermark;
-  return (request.preview || watermark.add) && watermark.kind == kind;
+  return (request.preview || watermark.add) &&
+         (watermark.kind == kind || watermark.kind == TWatermarkKind::Both);
 }
 
 bool SameEdge(const TPictureOptions& a, const TPictureOptions& b) {
@@ -136,11 +220,47 @@ bool SameEdge(const TPictureOptions& a, const TPictureOptions& b) {
 
 bool SameSize(const TPictureOptions& a, const TPictureOptions& b) { return a.size == b.size; }
 
+// Corners measured on the finished picture are cut by the square or after the reduction.
+bool SameEdgeAndSize(const TPictureOptions& a, const TPictureOptions& b) {
+  return SameEdge(a, b) && SameSize(a, b);
+}
+
+bool CornersWanted(const TPictureRequest& request, bool onResult) {
+  const TEdgeOptions& edge = request.options.edge;
+  return EdgesWanted(request) && edge.kind == TEdgeKind::Corners && edge.radiusOnResult == onResult;
+}
+
+void RoundCorners(TBitmap& bitmap, const TEdgeOptions& edge) {
+  for (TCorner corner : edge.corners) RoundCorner(bitmap, corner, edge.radius);
+}
+
 void ApplyCorners(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
                   const TSampleGrid*) {
-  const TEdgeOptions& edge = request.options.edge;
-  if (!EdgesWanted(request) || edge.kind != TEdgeKind::Corners) return;
-  for (TCorner corner : edge.corners) RoundCorner(*bitmap, corner, edge.radius);
+  if (CornersWanted(request, false)) RoundCorners(*bitmap, request.options.edge);
+}
+
+// A picture set on a white canvas (the square, or exactly W x H) has the photo's own corners
+// rounded before it is placed; rounding the canvas would show nothing.
+bool PlacedOnCanvas(const TSizeOptions& size) {
+  if (size.mode == TSizeMode::Width) return size.square;
+  return size.reduce && size.mode == TSizeMode::Canvas && TargetWidth(size) >= 1 &&
+         TargetHeight(size) >= 1;
+}
+
+void RoundBeforeCanvas(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request, int width,
+                       int height) {
+  if (!CornersWanted(request, true)) return;
+  const TSizeOptions& size = request.options.size;
+  // At the size the photo will have on the canvas.
+  if (auto fitted = FitPicture(*bitmap, width, height, size.smooth, size.enlarge))
+    bitmap = std::move(fitted);
+  RoundCorners(*bitmap, request.options.edge);
+}
+
+void ApplyCornersOnResult(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
+                          const TSampleGrid*) {
+  if (CornersWanted(request, true) && !PlacedOnCanvas(request.options.size))
+    RoundCorners(*bitmap, request.options.edge);
 }
 
 void ApplyCatalogueFrame(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
@@ -149,7 +269,7 @@ void ApplyCatalogueFrame(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest
   if (!EdgesWanted(request) || edge.kind != TEdgeKind::Frame || edge.frameName.empty()) return;
   // Nothing back means the catalogue has no picture for the name: keep the photo.
   if (auto framed = ApplyFrame(*bitmap, edge.frameName, request.catalog, request.framesFolder,
-                               request.options.size.smooth))
+                               request.options.size.smooth, edge.frameFit))
     bitmap = std::move(framed);
 }
 
@@ -160,6 +280,7 @@ void ApplySquare(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& reques
   if (!size.square || size.mode != TSizeMode::Width) return;
   const int target = size.reduce ? TargetWidth(size) : 0;
   const int side = target >= 1 ? target : std::max(bitmap->Width(), bitmap->Height());
+  RoundBeforeCanvas(bitmap, request, side, side);
   bitmap = CanvasPicture(*bitmap, side, side, size.smooth, size.enlarge);
 }
 
@@ -172,6 +293,7 @@ void ApplyReduction(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& req
     const int height = size.mode == TSizeMode::LongestSide ? width : TargetHeight(size);
     if (width < 1 || height < 1) return;
     if (size.mode == TSizeMode::Canvas) {
+      RoundBeforeCanvas(bitmap, request, width, height);
       bitmap = CanvasPicture(*bitmap, width, height, size.smooth, size.enlarge);
     } else if (auto fitted = FitPicture(*bitmap, width, height, size.smooth, size.enlarge)) {
       bitmap = std::move(fitted);
@@ -202,10 +324,12 @@ void ApplyPictureMark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& r
 constexpr TEffect kEffects[] = {
     {"corners", TEffectStage::Shape, SameEdge, ApplyCorners},
     {"frame", TEffectStage::Shape, SameEdge, ApplyCatalogueFrame},
-    {"square", TEffectStage::Shape, SameSize, ApplySquare},
+    {"square", TEffectStage::Shape, SameEdgeAndSize, ApplySquare},
     {"reduction", TEffectStage::Shape, SameSize, ApplyReduction},
-    {"text watermark", TEffectStage::Mark, nullptr, ApplyTextMark},
+    {"corners on the result", TEffectStage::Shape, SameEdgeAndSize, ApplyCornersOnResult},
+    // With both, the text goes on top, so that the logo never hides it.
     {"picture watermark", TEffectStage::Mark, nullptr, ApplyPictureMark},
+    {"text watermark", TEffectStage::Mark, nullptr, ApplyTextMark},
 };
 
 void ApplyStage(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
@@ -239,12 +363,26 @@ void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& req
 }
 
 std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
-  std::unique_ptr<TBitmap> bitmap =
-      LoadTurnedPicture(request.path, request.angle, request.memoryGate, request.loadReport);
+  std::unique_ptr<TBitmap> bitmap = LoadTurnedPicture(
+      request.path, request.angle, request.memoryGate, request.loadReport, &request.options);
   if (!bitmap) return nullptr;
   ApplyEdgeAndSize(bitmap, request);
   ApplyWatermark(bitmap, request);
   return bitmap;
+}
+
+std::vector<std::unique_ptr<TBitmap>> ProcessPictureSlices(const TPictureRequest& request,
+                                                           int sliceHeight, bool watermarkEach) {
+  std::unique_ptr<TBitmap> bitmap = LoadTurnedPicture(
+      request.path, request.angle, request.memoryGate, request.loadReport, &request.options);
+  if (!bitmap) return {};
+  ApplyEdgeAndSize(bitmap, request);
+  if (!watermarkEach) ApplyWatermark(bitmap, request);
+  std::vector<std::unique_ptr<TBitmap>> slices = SlicePicture(std::move(bitmap), sliceHeight);
+  if (watermarkEach) {
+    for (auto& slice : slices) ApplyWatermark(slice, request);
+  }
+  return slices;
 }
 
 std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "codecs/LoadPicture.h"
 #include "core/MemIniFile.h"
@@ -30,6 +31,11 @@ struct TPictureRequest {
 // Nothing when the picture cannot be loaded. Frame, font and colour errors are raised.
 std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request);
 
+// ProcessPicture cut by SlicePicture, the watermark drawn on the whole picture or, with
+// watermarkEach, on every slice. Empty when the picture cannot be loaded.
+std::vector<std::unique_ptr<TBitmap>> ProcessPictureSlices(const TPictureRequest& request,
+                                                           int sliceHeight, bool watermarkEach);
+
 // The same, with the options read from the settings store first.
 std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
                                         const TMemIniFile& settings, const TMemIniFile& catalog,
@@ -40,9 +46,18 @@ std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
 // loaded and turned (nothing when the picture cannot be loaded or has no pixels); corners or
 // frame and the size reduction; the watermark. With a grid, bitmap is gathered by it from the
 // whole picture (imaging/SampleGrid.h) and the watermark is worked out on those pixels only.
+// With options, the memory gate is asked for PictureMemoryNeed, else for PipelineBytes.
 std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle,
                                            const TMemoryGate* gate = nullptr,
-                                           TLoadReport* report = nullptr);
+                                           TLoadReport* report = nullptr,
+                                           const TPictureOptions* options = nullptr);
+
+// The peak bytes of one picture of that header through loading and these options: the file
+// and the decoder's buffers, then the working bitmap with its turned or framed copy, and the
+// output (a square canvas or a size larger than the input counts as it is) with the encoder's
+// share. Measured to stay within 1.5 times of the real peak.
+uint64_t PictureMemoryNeed(const TPictureSize& size, uint64_t fileBytes,
+                           const TPictureOptions& options, int angle);
 void ApplyEdgeAndSize(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request);
 void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
                     const TSampleGrid* grid = nullptr);
@@ -55,6 +70,10 @@ std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth, b
 // The picture shrunk so that its longer side fits side (never enlarged), centred on a white
 // square of that side; the offsets halve toward zero.
 std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smooth = false);
+
+// The picture cut into pieces of at most height rows, top to bottom, each as wide as it; the
+// picture itself (one piece) when height is below 1 or the picture is not taller.
+std::vector<std::unique_ptr<TBitmap>> SlicePicture(std::unique_ptr<TBitmap> bitmap, int height);
 
 struct TSize {
   int width = 0;

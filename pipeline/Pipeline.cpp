@@ -317,8 +317,8 @@ std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
 
 std::vector<std::unique_ptr<TBitmap>> ProcessPictureSlices(const TPictureRequest& request,
                                                            int sliceHeight, bool watermarkEach) {
-  std::unique_ptr<TBitmap> bitmap =
-      LoadTurnedPicture(request.path, request.angle, request.memoryGate, request.loadReport);
+  std::unique_ptr<TBitmap> bitmap = LoadTurnedPicture(
+      request.path, request.angle, request.memoryGate, request.loadReport, &request.options);
   if (!bitmap) return {};
   ApplyEdgeAndSize(bitmap, request);
   if (!watermarkEach) ApplyWatermark(bitmap, request);

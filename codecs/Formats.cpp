@@ -8,6 +8,7 @@
 #include "codecs/Heif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/Png.h"
+#include "codecs/Probe.h"
 #include "codecs/Webp.h"
 
 namespace pixmira {
@@ -32,21 +33,28 @@ std::vector<TFormat> MakeTable() {
         {".jpeg", false, kGeneral},
         {".kvi", false, TDialogGroup::Assistant}},
        [](std::span<const uint8_t> h) { return StartsWith(h, "\xFF\xD8\xFF"); },
-       Make<TJPEGImage>},
+       ProbeJpeg,
+       Make<TJPEGImage>,
+       WriteJpeg,
+       true},
       {"bmp",
        {{".bmp", true, kGeneral}},
        [](std::span<const uint8_t> h) { return StartsWith(h, "BM"); },
+       ProbeBmp,
        Make<TBMPImage>},
       {"png",
        {{".png", true, kGeneral}},
        [](std::span<const uint8_t> h) { return StartsWith(h, "\x89PNG\r\n\x1A\n"); },
-       Make<TPNGPicture>},
+       ProbePng,
+       Make<TPNGPicture>,
+       WritePng},
       // A folder scan leaves GIF files alone: an animation is rarely a product photo.
       {"gif",
        {{".gif", false, kGeneral}},
        [](std::span<const uint8_t> h) {
          return StartsWith(h, "GIF87a") || StartsWith(h, "GIF89a");
        },
+       ProbeGif,
        Make<TGIFImage>},
       {"webp",
        {{".webp", true, kGeneral}},
@@ -54,7 +62,10 @@ std::vector<TFormat> MakeTable() {
          return h.size() >= 12 && StartsWith(h, "RIFF") &&
                 std::memcmp(h.data() + 8, "WEBP", 4) == 0;
        },
-       Make<TWebPPicture>},
+       ProbeWebp,
+       Make<TWebPPicture>,
+       WriteWebp,
+       true},
       // The brands of still pictures; sequences and AVIF are left to other programs.
       {"heif",
        {{".heic", true, kGeneral}, {".heif", true, kGeneral}},
@@ -64,6 +75,7 @@ std::vector<TFormat> MakeTable() {
          return brand == "heic" || brand == "heix" || brand == "mif1" || brand == "heim" ||
                 brand == "heis";
        },
+       ProbeHeif,
        Make<THEIFPicture>},
   };
 }
@@ -74,6 +86,8 @@ const std::vector<TFormat>& Formats() {
   static const std::vector<TFormat> table = MakeTable();
   return table;
 }
+
+std::string_view OutputExtension(const TFormat& format) { return format.extensions.front().text; }
 
 std::string ExtensionOf(std::string_view path) {
   const std::size_t slash = path.find_last_of("/\\:");

@@ -4,12 +4,14 @@
 // them. Loading, the add-folder rule, the dialogs and the fuzz targets all read this table.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "codecs/Picture.h"
+#include "codecs/WriteOptions.h"
 
 namespace pixmira {
 
@@ -28,7 +30,14 @@ struct TFormat {
   // True when the first bytes (at least 16, fewer only for a shorter file) look like this
   // format.
   bool (*looksLike)(std::span<const uint8_t> head);
+  // What the picture will take once decoded, read from its header (the memory budget);
+  // nothing when the header cannot be read. Given the whole file.
+  std::optional<TPictureSize> (*probe)(std::span<const uint8_t> data);
   std::unique_ptr<TPicture> (*make)();
+  // Formats the export writes; the output file takes the first extension.
+  TWriter write = nullptr;
+  // The writer has a quality to choose (lossy), so a file-size cap can search it.
+  bool lossy = false;
 };
 
 // In the order a folder scan takes them.
@@ -39,6 +48,9 @@ const TFormat* FormatForPath(std::string_view path);
 const TFormat* FormatNamed(std::string_view name);
 // The first format whose first-bytes test accepts the data.
 const TFormat* FormatForContent(std::span<const uint8_t> head);
+
+// The first extension of a format, as output files carry it (".jpg").
+std::string_view OutputExtension(const TFormat& format);
 
 // The extensions a folder scan takes, in the order it takes them.
 std::vector<std::string_view> FolderScanExtensions();

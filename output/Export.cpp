@@ -420,7 +420,7 @@ bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index
         result.files.push_back(written);
         if (file.shrinkSteps > 0 || file.overCap) {
           result.capNotes.push_back({index, written, file.width, file.height, file.quality,
-                                     file.shrinkSteps, file.overCap});
+                                     file.shrinkSteps, file.overCap, rule.output.maxFileKB});
         }
         if (callbacks.onFileWritten) callbacks.onFileWritten(written);
         ++result.written;

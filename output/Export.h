@@ -86,6 +86,7 @@ struct TCapNote {
   int quality = 0;
   int shrinkSteps = 0;
   bool overCap = false;
+  int capKB = 0;  // the cap the file was written for
 };
 
 struct TExportResult {

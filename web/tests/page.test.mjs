@@ -11,7 +11,7 @@ import { openBrowser, openPage, repoDir, webDir } from "./harness.mjs";
 
 const SAMPLES = ["bottle.jpg", "cap.jpg", "handbag.jpg", "mug.jpg", "sneaker.jpg", "watch.jpg"].map((f) => join(repoDir, "data/samples", f));
 const shots = join(webDir, "test-results");
-const batch = process.env.PIXMIRA_BATCH ?? join(repoDir, "build/cli/pixmira-batch");
+const batch = process.env.PIXMIRA_BATCH ?? join(repoDir, "build/pixmira-batch");
 let b;
 let work;
 

@@ -2,7 +2,7 @@
 // WebAssembly build. Its pictures are not Pixmira's: only the real engine's bytes count.
 import type { EngineInfo } from "../protocol";
 import type { Engine, Pixels, Result } from "./types";
-import { fallbackSchema } from "./schema";
+import { commandSchema } from "./schema";
 
 async function decode(bytes: Uint8Array, angle: number, maxW: number, maxH: number): Promise<Result<Pixels>> {
   let bmp: ImageBitmap;
@@ -39,7 +39,7 @@ export function makeStubEngine(): Engine {
         threads: 1,
         extensions: [".jpg", ".jpeg", ".kvi", ".bmp", ".png", ".gif", ".webp", ".heic", ".heif"],
         folderExtensions: [".jpg", ".bmp", ".png", ".webp", ".heic", ".heif"],
-        schema: fallbackSchema(),
+        schema: commandSchema(),
         frames: [],
       };
     },

@@ -2,7 +2,7 @@
 // threaded build where the page is cross-origin isolated, else the single-threaded one.
 import type { EngineInfo, SettingRow } from "../protocol";
 import type { Engine, Pixels, Result } from "./types";
-import { fallbackSchema, normaliseSchema } from "./schema";
+import { normaliseSchema } from "./schema";
 
 interface Outcome {
   code: string;
@@ -41,10 +41,19 @@ export function engineBase(): string {
 }
 
 export async function loadWasmEngine(): Promise<Engine | undefined> {
-  const flavour = self.crossOriginIsolated ? "mt" : "st";
   const base = engineBase();
-  const script = `${base}${flavour}/pixmira-engine.js`;
-  const response = await fetch(script).catch(() => undefined);
+  // A page built with only the single-threaded engine still uses it when isolated.
+  let flavour = "st";
+  let script = "";
+  let response: Response | undefined;
+  for (const f of self.crossOriginIsolated ? ["mt", "st"] : ["st"]) {
+    script = `${base}${f}/pixmira-engine.js`;
+    response = await fetch(script).catch(() => undefined);
+    if (response?.ok) {
+      flavour = f;
+      break;
+    }
+  }
   if (!response?.ok) return undefined;
   // The engine's script is a classic one that defines createPixmiraEngine.
   (0, eval)(await response.text());
@@ -76,8 +85,7 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
     if (engine.fontWanted() !== null) await loadBundledFont();
   };
   const pixels = (p: Pixels | null): Result<Pixels> => (p ? { ok: { rgba: p.rgba, width: p.width, height: p.height } } : { skip: { reason: "unreadable" } });
-  const given: SettingRow[] = normaliseSchema(JSON.parse(module.Engine.schemaJson()));
-  const schema = given.length > 0 ? given : fallbackSchema();
+  const schema: SettingRow[] = normaliseSchema(JSON.parse(module.Engine.schemaJson()));
 
   return {
     info(): EngineInfo {

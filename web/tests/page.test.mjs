@@ -270,6 +270,9 @@ async function effects(page) {
   await setKey(page, "AddWatermark", "1");
   await setKey(page, "WatermarkType", "0");
   await setKey(page, "WatermarkText", "Pixmira 水印");
+  // Named, because an empty name means the system's default font natively and the page's own
+  // font in the browser; this one is the page's and, installed, the command's.
+  await setKey(page, "WatermarkFontName", "WenQuanYi Zen Hei");
 }
 
 test("JPEG files in a zip, byte for byte as pixmira-batch writes them", async (t) => {
@@ -305,5 +308,26 @@ test("the animated GIF, byte for byte as pixmira-batch writes it", async (t) => 
   const native = join(work, "native.gif");
   runBatch(["--config", ini.path, "--gif", native, ...SAMPLES]);
   assert.ok(gif.bytes.equals(readFileSync(native)), "the GIF differs");
+  await page.context().close();
+});
+
+test("a GBK Config.ini from the desktop gives the page the command's bytes", async (t) => {
+  const page = await openPage(b);
+  if (!(await realEngine(t, page))) return page.context().close();
+  // As a Windows seller's file: GBK, CRLF, the font by its Chinese family name.
+  const ini = "[General]\r\nReduceSize=1\r\nReduceSizeType=1\r\nAddWatermark=1\r\nWatermarkType=0\r\n" +
+    "WatermarkText=正品保证·小店\r\nWatermarkFontName=文泉驿正黑\r\nWatermarkFontSize=16\r\nWatermarkPos=4\r\n";
+  const file = join(work, "gbk-Config.ini");
+  writeFileSync(file, execFileSync("iconv", ["-f", "UTF-8", "-t", "GBK"], { input: ini }));
+  await page.setInputFiles("#import-settings", file);
+  await page.waitForFunction(() => document.querySelector("#notice").textContent.includes("gbk-Config.ini"));
+  await addSamples(page, SAMPLES.slice(0, 3));
+  const files = unzipSync(new Uint8Array((await generate(page, "zip")).bytes));
+  const out = join(work, "native-gbk");
+  mkdirSync(out);
+  runBatch(["--config", file, "--out", out, ...SAMPLES.slice(0, 3)]);
+  const native = readdirSync(out).sort();
+  assert.deepEqual(Object.keys(files).sort(), native);
+  for (const name of native) assert.ok(Buffer.from(files[name]).equals(readFileSync(join(out, name))), `${name} differs`);
   await page.context().close();
 });

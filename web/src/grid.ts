@@ -6,11 +6,14 @@ import type { Entry, PictureList } from "./list";
 export interface Thumb {
   bitmap?: ImageBitmap;
   failed?: boolean;
+  angle: number; // the turn it was made at
 }
 
-const CELL_W = 132;
-const CELL_H = 160;
-const THUMB = 112;
+// The window's thumbnail cell, its name in the strip at the bottom.
+export const THUMB_W = 124;
+export const THUMB_H = 147;
+const CELL_W = THUMB_W + 12;
+const CELL_H = THUMB_H + 12;
 const MOVE_TYPE = "application/x-pixmira-move";
 
 export class Grid {
@@ -164,8 +167,8 @@ export class Grid {
     cell.setAttribute("role", "option");
     cell.draggable = true;
     const canvas = document.createElement("canvas");
-    canvas.width = THUMB;
-    canvas.height = THUMB;
+    canvas.width = THUMB_W;
+    canvas.height = THUMB_H;
     const caption = document.createElement("div");
     caption.className = "caption";
     caption.textContent = entry.name;
@@ -209,7 +212,7 @@ export class Grid {
     const canvas = cell.querySelector("canvas")!;
     const g = canvas.getContext("2d")!;
     g.setTransform(1, 0, 0, 1, 0, 0);
-    g.clearRect(0, 0, THUMB, THUMB);
+    g.clearRect(0, 0, THUMB_W, THUMB_H);
     const t = this.thumbs.get(entry.id);
     cell.classList.toggle("failed", !!t?.failed);
     cell.classList.toggle("loading", !t);
@@ -217,18 +220,15 @@ export class Grid {
       g.fillStyle = "#666";
       g.font = "13px sans-serif";
       g.textAlign = "center";
-      g.fillText(tr("图片无法显示"), THUMB / 2, THUMB / 2);
+      g.fillText(tr("图片无法显示"), THUMB_W / 2, THUMB_H / 2);
       return;
     }
     if (!t?.bitmap) return;
-    const b = t.bitmap;
-    const turned = entry.angle % 180 !== 0;
-    const w = turned ? b.height : b.width, h = turned ? b.width : b.height;
-    const s = Math.min(THUMB / w, THUMB / h, 1);
-    g.translate(THUMB / 2, THUMB / 2);
-    g.rotate((-entry.angle * Math.PI) / 180);
-    g.drawImage(b, (-b.width * s) / 2, (-b.height * s) / 2, b.width * s, b.height * s);
+    // Until the cell at the new turn comes, the old one is shown turned.
+    const turn = (((entry.angle - t.angle) % 360) + 360) % 360;
+    g.translate(THUMB_W / 2, THUMB_H / 2);
+    g.rotate((-turn * Math.PI) / 180);
+    const s = turn % 180 ? Math.min(THUMB_W / t.bitmap.height, THUMB_H / t.bitmap.width) : 1;
+    g.drawImage(t.bitmap, (-t.bitmap.width * s) / 2, (-t.bitmap.height * s) / 2, t.bitmap.width * s, t.bitmap.height * s);
   }
 }
-
-export const THUMB_SIZE = THUMB;

@@ -54,7 +54,7 @@ export interface EngineInfo {
 // Settings travel as the text of a Config.ini (UTF-8), the same the command reads.
 export type Request =
   | { op: "info" }
-  | { op: "thumbnail"; bytes: ArrayBuffer; name: string; size: number }
+  | { op: "thumbnail"; bytes: ArrayBuffer; name: string; angle: number; width: number; height: number }
   | { op: "preview"; bytes: ArrayBuffer; name: string; angle: number; ini: string; width: number; height: number; prompt: string }
   | { op: "process"; bytes: ArrayBuffer; name: string; angle: number; ini: string }
   | { op: "gifStart"; ini: string }

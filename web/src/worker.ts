@@ -15,7 +15,7 @@ async function handle(req: Request): Promise<[Reply, Transferable[]]> {
     case "info":
       return [{ op: "info", info: engine.info() }, []];
     case "thumbnail": {
-      const r = await engine.thumbnail(new Uint8Array(req.bytes), req.name, req.size);
+      const r = await engine.thumbnail(new Uint8Array(req.bytes), req.name, req.angle, req.width, req.height);
       if ("skip" in r) return [{ op: "thumbnail", skip: r.skip, width: 0, height: 0 }, []];
       const bitmap = await toBitmap(r.ok);
       return [{ op: "thumbnail", bitmap, width: r.ok.width, height: r.ok.height }, [bitmap]];

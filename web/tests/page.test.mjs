@@ -45,6 +45,9 @@ async function setKey(page, key, value) {
   else await c.fill(value);
 }
 
+// The preview shows the latest settings.
+const previewSettled = (page) => page.waitForFunction(() => document.body.dataset.previewPending === "0");
+
 async function download(page, click) {
   const [d] = await Promise.all([page.waitForEvent("download"), click()]);
   const path = join(work, d.suggestedFilename());
@@ -157,6 +160,8 @@ test("settings: a GBK Config.ini in, a UTF-8 one out, kept after a reload", asyn
 test("words: Chinese by default, English for an English browser, nothing cut off on a phone", async () => {
   const zh = await openPage(b, { viewport: { width: 390, height: 844 } });
   await addSamples(zh);
+  await effects(zh);
+  await previewSettled(zh);
   assert.equal(await zh.textContent("h1"), "Pixmira — 宝贝图片批量处理");
   assert.equal(await zh.textContent("#generate"), "生成图片...");
   await zh.screenshot({ path: join(shots, "phone-zh.png"), fullPage: true });
@@ -168,14 +173,21 @@ test("words: Chinese by default, English for an English browser, nothing cut off
 
   const en = await openPage(b, { locale: "en-US" });
   await addSamples(en);
+  await effects(en);
+  await previewSettled(en);
   assert.equal(await en.textContent("h1"), "Pixmira — product pictures in batches");
   assert.equal(await en.textContent("#count"), "6 pictures");
   assert.equal(await en.textContent("#export-settings"), "Export settings");
   await en.screenshot({ path: join(shots, "desktop-en.png"), fullPage: true });
   const enPhone = await openPage(b, { locale: "en-US", viewport: { width: 390, height: 844 } });
+  await addSamples(enPhone);
+  await previewSettled(enPhone);
   await enPhone.screenshot({ path: join(shots, "phone-en.png"), fullPage: true });
   const zhDesk = await openPage(b);
   await addSamples(zhDesk);
+  await effects(zhDesk);
+  await zhDesk.click(".cell[data-index='1']");
+  await previewSettled(zhDesk);
   await zhDesk.screenshot({ path: join(shots, "desktop-zh.png"), fullPage: true });
   for (const p of [zh, en, enPhone, zhDesk]) {
     assert.deepEqual(p.errors, []);

@@ -43,7 +43,7 @@ export function makeStubEngine(): Engine {
         frames: [],
       };
     },
-    thumbnail: (bytes, _name, size) => decode(bytes, 0, size, size),
+    thumbnail: (bytes, _name, angle, width, height) => decode(bytes, angle, width, height - 25),
     preview: (bytes, _name, angle, _ini, width, height) => decode(bytes, angle, width, height),
     async process(bytes, name, angle) {
       const r = await decode(bytes, angle, 700, 100000);

@@ -12,7 +12,8 @@ export type Result<T> = { ok: T } | { skip: Skip };
 // reason begins with "failed-" stops a batch, as the command's failures do.
 export interface Engine {
   info(): EngineInfo;
-  thumbnail(bytes: Uint8Array, name: string, size: number): Promise<Result<Pixels>>;
+  // The list's cell as the window draws it: the turned picture above a strip for its name.
+  thumbnail(bytes: Uint8Array, name: string, angle: number, width: number, height: number): Promise<Result<Pixels>>;
   preview(bytes: Uint8Array, name: string, angle: number, ini: string, width: number, height: number, prompt: string): Promise<Result<Pixels>>;
   process(bytes: Uint8Array, name: string, angle: number, ini: string): Promise<Result<{ bytes: Uint8Array; name: string }>>;
   gifStart(ini: string): void;

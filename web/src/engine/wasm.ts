@@ -99,8 +99,8 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
         frames: [...engine.frameNames()],
       };
     },
-    async thumbnail(bytes, name, size) {
-      return pixels(engine.thumbnail(bytes, name, 0, size, size));
+    async thumbnail(bytes, name, angle, width, height) {
+      return pixels(engine.thumbnail(bytes, name, angle, width, height));
     },
     async preview(bytes, name, angle, text, _w, _h, prompt) {
       settings(text);

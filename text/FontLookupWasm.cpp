@@ -1,14 +1,19 @@
 // Font lookup where there is no fontconfig (the WebAssembly engine): only the font files the
-// page added, matched by the family names the files state. The first face added stands in
-// for any family no file has.
+// page added, and those in a "fonts" folder beside the program (pixmira-batch under node),
+// matched by the family names the files state. The first face added stands in for any family
+// no file has.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_SFNT_NAMES_H
 #include FT_TRUETYPE_IDS_H
 
+#include <algorithm>
+#include <filesystem>
 #include <mutex>
 #include <vector>
 
+#include "core/Kernel.h"
+#include "core/Platform.h"
 #include "text/FontLookup.h"
 
 namespace pixmira {
@@ -25,6 +30,7 @@ struct Registry {
   std::mutex mutex;
   FT_Library library = nullptr;
   std::vector<Face> faces;
+  bool programFontsRead = false;
   ~Registry() {
     if (library) FT_Done_FreeType(library);
   }
@@ -143,11 +149,7 @@ bool Covers(Registry& registry, const Face& face, char32_t ch) {
   return has;
 }
 
-}  // namespace
-
-bool AddFontFile(const std::string& path) {
-  Registry& registry = TheRegistry();
-  std::lock_guard lock(registry.mutex);
+bool AddLocked(Registry& registry, const std::string& path) {
   if (!registry.library && FT_Init_FreeType(&registry.library) != 0) {
     registry.library = nullptr;
     return false;
@@ -175,9 +177,32 @@ bool AddFontFile(const std::string& path) {
   return added;
 }
 
+// Read once, at the first lookup, in name order so that the stand-in face is always the same.
+void AddProgramFonts(Registry& registry) {
+  if (registry.programFontsRead) return;
+  registry.programFontsRead = true;
+  std::error_code ec;
+  std::vector<std::string> files;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(platform::ToPath(ExeFolder() + "fonts"), ec)) {
+    if (entry.is_regular_file(ec)) files.push_back(platform::FromPath(entry.path()));
+  }
+  std::sort(files.begin(), files.end());
+  for (const std::string& file : files) AddLocked(registry, file);
+}
+
+}  // namespace
+
+bool AddFontFile(const std::string& path) {
+  Registry& registry = TheRegistry();
+  std::lock_guard lock(registry.mutex);
+  return AddLocked(registry, path);
+}
+
 std::optional<FontChoice> FindFace(const std::string& family, bool bold, bool italic) {
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.mutex);
+  AddProgramFonts(registry);
   const Face* face = Best(registry, family, bold, italic);
   if (!face) return std::nullopt;
   return WithSynthesis(*face, bold, italic);
@@ -187,6 +212,7 @@ std::optional<FontChoice> FindFaceFor(const std::string& family, bool bold, bool
                                       char32_t ch) {
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.mutex);
+  AddProgramFonts(registry);
   const Face* best = Best(registry, family, bold, italic);
   if (best && Covers(registry, *best, ch)) return WithSynthesis(*best, bold, italic);
   for (const Face& face : registry.faces) {

@@ -22,6 +22,7 @@ export class Grid {
   private marker: HTMLDivElement;
   private cells = new Map<number, HTMLDivElement>(); // entry id -> cell in sight
   private columns = 1;
+  private offset = 0; // the columns are centred in the grid
   private dropIndex = -1;
   onVisible: (entries: Entry[]) => void = () => {};
   onFiles: (data: DataTransfer) => void = () => {};
@@ -49,7 +50,7 @@ export class Grid {
 
   private indexAt(x: number, y: number): number {
     const r = this.element.getBoundingClientRect();
-    const col = Math.min(this.columns, Math.max(0, Math.round((x - r.left) / CELL_W)));
+    const col = Math.min(this.columns, Math.max(0, Math.round((x - r.left - this.offset) / CELL_W)));
     const row = Math.max(0, Math.floor((y - r.top + this.element.scrollTop) / CELL_H));
     return Math.min(this.list.entries.length, row * this.columns + col);
   }
@@ -63,7 +64,7 @@ export class Grid {
     const row = Math.floor(index / this.columns), col = index % this.columns;
     const atEnd = col === 0 && index > 0 && index === this.list.entries.length;
     this.marker.style.display = "block";
-    this.marker.style.left = `${(atEnd ? this.columns : col) * CELL_W}px`;
+    this.marker.style.left = `${this.offset + (atEnd ? this.columns : col) * CELL_W}px`;
     this.marker.style.top = `${(atEnd ? row - 1 : row) * CELL_H}px`;
   }
 
@@ -123,6 +124,7 @@ export class Grid {
   render(rebuild = false) {
     const l = this.list;
     this.columns = Math.max(1, Math.floor(this.element.clientWidth / CELL_W));
+    this.offset = Math.max(0, Math.floor((this.element.clientWidth - this.columns * CELL_W) / 2));
     const rows = Math.ceil(l.entries.length / this.columns);
     this.spacer.style.height = `${rows * CELL_H}px`;
     const first = Math.max(0, Math.floor(this.element.scrollTop / CELL_H) - 1) * this.columns;
@@ -140,7 +142,7 @@ export class Grid {
         this.cells.set(entry.id, cell);
         this.element.append(cell);
       }
-      cell.style.transform = `translate(${(i % this.columns) * CELL_W}px, ${Math.floor(i / this.columns) * CELL_H}px)`;
+      cell.style.transform = `translate(${this.offset + (i % this.columns) * CELL_W}px, ${Math.floor(i / this.columns) * CELL_H}px)`;
       cell.dataset.index = String(i);
       cell.dataset.angle = String(entry.angle);
       const sel = l.selected.has(entry.id);

@@ -48,7 +48,12 @@ INI
 out="$work/web-page-native"
 rm -rf "$out" && mkdir -p "$out"
 start=$(date +%s%N)
-"$dir/pixmira-batch" --config "$work/web-page.ini" --jobs 1 --out "$out" "$photos"/*.jpg >/dev/null
+# Its progress lines go to a file, shown only when it fails.
+if ! "$dir/pixmira-batch" --config "$work/web-page.ini" --jobs 1 --out "$out" "$photos"/*.jpg \
+  >"$work/web-page-native.log" 2>&1; then
+  cat "$work/web-page-native.log" >&2
+  exit 1
+fi
 end=$(date +%s%N)
 awk -v ns=$((end - start)) 'BEGIN { printf "native-export-24-photos-1-worker: %.2f s\n", ns / 1e9 }'
 rm -rf "$out"

@@ -56,6 +56,28 @@ TEST(WebEngine, PictureBytesAndNameAreTheCommands) {
   EXPECT_TRUE(fs::is_empty(dir.File("scratch/in")));
 }
 
+TEST(WebEngine, EverySliceOfATallPictureIsGiven) {
+  TempDir dir;
+  TMemIniFile settings(kSettings);
+  settings.WriteString("General", "SliceHeight", "300");
+  fs::create_directories(dir.File("out"));
+  const TExportResult native =
+      Export(settings, {{Sample("bottle.jpg"), 0}}, TExportMode::Jpeg, dir.File("out"));
+  ASSERT_GT(native.files.size(), 1u);
+  TEngine engine(dir.File("scratch"), kFrames);
+  engine.ReadSettings(ReadBytes(kSettings));
+  engine.SetSetting("SliceHeight", "300");
+  const TOutput web = engine.ProcessPicture(ReadBytes(Sample("bottle.jpg")), "bottle.jpg", 0);
+  ASSERT_EQ(web.code, TOutcomeCode::Written);
+  ASSERT_EQ(web.more.size() + 1, native.files.size());
+  for (size_t i = 0; i < native.files.size(); ++i) {
+    const std::string& name = i == 0 ? web.name : web.more[i - 1].name;
+    const std::vector<uint8_t>& bytes = i == 0 ? web.bytes : web.more[i - 1].bytes;
+    EXPECT_EQ(name, fs::path(native.files[i]).filename().string()) << i;
+    EXPECT_TRUE(bytes == ReadBytes(native.files[i])) << i;
+  }
+}
+
 TEST(WebEngine, GbkSettingsGiveTheSameBytesAsUtf8) {
   TempDir dir;
   const std::string utf8 = test::ReadFile(kSettings);

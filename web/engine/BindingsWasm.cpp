@@ -41,6 +41,16 @@ val OutcomeOf(const TOutput& output) {
   if (output.code == TOutcomeCode::Written) {
     out.set("bytes", Uint8ArrayOf(output.bytes));
     out.set("name", output.name);
+    if (!output.more.empty()) {
+      val more = val::array();
+      for (const TOutput::TFile& file : output.more) {
+        val entry = val::object();
+        entry.set("name", file.name);
+        entry.set("bytes", Uint8ArrayOf(file.bytes));
+        more.call<void>("push", entry);
+      }
+      out.set("more", more);
+    }
   }
   if (!output.badKey.empty()) {
     out.set("badKey", output.badKey);

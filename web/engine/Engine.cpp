@@ -239,6 +239,8 @@ TOutput TEngine::ProcessPicture(const std::vector<uint8_t>& bytes, const std::st
   if (!result.files.empty()) {
     output.bytes = ReadAll(result.files.front());
     output.name = result.files.front().substr(outFolder.size());
+    for (size_t i = 1; i < result.files.size(); ++i)
+      output.more.push_back({result.files[i].substr(outFolder.size()), ReadAll(result.files[i])});
   } else if (!result.skips.empty()) {
     output.code = SkipCode(result.skips.front().why);
     output.needed = result.skips.front().why.needed;

@@ -42,6 +42,13 @@ struct TOutput {
   std::string badKey;          // FailedSetting: the key and its stored value
   std::string badValue;
   uint64_t needed = 0;  // OverMemoryLimit: bytes the picture would take
+  // The further files the same picture made (a tall picture's slices after the first), in
+  // the command's order.
+  struct TFile {
+    std::string name;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<TFile> more;
 };
 
 struct TGifOutput {

@@ -19,6 +19,7 @@ export interface Outcome {
   code: OutcomeCode;
   bytes?: Uint8Array; // JPEG or GIF file
   name?: string; // the output file name pixmira-batch would give
+  more?: { name: string; bytes: Uint8Array }[]; // a sliced picture's further files, in order
   badKey?: string; // failed-setting
   badValue?: string;
   needed?: number; // over-memory-limit: bytes the picture would take

@@ -387,7 +387,7 @@ async function start() {
     $("#progress-left").textContent = "";
     if (o.failure) line(tr("导出 %1 时出错：%2", o.failedName ?? o.download?.name ?? "", skipWords(o.failure)), "error");
     else if (gif) line(o.written.length ? o.written[0] : "", "written");
-    else if (o.written.length === total) line(trn("%n 个文件全部导出完毕。", o.written.length), "written");
+    else if (o.written.length >= total && o.skipped.length === 0 && !o.cancelled) line(trn("%n 个文件全部导出完毕。", o.written.length), "written");
     else line(trn("导出了 %n 个文件。", o.written.length), "written");
     if (o.cancelled) line(tr("已取消，已完成的文件已保留。"));
     if (o.written.length && !gif) {

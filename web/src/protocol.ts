@@ -67,7 +67,7 @@ export type Reply =
   | { op: "info"; info: EngineInfo }
   | { op: "thumbnail"; bitmap?: ImageBitmap; width: number; height: number; skip?: Skip }
   | { op: "preview"; bitmap?: ImageBitmap; skip?: Skip }
-  | { op: "process"; jpeg?: ArrayBuffer; name?: string; skip?: Skip }
+  | { op: "process"; jpeg?: ArrayBuffer; name?: string; more?: { name: string; bytes: ArrayBuffer }[]; skip?: Skip }
   | { op: "gifFrame"; skip?: Skip }
   | { op: "gifFinish"; gif?: ArrayBuffer; skip?: Skip; skips: { index: number; reason: string }[] }
   | { op: "addFile"; path: string }

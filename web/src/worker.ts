@@ -30,7 +30,8 @@ async function handle(req: Request): Promise<[Reply, Transferable[]]> {
       const r = await engine.process(new Uint8Array(req.bytes), req.name, req.angle, req.ini);
       if ("skip" in r) return [{ op: "process", skip: r.skip }, []];
       const jpeg = r.ok.bytes.slice().buffer;
-      return [{ op: "process", jpeg, name: r.ok.name }, [jpeg]];
+      const more = (r.ok.more ?? []).map((f) => ({ name: f.name, bytes: f.bytes.slice().buffer }));
+      return [{ op: "process", jpeg, name: r.ok.name, more }, [jpeg, ...more.map((f) => f.bytes)]];
     }
     case "gifStart":
       engine.gifStart(req.ini);

@@ -323,12 +323,14 @@ test("the animated GIF, byte for byte as pixmira-batch writes it", async (t) => 
   await page.context().close();
 });
 
-test("a GBK Config.ini from the desktop gives the page the command's bytes", async (t) => {
+test("a GBK Config.ini from the desktop gives the page the command's bytes, every slice", async (t) => {
   const page = await openPage(b);
   if (!(await realEngine(t, page))) return page.context().close();
-  // As a Windows seller's file: GBK, CRLF, the font by its Chinese family name.
+  // As a Windows seller's file: GBK, CRLF, the font by its Chinese family name; tall pictures
+  // cut into slices, each of which must reach the zip.
   const ini = "[General]\r\nReduceSize=1\r\nReduceSizeType=1\r\nAddWatermark=1\r\nWatermarkType=0\r\n" +
-    "WatermarkText=正品保证·小店\r\nWatermarkFontName=文泉驿正黑\r\nWatermarkFontSize=16\r\nWatermarkPos=4\r\n";
+    "WatermarkText=正品保证·小店\r\nWatermarkFontName=文泉驿正黑\r\nWatermarkFontSize=16\r\nWatermarkPos=4\r\n" +
+    "SliceHeight=400\r\n";
   const file = join(work, "gbk-Config.ini");
   writeFileSync(file, execFileSync("iconv", ["-f", "UTF-8", "-t", "GBK"], { input: ini }));
   await page.setInputFiles("#import-settings", file);
@@ -339,7 +341,9 @@ test("a GBK Config.ini from the desktop gives the page the command's bytes", asy
   mkdirSync(out);
   runBatch(["--config", file, "--out", out, ...SAMPLES.slice(0, 3)]);
   const native = readdirSync(out).sort();
+  assert.ok(native.length > 3, native.join(" "));
   assert.deepEqual(Object.keys(files).sort(), native);
   for (const name of native) assert.ok(Buffer.from(files[name]).equals(readFileSync(join(out, name))), `${name} differs`);
+  assert.match(await page.textContent("#progress-summary"), new RegExp(`${native.length} 个文件全部导出完毕`));
   await page.context().close();
 });

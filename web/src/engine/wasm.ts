@@ -8,6 +8,7 @@ interface Outcome {
   code: string;
   bytes?: Uint8Array;
   name?: string;
+  more?: { name: string; bytes: Uint8Array }[];
   badKey?: string;
   badValue?: string;
 }
@@ -111,7 +112,7 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
       settings(text);
       await font();
       const o = engine.process(bytes, name, angle);
-      if (o.code === "written" && o.bytes) return { ok: { bytes: o.bytes, name: o.name ?? "" } };
+      if (o.code === "written" && o.bytes) return { ok: { bytes: o.bytes, name: o.name ?? "", more: o.more } };
       return { skip: { reason: o.code, detail: o.badKey ? `${o.badKey}\x00${o.badValue ?? ""}` : undefined } };
     },
     gifStart(text) {

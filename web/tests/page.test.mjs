@@ -182,6 +182,8 @@ test("words: Chinese by default, English for an English browser, nothing cut off
   const enPhone = await openPage(b, { locale: "en-US", viewport: { width: 390, height: 844 } });
   await addSamples(enPhone);
   await previewSettled(enPhone);
+  // With the settings as they come, too, the preview shows the picture.
+  assert.equal(await enPhone.textContent("#preview-caption"), "bottle.jpg");
   await enPhone.screenshot({ path: join(shots, "phone-en.png"), fullPage: true });
   const zhDesk = await openPage(b);
   await addSamples(zhDesk);

@@ -105,7 +105,9 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
     },
     async preview(bytes, name, angle, text, _w, _h, prompt) {
       settings(text);
-      await font();
+      // The preview fails without any font even where no text is drawn (fontWanted says
+      // none), so its worker always has the bundled one.
+      await loadBundledFont();
       return pixels(engine.preview(bytes, name, angle, prompt));
     },
     async process(bytes, name, angle, text) {

@@ -436,8 +436,8 @@ int Run(const TOptions& options) {
   for (const TSkippedEntry& skip : result.skips) {
     std::cerr << cli::SkipLine(skip, result.memoryLimit) << '\n';
   }
-  const std::string cap = std::to_string(ReadOutputOptions(kernel.SettingsStore()).maxFileKB);
   for (const TCapNote& note : result.capNotes) {
+    const std::string cap = std::to_string(note.capKB);
     const std::string w = std::to_string(note.width), h = std::to_string(note.height);
     std::cerr << (note.overCap ? cli::Say("警告：{1} 即使缩小到 {3}×{4} 也超过 {2} KB",
                                           {note.path, cap, w, h})

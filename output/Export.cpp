@@ -413,14 +413,14 @@ bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index
         const TEncodedPicture& file = outcome.files[i];
         const std::string name =
             OutputFileName(rule.output.namePattern,
-                           {path, index + 1, rule.date, file.width, file.height}) +
+                           {path, job.firstNumber + index, rule.date, file.width, file.height}) +
             SliceSuffix(int(i) + 1, int(count)) +
             std::string(OutputExtension(OutputFormatRow(rule.output.format)));
         const std::string written = WriteNewFile(JoinPath(job.target, name), file.bytes);
         result.files.push_back(written);
         if (file.shrinkSteps > 0 || file.overCap) {
           result.capNotes.push_back({index, written, file.width, file.height, file.quality,
-                                     file.shrinkSteps, file.overCap});
+                                     file.shrinkSteps, file.overCap, rule.output.maxFileKB});
         }
         if (callbacks.onFileWritten) callbacks.onFileWritten(written);
         ++result.written;

@@ -56,26 +56,36 @@ TEST(WebEngine, PictureBytesAndNameAreTheCommands) {
   EXPECT_TRUE(fs::is_empty(dir.File("scratch/in")));
 }
 
-TEST(WebEngine, EverySliceOfATallPictureIsGiven) {
+// A picture the command writes as several slices comes back whole, in the command's order, and
+// the list place the page gives is the one the name pattern shows.
+TEST(WebEngine, SlicesAndListPlacesAreTheCommands) {
   TempDir dir;
-  TMemIniFile settings(kSettings);
-  settings.WriteString("General", "SliceHeight", "300");
+  const std::string ini =
+      "[General]\r\nReduceSize=0\r\nSliceHeight=300\r\nOutputNamePattern={n:2}-{name}\r\n";
+  const TMemIniFile settings = TMemIniFile::FromText(ini);
   fs::create_directories(dir.File("out"));
-  const TExportResult native =
-      Export(settings, {{Sample("bottle.jpg"), 0}}, TExportMode::Jpeg, dir.File("out"));
-  ASSERT_GT(native.files.size(), 1u);
+  const std::vector<TExportEntry> list = {{Sample("mug.jpg"), 0}, {Sample("watch.jpg"), 0}};
+  const TExportResult native = Export(settings, list, TExportMode::Jpeg, dir.File("out"));
+  ASSERT_GT(native.files.size(), 2u);
+
   TEngine engine(dir.File("scratch"), kFrames);
-  engine.ReadSettings(ReadBytes(kSettings));
-  engine.SetSetting("SliceHeight", "300");
-  const TOutput web = engine.ProcessPicture(ReadBytes(Sample("bottle.jpg")), "bottle.jpg", 0);
-  ASSERT_EQ(web.code, TOutcomeCode::Written);
-  ASSERT_EQ(web.more.size() + 1, native.files.size());
-  for (size_t i = 0; i < native.files.size(); ++i) {
-    const std::string& name = i == 0 ? web.name : web.more[i - 1].name;
-    const std::vector<uint8_t>& bytes = i == 0 ? web.bytes : web.more[i - 1].bytes;
-    EXPECT_EQ(name, fs::path(native.files[i]).filename().string()) << i;
-    EXPECT_TRUE(bytes == ReadBytes(native.files[i])) << i;
+  engine.ReadSettings(std::vector<uint8_t>(ini.begin(), ini.end()));
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const TOutput web = engine.ProcessPicture(
+        ReadBytes(list[i].path), fs::path(list[i].path).filename().string(), 0, int(i) + 1);
+    ASSERT_EQ(web.code, TOutcomeCode::Written);
+    names.push_back(web.name);
+    EXPECT_TRUE(web.bytes == ReadBytes(dir.File("out/" + web.name))) << web.name;
+    for (const TOutput::TFile& file : web.more) {
+      names.push_back(file.name);
+      EXPECT_TRUE(file.bytes == ReadBytes(dir.File("out/" + file.name))) << file.name;
+    }
   }
+  std::vector<std::string> expected;
+  for (const std::string& file : native.files) expected.push_back(fs::path(file).filename());
+  EXPECT_EQ(names, expected);
+  EXPECT_EQ(names.front(), "01-mug-01.jpg");
 }
 
 TEST(WebEngine, GbkSettingsGiveTheSameBytesAsUtf8) {

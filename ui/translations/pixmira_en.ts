@@ -1053,6 +1053,14 @@ genuine</translation>
         <source>排序</source>
         <translation>Sort</translation>
     </message>
+    <message>
+        <source>%1：即使缩小到 %2 也超过 %3 KB</source>
+        <translation>%1: larger than %3 KB even when shrunk to %2</translation>
+    </message>
+    <message>
+        <source>%1：为了不超过 %2 KB，缩小到 %3，质量 %4</source>
+        <translation>%1: shrunk to %3 at quality %4 to stay within %2 KB</translation>
+    </message>
 </context>
 <context>
     <name>PixmiraWeb</name>

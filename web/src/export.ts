@@ -66,10 +66,11 @@ export async function exportJpeg(pool: EnginePool, entries: Entry[], ini: string
   const depth = pool.size * 2;
   let next = 0;
   const launch = () => {
-    const entry = entries[next++];
+    const number = ++next;
+    const entry = entries[number - 1];
     inFlight.push(
       bytesOf(entry).then((bytes) =>
-        bytes ? pool.leastBusy().call({ op: "process", bytes, name: entry.name, angle: entry.angle, ini }, [bytes]) : undefined,
+        bytes ? pool.leastBusy().call({ op: "process", bytes, name: entry.name, angle: entry.angle, number, ini }, [bytes]) : undefined,
       ),
     );
   };

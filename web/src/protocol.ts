@@ -56,7 +56,7 @@ export type Request =
   | { op: "info" }
   | { op: "thumbnail"; bytes: ArrayBuffer; name: string; angle: number; width: number; height: number }
   | { op: "preview"; bytes: ArrayBuffer; name: string; angle: number; ini: string; width: number; height: number; prompt: string }
-  | { op: "process"; bytes: ArrayBuffer; name: string; angle: number; ini: string }
+  | { op: "process"; bytes: ArrayBuffer; name: string; angle: number; number: number; ini: string }
   | { op: "gifStart"; ini: string }
   | { op: "gifFrame"; bytes: ArrayBuffer; name: string; angle: number }
   | { op: "gifFinish" }

@@ -27,7 +27,7 @@ async function handle(req: Request): Promise<[Reply, Transferable[]]> {
       return [{ op: "preview", bitmap }, [bitmap]];
     }
     case "process": {
-      const r = await engine.process(new Uint8Array(req.bytes), req.name, req.angle, req.ini);
+      const r = await engine.process(new Uint8Array(req.bytes), req.name, req.angle, req.number, req.ini);
       if ("skip" in r) return [{ op: "process", skip: r.skip }, []];
       const jpeg = r.ok.bytes.slice().buffer;
       const more = (r.ok.more ?? []).map((f) => ({ name: f.name, bytes: f.bytes.slice().buffer }));

@@ -329,10 +329,10 @@ test("a GBK Config.ini from the desktop gives the page the command's bytes, ever
   const page = await openPage(b);
   if (!(await realEngine(t, page))) return page.context().close();
   // As a Windows seller's file: GBK, CRLF, the font by its Chinese family name; tall pictures
-  // cut into slices, each of which must reach the zip.
+  // cut into slices, each of which must reach the zip; names numbered by place in the list.
   const ini = "[General]\r\nReduceSize=1\r\nReduceSizeType=1\r\nAddWatermark=1\r\nWatermarkType=0\r\n" +
     "WatermarkText=正品保证·小店\r\nWatermarkFontName=文泉驿正黑\r\nWatermarkFontSize=16\r\nWatermarkPos=4\r\n" +
-    "SliceHeight=400\r\n";
+    "SliceHeight=400\r\nOutputNamePattern={n:2}-{name}\r\n";
   const file = join(work, "gbk-Config.ini");
   writeFileSync(file, execFileSync("iconv", ["-f", "UTF-8", "-t", "GBK"], { input: ini }));
   await page.setInputFiles("#import-settings", file);
@@ -343,7 +343,7 @@ test("a GBK Config.ini from the desktop gives the page the command's bytes, ever
   mkdirSync(out);
   runBatch(["--config", file, "--out", out, ...SAMPLES.slice(0, 3)]);
   const native = readdirSync(out).sort();
-  assert.ok(native.length > 3, native.join(" "));
+  assert.ok(native.length > 3 && native[0].startsWith("01-"), native.join(" "));
   assert.deepEqual(Object.keys(files).sort(), native);
   for (const name of native) assert.ok(Buffer.from(files[name]).equals(readFileSync(join(out, name))), `${name} differs`);
   assert.match(await page.textContent("#progress-summary"), new RegExp(`${native.length} 个文件全部导出完毕`));

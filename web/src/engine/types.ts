@@ -16,7 +16,8 @@ export interface Engine {
   thumbnail(bytes: Uint8Array, name: string, angle: number, width: number, height: number): Promise<Result<Pixels>>;
   preview(bytes: Uint8Array, name: string, angle: number, ini: string, width: number, height: number, prompt: string): Promise<Result<Pixels>>;
   // The file, and a sliced picture's further files in order.
-  process(bytes: Uint8Array, name: string, angle: number, ini: string): Promise<Result<{ bytes: Uint8Array; name: string; more?: { bytes: Uint8Array; name: string }[] }>>;
+  // number: the picture's place in the list (1 = first), which a name pattern's {n} shows.
+  process(bytes: Uint8Array, name: string, angle: number, number: number, ini: string): Promise<Result<{ bytes: Uint8Array; name: string; more?: { bytes: Uint8Array; name: string }[] }>>;
   gifStart(ini: string): void;
   gifFrame(bytes: Uint8Array, name: string, angle: number): Promise<Skip | undefined>;
   gifFinish(): Result<Uint8Array> & { skips: { index: number; reason: string }[] };

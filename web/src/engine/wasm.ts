@@ -18,7 +18,7 @@ interface WasmEngine {
   addFile(name: string, bytes: Uint8Array): string;
   addFont(bytes: Uint8Array): boolean;
   fontWanted(): string | null;
-  process(bytes: Uint8Array, name: string, angle: number): Outcome;
+  processAt(bytes: Uint8Array, name: string, angle: number, number: number): Outcome;
   gifBegin(): void;
   gifAdd(bytes: Uint8Array, name: string, angle: number): number;
   gifFinish(): Outcome & { frames: number; skips: { index: number; code: string }[] };
@@ -110,10 +110,10 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
       await loadBundledFont();
       return pixels(engine.preview(bytes, name, angle, prompt));
     },
-    async process(bytes, name, angle, text) {
+    async process(bytes, name, angle, number, text) {
       settings(text);
       await font();
-      const o = engine.process(bytes, name, angle);
+      const o = engine.processAt(bytes, name, angle, number);
       if (o.code === "written" && o.bytes) return { ok: { bytes: o.bytes, name: o.name ?? "", more: o.more } };
       return { skip: { reason: o.code, detail: o.badKey ? `${o.badKey}\x00${o.badValue ?? ""}` : undefined } };
     },

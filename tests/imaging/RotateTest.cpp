@@ -47,6 +47,20 @@ TEST(RotatePicture, Coefficients) {
   }
 }
 
+// Whole degrees come from a table, the same on every machine; where long double is the x87's
+// 80 bits, every entry must be what that arithmetic computes.
+TEST(RotatePicture, WholeDegreesAreTheExtendedPrecisionValues) {
+  if (std::numeric_limits<long double>::digits != 64)
+    GTEST_SKIP() << "long double is not 80-bit extended precision here";
+  const long double pi = 3.141592653589793238462643383279502884L;
+  for (int a = -180; a <= 180; ++a) {
+    const long double theta = -static_cast<long double>(a) * pi / 180.0L;
+    const RotationGeometry g = ComputeRotation(a, 10, 10);
+    EXPECT_EQ(g.s, int32_t(std::trunc(std::sin(theta) * 65536.0L))) << a;
+    EXPECT_EQ(g.c, int32_t(std::trunc(std::cos(theta) * 65536.0L))) << a;
+  }
+}
+
 TEST(RotatePicture, SizesOfTheTurnedPicture) {
   struct Case {
     double angle;

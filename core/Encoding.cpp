@@ -1,15 +1,11 @@
 #include "core/Encoding.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstdint>
 
 namespace pixmira {
 
 namespace {
 
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 // Length of the valid UTF-8 sequence starting at text[i], or 0 when it is not one
@@ -41,21 +37,6 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
   return n;
 }
 
-class Iconv {
- public:
-  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Iconv() {
-    if (ok()) iconv_close(cd_);
-  }
-  Iconv(const Iconv&) = delete;
-  Iconv& operator=(const Iconv&) = delete;
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  iconv_t get() const { return cd_; }
-
- private:
-  iconv_t cd_;
-};
-
 }  // namespace
 
 bool IsValidUtf8(std::string_view text) {
@@ -65,41 +46,6 @@ bool IsValidUtf8(std::string_view text) {
     i += n;
   }
   return true;
-}
-
-std::string GbkToUtf8(std::string_view gbk) {
-  std::string out;
-  out.reserve(gbk.size() + gbk.size() / 2);
-  // Code page 936 as Windows has it (GBK with 0x80 as the euro sign).
-  Iconv cd("UTF-8", "CP936");
-  if (!cd.ok()) {
-    // No converter: keep ASCII, mark the rest.
-    for (char c : gbk) {
-      if (static_cast<uint8_t>(c) < 0x80) {
-        out += c;
-      } else {
-        out += kReplacement;
-      }
-    }
-    return out;
-  }
-  char* in = const_cast<char*>(gbk.data());
-  std::size_t inLeft = gbk.size();
-  char buffer[4096];
-  while (inLeft > 0) {
-    char* outPtr = buffer;
-    std::size_t outLeft = sizeof buffer;
-    const std::size_t r = iconv(cd.get(), &in, &inLeft, &outPtr, &outLeft);
-    out.append(buffer, outPtr - buffer);
-    if (r != static_cast<std::size_t>(-1)) break;
-    if (errno == E2BIG) continue;
-    // EILSEQ or EINVAL (a lead byte cut off at the end): one byte becomes U+FFFD.
-    out += kReplacement;
-    ++in;
-    --inLeft;
-    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
-  }
-  return out;
 }
 
 std::string DecodeFileText(std::string_view bytes) {

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <optional>
 
 #include "core/Encoding.h"
 
@@ -11,6 +12,7 @@ namespace pixmira {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+constexpr std::string_view kEuro = "\xE2\x82\xAC";  // U+20AC, byte 0x80 of code page 936
 
 class Iconv {
  public:
@@ -32,8 +34,15 @@ class Iconv {
 std::string GbkToUtf8(std::string_view gbk) {
   std::string out;
   out.reserve(gbk.size() + gbk.size() / 2);
-  // Code page 936 as Windows has it (GBK with 0x80 as the euro sign).
-  Iconv cd("UTF-8", "CP936");
+  // Code page 936 as Windows has it (GBK with 0x80 as the euro sign). Some C libraries
+  // (WebAssembly's) know it only as GBK; the euro sign is then added below.
+  std::optional<Iconv> converter;
+  converter.emplace("UTF-8", "CP936");
+  if (!converter->ok()) {
+    converter.reset();
+    converter.emplace("UTF-8", "GBK");
+  }
+  const Iconv& cd = *converter;
   if (!cd.ok()) {
     // No converter: keep ASCII, mark the rest.
     for (char c : gbk) {
@@ -56,7 +65,7 @@ std::string GbkToUtf8(std::string_view gbk) {
     if (r != static_cast<std::size_t>(-1)) break;
     if (errno == E2BIG) continue;
     // EILSEQ or EINVAL (a lead byte cut off at the end): one byte becomes U+FFFD.
-    out += kReplacement;
+    out += static_cast<uint8_t>(*in) == 0x80 ? kEuro : kReplacement;
     ++in;
     --inLeft;
     iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);

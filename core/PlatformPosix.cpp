@@ -14,6 +14,10 @@
 
 #include "core/Platform.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten/em_asm.h>
+#endif
+
 #if defined(__linux__)
 #include <sched.h>
 #include <sys/mman.h>
@@ -217,6 +221,20 @@ std::optional<std::string> RealPath(const std::string& path) {
 }
 
 std::string ExecutablePath() {
+#ifdef __EMSCRIPTEN__
+  // WebAssembly under node: the program is its script (a browser has none). /proc/self/exe
+  // would name node itself.
+  char script[4096] = {};
+  const int length = MAIN_THREAD_EM_ASM_INT(
+      {
+        var p = typeof process == "object" && process.argv && process.argv[1] || "";
+        if (lengthBytesUTF8(p) >= $1) return 0;
+        stringToUTF8(p, $0, $1);
+        return lengthBytesUTF8(p);
+      },
+      script, int(sizeof script));
+  return std::string(script, length);
+#endif
   std::error_code ec;
   const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   return ec ? std::string() : exe.string();

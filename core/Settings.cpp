@@ -1,6 +1,8 @@
 #include "core/Settings.h"
 
 #include <charconv>
+#include <locale>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -71,9 +73,12 @@ bool TryParseDecimal(std::string_view text, double& value) {
     }
   }
   if (!digit) return false;
-  // from_chars ignores the locale, whose decimal separator may be a comma.
-  const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
-  return r.ec == std::errc() && r.ptr == text.data() + text.size();
+  // The classic locale, not the user's, whose decimal separator may be a comma. (Not
+  // from_chars: WebAssembly's C++ library has none for floating point.)
+  std::istringstream in{std::string(text)};
+  in.imbue(std::locale::classic());
+  in >> value;
+  return !in.fail();
 }
 
 double ReadSettingDecimal(const TMemIniFile& store, std::string_view key, ReadSite site) {

@@ -50,6 +50,30 @@ inline constexpr std::string_view ReduceSizeSmooth = "ReduceSizeSmooth";
 inline constexpr std::string_view SquareCanvas = "SquareCanvas";
 // Our own: JPEG files written progressive.
 inline constexpr std::string_view JpegProgressive = "JpegProgressive";
+// Our own: corners cut after the reduction, so the radius is in finished pixels.
+inline constexpr std::string_view CornerRadiusOnResult = "CornerRadiusOnResult";
+// Our own: the whole photo inside the frame's opening on white (0: it covers the opening).
+inline constexpr std::string_view FrameFit = "FrameFit";
+// Our own: text size in points (0) or as WatermarkFontSizePercent of the finished width (1).
+inline constexpr std::string_view WatermarkFontSizeMode = "WatermarkFontSizeMode";
+inline constexpr std::string_view WatermarkFontSizePercent = "WatermarkFontSizePercent";
+// Our own: a text that would run past the picture's edge is made smaller until it fits.
+inline constexpr std::string_view WatermarkFitText = "WatermarkFitText";
+// Our own: a dark outline around the text.
+inline constexpr std::string_view WatermarkOutline = "WatermarkOutline";
+// Our own: where the picture goes when text and picture are stamped together
+// (WatermarkType 2); alone, the picture keeps the text's anchor, margins, opacity and angle.
+inline constexpr std::string_view WatermarkImagePos = "WatermarkImagePos";
+inline constexpr std::string_view WatermarkImageMarginA = "WatermarkImageMarginA";
+inline constexpr std::string_view WatermarkImageMarginB = "WatermarkImageMarginB";
+inline constexpr std::string_view WatermarkImageMarginKindA = "WatermarkImageMarginKindA";
+inline constexpr std::string_view WatermarkImageMarginKindB = "WatermarkImageMarginKindB";
+inline constexpr std::string_view WatermarkImageTransparent = "WatermarkImageTransparent";
+inline constexpr std::string_view WatermarkImageRotate = "WatermarkImageRotate";
+// Our own: JPEG files taller than this are written in slices of at most this height (0: off),
+// the watermark drawn on the whole picture or, with SliceWatermarkEach, on every slice.
+inline constexpr std::string_view SliceHeight = "SliceHeight";
+inline constexpr std::string_view SliceWatermarkEach = "SliceWatermarkEach";
 // Our own: the vendor's web host for the home link and the update check; empty = none.
 inline constexpr std::string_view HomeHost = "HomeHost";
 // Our own: where the main window was (empty: centred at its first size) and the folders the

@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <iomanip>
+#include <locale>
+#include <sstream>
 
 #include "core/ColorText.h"
 #include "core/Settings.h"
@@ -73,9 +76,11 @@ struct Conditions {
   SettingCondition jpegFiles{std::string(keys::OutputGif), {0}};
   SettingCondition framing{std::string(keys::AddFrame), {1}};
   SettingCondition marking{std::string(keys::AddWatermark), {1}};
-  SettingCondition textMark{std::string(keys::WatermarkType), {0}};
-  SettingCondition pictureMark{std::string(keys::WatermarkType), {1}};
-  SettingCondition anyMark{std::string(keys::WatermarkType), {0, 1}};
+  // WatermarkType 2 stamps both, the picture first.
+  SettingCondition textMark{std::string(keys::WatermarkType), {0, 2}};
+  SettingCondition pictureMark{std::string(keys::WatermarkType), {1, 2}};
+  SettingCondition bothMarks{std::string(keys::WatermarkType), {2}};
+  SettingCondition anyMark{std::string(keys::WatermarkType), {0, 1, 2}};
   SettingCondition single{std::string(keys::WatermarkPaintStyle), {0}};
   SettingCondition tiled{std::string(keys::WatermarkPaintStyle), {0}, true};
 };
@@ -253,11 +258,35 @@ std::vector<SettingRow> MakeSchema() {
        .group = "edge",
        .panel = "corners",
        .when = {c.framing, {std::string(keys::FrameType), {0}}}},
+      {.key = std::string(keys::CornerRadiusOnResult),
+       .type = T::Bool,
+       .defaults = Everywhere("0"),
+       .caption = "半径按成品图片计算",
+       .tooltip = "先缩小图片再剪裁圆角：半径是成品图片上的像素，大照片和小照片的圆角一样大。"
+                  "不勾选时按原图剪裁，原图越大，成品上的圆角越小。",
+       .english = "1 = cut the corners after the reduction, so the radius is in pixels of the "
+                  "finished picture whatever the photo's size; 0 = on the loaded photo, so a "
+                  "large photo gets small corners",
+       .group = "edge",
+       .panel = "corners",
+       .when = {c.framing, {std::string(keys::FrameType), {0}}}},
       {.key = std::string(keys::FrameName),
        .type = T::Text,
        .defaults = Everywhere(""),
        .caption = "选择要添加的边框：",
        .english = "section of Frames/Frames.ini",
+       .group = "edge",
+       .panel = "frame",
+       .when = {c.framing, {std::string(keys::FrameType), {1}}}},
+      {.key = std::string(keys::FrameFit),
+       .type = T::Bool,
+       .defaults = Everywhere("0"),
+       .caption = "完整显示图片（白底，不裁剪、不放大）",
+       .tooltip = "整张图片放进边框的空白区域，空余处留白，小图片不会被放大。"
+                  "不勾选时图片铺满空白区域，超出的部分被边框裁掉。",
+       .english = "0 = the photo covers the frame's opening, its overhang cut off; 1 = the "
+                  "whole photo inside the opening on white, shrunk to fit but never enlarged "
+                  "(SquareCanvas then squares the framed picture)",
        .group = "edge",
        .panel = "frame",
        .when = {c.framing, {std::string(keys::FrameType), {1}}}},
@@ -273,9 +302,11 @@ std::vector<SettingRow> MakeSchema() {
       {.key = std::string(keys::WatermarkType),
        .type = T::Choice,
        .defaults = Everywhere("0"),
-       .choices = {{0, "文字水印", "text"}, {1, "图片水印", "picture"}},
+       .choices = {{0, "文字水印", "text"},
+                   {1, "图片水印", "picture"},
+                   {2, "文字和图片水印", "both: the picture first, the text on top"}},
        .caption = "类型",
-       .english = "text or picture",
+       .english = "text, picture or both",
        .group = "watermark",
        .panel = "watermark",
        .when = {c.marking}},
@@ -302,6 +333,52 @@ std::vector<SettingRow> MakeSchema() {
        .maximum = 9999,
        .caption = "字体大小：",
        .english = "font size in points",
+       .group = "watermark",
+       .panel = "text",
+       .when = {c.marking, c.textMark}},
+      {.key = std::string(keys::WatermarkFontSizeMode),
+       .type = T::Choice,
+       .defaults = DialogAndPipeline("0"),
+       .choices = {{0, "按字号（磅）", "the size in points"},
+                   {1, "按成品宽度的百分比", "WatermarkFontSizePercent of the finished width"}},
+       .caption = "文字大小：",
+       .tooltip = "按成品宽度的百分比：文字高度随成品图片的宽度变化，"
+                  "310像素宽和800像素宽的图片上文字比例相同。",
+       .english = "how the text's size is given",
+       .group = "watermark",
+       .panel = "text",
+       .when = {c.marking, c.textMark}},
+      {.key = std::string(keys::WatermarkFontSizePercent),
+       .type = T::Int,
+       .defaults = DialogAndPipeline("6"),
+       .minimum = 1,
+       .maximum = 100,
+       .caption = "文字高度占成品图片宽度的百分比",
+       .english = "text height in percent of the finished picture's width, so the text keeps "
+                  "its proportion at 310 or 800 pixels",
+       .group = "watermark",
+       .panel = "text",
+       .when = {c.marking, c.textMark, {std::string(keys::WatermarkFontSizeMode), {1}}}},
+      // Absent counts as off, so the files of earlier versions keep their pictures.
+      {.key = std::string(keys::WatermarkFitText),
+       .type = T::Bool,
+       .defaults = DialogAndPipeline("0"),
+       .caption = "文字超出图片时自动缩小",
+       .tooltip = "文字会超出图片边缘时，自动缩小到刚好放得下，不会被截断。",
+       .english = "1 = a text that would run past the picture's edge (or its margins) is made "
+                  "smaller until it fits, in either size mode; absent counts as 0, so settings "
+                  "files of earlier versions give the same pictures (the bundled sample "
+                  "settings turn it on)",
+       .group = "watermark",
+       .panel = "text",
+       .when = {c.marking, c.textMark}},
+      {.key = std::string(keys::WatermarkOutline),
+       .type = T::Bool,
+       .defaults = DialogAndPipeline("0"),
+       .caption = "文字描边",
+       .tooltip = "在文字周围加1到3像素的深色描边，白色文字在白底或花哨的图片上也看得清。",
+       .english = "1 = a dark outline, 1 to 3 pixels by the text's size, around the letters, "
+                  "so white text shows on white and on busy photos",
        .group = "watermark",
        .panel = "text",
        .when = {c.marking, c.textMark}},
@@ -356,6 +433,80 @@ std::vector<SettingRow> MakeSchema() {
        .group = "watermark",
        .panel = "picture",
        .when = {c.marking, c.pictureMark}},
+      {.key = std::string(keys::WatermarkImagePos),
+       .type = T::Choice,
+       .defaults = DialogAndPipeline("2"),
+       .choices = AnchorChoices(),
+       .caption = "图片位置：",
+       .tooltip = "文字和图片一起使用时，图片水印的位置",
+       .english = "with both watermarks: the picture's own anchor (alone, the picture takes "
+                  "WatermarkPos and its margins)",
+       .group = "watermark",
+       .panel = "picture",
+       .when = {c.marking, c.bothMarks, c.single}},
+      {.key = std::string(keys::WatermarkImageMarginA),
+       .type = T::Int,
+       .defaults = DialogAndPipeline("15"),
+       .minimum = 0,
+       .maximum = kMaxBox,
+       .caption = "边距：",
+       .tooltip = "图片水印的上下边距（左边居中、右边居中时为左右边距）",
+       .english = "with both: the picture's margin A (as for WatermarkPos)",
+       .group = "watermark",
+       .panel = "picture",
+       .when = {c.marking, c.bothMarks, c.single}},
+      {.key = std::string(keys::WatermarkImageMarginB),
+       .type = T::Int,
+       .defaults = DialogAndPipeline("15"),
+       .minimum = 0,
+       .maximum = kMaxBox,
+       .caption = "边距：",
+       .tooltip = "图片水印的左右边距",
+       .english = "with both: the picture's margin B (as for WatermarkPos)",
+       .group = "watermark",
+       .panel = "picture",
+       .when = {c.marking, c.bothMarks, c.single}},
+      {.key = std::string(keys::WatermarkImageMarginKindA),
+       .type = T::Choice,
+       .defaults = DialogAndPipeline("0"),
+       .choices = {{0, "像素", "pixels"}, {1, "百分比", "percent"}},
+       .caption = "边距：",
+       .english = "unit of the picture's margin A",
+       .group = "watermark",
+       .panel = "picture",
+       .when = {c.marking, c.bothMarks, c.single}},
+      {.key = std::string(keys::WatermarkImageMarginKindB),
+       .type = T::Choice,
+       .defaults = DialogAndPipeline("0"),
+       .choices = {{0, "像素", "pixels"}, {1, "百分比", "percent"}},
+       .caption = "边距：",
+       .english = "unit of the picture's margin B",
+       .group = "watermark",
+       .panel = "picture",
+       .when = {c.marking, c.bothMarks, c.single}},
+      {.key = std::string(keys::WatermarkImageTransparent),
+       .type = T::Int,
+       .defaults = DialogAndPipeline("20"),
+       .minimum = 0,
+       .maximum = 100,
+       .caption = "透明：",
+       .tooltip = "图片水印的透明度",
+       .english = "with both: the picture's transparency in percent (alone: "
+                  "WatermarkTransparent)",
+       .group = "watermark",
+       .panel = "picture",
+       .when = {c.marking, c.bothMarks}},
+      {.key = std::string(keys::WatermarkImageRotate),
+       .type = T::Int,
+       .defaults = DialogAndPipeline("0"),
+       .minimum = -180,
+       .maximum = 180,
+       .caption = "旋转：",
+       .tooltip = "图片水印的旋转角度（度）",
+       .english = "with both: the picture's angle in degrees (alone: WatermarkRotate)",
+       .group = "watermark",
+       .panel = "picture",
+       .when = {c.marking, c.bothMarks}},
       {.key = std::string(keys::WatermarkPaintStyle),
        .type = T::Choice,
        .defaults = Everywhere("0"),
@@ -449,6 +600,31 @@ std::vector<SettingRow> MakeSchema() {
        .group = "output",
        .panel = "gif",
        .when = {{std::string(keys::OutputGif), {1}}}},
+
+      {.key = std::string(keys::SliceHeight),
+       .type = T::Int,
+       .defaults = {"0", kNone, kNone, "0"},
+       .minimum = 0,
+       .maximum = kMaxBox,
+       .caption = "长图切片：每片最高",
+       .tooltip = "比这更高的长图（如详情页图片）切成几张保存：名字-01.jpg、名字-02.jpg……"
+                  "每张最多这么高，按顺序拼起来就是原图。0 = 不切。只对JPEG有效，动态图片不切。",
+       .english = "JPEG files only: a finished picture taller than this is written as "
+                  "NAME-01.jpg, NAME-02.jpg, ... each at most this tall, top to bottom; 0 = "
+                  "never sliced; the GIF ignores it",
+       .group = "output",
+       .panel = "slices",
+       .when = {c.jpegFiles}},
+      {.key = std::string(keys::SliceWatermarkEach),
+       .type = T::Bool,
+       .defaults = {"0", kNone, kNone, "0"},
+       .caption = "每片都加水印",
+       .tooltip = "勾选：每一片单独加水印。不勾选（默认）：先给整张图片加水印，再切片。",
+       .english = "0 = the watermark is drawn on the whole picture before slicing; 1 = on every "
+                  "slice",
+       .group = "output",
+       .panel = "slices",
+       .when = {c.jpegFiles, c.marking}},
 
       // What the window keeps for itself.
       {.key = std::string(keys::HomeHost),
@@ -750,10 +926,12 @@ std::string_view SettingTypeName(SettingType type) {
 
 std::string FormatSettingNumber(double value) {
   if (value == std::floor(value)) return std::to_string(static_cast<long long>(value));
-  // to_chars ignores the locale, whose decimal separator may be a comma.
-  char text[32];
-  const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
-  return std::string(text, r.ptr);
+  // The classic locale, not the user's, whose decimal separator may be a comma. (Not
+  // to_chars: WebAssembly's C++ library has none for floating point.)
+  std::ostringstream text;
+  text.imbue(std::locale::classic());
+  text << std::fixed << std::setprecision(2) << value;
+  return text.str();
 }
 
 }  // namespace pixmira

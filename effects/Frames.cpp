@@ -39,7 +39,7 @@ std::string CatalogPath(const std::string& framesFolder, const std::string& valu
 
 std::unique_ptr<TBitmap> ApplyFrame(const TBitmap& photo, const std::string& frameName,
                                     const TMemIniFile& catalog, const std::string& framesFolder,
-                                    bool smooth) {
+                                    bool smooth, bool fit) {
   const std::string graph = catalog.ReadString(frameName, "graph", "");
   if (graph.empty()) return nullptr;
 
@@ -67,27 +67,46 @@ std::unique_ptr<TBitmap> ApplyFrame(const TBitmap& photo, const std::string& fra
   if (!photo.Empty()) {
     const int64_t pw = photo.Width();
     const int64_t ph = photo.Height();
-    // Cover the content rectangle, keeping the photograph's proportions; the overhang is
-    // shared equally on both sides.
     int64_t tl, tt, tr, tb;
-    const int64_t h = RoundRatio(ph * (right - left), pw);
-    if (h < bottom - top) {
-      const int64_t w = RoundRatio(pw * (bottom - top), ph);
+    if (fit) {
+      // The whole photo inside the content rectangle, centred, never larger than it is.
+      int64_t w = pw, h = ph;
+      if (w > right - left) {
+        w = right - left;
+        h = std::max<int64_t>(1, RoundRatio(ph * w, pw));
+      }
+      if (h > bottom - top) {
+        h = bottom - top;
+        w = std::max<int64_t>(1, RoundRatio(pw * h, ph));
+      }
       tl = (left + right - w) / 2;
-      tr = tl + w;
-      tt = top;
-      tb = bottom;
-    } else {
-      tl = left;
-      tr = right;
       tt = (top + bottom - h) / 2;
+      tr = tl + w;
       tb = tt + h;
+    } else {
+      // Cover the content rectangle, keeping the photograph's proportions; the overhang is
+      // shared equally on both sides.
+      const int64_t h = RoundRatio(ph * (right - left), pw);
+      if (h < bottom - top) {
+        const int64_t w = RoundRatio(pw * (bottom - top), ph);
+        tl = (left + right - w) / 2;
+        tr = tl + w;
+        tt = top;
+        tb = bottom;
+      } else {
+        tl = left;
+        tr = right;
+        tt = (top + bottom - h) / 2;
+        tb = tt + h;
+      }
     }
     CheckPictureSize(tr - tl, tb - tt);
     TBitmap fitted(static_cast<int>(tr - tl), static_cast<int>(tb - tt));
     const bool shrinks = fitted.Width() <= pw && fitted.Height() <= ph &&
                          (fitted.Width() < pw || fitted.Height() < ph);
-    if (smooth && shrinks) {
+    if (fit && fitted.Width() == pw && fitted.Height() == ph) {
+      fitted.Draw(0, 0, photo);
+    } else if (smooth && shrinks) {
       ResampleLanczos(fitted, photo);
     } else {
       ResampleBilinear(fitted, photo);

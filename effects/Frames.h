@@ -14,9 +14,11 @@ namespace pixmira {
 // catalogue has no graph for the name. Raises EFrameError naming the frame for an unusable
 // content rectangle, and naming the file for a missing or invalid frame picture. With smooth,
 // a photo that must shrink to cover the content is reduced by the Lanczos filter.
+// With fit, the whole photo sits centred inside the content rectangle on white, shrunk to fit
+// it but never enlarged.
 std::unique_ptr<TBitmap> ApplyFrame(const TBitmap& photo, const std::string& frameName,
                                     const TMemIniFile& catalog, const std::string& framesFolder,
-                                    bool smooth = false);
+                                    bool smooth = false, bool fit = false);
 
 struct TFrameEntry {
   std::string name;         // section name

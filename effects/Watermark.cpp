@@ -91,6 +91,16 @@ TPoint WatermarkPosition(int pictureWidth, int pictureHeight, int w, int h,
   return {ClampPosition(x), ClampPosition(y)};
 }
 
+TPoint WatermarkRoom(int pictureWidth, int pictureHeight, const TWatermarkPlacement& place) {
+  const TAnchorRule& rule = AnchorRule(place.anchor);
+  const auto room = [](int64_t extent, int64_t margin) {
+    return static_cast<int>(std::clamp<int64_t>(extent - std::max<int64_t>(0, margin), 1,
+                                                std::max<int64_t>(1, extent)));
+  };
+  return {room(pictureWidth, MarginPixels(place, rule.xMargin, pictureWidth)),
+          room(pictureHeight, MarginPixels(place, rule.yMargin, pictureHeight))};
+}
+
 std::vector<TPoint> TilePositions(int W, int H, int w, int h, int space, int rows) {
   std::vector<TPoint> points;
   if (w <= 0 || h <= 0 || rows < 0) return points;

@@ -65,6 +65,10 @@ TPoint WatermarkPosition(const TBitmap& bitmap, int w, int h, const TWatermarkPl
 TPoint WatermarkPosition(int pictureWidth, int pictureHeight, int w, int h,
                          const TWatermarkPlacement& place);
 
+// The largest watermark, width × height, that the anchor's margins leave on a picture of
+// pictureWidth × pictureHeight; at least 1 × 1.
+TPoint WatermarkRoom(int pictureWidth, int pictureHeight, const TWatermarkPlacement& place);
+
 enum class TPaintStyle { Single, Tiled };
 
 // Tile gap and row count (0 = rows over the whole height).

@@ -41,12 +41,13 @@ struct TBrush {
 
 // The font slot of the surface; the text renderer reads it.
 struct TFont {
-  std::string name;  // empty: the system's default sans-serif face
-  int size = 8;      // points
+  std::string name;     // empty: the system's default sans-serif face
+  int size = 8;         // points
   TColor color = kBlack;
   bool bold = false;
   bool italic = false;
   bool underline = false;
+  int pixelHeight = 0;  // character height in pixels, in place of size; 0: from size
 };
 
 // What Pixel answers outside the bitmap; no 24-bit colour equals it.

@@ -152,12 +152,22 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return platform::Join(folder, name);
 }
 
+// "-01", "-02", … for the slices of a picture (as many digits as the last number needs, at
+// least two); nothing for a picture written whole.
+std::string SliceSuffix(int number, int count) {
+  if (count <= 1) return {};
+  std::string digits = std::to_string(number);
+  const std::size_t width = std::max<std::size_t>(2, std::to_string(count).size());
+  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+  return "-" + digits;
+}
+
 // What a worker hands back for one entry.
 struct TOutcome {
   bool skipped = false;
-  TLoadReport why;                   // skipped: what the loading said
-  std::vector<uint8_t> jpeg;         // JPEG mode
-  std::unique_ptr<TBitmap> picture;  // GIF mode: reduced once the screen size is known
+  TLoadReport why;                          // skipped: what the loading said
+  std::vector<std::vector<uint8_t>> jpegs;  // JPEG mode: the picture, or its slices in order
+  std::unique_ptr<TBitmap> picture;         // GIF mode: reduced once the screen size is known
   std::exception_ptr error;
 };
 
@@ -171,7 +181,13 @@ class TWorkerPool {
   TWorkerPool(int count, int entries, TWork work)
       : entries_(entries), window_(count + 2), work_(std::move(work)) {
     threads_.reserve(count);
-    for (int i = 0; i < count; ++i) threads_.emplace_back([this] { Loop(); });
+    for (int i = 0; i < count; ++i) {
+      try {
+        threads_.emplace_back([this] { Loop(); });
+      } catch (const std::system_error&) {
+        break;  // no more threads to be had (or none at all): see Take
+      }
+    }
   }
 
   ~TWorkerPool() {
@@ -184,6 +200,11 @@ class TWorkerPool {
   }
 
   TOutcome Take(int index) {
+    // Without a single worker the caller does the work, in list order.
+    if (threads_.empty()) {
+      taken_ = index + 1;
+      return Run(index);
+    }
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return done_.count(index) != 0; });
     TOutcome outcome = std::move(done_[index]);
@@ -202,16 +223,20 @@ class TWorkerPool {
       if (stop_) return;
       const int index = next_++;
       lock.unlock();
-      TOutcome outcome;
-      try {
-        outcome = work_(index);
-      } catch (...) {
-        outcome = TOutcome{};
-        outcome.error = std::current_exception();
-      }
+      TOutcome outcome = Run(index);
       lock.lock();
       done_[index] = std::move(outcome);
       changed_.notify_all();
+    }
+  }
+
+  TOutcome Run(int index) {
+    try {
+      return work_(index);
+    } catch (...) {
+      TOutcome outcome;
+      outcome.error = std::current_exception();
+      return outcome;
     }
   }
 
@@ -296,18 +321,22 @@ struct TWaitingFrames {
 bool PrepareWatermark(TPictureOptions& options, const TExportCallbacks& callbacks,
                       TExportResult& result) {
   TPictureWatermark& mark = options.watermark.picture;
-  if (options.watermark.add && options.watermark.kind == TWatermarkKind::Picture &&
+  const bool both = options.watermark.kind == TWatermarkKind::Both;
+  if (options.watermark.add && (options.watermark.kind == TWatermarkKind::Picture || both) &&
       !mark.path.empty()) {
     mark.prepared = PreparePictureWatermark(mark);
     if (!mark.prepared) {
-      options.watermark.kind = TWatermarkKind::None;
+      // Beside a text, the text is still stamped.
+      options.watermark.kind = both ? TWatermarkKind::Text : TWatermarkKind::None;
       result.watermarkMissing = true;
       if (callbacks.onWatermarkMissing) callbacks.onWatermarkMissing(mark.path);
     }
   }
   // A font size or colour that does not convert would stop the batch at its first picture.
   const TTextWatermark& text = options.watermark.text;
-  if (options.watermark.add && options.watermark.kind == TWatermarkKind::Text &&
+  if (options.watermark.add &&
+      (options.watermark.kind == TWatermarkKind::Text ||
+       options.watermark.kind == TWatermarkKind::Both) &&
       !text.fontProblems.empty()) {
     result.badSetting = text.fontProblems.front();
     result.status = TExportStatus::Failed;
@@ -339,13 +368,18 @@ bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index
   try {
     if (job.mode == TExportMode::Gif) {
       frames.Add(std::move(outcome.picture), gifDelay);
+      ++result.written;
     } else {
-      const std::string wanted = JoinPath(job.target, FileNameWithoutExt(path) + ".jpg");
-      const std::string written = WriteNewFile(wanted, outcome.jpeg);
-      result.files.push_back(written);
-      if (callbacks.onFileWritten) callbacks.onFileWritten(written);
+      const std::size_t count = outcome.jpegs.size();
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::string name = FileNameWithoutExt(path) + SliceSuffix(int(i) + 1, int(count));
+        const std::string written =
+            WriteNewFile(JoinPath(job.target, name + ".jpg"), outcome.jpegs[i]);
+        result.files.push_back(written);
+        if (callbacks.onFileWritten) callbacks.onFileWritten(written);
+        ++result.written;
+      }
     }
-    ++result.written;
   } catch (const std::exception& e) {
     RecordFailure(result, path, e.what());
     return false;
@@ -400,6 +434,11 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
   const int gifDelay =
       GifDelayFromSeconds(ReadSettingString(settings_, keys::GifSeconds, ReadSite::Export));
   if (!PrepareWatermark(options, callbacks, result)) return finish();
+  // Only JPEG files are sliced; an animation shows every picture whole.
+  const int sliceHeight =
+      gifMode ? 0 : ReadSettingInteger(settings_, keys::SliceHeight, ReadSite::Export);
+  const bool sliceWatermarkEach =
+      ReadSettingBool(settings_, keys::SliceWatermarkEach, ReadSite::Export);
 
   TMemoryBudget budget(job.memoryLimit > 0 ? job.memoryLimit : DefaultMemoryBudget());
   result.memoryLimit = budget.Limit();
@@ -417,13 +456,16 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
                             /*preview=*/false};
     request.memoryGate = &gate;
     request.loadReport = &outcome.why;
-    auto bitmap = ProcessPicture(request);
-    if (!bitmap) {
-      outcome.skipped = true;
-    } else if (gifMode) {
-      outcome.picture = std::move(bitmap);
-    } else {
-      outcome.jpeg = EncodeJpeg(*bitmap, job.jpegQuality, job.jpegProgressive);
+    if (gifMode) {
+      outcome.picture = ProcessPicture(request);
+      outcome.skipped = !outcome.picture;
+      return outcome;
+    }
+    auto slices = ProcessPictureSlices(request, sliceHeight, sliceWatermarkEach);
+    outcome.skipped = slices.empty();
+    for (auto& slice : slices) {
+      outcome.jpegs.push_back(EncodeJpeg(*slice, job.jpegQuality, job.jpegProgressive));
+      slice.reset();
     }
     return outcome;
   };

@@ -78,7 +78,7 @@ struct TExportResult {
   TExportStatus status = TExportStatus::Completed;
   int total = 0;    // entries in the job
   int handled = 0;  // entries handled before the end, the cancel or the failing entry
-  int written = 0;  // files (or GIF frames) written
+  int written = 0;  // files (a sliced picture's slices each) or GIF frames written
   int skipped = 0;  // entries that could not be loaded
   std::vector<std::string> files;  // paths written
   std::vector<TSkippedEntry> skips;

@@ -19,7 +19,8 @@
 
 namespace pixmira {
 
-// Shape: corners, frame, square and reduction, whose result the preview keeps.
+// Shape: corners, frame, square, reduction and corners on the result, whose result the
+// preview keeps.
 // Mark: the watermarks, worked out afresh (on the preview's grid) each time.
 enum class TEffectStage { Shape, Mark };
 

@@ -1,8 +1,10 @@
 #include "pipeline/Options.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "core/ColorText.h"
+#include "core/Rounding.h"
 #include "core/Settings.h"
 
 namespace pixmira {
@@ -60,23 +62,50 @@ TTextWatermark ReadTextWatermark(const TMemIniFile& settings) {
   text.style = ReadPaintStyle(settings);
   text.placement = ReadWatermarkPlacement(settings);
   text.tiles = ReadTiles(settings);
+  text.sizeMode = ReadInt(settings, keys::WatermarkFontSizeMode) == 1
+                      ? TTextSizeMode::PercentOfWidth
+                      : TTextSizeMode::Points;
+  text.sizePercent = ReadInt(settings, keys::WatermarkFontSizePercent);
+  text.fit = ReadBool(settings, keys::WatermarkFitText);
+  text.outline = ReadBool(settings, keys::WatermarkOutline);
   return text;
 }
 
-TPictureWatermark ReadPictureWatermark(const TMemIniFile& settings) {
+// Beside a text the picture has its own anchor, margins, opacity and angle; alone it takes the
+// text's, as it always has.
+TPictureWatermark ReadPictureWatermark(const TMemIniFile& settings, bool besideText) {
   TPictureWatermark mark;
   mark.path = ReadText(settings, keys::WatermarkImage);
-  mark.angle = ReadInt(settings, keys::WatermarkRotate);
+  mark.angle = ReadInt(settings, besideText ? keys::WatermarkImageRotate : keys::WatermarkRotate);
   // The picture's blend takes the transparency clamped; the text's renderer clamps its own.
-  mark.opacity = 100 - std::clamp(ReadInt(settings, keys::WatermarkTransparent), 0, 100);
+  mark.opacity = 100 - std::clamp(ReadInt(settings, besideText ? keys::WatermarkImageTransparent
+                                                               : keys::WatermarkTransparent),
+                                  0, 100);
   mark.style = ReadPaintStyle(settings);
-  mark.placement = ReadWatermarkPlacement(settings);
+  if (besideText) {
+    mark.placement.anchor = AnchorFromNumber(ReadInt(settings, keys::WatermarkImagePos));
+    mark.placement.a = {ReadInt(settings, keys::WatermarkImageMarginA),
+                        ReadInt(settings, keys::WatermarkImageMarginKindA) != 0};
+    mark.placement.b = {ReadInt(settings, keys::WatermarkImageMarginB),
+                        ReadInt(settings, keys::WatermarkImageMarginKindB) != 0};
+  } else {
+    mark.placement = ReadWatermarkPlacement(settings);
+  }
   mark.tiles = ReadTiles(settings);
   mark.scale = ReadInt(settings, keys::WatermarkImageScale);
   return mark;
 }
 
 }  // namespace
+
+int TextCharacterHeight(const TTextWatermark& mark, int pictureWidth) {
+  if (mark.sizeMode == TTextSizeMode::Points) {
+    const int points = mark.font.size != 0 ? mark.font.size : TWatermarkFont{}.size;
+    return std::abs(FontPixelHeight(points));
+  }
+  const int64_t percent = std::clamp(mark.sizePercent, 1, 100);
+  return static_cast<int>(std::max<int64_t>(1, RoundRatio(percent * pictureWidth, 100)));
+}
 
 int TargetWidth(const TSizeOptions& size) {
   switch (size.choice) {
@@ -113,6 +142,8 @@ TEdgeOptions ReadEdgeOptions(const TMemIniFile& settings) {
   edge.corners = CornersForType(ReadInt(settings, keys::CornerType));
   edge.radius = CornerRadius(ReadInt(settings, keys::CornerWidth));
   edge.frameName = ReadText(settings, keys::FrameName);
+  edge.radiusOnResult = ReadBool(settings, keys::CornerRadiusOnResult);
+  edge.frameFit = ReadBool(settings, keys::FrameFit);
   return edge;
 }
 
@@ -153,9 +184,10 @@ TWatermarkOptions ReadWatermarkOptions(const TMemIniFile& settings) {
   const int type = ReadInt(settings, keys::WatermarkType);
   watermark.kind = type == 0   ? TWatermarkKind::Text
                    : type == 1 ? TWatermarkKind::Picture
+                   : type == 2 ? TWatermarkKind::Both
                                : TWatermarkKind::None;
   watermark.text = ReadTextWatermark(settings);
-  watermark.picture = ReadPictureWatermark(settings);
+  watermark.picture = ReadPictureWatermark(settings, watermark.kind == TWatermarkKind::Both);
   return watermark;
 }
 

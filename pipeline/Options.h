@@ -36,11 +36,17 @@ struct TEdgeOptions {
   std::vector<TCorner> corners;  // by CornerType, in processing order
   int radius = 10;               // by CornerWidth
   std::string frameName;
+  bool radiusOnResult = false;  // CornerRadiusOnResult: corners cut after the reduction
+  bool frameFit = false;        // FrameFit: the whole photo inside the frame's opening
   bool operator==(const TEdgeOptions&) const = default;
 };
 
-// WatermarkType 0 = text, 1 = picture; any other number adds nothing.
-enum class TWatermarkKind { Text, Picture, None };
+// WatermarkType 0 = text, 1 = picture, 2 = both (picture first, text on top); any other
+// number adds nothing.
+enum class TWatermarkKind { Text, Picture, Both, None };
+
+// How the text's character height is chosen.
+enum class TTextSizeMode { Points, PercentOfWidth };
 
 // A stored value that cannot be converted, reported when the step that needs it runs.
 struct TBadSetting {
@@ -57,7 +63,15 @@ struct TTextWatermark {
   TPaintStyle style = TPaintStyle::Single;
   TWatermarkPlacement placement;
   TTileLayout tiles;
+  TTextSizeMode sizeMode = TTextSizeMode::Points;  // WatermarkFontSizeMode
+  int sizePercent = 6;                             // WatermarkFontSizePercent
+  bool fit = false;                                // WatermarkFitText
+  bool outline = false;                            // WatermarkOutline
 };
+
+// The character height in pixels on a picture pictureWidth wide: font.size in points, or the
+// percentage of the width (ties to even, at least 1).
+int TextCharacterHeight(const TTextWatermark& mark, int pictureWidth);
 
 struct TWatermarkOptions {
   bool add = false;  // AddWatermark; the preview ignores it

@@ -22,15 +22,32 @@ void ApplyTextWatermark(TBitmap& bitmap, const TTextWatermark& mark, std::string
     throw EConvertError("'" + mark.fontProblems.front().value + "' is not a valid integer value");
   SetWatermarkFont(bitmap, mark.font);
   const std::string text = mark.text.empty() ? std::string(emptyText) : mark.text;
+  const int W = grid ? grid->width : bitmap.Width();
+  const int H = grid ? grid->height : bitmap.Height();
+  int height = TextCharacterHeight(mark, W);
+  if (mark.sizeMode == TTextSizeMode::PercentOfWidth || mark.fit) {
+    if (mark.fit && !text.empty()) {
+      // A tile may reach the edges; a single text keeps its margins.
+      const TPoint room = mark.style == TPaintStyle::Single
+                              ? WatermarkRoom(W, H, mark.placement)
+                              : TPoint{std::max(1, W), std::max(1, H)};
+      // The rim grows the box on every side.
+      const int rim = mark.outline ? 2 * OutlineWidth(height) : 0;
+      height = FitTextHeight(bitmap, text, mark.angle, height, std::max(1, room.x - rim),
+                             std::max(1, room.y - rim));
+    }
+    bitmap.font.pixelHeight = height;
+  }
+  const int outline = mark.outline ? OutlineWidth(height) : 0;
   if (mark.style == TPaintStyle::Single) {
     const TTextExtent extent = MeasureWatermarkText(bitmap, text, mark.angle);
     const TPoint at = grid ? WatermarkPosition(grid->width, grid->height, extent.width,
                                                extent.height, mark.placement)
                            : WatermarkPosition(bitmap, extent.width, extent.height, mark.placement);
-    DrawWatermarkText(bitmap, at.x, at.y, text, mark.opacity, mark.angle, grid);
+    DrawWatermarkText(bitmap, at.x, at.y, text, mark.opacity, mark.angle, grid, outline);
   } else {
     TileWatermarkText(bitmap, text, mark.opacity, mark.angle, mark.tiles.space, mark.tiles.rows,
-                      grid);
+                      grid, outline);
   }
 }
 
@@ -67,22 +84,42 @@ std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth, b
   return Scaled(bitmap, targetWidth, height, smooth);
 }
 
-std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smooth) {
+std::unique_ptr<TBitmap> FitInSquare(const TBitmap& bitmap, int side, bool smooth) {
   int w = bitmap.Width(), h = bitmap.Height();
-  std::unique_ptr<TBitmap> shrunk;
-  if (std::max(w, h) > side) {
-    if (w >= h) {
-      h = ProportionalSide(h, w, side);
-      w = side;
-    } else {
-      w = ProportionalSide(w, h, side);
-      h = side;
-    }
-    shrunk = Scaled(bitmap, w, h, smooth);
+  if (std::max(w, h) <= side) return nullptr;
+  if (w >= h) {
+    h = ProportionalSide(h, w, side);
+    w = side;
+  } else {
+    w = ProportionalSide(w, h, side);
+    h = side;
   }
+  return Scaled(bitmap, w, h, smooth);
+}
+
+std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smooth) {
+  const std::unique_ptr<TBitmap> shrunk = FitInSquare(bitmap, side, smooth);
+  const TBitmap& photo = shrunk ? *shrunk : bitmap;
   auto square = std::make_unique<TBitmap>(side, side);
-  square->Draw((side - w) / 2, (side - h) / 2, shrunk ? *shrunk : bitmap);
+  square->Draw((side - photo.Width()) / 2, (side - photo.Height()) / 2, photo);
   return square;
+}
+
+std::vector<std::unique_ptr<TBitmap>> SlicePicture(std::unique_ptr<TBitmap> bitmap, int height) {
+  std::vector<std::unique_ptr<TBitmap>> slices;
+  if (height < 1 || bitmap->Height() <= height) {
+    slices.push_back(std::move(bitmap));
+    return slices;
+  }
+  const std::size_t rowBytes = std::size_t(bitmap->Width()) * 3;
+  for (int top = 0; top < bitmap->Height(); top += height) {
+    auto slice =
+        std::make_unique<TBitmap>(bitmap->Width(), std::min(height, bitmap->Height() - top));
+    for (int y = 0; y < slice->Height(); ++y)
+      std::copy_n(bitmap->Row(top + y), rowBytes, slice->Row(y));
+    slices.push_back(std::move(slice));
+  }
+  return slices;
 }
 
 std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle,
@@ -105,7 +142,8 @@ bool EdgesWanted(const TPictureRequest& request) {
 
 bool WatermarkWanted(const TPictureRequest& request, TWatermarkKind kind) {
   const TWatermarkOptions& watermark = request.options.watermark;
-  return (request.preview || watermark.add) && watermark.kind == kind;
+  return (request.preview || watermark.add) &&
+         (watermark.kind == kind || watermark.kind == TWatermarkKind::Both);
 }
 
 bool SameEdge(const TPictureOptions& a, const TPictureOptions& b) {
@@ -115,11 +153,30 @@ bool SameEdge(const TPictureOptions& a, const TPictureOptions& b) {
 
 bool SameSize(const TPictureOptions& a, const TPictureOptions& b) { return a.size == b.size; }
 
+// Corners measured on the finished picture are cut by the square or after the reduction.
+bool SameEdgeAndSize(const TPictureOptions& a, const TPictureOptions& b) {
+  return SameEdge(a, b) && SameSize(a, b);
+}
+
+bool CornersWanted(const TPictureRequest& request, bool onResult) {
+  const TEdgeOptions& edge = request.options.edge;
+  return EdgesWanted(request) && edge.kind == TEdgeKind::Corners && edge.radiusOnResult == onResult;
+}
+
+void RoundCorners(TBitmap& bitmap, const TEdgeOptions& edge) {
+  for (TCorner corner : edge.corners) RoundCorner(bitmap, corner, edge.radius);
+}
+
 void ApplyCorners(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
                   const TSampleGrid*) {
-  const TEdgeOptions& edge = request.options.edge;
-  if (!EdgesWanted(request) || edge.kind != TEdgeKind::Corners) return;
-  for (TCorner corner : edge.corners) RoundCorner(*bitmap, corner, edge.radius);
+  if (CornersWanted(request, false)) RoundCorners(*bitmap, request.options.edge);
+}
+
+void ApplyCornersOnResult(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
+                          const TSampleGrid*) {
+  // The square rounds the photo itself before placing it.
+  if (CornersWanted(request, true) && !request.options.size.square)
+    RoundCorners(*bitmap, request.options.edge);
 }
 
 void ApplyCatalogueFrame(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
@@ -128,7 +185,7 @@ void ApplyCatalogueFrame(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest
   if (!EdgesWanted(request) || edge.kind != TEdgeKind::Frame || edge.frameName.empty()) return;
   // Nothing back means the catalogue has no picture for the name: keep the photo.
   if (auto framed = ApplyFrame(*bitmap, edge.frameName, request.catalog, request.framesFolder,
-                               request.options.size.smooth))
+                               request.options.size.smooth, edge.frameFit))
     bitmap = std::move(framed);
 }
 
@@ -138,6 +195,11 @@ void ApplySquare(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& reques
   if (!size.square) return;
   const int target = size.reduce ? TargetWidth(size) : 0;
   const int side = target >= 1 ? target : std::max(bitmap->Width(), bitmap->Height());
+  if (CornersWanted(request, true)) {
+    // The photo's own corners are rounded, at the size it has on the square.
+    if (auto shrunk = FitInSquare(*bitmap, side, size.smooth)) bitmap = std::move(shrunk);
+    RoundCorners(*bitmap, request.options.edge);
+  }
   bitmap = SquarePicture(*bitmap, side, size.smooth);
 }
 
@@ -167,10 +229,12 @@ void ApplyPictureMark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& r
 constexpr TEffect kEffects[] = {
     {"corners", TEffectStage::Shape, SameEdge, ApplyCorners},
     {"frame", TEffectStage::Shape, SameEdge, ApplyCatalogueFrame},
-    {"square", TEffectStage::Shape, SameSize, ApplySquare},
+    {"square", TEffectStage::Shape, SameEdgeAndSize, ApplySquare},
     {"reduction", TEffectStage::Shape, SameSize, ApplyReduction},
-    {"text watermark", TEffectStage::Mark, nullptr, ApplyTextMark},
+    {"corners on the result", TEffectStage::Shape, SameEdgeAndSize, ApplyCornersOnResult},
+    // With both, the text goes on top, so that the logo never hides it.
     {"picture watermark", TEffectStage::Mark, nullptr, ApplyPictureMark},
+    {"text watermark", TEffectStage::Mark, nullptr, ApplyTextMark},
 };
 
 void ApplyStage(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
@@ -210,6 +274,20 @@ std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
   ApplyEdgeAndSize(bitmap, request);
   ApplyWatermark(bitmap, request);
   return bitmap;
+}
+
+std::vector<std::unique_ptr<TBitmap>> ProcessPictureSlices(const TPictureRequest& request,
+                                                           int sliceHeight, bool watermarkEach) {
+  std::unique_ptr<TBitmap> bitmap =
+      LoadTurnedPicture(request.path, request.angle, request.memoryGate, request.loadReport);
+  if (!bitmap) return {};
+  ApplyEdgeAndSize(bitmap, request);
+  if (!watermarkEach) ApplyWatermark(bitmap, request);
+  std::vector<std::unique_ptr<TBitmap>> slices = SlicePicture(std::move(bitmap), sliceHeight);
+  if (watermarkEach) {
+    for (auto& slice : slices) ApplyWatermark(slice, request);
+  }
+  return slices;
 }
 
 std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "codecs/LoadPicture.h"
 #include "core/MemIniFile.h"
@@ -30,6 +31,11 @@ struct TPictureRequest {
 // Nothing when the picture cannot be loaded. Frame, font and colour errors are raised.
 std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request);
 
+// ProcessPicture cut by SlicePicture, the watermark drawn on the whole picture or, with
+// watermarkEach, on every slice. Empty when the picture cannot be loaded.
+std::vector<std::unique_ptr<TBitmap>> ProcessPictureSlices(const TPictureRequest& request,
+                                                           int sliceHeight, bool watermarkEach);
+
 // The same, with the options read from the settings store first.
 std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
                                         const TMemIniFile& settings, const TMemIniFile& catalog,
@@ -55,5 +61,11 @@ std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth, b
 // The picture shrunk so that its longer side fits side (never enlarged), centred on a white
 // square of that side; the offsets halve toward zero.
 std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smooth = false);
+// The shrink of SquarePicture alone; nothing when the picture already fits the side.
+std::unique_ptr<TBitmap> FitInSquare(const TBitmap& bitmap, int side, bool smooth = false);
+
+// The picture cut into pieces of at most height rows, top to bottom, each as wide as it; the
+// picture itself (one piece) when height is below 1 or the picture is not taller.
+std::vector<std::unique_ptr<TBitmap>> SlicePicture(std::unique_ptr<TBitmap> bitmap, int height);
 
 }  // namespace pixmira

@@ -108,6 +108,18 @@ std::optional<FontChoice> Match(FcConfig* config, const Request& request, char32
 
 }  // namespace
 
+bool AddFontFile(const std::string& path) {
+  Lookup& lookup = TheLookup();
+  std::lock_guard lock(lookup.mutex);
+  if (!Ready(lookup)) return false;
+  if (!FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(path.c_str())))
+    return false;
+  // Earlier answers did not know the new faces.
+  lookup.faces.clear();
+  lookup.fallbacks.clear();
+  return true;
+}
+
 std::optional<FontChoice> FindFace(const std::string& family, bool bold, bool italic) {
   Lookup& lookup = TheLookup();
   std::lock_guard lock(lookup.mutex);

@@ -16,6 +16,10 @@ struct FontChoice {
   bool operator==(const FontChoice&) const = default;
 };
 
+// Makes the faces of a font file (TTF, OTF, TTC) available to both lookups, as the user's own
+// font. False when the file holds no face that can be used.
+bool AddFontFile(const std::string& path);
+
 // The face fontconfig prefers for the family (empty: "sans-serif"). Nothing when no font is
 // installed at all.
 std::optional<FontChoice> FindFace(const std::string& family, bool bold, bool italic);

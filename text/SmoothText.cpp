@@ -20,7 +20,7 @@ constexpr int kMaxCharacterPixels = 4000;
 constexpr int64_t kMaxExtent = int64_t(1) << 24;
 
 int EmPixels(const TFont& font) {
-  int height = FontPixelHeight(font.size);
+  int height = font.pixelHeight > 0 ? font.pixelHeight : FontPixelHeight(font.size);
   if (height == 0) height = FontPixelHeight(TFont{}.size);  // size 0: the default size
   return std::min(std::abs(height), kMaxCharacterPixels) * kScale;
 }

@@ -24,6 +24,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -192,6 +193,16 @@ void TQivMainForm::BuildControls() {
   ckbJpegProgressive->setToolTip(Pixmira::tr("渐进式JPEG：画面相同，文件更小"));
   ckbReduceSizeSmooth = new QCheckBox(Pixmira::tr("平滑缩小（画质更好）"), grpGenerate);
   ckbSquareCanvas = new QCheckBox(Pixmira::tr("正方形主图（白底）"), grpGenerate);
+  seSliceHeight = new QSpinBox(grpGenerate);
+  seSliceHeight->setRange(0, 99999);
+  seSliceHeight->setSpecialValueText(Pixmira::tr("不切"));
+  seSliceHeight->setSuffix(Pixmira::tr(" 像素"));
+  seSliceHeight->setToolTip(
+      Pixmira::tr("比这更高的长图（如详情页图片）切成几张保存：名字-01.jpg、名字-02.jpg……"
+                  "每张最多这么高，按顺序拼起来就是原图。0 = 不切。只对JPEG有效，动态图片不切。"));
+  ckbSliceWatermarkEach = new QCheckBox(Pixmira::tr("每片都加水印"), grpGenerate);
+  ckbSliceWatermarkEach->setToolTip(
+      Pixmira::tr("勾选：每一片单独加水印。不勾选（默认）：先给整张图片加水印，再切片。"));
   {
     // The progressive box on a line of its own, so the effect panel stays narrow enough for
     // two columns of pictures beside it.
@@ -221,12 +232,20 @@ void TQivMainForm::BuildControls() {
   // A list popup, so only three of the tall preview rows show at once.
   cbPictureFrame->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
   cbPictureFrame->setMinimumContentsLength(12);
+  ckbFrameFit = new QCheckBox(Pixmira::tr("完整显示图片（白底，不裁剪、不放大）"), pageFrame);
+  ckbFrameFit->setToolTip(
+      Pixmira::tr("整张图片放进边框的空白区域，空余处留白，小图片不会被放大。"
+                  "不勾选时图片铺满空白区域，超出的部分被边框裁掉。"));
   {
-    auto* row = new QHBoxLayout(pageFrame);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto* lines = new QVBoxLayout(pageFrame);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(4);
+    auto* row = new QHBoxLayout;
     row->setSpacing(4);
     row->addWidget(Label(Pixmira::tr("选择要添加的边框："), pageFrame));
     row->addWidget(cbPictureFrame, 1);
+    lines->addLayout(row);
+    lines->addWidget(ckbFrameFit);
   }
   pnlFrame0 = new QWidget(stkFrame);
   cbCorner = Combo(
@@ -238,15 +257,23 @@ void TQivMainForm::BuildControls() {
   cbCornerWidth = Combo({Pixmira::tr("小圆角（半径10像素）"), Pixmira::tr("中圆角（半径20像素）"),
                          Pixmira::tr("大圆角（半径30像素）")},
                         pnlFrame0);
+  ckbCornerRadiusOnResult = new QCheckBox(Pixmira::tr("半径按成品图片计算"), pnlFrame0);
+  ckbCornerRadiusOnResult->setToolTip(
+      Pixmira::tr("先缩小图片再剪裁圆角：半径是成品图片上的像素，大照片和小照片的圆角一样大。"
+                  "不勾选时按原图剪裁，原图越大，成品上的圆角越小。"));
   {
-    auto* row = new QHBoxLayout(pnlFrame0);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto* lines = new QVBoxLayout(pnlFrame0);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(4);
+    auto* row = new QHBoxLayout;
     row->setSpacing(4);
     row->addWidget(Label(Pixmira::tr("将图片"), pnlFrame0));
     row->addWidget(cbCorner);
     row->addWidget(Label(Pixmira::tr("剪裁为"), pnlFrame0));
     row->addWidget(cbCornerWidth);
     row->addStretch(1);
+    lines->addLayout(row);
+    lines->addWidget(ckbCornerRadiusOnResult);
   }
   stkFrame->addWidget(pageFrame);
   stkFrame->addWidget(pnlFrame0);
@@ -289,8 +316,12 @@ void TQivMainForm::BuildControls() {
   right->setSpacing(6);
   right->addWidget(lblEffects);
   right->addWidget(ckbReduceSize);
-  right->addLayout(Row({Label(Pixmira::tr("调整图片为："), grpGenerate), cbReduceSize}));
+  // The width list on a line of its own, so its long texts are never cut.
+  right->addLayout(Row({Label(Pixmira::tr("调整图片为："), grpGenerate)}));
+  right->addLayout(Row({cbReduceSize}));
   right->addLayout(Row({ckbReduceSizeSmooth, ckbSquareCanvas}));
+  right->addLayout(Row({Label(Pixmira::tr("长图切片：每片最高"), grpGenerate), seSliceHeight,
+                        ckbSliceWatermarkEach}));
   right->addLayout(Row({pnlReduceSize}, false));
   right->addWidget(Separator(grpGenerate));
   right->addWidget(ckbAddFrame);
@@ -318,7 +349,21 @@ void TQivMainForm::BuildControls() {
   scrEffects->setWidget(effects);
   scrEffects->viewport()->setAutoFillBackground(false);
   // Long drop-down texts shrink with an ellipsis rather than widen the panel.
-  for (QComboBox* combo : {cbReduceSize, cbPictureFrame, cbCorner, cbCornerWidth}) {
+  // The width list keeps room for its longest text, which tells the sizes apart.
+  {
+    int longest = 0;
+    for (int i = 0; i < cbReduceSize->count(); ++i)
+      longest = std::max(longest,
+                         cbReduceSize->fontMetrics().horizontalAdvance(cbReduceSize->itemText(i)));
+    // What the style takes from the box for its frame and arrow, measured at the hint's size.
+    QStyleOptionComboBox box;
+    box.initFrom(cbReduceSize);
+    box.rect = QRect(QPoint(0, 0), cbReduceSize->sizeHint());
+    const QRect text = cbReduceSize->style()->subControlRect(
+        QStyle::CC_ComboBox, &box, QStyle::SC_ComboBoxEditField, cbReduceSize);
+    cbReduceSize->setMinimumWidth(longest + box.rect.width() - text.width());
+  }
+  for (QComboBox* combo : {cbPictureFrame, cbCorner, cbCornerWidth}) {
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(8);
     combo->setMinimumWidth(combo->sizeHint().width());
@@ -378,6 +423,10 @@ void TQivMainForm::BuildControls() {
   for (int i = 0; i < named.size(); ++i) named[i]->setObjectName(QString::fromLatin1(names[i]));
   ckbReduceSizeSmooth->setObjectName(QStringLiteral("ckbReduceSizeSmooth"));
   ckbSquareCanvas->setObjectName(QStringLiteral("ckbSquareCanvas"));
+  seSliceHeight->setObjectName(QStringLiteral("seSliceHeight"));
+  ckbSliceWatermarkEach->setObjectName(QStringLiteral("ckbSliceWatermarkEach"));
+  ckbFrameFit->setObjectName(QStringLiteral("ckbFrameFit"));
+  ckbCornerRadiusOnResult->setObjectName(QStringLiteral("ckbCornerRadiusOnResult"));
   ckbJpegProgressive->setObjectName(QStringLiteral("ckbJpegProgressive"));
 
   edWatermark->installEventFilter(this);
@@ -420,6 +469,10 @@ void TQivMainForm::ConnectHandlers() {
   settings_->Bind(cbReduceSizeQuality, keys::ReduceSizeQuality);
   settings_->Bind(ckbReduceSizeSmooth, keys::ReduceSizeSmooth);
   settings_->Bind(ckbSquareCanvas, keys::SquareCanvas);
+  settings_->Bind(seSliceHeight, keys::SliceHeight);
+  settings_->Bind(ckbSliceWatermarkEach, keys::SliceWatermarkEach);
+  settings_->Bind(ckbFrameFit, keys::FrameFit);
+  settings_->Bind(ckbCornerRadiusOnResult, keys::CornerRadiusOnResult);
   settings_->Bind(ckbJpegProgressive, keys::JpegProgressive);
   settings_->Bind(ckbAddFrame, keys::AddFrame);
   settings_->Bind(cbCorner, keys::CornerType);

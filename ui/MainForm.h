@@ -82,6 +82,10 @@ class TQivMainForm : public QMainWindow {
   QComboBox* cbReduceSizeQuality;
   QCheckBox* ckbReduceSizeSmooth;
   QCheckBox* ckbSquareCanvas;
+  QSpinBox* seSliceHeight;             // SliceHeight, 0 = whole pictures
+  QCheckBox* ckbSliceWatermarkEach;    // SliceWatermarkEach
+  QCheckBox* ckbFrameFit;              // FrameFit
+  QCheckBox* ckbCornerRadiusOnResult;  // CornerRadiusOnResult
   QCheckBox* ckbJpegProgressive;
   QCheckBox* ckbAddFrame;
   QStackedWidget* stkFrame;

@@ -23,8 +23,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -188,9 +191,19 @@ TPictureOptionsForm::~TPictureOptionsForm() = default;
 void TPictureOptionsForm::BuildControls() {
   pgOptions = new QTabWidget(this);
   pgOptions->setObjectName(QStringLiteral("pgOptions"));
-  pgOptions->addTab(BuildFramePage(), Pixmira::tr("边框/圆角"));
-  pgOptions->addTab(BuildWatermarkPage(), Pixmira::tr("水印"));
-  pgOptions->setFixedWidth(441);
+  // The pages scroll when the screen is too low for them (a large scale factor), so the
+  // dialog and its buttons stay on the screen.
+  const auto scrolled = [](QWidget* page) {
+    auto* area = new QScrollArea;
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidgetResizable(true);
+    area->setWidget(page);
+    return area;
+  };
+  pgOptions->addTab(scrolled(BuildFramePage()), Pixmira::tr("边框/圆角"));
+  pgOptions->addTab(scrolled(BuildWatermarkPage()), Pixmira::tr("水印"));
+  pgOptions->setFixedWidth(441 + style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 
   QWidget* preview = BuildPreview();
 
@@ -217,8 +230,20 @@ void TPictureOptionsForm::BuildControls() {
       {rbCorner, "rbCorner"},
       {cbCorner, "cbCorner"},
       {cbCornerWidth, "cbCornerWidth"},
+      {ckbCornerRadiusOnResult, "ckbCornerRadiusOnResult"},
       {rbFrame, "rbFrame"},
       {lvFrames, "lvFrames"},
+      {ckbFrameFit, "ckbFrameFit"},
+      {cbFontSizeMode, "cbFontSizeMode"},
+      {seFontSizePercent, "seFontSizePercent"},
+      {ckbFitText, "ckbFitText"},
+      {ckbOutline, "ckbOutline"},
+      {rbBothWatermark, "rbBothWatermark"},
+      {cbImagePos, "cbImagePos"},
+      {seImageMarginA, "seImageMarginA"},
+      {seImageMarginB, "seImageMarginB"},
+      {seImageTransparent, "seImageTransparent"},
+      {seImageRotate, "seImageRotate"},
       {rbTextWatermark, "rbTextWatermark"},
       {memWatermark, "memWatermark"},
       {cbFontName, "cbFontName"},
@@ -254,6 +279,13 @@ void TPictureOptionsForm::BuildControls() {
       {btnOK, "btnOK"},
       {btnCancel, "btnCancel"}};
   for (const auto& [widget, name] : named) widget->setObjectName(QString::fromLatin1(name));
+
+  // Within the screen's free area, its title bar and frame included, so OK and Cancel show.
+  if (const QScreen* shown = screen()) {
+    const QSize room = shown->availableGeometry().size() - QSize(16, 48);
+    setMaximumSize(room);
+    resize(sizeHint().boundedTo(room));
+  }
 }
 
 QWidget* TPictureOptionsForm::BuildFramePage() {
@@ -269,7 +301,15 @@ QWidget* TPictureOptionsForm::BuildFramePage() {
   cbCornerWidth = Combo({Pixmira::tr("小圆角（半径10像素）"), Pixmira::tr("中圆角（半径20像素）"),
                          Pixmira::tr("大圆角（半径30像素）")},
                         page);
+  ckbCornerRadiusOnResult = new QCheckBox(Pixmira::tr("半径按成品图片计算"), page);
+  ckbCornerRadiusOnResult->setToolTip(
+      Pixmira::tr("先缩小图片再剪裁圆角：半径是成品图片上的像素，大照片和小照片的圆角一样大。"
+                  "不勾选时按原图剪裁，原图越大，成品上的圆角越小。"));
   rbFrame = new QRadioButton(Pixmira::tr("使用边框"), page);
+  ckbFrameFit = new QCheckBox(Pixmira::tr("完整显示图片（白底，不裁剪、不放大）"), page);
+  ckbFrameFit->setToolTip(
+      Pixmira::tr("整张图片放进边框的空白区域，空余处留白，小图片不会被放大。"
+                  "不勾选时图片铺满空白区域，超出的部分被边框裁掉。"));
   frameGroup_ = new QButtonGroup(page);
   frameGroup_->addButton(rbCorner);
   frameGroup_->addButton(rbFrame);
@@ -299,8 +339,10 @@ QWidget* TPictureOptionsForm::BuildFramePage() {
   layout->addLayout(Row({new QLabel(Pixmira::tr("将图片"), page), cbCorner,
                          new QLabel(Pixmira::tr("剪裁为"), page), cbCornerWidth},
                         20));
+  layout->addLayout(Row({ckbCornerRadiusOnResult}, 20));
   layout->addSpacing(8);
   layout->addWidget(rbFrame);
+  layout->addLayout(Row({ckbFrameFit}, 20));
   {
     auto* row = new QHBoxLayout;
     row->setContentsMargins(20, 0, 0, 0);
@@ -355,9 +397,54 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
   seWatermarkImageScale->setSuffix(QStringLiteral("%"));
   seWatermarkImageScale->setSpecialValueText(Pixmira::tr("原始大小"));
   seWatermarkImageScale->setMinimumWidth(90);
+  cbFontSizeMode = Combo({Pixmira::tr("按字号（磅）"), Pixmira::tr("按成品宽度的百分比")}, grpType);
+  cbFontSizeMode->setToolTip(
+      Pixmira::tr("按成品宽度的百分比：文字高度随成品图片的宽度变化，"
+                  "310像素宽和800像素宽的图片上文字比例相同。"));
+  seFontSizePercent = NumberBox(1, 100, 6, grpType);
+  seFontSizePercent->setSuffix(QStringLiteral("%"));
+  seFontSizePercent->setToolTip(Pixmira::tr("文字高度占成品图片宽度的百分比"));
+  ckbFitText = new QCheckBox(Pixmira::tr("文字超出图片时自动缩小"), grpType);
+  ckbFitText->setToolTip(Pixmira::tr("文字会超出图片边缘时，自动缩小到刚好放得下，不会被截断。"));
+  ckbOutline = new QCheckBox(Pixmira::tr("文字描边"), grpType);
+  ckbOutline->setToolTip(
+      Pixmira::tr("在文字周围加1到3像素的深色描边，白色文字在白底或花哨的图片上也看得清。"));
+  rbBothWatermark = new QRadioButton(Pixmira::tr("文字和图片水印"), grpType);
+  rbBothWatermark->setToolTip(Pixmira::tr(
+      "先加图片水印（如店标），再把文字水印叠在上面；图片水印使用下面自己的位置、透明度和角度。"));
+  pnlImageOwn = new QWidget(grpType);
+  cbImagePos = new QComboBox(pnlImageOwn);
+  cbImagePos->addItems(AnchorChoices());
+  cbImagePos->setToolTip(Pixmira::tr("文字和图片一起使用时，图片水印的位置"));
+  seImageMarginA = NumberBox(0, 999999, 15, pnlImageOwn);
+  seImageMarginA->setToolTip(
+      Pixmira::tr("图片水印的上下边距（左边居中、右边居中时为左右边距），像素"));
+  seImageMarginB = NumberBox(0, 999999, 15, pnlImageOwn);
+  seImageMarginB->setToolTip(Pixmira::tr("图片水印的左右边距，像素"));
+  seImageTransparent = NumberBox(0, 100, 20, pnlImageOwn);
+  seImageTransparent->setSuffix(QStringLiteral("%"));
+  seImageTransparent->setToolTip(Pixmira::tr("图片水印的透明度"));
+  seImageRotate = NumberBox(-180, 180, 0, pnlImageOwn);
+  seImageRotate->setToolTip(Pixmira::tr("图片水印的旋转角度（度）"));
+  {
+    auto* own = new QGridLayout(pnlImageOwn);
+    own->setContentsMargins(20, 0, 0, 0);
+    own->setHorizontalSpacing(4);
+    own->setVerticalSpacing(4);
+    own->addWidget(new QLabel(Pixmira::tr("图片位置："), pnlImageOwn), 0, 0);
+    own->addWidget(cbImagePos, 0, 1);
+    own->addWidget(new QLabel(Pixmira::tr("边距："), pnlImageOwn), 0, 2);
+    own->addLayout(Row({seImageMarginA, seImageMarginB}, 0, false), 0, 3);
+    own->addWidget(new QLabel(Pixmira::tr("透明："), pnlImageOwn), 1, 0);
+    own->addWidget(seImageTransparent, 1, 1);
+    own->addWidget(new QLabel(Pixmira::tr("旋转："), pnlImageOwn), 1, 2);
+    own->addWidget(seImageRotate, 1, 3);
+    own->setColumnStretch(1, 1);
+  }
   typeGroup_ = new QButtonGroup(grpType);
   typeGroup_->addButton(rbTextWatermark);
   typeGroup_->addButton(rbImageWatermark);
+  typeGroup_->addButton(rbBothWatermark);
   {
     auto* font = new QGridLayout;
     font->setContentsMargins(20, 0, 0, 0);
@@ -372,6 +459,10 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
     font->addLayout(styles, 1, 1);
     font->addWidget(new QLabel(Pixmira::tr("文字颜色："), grpType), 1, 2);
     font->addWidget(shpFontColor, 1, 3);
+    font->addWidget(new QLabel(Pixmira::tr("文字大小："), grpType), 2, 0);
+    font->addWidget(cbFontSizeMode, 2, 1);
+    font->addWidget(seFontSizePercent, 2, 2, 1, 2);
+    font->addLayout(Row({ckbFitText, ckbOutline}), 3, 0, 1, 4);
     font->setColumnStretch(1, 1);
 
     auto* layout = new QVBoxLayout(grpType);
@@ -390,6 +481,8 @@ QWidget* TPictureOptionsForm::BuildWatermarkPage() {
     layout->addLayout(picture);
     layout->addLayout(Row(
         {new QLabel(Pixmira::tr("水印宽度占成品图片宽度："), grpType), seWatermarkImageScale}, 20));
+    layout->addWidget(rbBothWatermark);
+    layout->addWidget(pnlImageOwn);
   }
 
   // Group "位置".
@@ -534,9 +627,13 @@ void TPictureOptionsForm::ConnectHandlers() {
       [this](const std::function<void(TMemIniFile&)>& write) { write(working_); }, this);
   settings_->Bind(cbCorner, keys::CornerType);
   settings_->Bind(cbCornerWidth, keys::CornerWidth);
+  settings_->Bind(ckbCornerRadiusOnResult, keys::CornerRadiusOnResult);
+  settings_->Bind(ckbFrameFit, keys::FrameFit);
   settings_->Bind(ckbBold, keys::WatermarkFontBold);
   settings_->Bind(ckbItalic, keys::WatermarkFontItalic);
   settings_->Bind(ckbUnderLine, keys::WatermarkFontUnderLine);
+  settings_->Bind(ckbFitText, keys::WatermarkFitText);
+  settings_->Bind(ckbOutline, keys::WatermarkOutline);
   settings_->Bind(seWatermarkImageScale, keys::WatermarkImageScale);
   settings_->Bind(seWatermarkTileSpace, keys::WatermarkTileSpace);
   settings_->Bind(seWatermarkTileCount, keys::WatermarkTileCount);
@@ -562,6 +659,37 @@ void TPictureOptionsForm::ConnectHandlers() {
     if (!on) return;
     WriteInt(keys::WatermarkType, 1);
     always();
+  });
+  connect(rbBothWatermark, &QRadioButton::toggled, this, [this, always](bool on) {
+    pnlImageOwn->setEnabled(on);
+    if (!on) return;
+    WriteInt(keys::WatermarkType, 2);
+    always();
+  });
+  connect(cbFontSizeMode, &QComboBox::currentIndexChanged, this, [this](int index) {
+    ShowSizeMode();
+    if (loading_) return;
+    WriteInt(keys::WatermarkFontSizeMode, index);
+    RefreshIf(rbTextWatermark);
+  });
+  connect(seFontSizePercent, &QSpinBox::valueChanged, this, [this](int value) {
+    WriteInt(keys::WatermarkFontSizePercent, value);
+    RefreshIf(rbTextWatermark);
+  });
+  const auto ownInt = [this](QSpinBox* box, std::string_view key) {
+    connect(box, &QSpinBox::valueChanged, this, [this, key](int value) {
+      WriteInt(key, value);
+      RefreshIf(rbBothWatermark);
+    });
+  };
+  ownInt(seImageMarginA, keys::WatermarkImageMarginA);
+  ownInt(seImageMarginB, keys::WatermarkImageMarginB);
+  ownInt(seImageTransparent, keys::WatermarkImageTransparent);
+  ownInt(seImageRotate, keys::WatermarkImageRotate);
+  connect(cbImagePos, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (loading_ || !ValidAnchor(index)) return;
+    WriteInt(keys::WatermarkImagePos, index);
+    RefreshIf(rbBothWatermark);
   });
   memWatermark->installEventFilter(this);
   connect(cbFontName, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -666,7 +794,9 @@ void TPictureOptionsForm::LoadOptions() {
   }
 
   // 4-10. Watermark type, text, font and picture.
-  (ReadInt(keys::WatermarkType) != 0 ? rbImageWatermark : rbTextWatermark)->setChecked(true);
+  const int type = ReadInt(keys::WatermarkType);
+  (type == 0 ? rbTextWatermark : type == 2 ? rbBothWatermark : rbImageWatermark)->setChecked(true);
+  pnlImageOwn->setEnabled(type == 2);
   const QString text = StoredToMemoText(readText(keys::WatermarkText));
   memWatermark->setPlainText(text);
   SetMemoPrompt(text.isEmpty());
@@ -674,9 +804,19 @@ void TPictureOptionsForm::LoadOptions() {
   if (!face.isEmpty())
     cbFontName->setCurrentIndex(cbFontName->findText(face, Qt::MatchFixedString));
   cbFontSize->setEditText(readText(keys::WatermarkFontSize));
+  cbFontSizeMode->setCurrentIndex(ReadInt(keys::WatermarkFontSizeMode) == 1 ? 1 : 0);
+  seFontSizePercent->setValue(ReadInt(keys::WatermarkFontSizePercent));
+  ShowSizeMode();
   const TColor color = ReadSettingColor(working_, keys::WatermarkFontColor, ReadSite::Dialog);
   SetSwatchColor(QColor(RedOf(color), GreenOf(color), BlueOf(color)));
   edWatermarkImage->setText(readText(keys::WatermarkImage));
+  seWatermarkImageScale->setValue(ReadInt(keys::WatermarkImageScale));
+  const int imageAnchor = ReadInt(keys::WatermarkImagePos);
+  cbImagePos->setCurrentIndex(ValidAnchor(imageAnchor) ? imageAnchor : -1);
+  seImageMarginA->setValue(ReadInt(keys::WatermarkImageMarginA));
+  seImageMarginB->setValue(ReadInt(keys::WatermarkImageMarginB));
+  seImageTransparent->setValue(ReadInt(keys::WatermarkImageTransparent));
+  seImageRotate->setValue(ReadInt(keys::WatermarkImageRotate));
 
   // 11-14. Placement, tiles, angle and transparency.
   (ReadInt(keys::WatermarkPaintStyle) != 0 ? rbTileWatermark : rbWatermarkPos)->setChecked(true);
@@ -760,7 +900,7 @@ void TPictureOptionsForm::btnSelectWatermarkClick() {
   if (path.isEmpty()) return;
   edWatermarkImage->setText(path);
   WriteText(keys::WatermarkImage, path);
-  rbImageWatermark->setChecked(true);
+  if (!rbBothWatermark->isChecked()) rbImageWatermark->setChecked(true);
   RefreshIf(rbImageWatermark);
 }
 
@@ -812,7 +952,16 @@ void TPictureOptionsForm::ShowPage(bool borderPage) {
 // ---- preview ----
 
 void TPictureOptionsForm::RefreshIf(const QRadioButton* selected) {
-  if (selected->isChecked()) RefreshPreview();
+  // Text and picture both show when both are stamped.
+  const bool both =
+      (selected == rbTextWatermark || selected == rbImageWatermark) && rbBothWatermark->isChecked();
+  if (selected->isChecked() || both) RefreshPreview();
+}
+
+void TPictureOptionsForm::ShowSizeMode() {
+  const bool percent = cbFontSizeMode->currentIndex() == 1;
+  seFontSizePercent->setEnabled(percent);
+  cbFontSize->setEnabled(!percent);
 }
 
 void TPictureOptionsForm::RefreshPreview() {

@@ -81,8 +81,10 @@ class TPictureOptionsForm : public QDialog {
   QRadioButton* rbCorner;
   QComboBox* cbCorner;
   QComboBox* cbCornerWidth;
+  QCheckBox* ckbCornerRadiusOnResult;
   QRadioButton* rbFrame;
   QListWidget* lvFrames;
+  QCheckBox* ckbFrameFit;
 
   QRadioButton* rbTextWatermark;
   QPlainTextEdit* memWatermark;
@@ -92,10 +94,22 @@ class TPictureOptionsForm : public QDialog {
   QCheckBox* ckbItalic;
   QCheckBox* ckbUnderLine;
   QLabel* shpFontColor;
+  QComboBox* cbFontSizeMode;    // WatermarkFontSizeMode: points or percent of the width
+  QSpinBox* seFontSizePercent;  // WatermarkFontSizePercent
+  QCheckBox* ckbFitText;        // WatermarkFitText
+  QCheckBox* ckbOutline;        // WatermarkOutline
   QRadioButton* rbImageWatermark;
   QLineEdit* edWatermarkImage;
   QPushButton* btnSelectWatermark;
   QSpinBox* seWatermarkImageScale;  // WatermarkImageScale, 0 = the picture's own size
+  QRadioButton* rbBothWatermark;    // WatermarkType 2
+  // The picture's own place when both are stamped.
+  QWidget* pnlImageOwn;
+  QComboBox* cbImagePos;
+  QSpinBox* seImageMarginA;
+  QSpinBox* seImageMarginB;
+  QSpinBox* seImageTransparent;
+  QSpinBox* seImageRotate;
 
   QRadioButton* rbWatermarkPos;
   QComboBox* cbWatermarkPos;
@@ -151,6 +165,7 @@ class TPictureOptionsForm : public QDialog {
   void SetSwatchColor(const QColor& color);
   void btnSelectWatermarkClick();
   void RefreshIf(const QRadioButton* selected);
+  void ShowSizeMode();
   void SubmitPreview();
   void ShowPreview(const TPreviewResult& result);
   void ShowHint(const QString& text);

@@ -61,8 +61,10 @@ TEST(PictureOptionsTest, StoredNumbersBecomeKinds) {
   } cases[] = {
       {"ReduceSizeType=1\r\nFrameType=1\r\nWatermarkType=1\r\nWatermarkPaintStyle=1\r\n",
        TSizeChoice::Width500, TEdgeKind::Frame, TWatermarkKind::Picture, TPaintStyle::Tiled},
-      {"ReduceSizeType=2\r\nFrameType=2\r\nWatermarkType=2\r\nWatermarkPaintStyle=7\r\n",
+      {"ReduceSizeType=2\r\nFrameType=2\r\nWatermarkType=3\r\nWatermarkPaintStyle=7\r\n",
        TSizeChoice::Width700, TEdgeKind::None, TWatermarkKind::None, TPaintStyle::Tiled},
+      {"WatermarkType=2\r\n", TSizeChoice::Width310, TEdgeKind::Corners, TWatermarkKind::Both,
+       TPaintStyle::Single},
       {"ReduceSizeType=3\r\nFrameType=-1\r\nWatermarkType=-1\r\nWatermarkPaintStyle=-1\r\n",
        TSizeChoice::Custom, TEdgeKind::None, TWatermarkKind::None, TPaintStyle::Tiled},
       {"ReduceSizeType=4\r\nFrameType=x\r\nWatermarkType=x\r\nWatermarkPaintStyle=x\r\n",

@@ -203,6 +203,8 @@ TEST(PreviewCacheKey, EveryShapeOptionTellsSettingsApart) {
       [](TPictureOptions& o) { o.edge.corners = {TCorner::TopLeft}; },
       [](TPictureOptions& o) { o.edge.radius = 30; },
       [](TPictureOptions& o) { o.edge.frameName = "Gold"; },
+      [](TPictureOptions& o) { o.edge.radiusOnResult = true; },
+      [](TPictureOptions& o) { o.edge.frameFit = true; },
       [](TPictureOptions& o) { o.size.reduce = false; },
       [](TPictureOptions& o) { o.size.choice = TSizeChoice::Custom; },
       [](TPictureOptions& o) { o.size.customWidth = 311; },

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 
 #include "UiTestSupport.h"
@@ -380,6 +382,19 @@ class MainFormTest : public QObject {
       if (c.width == 1280) QCOMPARE(columns(), 5);
       if (c.width == 792) QCOMPARE(columns(), 2);
       QCOMPARE(panel, effects->width());
+      // The width list's longest text is never cut off.
+      QStyleOptionComboBox box;
+      box.initFrom(f.cbReduceSize);
+      const QRect text = f.cbReduceSize->style()->subControlRect(
+          QStyle::CC_ComboBox, &box, QStyle::SC_ComboBoxEditField, f.cbReduceSize);
+      for (int i = 0; i < f.cbReduceSize->count(); ++i)
+        QVERIFY2(f.cbReduceSize->fontMetrics().horizontalAdvance(f.cbReduceSize->itemText(i)) <=
+                     text.width(),
+                 qPrintable(QStringLiteral("%1 > %2 of %3")
+                                .arg(f.cbReduceSize->fontMetrics().horizontalAdvance(
+                                    f.cbReduceSize->itemText(i)))
+                                .arg(text.width())
+                                .arg(f.cbReduceSize->width())));
       // Every row of the effects and the generate button stay reachable.
       QVERIFY(f.btnGeneratePictures->isVisible());
       QVERIFY(f.rect().contains(

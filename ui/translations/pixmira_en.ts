@@ -709,5 +709,188 @@ genuine</translation>
         <source>未设置官方网站地址（Config.ini 中的 HomeHost），首页无法打开。</source>
         <translation>No home page is set (HomeHost in Config.ini), so it cannot be opened.</translation>
     </message>
+    <message>
+        <source>不切</source>
+        <translation>no slicing</translation>
+    </message>
+    <message>
+        <source> 像素</source>
+        <translation> pixels</translation>
+    </message>
+    <message>
+        <source>比这更高的长图（如详情页图片）切成几张保存：名字-01.jpg、名字-02.jpg……每张最多这么高，按顺序拼起来就是原图。0 = 不切。只对JPEG有效，动态图片不切。</source>
+        <translation>A picture taller than this (such as a detail page) is saved in pieces: NAME-01.jpg, NAME-02.jpg… each at most this tall; stacked in order they give the whole picture. 0 = no slicing. JPEG only; the animated picture is never sliced.</translation>
+    </message>
+    <message>
+        <source>每片都加水印</source>
+        <translation>Watermark every slice</translation>
+    </message>
+    <message>
+        <source>勾选：每一片单独加水印。不勾选（默认）：先给整张图片加水印，再切片。</source>
+        <translation>Ticked: every slice gets its own watermark. Not ticked (default): the whole picture is watermarked, then sliced.</translation>
+    </message>
+    <message>
+        <source>完整显示图片（白底，不裁剪、不放大）</source>
+        <translation>Show the whole picture (on white, never cut or enlarged)</translation>
+    </message>
+    <message>
+        <source>整张图片放进边框的空白区域，空余处留白，小图片不会被放大。不勾选时图片铺满空白区域，超出的部分被边框裁掉。</source>
+        <translation>The whole picture goes inside the frame&apos;s opening, the rest is white, and small pictures are not enlarged. Not ticked: the picture fills the opening and the frame cuts off what runs over.</translation>
+    </message>
+    <message>
+        <source>半径按成品图片计算</source>
+        <translation>Radius on the finished picture</translation>
+    </message>
+    <message>
+        <source>先缩小图片再剪裁圆角：半径是成品图片上的像素，大照片和小照片的圆角一样大。不勾选时按原图剪裁，原图越大，成品上的圆角越小。</source>
+        <translation>The picture is reduced first, then its corners are cut: the radius is in pixels of the finished picture, so large and small photos get the same corners. Not ticked: cut on the original, so the larger the original, the smaller the finished corners.</translation>
+    </message>
+    <message>
+        <source>长图切片：每片最高</source>
+        <translation>Slice tall pictures: each at most</translation>
+    </message>
+    <message>
+        <source>按字号（磅）</source>
+        <translation>Font size (points)</translation>
+    </message>
+    <message>
+        <source>按成品宽度的百分比</source>
+        <translation>Percent of the finished width</translation>
+    </message>
+    <message>
+        <source>按成品宽度的百分比：文字高度随成品图片的宽度变化，310像素宽和800像素宽的图片上文字比例相同。</source>
+        <translation>Percent of the finished width: the text&apos;s height follows the finished picture&apos;s width, so it has the same proportion on a 310- and an 800-pixel picture.</translation>
+    </message>
+    <message>
+        <source>文字高度占成品图片宽度的百分比</source>
+        <translation>Text height as a percent of the finished picture&apos;s width</translation>
+    </message>
+    <message>
+        <source>文字超出图片时自动缩小</source>
+        <translation>Shrink text that would run past the edge</translation>
+    </message>
+    <message>
+        <source>文字会超出图片边缘时，自动缩小到刚好放得下，不会被截断。</source>
+        <translation>Text that would run past the picture&apos;s edge is made smaller until it fits, so it is never cut off.</translation>
+    </message>
+    <message>
+        <source>文字描边</source>
+        <translation>Outline the text</translation>
+    </message>
+    <message>
+        <source>在文字周围加1到3像素的深色描边，白色文字在白底或花哨的图片上也看得清。</source>
+        <translation>A dark outline of 1 to 3 pixels around the letters, so white text shows on white and on busy photos.</translation>
+    </message>
+    <message>
+        <source>文字和图片水印</source>
+        <translation>Text and picture watermark</translation>
+    </message>
+    <message>
+        <source>先加图片水印（如店标），再把文字水印叠在上面；图片水印使用下面自己的位置、透明度和角度。</source>
+        <translation>The picture watermark (such as the shop&apos;s logo) goes on first, the text on top; the picture uses its own position, transparency and angle below.</translation>
+    </message>
+    <message>
+        <source>文字和图片一起使用时，图片水印的位置</source>
+        <translation>Where the picture watermark goes when used with the text</translation>
+    </message>
+    <message>
+        <source>图片水印的上下边距（左边居中、右边居中时为左右边距），像素</source>
+        <translation>The picture watermark&apos;s top or bottom margin (left or right for the side centres), in pixels</translation>
+    </message>
+    <message>
+        <source>图片水印的左右边距，像素</source>
+        <translation>The picture watermark&apos;s left or right margin, in pixels</translation>
+    </message>
+    <message>
+        <source>图片水印的透明度</source>
+        <translation>The picture watermark&apos;s transparency</translation>
+    </message>
+    <message>
+        <source>图片水印的旋转角度（度）</source>
+        <translation>The picture watermark&apos;s angle (degrees)</translation>
+    </message>
+    <message>
+        <source>图片位置：</source>
+        <translation>Picture position:</translation>
+    </message>
+    <message>
+        <source>边距：</source>
+        <translation>Margins:</translation>
+    </message>
+    <message>
+        <source>文字大小：</source>
+        <translation>Text size:</translation>
+    </message>
+</context>
+<context>
+    <name>PixmiraWeb</name>
+    <message>
+        <source>导入设置</source>
+        <translation>Import settings</translation>
+    </message>
+    <message>
+        <source>导出设置</source>
+        <translation>Export settings</translation>
+    </message>
+    <message>
+        <source>文件夹</source>
+        <translation>A folder</translation>
+    </message>
+    <message>
+        <source>下载</source>
+        <translation>A download</translation>
+    </message>
+    <message>
+        <source>安装为应用</source>
+        <translation>Install as an app</translation>
+    </message>
+    <message>
+        <source>剩余时间：%1</source>
+        <translation>Time left: %1</translation>
+    </message>
+    <message>
+        <source>跳过 %1：%2</source>
+        <translation>Skipped %1: %2</translation>
+    </message>
+    <message>
+        <source>已取消，已完成的文件已保留。</source>
+        <translation>Cancelled; the files made so far are kept.</translation>
+    </message>
+    <message>
+        <source>图片无法读取</source>
+        <translation>the picture cannot be read</translation>
+    </message>
+    <message>
+        <source>不是可以读取的图片格式</source>
+        <translation>not a picture format Pixmira reads</translation>
+    </message>
+    <message>
+        <source>列表中没有一张图片可以读取</source>
+        <translation>none of the pictures in the list can be read</translation>
+    </message>
+    <message>
+        <source>以下文件不是可以读取的图片，没有加入：%1</source>
+        <translation>These files are not pictures Pixmira reads and were not added: %1</translation>
+    </message>
+    <message>
+        <source>已导入设置：%1</source>
+        <translation>Settings imported: %1</translation>
+    </message>
+    <message>
+        <source>无法读取设置文件 %1</source>
+        <translation>Cannot read the settings file %1</translation>
+    </message>
+    <message>
+        <source>图片已损坏</source>
+        <translation>the picture is damaged</translation>
+    </message>
+    <message>
+        <source>图片太大，无法处理</source>
+        <translation>the picture is too large</translation>
+    </message>
+    <message>
+        <source>添加字体文件...</source>
+        <translation>Add a font file...</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The web page in Debian's Chromium, headless, cross-origin isolated (threaded engine):
+#   web-thumbnails-300           seconds from adding the 300 photos of the thumbnails group until
+#                                every thumbnail shows
+#   web-export-24-photos-page    the batch group's 24 photos and settings, from "generate" until
+#                                the zip is made
+#   native-export-24-photos-1-worker   pixmira-batch on the same photos with one worker, this run
+# Run it on a quiet machine: bash scripts/bench web-page
+set -euo pipefail
+here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
+dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
+work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
+
+cmake -S "$here" -B "$dir" -G Ninja >/dev/null
+cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch >/dev/null
+if [ -f "$here/scripts/build-web" ]; then bash "$here/scripts/build-web" >/dev/null; fi
+bash "$here/scripts/build-page"
+
+. "$here/bench/thumbnail-photos.sh"
+(cd "$here/web" && node bench/page.mjs thumbnails "$photos")
+
+. "$here/bench/photos.sh"
+cat > "$work/web-page.ini" <<INI
+[General]
+ReduceSize=1
+ReduceSizeType=2
+AddFrame=1
+FrameType=0
+CornerType=0
+CornerWidth=0
+AddWatermark=1
+WatermarkType=0
+WatermarkText=小店精品
+WatermarkFontName=WenQuanYi Zen Hei
+WatermarkFontSize=20
+WatermarkFontColor=\$003030C0
+WatermarkTransparent=20
+WatermarkPos=0
+INI
+(cd "$here/web" && node bench/page.mjs export "$work/web-page.ini" "$photos"/*.jpg)
+
+out="$work/web-page-native"
+rm -rf "$out" && mkdir -p "$out"
+start=$(date +%s%N)
+"$dir/cli/pixmira-batch" --config "$work/web-page.ini" --jobs 1 --out "$out" "$photos"/*.jpg >/dev/null
+end=$(date +%s%N)
+awk -v ns=$((end - start)) 'BEGIN { printf "native-export-24-photos-1-worker: %.2f s\n", ns / 1e9 }'
+rm -rf "$out"

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The WebAssembly engine beside the native one: the 24 shared photos of 12 megapixels reduced
+# to 700 pixels wide with the sample settings (corners, text watermark), one worker each, in
+# the same run: scripts/web-batch (single-threaded build, under node) and pixmira-batch. Also
+# the engine's download size (wasm, gzip -9). Run on a quiet machine: bash scripts/bench web
+set -euo pipefail
+here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
+dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
+work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
+
+cmake -S "$here" -B "$dir" -G Ninja >/dev/null
+cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch >/dev/null
+bash "$here/scripts/build-web" st >/dev/null
+
+. "$here/bench/photos.sh"
+settings=$here/data/sample-settings/Config.ini
+
+seconds() { # command...
+  local start end
+  start=$(date +%s.%N)
+  "$@" >/dev/null 2>&1
+  end=$(date +%s.%N)
+  echo "$start $end" | awk '{printf "%.2f", $2 - $1}'
+}
+rm -rf "$work/web-out" "$work/native-out"
+web=$(PIXMIRA_WEB_FLAVOUR=st seconds bash "$here/scripts/web-batch" --config "$settings" \
+  --jobs 1 --out "$work/web-out" "$photos")
+native=$(seconds "$dir/pixmira-batch" --config "$settings" --jobs 1 --out "$work/native-out" \
+  "$photos")
+if ! diff -r "$work/web-out" "$work/native-out" >/dev/null; then
+  echo "web: the two engines wrote different files" >&2
+  exit 1
+fi
+echo "web-export-24-photos: $web s"
+echo "native-export-24-photos: $native s"
+size=$(gzip -9 -c "$here/build-web/st/pixmira-engine.wasm" | wc -c)
+echo "web-engine-size: $((size / 1024)) KB"

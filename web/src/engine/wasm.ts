@@ -1,0 +1,135 @@
+// The WebAssembly engine (scripts/build-web puts it under engine/ beside the page): the
+// threaded build where the page is cross-origin isolated, else the single-threaded one.
+import type { EngineInfo, SettingRow } from "../protocol";
+import type { Engine, Pixels, Result } from "./types";
+import { fallbackSchema, normaliseSchema } from "./schema";
+
+interface Outcome {
+  code: string;
+  bytes?: Uint8Array;
+  name?: string;
+  badKey?: string;
+  badValue?: string;
+}
+interface WasmEngine {
+  frameNames(): string[];
+  readSettingsText(ini: string): void;
+  addFile(name: string, bytes: Uint8Array): string;
+  addFont(bytes: Uint8Array): boolean;
+  fontWanted(): string | null;
+  process(bytes: Uint8Array, name: string, angle: number): Outcome;
+  gifBegin(): void;
+  gifAdd(bytes: Uint8Array, name: string, angle: number): number;
+  gifFinish(): Outcome & { frames: number; skips: { index: number; code: string }[] };
+  thumbnail(bytes: Uint8Array, name: string, angle: number, width: number, height: number): Pixels | null;
+  preview(bytes: Uint8Array, name: string, angle: number, prompt: string): Pixels | null;
+}
+interface WasmModule {
+  Engine: {
+    new (): WasmEngine;
+    version(): string;
+    schemaJson(): string;
+    extensions(): string[];
+    folderExtensions(): string[];
+    threads(): number;
+  };
+}
+
+// Folder of the engine files: "engine/" beside the page.
+export function engineBase(): string {
+  return new URL("../engine/", self.location.href).href;
+}
+
+export async function loadWasmEngine(): Promise<Engine | undefined> {
+  const flavour = self.crossOriginIsolated ? "mt" : "st";
+  const base = engineBase();
+  const script = `${base}${flavour}/pixmira-engine.js`;
+  const response = await fetch(script).catch(() => undefined);
+  if (!response?.ok) return undefined;
+  // The engine's script is a classic one that defines createPixmiraEngine.
+  (0, eval)(await response.text());
+  const create = (self as unknown as { createPixmiraEngine: (o: object) => Promise<WasmModule> }).createPixmiraEngine;
+  const module = await create({
+    locateFile: (path: string) => `${base}${flavour}/${path}`,
+    mainScriptUrlOrBlob: script,
+  });
+  const engine = new module.Engine();
+  let ini: string | undefined;
+  let bundledFont: Promise<void> | undefined;
+  const frameCount = { n: 0 };
+  const gifNames: string[] = [];
+
+  const settings = (text: string) => {
+    if (text !== ini) {
+      engine.readSettingsText(text);
+      ini = text;
+    }
+  };
+  // The CJK font is fetched the first time a text watermark is drawn. It is always the
+  // first font the engine gets, so it stays the one for families no font has.
+  const loadBundledFont = () =>
+    (bundledFont ??= fetch(`${base}fonts/wqy-zenhei.ttc`)
+      .then((r) => (r.ok ? r.arrayBuffer() : undefined))
+      .then((b) => void (b && engine.addFont(new Uint8Array(b))))
+      .catch(() => undefined));
+  const font = async () => {
+    if (engine.fontWanted() !== null) await loadBundledFont();
+  };
+  const pixels = (p: Pixels | null): Result<Pixels> => (p ? { ok: { rgba: p.rgba, width: p.width, height: p.height } } : { skip: { reason: "unreadable" } });
+  const given: SettingRow[] = normaliseSchema(JSON.parse(module.Engine.schemaJson()));
+  const schema = given.length > 0 ? given : fallbackSchema();
+
+  return {
+    info(): EngineInfo {
+      return {
+        version: module.Engine.version(),
+        kind: "wasm",
+        threads: module.Engine.threads(),
+        extensions: [...module.Engine.extensions()],
+        folderExtensions: [...module.Engine.folderExtensions()],
+        schema,
+        frames: [...engine.frameNames()],
+      };
+    },
+    async thumbnail(bytes, name, size) {
+      return pixels(engine.thumbnail(bytes, name, 0, size, size));
+    },
+    async preview(bytes, name, angle, text, _w, _h, prompt) {
+      settings(text);
+      await font();
+      return pixels(engine.preview(bytes, name, angle, prompt));
+    },
+    async process(bytes, name, angle, text) {
+      settings(text);
+      await font();
+      const o = engine.process(bytes, name, angle);
+      if (o.code === "written" && o.bytes) return { ok: { bytes: o.bytes, name: o.name ?? "" } };
+      return { skip: { reason: o.code, detail: o.badKey ? `${o.badKey}\x00${o.badValue ?? ""}` : undefined } };
+    },
+    gifStart(text) {
+      settings(text);
+      engine.gifBegin();
+      frameCount.n = 0;
+      gifNames.length = 0;
+    },
+    async gifFrame(bytes, name, angle) {
+      await font();
+      engine.gifAdd(bytes, name, angle);
+      gifNames.push(name);
+      return undefined;
+    },
+    gifFinish() {
+      const o = engine.gifFinish();
+      const skips = o.skips.map((s) => ({ index: s.index, reason: s.code }));
+      if (o.code === "written" && o.bytes) return { ok: o.bytes, skips };
+      return { skip: { reason: o.code }, skips };
+    },
+    addFile(name, bytes) {
+      return engine.addFile(name, bytes);
+    },
+    async addFont(bytes) {
+      await loadBundledFont();
+      return engine.addFont(bytes);
+    },
+  };
+}

@@ -1,0 +1,57 @@
+// Engine workers: requests go to the worker with the fewest in hand; each answers in order.
+import type { EngineInfo, Envelope, Reply, Request } from "./protocol";
+
+class EngineWorker {
+  private worker = new Worker(new URL("./worker.ts", import.meta.url), { type: "module" });
+  private pending = new Map<number, (r: Reply) => void>();
+  private nextId = 1;
+  constructor() {
+    this.worker.onmessage = (e: MessageEvent<Envelope<Reply>>) => {
+      const done = this.pending.get(e.data.id);
+      this.pending.delete(e.data.id);
+      done?.(e.data.body);
+    };
+    this.worker.onerror = (e) => {
+      // A worker that failed to start answers every request with an error.
+      for (const done of this.pending.values()) done({ op: "error", code: "engine", detail: e.message });
+      this.pending.clear();
+    };
+  }
+  get busy() {
+    return this.pending.size;
+  }
+  call(req: Request, transfer: Transferable[] = []): Promise<Reply> {
+    const id = this.nextId++;
+    return new Promise((resolve) => {
+      this.pending.set(id, resolve);
+      this.worker.postMessage({ id, body: req } satisfies Envelope<Request>, transfer);
+    });
+  }
+}
+
+export class EnginePool {
+  private workers: EngineWorker[];
+  constructor(count: number) {
+    this.workers = Array.from({ length: Math.max(1, count) }, () => new EngineWorker());
+  }
+  get size() {
+    return this.workers.length;
+  }
+  worker(i: number): EngineWorker {
+    return this.workers[i % this.workers.length];
+  }
+  leastBusy(): EngineWorker {
+    return this.workers.reduce((a, b) => (b.busy < a.busy ? b : a));
+  }
+  // Every worker gets the request (fonts and watermark pictures each engine needs).
+  broadcast(make: () => [Request, Transferable[]]): Promise<Reply[]> {
+    return Promise.all(this.workers.map((w) => w.call(...make())));
+  }
+  async info(): Promise<EngineInfo> {
+    const r = await this.workers[0].call({ op: "info" });
+    if (r.op !== "info") throw new Error(r.op === "error" ? r.detail ?? r.code : "no engine");
+    return r.info;
+  }
+}
+
+export type { EngineWorker };

@@ -12,7 +12,7 @@ namespace pixmira {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-constexpr std::string_view kEuro = "\xE2\x82\xAC";  // U+20AC, byte 0x80 of code page 936
+constexpr std::string_view kEuro = "\xE2\x82\xAC";         // U+20AC, byte 0x80 of code page 936
 
 class Iconv {
  public:

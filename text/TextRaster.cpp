@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "text/FontFile.h"
 #include "text/FontLookup.h"
 
 namespace pixmira {
@@ -43,7 +44,7 @@ class FontSet {
     const auto key = std::make_pair(choice.file, choice.index);
     if (auto it = faces_.find(key); it != faces_.end()) return it->second;
     FT_Face face = nullptr;
-    if (FT_New_Face(library_, choice.file.c_str(), choice.index, &face) != 0) face = nullptr;
+    if (OpenFontFace(library_, choice.file, choice.index, &face) != 0) face = nullptr;
     faces_.emplace(key, face);
     return face;
   }

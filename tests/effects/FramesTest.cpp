@@ -190,8 +190,13 @@ TEST(ApplyFrameTest, StoredNamesMayUseBackslashesAndSubfolders) {
   ASSERT_TRUE(framed);
   EXPECT_EQ(framed->Width(), 4);
 
+#ifdef _WIN32
+  EXPECT_EQ(CatalogPath("C:/p/Frames/", "a/b.png"), "C:\\p\\Frames\\a\\b.png");
+  EXPECT_EQ(CatalogPath("C:\\p\\Frames", "a\\b.png"), "C:\\p\\Frames\\a\\b.png");
+#else
   EXPECT_EQ(CatalogPath("/opt/p/Frames/", "a\\b.png"), "/opt/p/Frames/a/b.png");
   EXPECT_EQ(CatalogPath("/opt/p/Frames", "b.png"), "/opt/p/Frames/b.png");
+#endif
 }
 
 TEST(ListFramesTest, SectionsWithAPreviewInFileOrder) {

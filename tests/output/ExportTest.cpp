@@ -15,6 +15,7 @@
 #include "codecs/LoadPicture.h"
 #include "core/Errors.h"
 #include "core/FileWrite.h"
+#include "core/Platform.h"
 #include "output/PictureFolder.h"
 #include "pipeline/TestPictures.h"
 
@@ -122,7 +123,8 @@ std::string Error(const TExportResult& r) { return r.failedPath + ": " + r.detai
 
 std::vector<std::string> Names(const fs::path& folder) {
   std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+  for (const auto& e : fs::directory_iterator(folder))
+    names.push_back(platform::FromPath(e.path().filename()));
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -545,7 +547,7 @@ TEST_F(ExportTest, SameBytesForOneAndFourWorkers) {
     EXPECT_EQ(result.status, TExportStatus::Completed) << Error(result);
     std::vector<std::string> contents;
     for (const std::string& f : result.files)
-      contents.push_back(fs::path(f).filename().string() + ":" + ReadFile(f));
+      contents.push_back(platform::NameOf(f) + ":" + ReadFile(f));
     return contents;
   };
   const auto one = run(1, TExportMode::Jpeg);

@@ -215,6 +215,19 @@ int Open(const std::string& path, unsigned flags, int& error) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
       error = EISDIR;
   }
+  // Likewise "not found" when a folder on the way is a file.
+  if (error == ENOENT) {
+    std::string folder = path;
+    while (true) {
+      std::string up = FolderOf(folder);
+      if (up == folder || up.size() <= RootLength(up)) break;
+      folder = std::move(up);
+      const DWORD attributes = GetFileAttributesW(Wide(folder).c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+      if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) error = ENOTDIR;
+      break;
+    }
+  }
   return fd;
 }
 

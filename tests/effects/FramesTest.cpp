@@ -9,6 +9,7 @@
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
 #include "core/Errors.h"
+#include "core/Platform.h"
 #include "imaging/Lanczos.h"
 #include "imaging/Resample.h"
 #include "tests/effects/PngFixture.h"
@@ -209,9 +210,9 @@ TEST(ListFramesTest, SectionsWithAPreviewInFileOrder) {
   const auto frames = ListFrames(catalog, "/f/");
   ASSERT_EQ(frames.size(), 3u);
   EXPECT_EQ(frames[0].name, "Zebra");
-  EXPECT_EQ(frames[0].previewPath, "/f/z.jpg");
+  EXPECT_EQ(frames[0].previewPath, platform::Join("/f", "z.jpg"));
   EXPECT_EQ(frames[1].name, "红色");
-  EXPECT_EQ(frames[1].previewPath, "/f/previews/red.jpg");
+  EXPECT_EQ(frames[1].previewPath, platform::Join(platform::Join("/f", "previews"), "red.jpg"));
   EXPECT_EQ(frames[2].name, "Apple");
 }
 

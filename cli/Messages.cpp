@@ -24,7 +24,7 @@ constexpr const char* kUsageChinese =
   --out DIR     把每张图片导出为 DIR 中的 JPEG 文件（不存在时创建），从不覆盖已有文件
   --gif FILE    把所有图片合成一个 GIF 动画 FILE（已有的同名文件被替换）
   --files-from LIST
-                从文件 LIST 读取更多 PATH，每行一个；含 NUL 字符时以 NUL 分隔
+                从普通文件 LIST 读取更多 PATH，每行一个；含 NUL 字符时以 NUL 分隔
                 （配合 find -print0）；LIST 为 - 时读标准输入
   --config FILE 设置文件，默认是程序旁边的 Config.ini（安装后为
                 ~/.config/pixmira/Config.ini，或 $XDG_CONFIG_HOME/pixmira/Config.ini）
@@ -45,13 +45,14 @@ constexpr const char* kUsageChinese =
   --version     显示版本
   -h, --help    显示本说明
 
-进度显示在标准错误上，每张跳过的图片一行并说明原因；最后一行报告写出了多少个文件。
-按 Ctrl-C 在当前图片完成后停止，已经写出的文件保留。
+进度显示在标准错误上，每张跳过的图片一行并说明原因；最后一行报告写出了多少个文件，
+有图片被跳过时还报告跳过了多少张。按 Ctrl-C 在当前图片完成后停止，已经写出的文件保留。
 
 退出状态:
-  0    导出完毕（跳过的图片在标准错误上列出）
+  0    每张图片都已导出
   1    出错停止，或没有导出任何图片（已写出的文件保留）
-  2    用法错误
+  2    用法错误（包括无法读取的 --files-from 列表、输出文件夹同时是输入文件夹）
+  3    部分图片已导出，部分被跳过（跳过的图片在标准错误上列出）
   130  被 Ctrl-C 中断
 )";
 
@@ -71,8 +72,9 @@ frame, a watermark) as JPEG files, or joins them into one looping animated GIF.
                 files are never replaced
   --gif FILE    join all pictures into one animated GIF FILE (a file of that name is replaced)
   --files-from LIST
-                read more PATHs from the file LIST, one a line; separated by NUL when it
-                holds a NUL character (for find -print0); LIST - reads standard input
+                read more PATHs from the regular file LIST, one a line; separated by NUL
+                when it holds a NUL character (for find -print0); LIST - reads standard
+                input
   --config FILE the settings file; by default Config.ini beside the program (when installed,
                 ~/.config/pixmira/Config.ini or $XDG_CONFIG_HOME/pixmira/Config.ini)
   --set KEY=VALUE
@@ -96,13 +98,15 @@ frame, a watermark) as JPEG files, or joins them into one looping animated GIF.
   -h, --help    show this help
 
 Progress is shown on standard error, one line for each skipped picture with its reason; the
-last line says how many files were written. Ctrl-C stops after the current picture; files
-already written are kept.
+last line says how many files were written and, when pictures were skipped, how many. Ctrl-C
+stops after the current picture; files already written are kept.
 
 Exit status:
-  0    exported (skipped pictures are listed on standard error)
+  0    every picture was exported
   1    stopped by an error, or no picture exported (files already written are kept)
-  2    usage error
+  2    usage error (also a --files-from list that cannot be read, or an output folder that is
+       also an input folder)
+  3    some pictures were exported and some skipped (listed on standard error)
   130  interrupted by Ctrl-C
 )";
 
@@ -172,6 +176,21 @@ const TText kTexts[] = {
     {"设置文件中 {1} 的值 \"{2}\" 无效，请改正后再试。",
      "the value \"{2}\" of {1} in the settings file is not valid; correct it and try again."},
     {"导出 {1} 时出错：{2}", "error while exporting {1}: {2}"},
+    {"输出文件夹不接受它的文件名", "the output folder does not take its file name"},
+    {"无法写入（{1}）", "cannot be written ({1})"},
+    {"处理它需要约 {1} 内存，加上等待合成 GIF 的图片占用的 {2}，超过内存上限 {3}（可用 "
+     "--memory-limit 调整）",
+     "it needs about {1} of memory which, with the {2} held by the pictures waiting for the "
+     "GIF, is more than the limit of {3} (see --memory-limit)"},
+    {"，1 张图片未能导出。", ", 1 picture could not be exported."},
+    {"，{1} 张图片未能导出。", ", {1} pictures could not be exported."},
+    {"列表文件 {1} 不是普通文件", "the list file {1} is not a regular file"},
+    {"列表文件 {1} 超过 {2}，不像是路径列表",
+     "the list file {1} is larger than {2}; it is not a list of paths"},
+    {"（标准输入）", "(standard input)"},
+    {"输出文件夹 {1} 也是要导出的图片所在的文件夹，请换一个输出文件夹",
+     "the output folder {1} is also a folder of pictures to export; choose another output "
+     "folder"},
     {"列表中没有一张图片可以读取，无法生成动态图片 {1}。",
      "none of the pictures in the list could be read, so the animation {1} was not made."},
     {"（空）", "empty"},
@@ -195,7 +214,9 @@ const TText kTexts[] = {
 TLanguage gLanguage = TLanguage::Chinese;
 
 std::string Fill(std::string_view pattern, std::initializer_list<std::string> args) {
-  const std::vector<std::string> values(args);
+  std::vector<std::string> values;
+  // Names come from anywhere; a terminal must not take their control characters as commands.
+  for (const std::string& arg : args) values.push_back(EscapeControls(arg));
   std::string out;
   for (std::size_t i = 0; i < pattern.size(); ++i) {
     if (pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 1] >= '1' &&
@@ -218,6 +239,77 @@ const TText* Find(std::string_view chinese) {
 }
 
 }  // namespace
+
+std::string EscapeControls(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size());
+  auto escape = [&](unsigned char c) {
+    switch (c) {
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        out += "\\x";
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    }
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F) {
+      escape(c);
+    } else if (c == 0xC2 && i + 1 < text.size() &&
+               static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      // U+0080..U+009F, the C1 controls (CSI among them).
+      out += "\\u00";
+      const auto d = static_cast<unsigned char>(text[++i]);  // C2 xx is U+00xx
+      out += kHex[d >> 4];
+      out += kHex[d & 15];
+    } else {
+      out += char(c);
+    }
+  }
+  return out;
+}
+
+std::string FinalLine(const TExportResult& result, bool gif) {
+  const int files = static_cast<int>(result.files.size());
+  std::string line;
+  // The texts for one file or frame are keys of their own so that English can say it singular;
+  // the Chinese reads the same.
+  if (gif) {
+    line = result.written == 1
+               ? Say("导出了 1 个文件（1 帧的 GIF 动画）。")
+               : Say("导出了 1 个文件（{1} 帧的 GIF 动画）。", {std::to_string(result.written)});
+  } else if (result.status == TExportStatus::Completed && result.skipped == 0 &&
+             files == result.total) {
+    line = files == 1 ? Say("1 个文件全部导出完毕。")
+                      : Say("{1} 个文件全部导出完毕。", {std::to_string(files)});
+  } else {
+    line =
+        files == 1 ? Say("导出了 1 个文件。") : Say("导出了 {1} 个文件。", {std::to_string(files)});
+  }
+  if (result.skipped > 0) {
+    // The sentence goes on after the count of what was written.
+    for (std::string_view stop : {"。", "."}) {
+      if (line.ends_with(stop)) {
+        line.resize(line.size() - stop.size());
+        break;
+      }
+    }
+    line += result.skipped == 1 ? Say("，1 张图片未能导出。")
+                                : Say("，{1} 张图片未能导出。", {std::to_string(result.skipped)});
+  }
+  return line;
+}
 
 const char* const kUsage = kUsageChinese;
 
@@ -301,8 +393,18 @@ std::string Reason(const TLoadReport& why, uint64_t limit) {
     case TLoadProblem::TooLarge:
       return SystemReason(EFileError::kTooLarge);
     case TLoadProblem::OverMemoryLimit:
+      if (why.needed == 0) return Say("内存不足");
+      if (why.held > 0) {
+        return Say(
+            "处理它需要约 {1} 内存，加上等待合成 GIF 的图片占用的 {2}，超过内存上限 {3}"
+            "（可用 --memory-limit 调整）",
+            {Size(why.needed), Size(why.held), Size(limit)});
+      }
       return Say("处理它需要约 {1} 内存，超过内存上限 {2}（可用 --memory-limit 调整）",
                  {Size(why.needed), Size(limit)});
+    case TLoadProblem::NotWritten:
+      if (why.error == ENAMETOOLONG) return Say("无法写入（{1}）", {SystemReason(why.error)});
+      return Say("输出文件夹不接受它的文件名");
     case TLoadProblem::Damaged:
     case TLoadProblem::None:
       break;

@@ -44,6 +44,13 @@ std::string FailureLine(const TExportResult& result);
 // A failure raised outside the export (the output folder, the list file).
 std::string ExceptionLine(const std::exception& e);
 
+// The text with control characters (C0, DEL, C1) written as \n, \x1b, \u009b; every
+// argument of Say passes through it.
+std::string EscapeControls(std::string_view text);
+
+// The last line of a run: what was written and, when some were skipped, how many.
+std::string FinalLine(const TExportResult& result, bool gif);
+
 // "1.5 GB", "800 MB"
 std::string Size(uint64_t bytes);
 

@@ -32,7 +32,11 @@ using namespace pixmira;
 constexpr int kExitCompleted = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitSomeSkipped = 3;
 constexpr int kExitInterrupted = 130;
+
+// A list longer than this is not a list of paths (standard input from /dev/zero).
+constexpr std::size_t kMaxListBytes = std::size_t(64) << 20;
 
 // The folder rule's extensions in the order it takes them, as the usage lists them.
 std::string FolderPatterns() {
@@ -75,18 +79,55 @@ bool ParseInt(const std::string& text, int& value) {
   return !text.empty() && text[0] != '-' && ec == std::errc() && ptr == end;
 }
 
+// The whole list file, which must be a regular file or "-" (standard input): a folder, a FIFO
+// without a writer or a device would abort, hang or fill memory.
+std::string ReadListText(const std::string& list) {
+  int fd = 0;  // standard input
+  int error = 0;
+  if (list != "-") {
+    platform::FileStatus status;
+    if (const int e = platform::Status(list, status))
+      throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(e)}));
+    // Refused before opening: opening a FIFO would wait for a writer.
+    if (status.kind != platform::FileKind::Regular) {
+      throw TUsageError(cli::Say("列表文件 {1} 不是普通文件", {list}));
+    }
+    fd = platform::Open(list, platform::kOpenRead | platform::kOpenNonBlocking, error);
+    if (fd < 0)
+      throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(error)}));
+    // What was opened may have been swapped since the look.
+    if (platform::Status(fd, status) != 0 || status.kind != platform::FileKind::Regular) {
+      platform::Close(fd);
+      throw TUsageError(cli::Say("列表文件 {1} 不是普通文件", {list}));
+    }
+  }
+  std::string text;
+  char buffer[65536];
+  for (;;) {
+    const int64_t n = platform::Read(fd, buffer, sizeof buffer, error);
+    if (n <= 0) break;
+    if (text.size() + std::size_t(n) > kMaxListBytes) {
+      error = EFBIG;
+      break;
+    }
+    text.append(buffer, std::size_t(n));
+  }
+  if (fd != 0) platform::Close(fd);
+  const std::string shown = list == "-" ? cli::Say("（标准输入）") : list;
+  if (error == EFBIG) {
+    throw TUsageError(
+        cli::Say("列表文件 {1} 超过 {2}，不像是路径列表", {shown, cli::Size(kMaxListBytes)}));
+  }
+  if (error != 0) {
+    throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {shown, cli::SystemReason(error)}));
+  }
+  return text;
+}
+
 // Paths one a line, or NUL-separated when the list holds a NUL (find -print0); "-" is
 // standard input. Empty entries are skipped.
 std::vector<std::string> ReadFileList(const std::string& list) {
-  std::string text;
-  if (list == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-  } else {
-    std::ifstream in(platform::ToPath(list), std::ios::binary);
-    if (!in)
-      throw TUsageError(cli::Say("无法读取列表文件 {1}：{2}", {list, cli::SystemReason(errno)}));
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  const std::string text = ReadListText(list);
   const char separator = text.find('\0') != std::string::npos ? '\0' : '\n';
   std::vector<std::string> paths;
   std::size_t start = 0;
@@ -225,6 +266,20 @@ std::vector<TExportEntry> ExpandFolders(const std::vector<TExportEntry>& given,
   return entries;
 }
 
+// JPEG files written into a folder that is also searched for pictures would be exported again
+// by the next run of the same command.
+void RefuseInputFolderAsOutput(const std::vector<TExportEntry>& given, const std::string& out) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(out, ec)) return;  // not there yet: holds no input
+  for (const TExportEntry& entry : given) {
+    if (!std::filesystem::is_directory(entry.path, ec)) continue;
+    if (std::filesystem::equivalent(entry.path, out, ec)) {
+      throw TUsageError(
+          cli::Say("输出文件夹 {1} 也是要导出的图片所在的文件夹，请换一个输出文件夹", {out}));
+    }
+  }
+}
+
 std::string WithSlash(std::string folder) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
@@ -277,6 +332,13 @@ void OnInterrupt() {
   if (TExportDriver* driver = gDriver.load()) driver->Cancel();
 }
 
+// 0 only when every picture was written; 3 when some were and some skipped.
+int ExitStatus(const TExportResult& result) {
+  if (result.status == TExportStatus::Cancelled) return kExitInterrupted;
+  if (result.status == TExportStatus::Failed || result.files.empty()) return kExitFailed;
+  return result.skipped > 0 ? kExitSomeSkipped : kExitCompleted;
+}
+
 int Run(const TOptions& options) {
   DataPaths paths = ResolveDataPaths(ExeFolder());
   if (options.config) paths.configFile = *options.config;
@@ -289,6 +351,8 @@ int Run(const TOptions& options) {
   // For this run only: the kernel's store is never written back by the command.
   for (const cli::TSettingOverride& setting : options.overrides)
     kernel.SettingsStore().WriteString(kGeneral, setting.key, setting.value);
+
+  if (options.out) RefuseInputFolderAsOutput(options.entries, *options.out);
 
   TExportJob job;
   job.workers = options.jobs;
@@ -354,33 +418,8 @@ int Run(const TOptions& options) {
     std::cerr << cli::Say("没有导出任何图片。") << '\n';
     return result.status == TExportStatus::Cancelled ? kExitInterrupted : kExitFailed;
   }
-  const int total = static_cast<int>(job.entries.size());
-  // The texts for one file or frame are keys of their own so that English can say it singular;
-  // the Chinese reads the same.
-  if (job.mode == TExportMode::Gif) {
-    std::cout << (result.written == 1 ? cli::Say("导出了 1 个文件（1 帧的 GIF 动画）。")
-                                      : cli::Say("导出了 1 个文件（{1} 帧的 GIF 动画）。",
-                                                 {std::to_string(result.written)}))
-              << std::endl;
-  } else if (result.status == TExportStatus::Completed && files == total) {
-    std::cout << (files == 1 ? cli::Say("1 个文件全部导出完毕。")
-                             : cli::Say("{1} 个文件全部导出完毕。", {std::to_string(files)}))
-              << std::endl;
-  } else {
-    std::cout << (files == 1 ? cli::Say("导出了 1 个文件。")
-                             : cli::Say("导出了 {1} 个文件。", {std::to_string(files)}))
-              << std::endl;
-  }
-
-  switch (result.status) {
-    case TExportStatus::Completed:
-      return kExitCompleted;
-    case TExportStatus::Cancelled:
-      return kExitInterrupted;
-    case TExportStatus::Failed:
-      break;
-  }
-  return kExitFailed;
+  std::cout << cli::FinalLine(result, job.mode == TExportMode::Gif) << std::endl;
+  return ExitStatus(result);
 }
 
 }  // namespace
@@ -416,6 +455,9 @@ int main(int argc, char** argv) {
   platform::KeepFreedMemory();
   try {
     return Run(options);
+  } catch (const TUsageError& e) {
+    std::cerr << "pixmira-batch: " << e.what() << '\n';
+    return kExitUsage;
   } catch (const std::exception& e) {
     std::cerr << "pixmira-batch: " << cli::ExceptionLine(e) << '\n';
     return kExitFailed;

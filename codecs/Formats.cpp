@@ -8,6 +8,7 @@
 #include "codecs/Heif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/Png.h"
+#include "codecs/Probe.h"
 #include "codecs/Webp.h"
 
 namespace pixmira {
@@ -32,14 +33,17 @@ std::vector<TFormat> MakeTable() {
         {".jpeg", false, kGeneral},
         {".kvi", false, TDialogGroup::Assistant}},
        [](std::span<const uint8_t> h) { return StartsWith(h, "\xFF\xD8\xFF"); },
+       ProbeJpeg,
        Make<TJPEGImage>},
       {"bmp",
        {{".bmp", true, kGeneral}},
        [](std::span<const uint8_t> h) { return StartsWith(h, "BM"); },
+       ProbeBmp,
        Make<TBMPImage>},
       {"png",
        {{".png", true, kGeneral}},
        [](std::span<const uint8_t> h) { return StartsWith(h, "\x89PNG\r\n\x1A\n"); },
+       ProbePng,
        Make<TPNGPicture>},
       // A folder scan leaves GIF files alone: an animation is rarely a product photo.
       {"gif",
@@ -47,6 +51,7 @@ std::vector<TFormat> MakeTable() {
        [](std::span<const uint8_t> h) {
          return StartsWith(h, "GIF87a") || StartsWith(h, "GIF89a");
        },
+       ProbeGif,
        Make<TGIFImage>},
       {"webp",
        {{".webp", true, kGeneral}},
@@ -54,6 +59,7 @@ std::vector<TFormat> MakeTable() {
          return h.size() >= 12 && StartsWith(h, "RIFF") &&
                 std::memcmp(h.data() + 8, "WEBP", 4) == 0;
        },
+       ProbeWebp,
        Make<TWebPPicture>},
       // The brands of still pictures; sequences and AVIF are left to other programs.
       {"heif",
@@ -64,6 +70,7 @@ std::vector<TFormat> MakeTable() {
          return brand == "heic" || brand == "heix" || brand == "mif1" || brand == "heim" ||
                 brand == "heis";
        },
+       ProbeHeif,
        Make<THEIFPicture>},
   };
 }

@@ -4,6 +4,7 @@
 // them. Loading, the add-folder rule, the dialogs and the fuzz targets all read this table.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,6 +29,9 @@ struct TFormat {
   // True when the first bytes (at least 16, fewer only for a shorter file) look like this
   // format.
   bool (*looksLike)(std::span<const uint8_t> head);
+  // What the picture will take once decoded, read from its header (the memory budget);
+  // nothing when the header cannot be read. Given the whole file.
+  std::optional<TPictureSize> (*probe)(std::span<const uint8_t> data);
   std::unique_ptr<TPicture> (*make)();
 };
 

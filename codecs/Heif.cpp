@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "codecs/ColorProfile.h"
+#include "codecs/Probe.h"
 #include "core/Errors.h"
 
 namespace pixmira {
@@ -60,6 +61,31 @@ std::vector<uint8_t> ToBgra(const uint8_t* plane, int stride, int w, int h, bool
 }
 
 }  // namespace
+
+std::optional<TPictureSize> ProbeHeif(std::span<const uint8_t> data) {
+  if (heif_check_filetype(data.data(), int(std::min<std::size_t>(data.size(), 64))) ==
+      heif_filetype_no)
+    return std::nullopt;
+  // Reading the boxes decodes nothing; the primary image's handle knows its shown size.
+  std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
+  if (!context ||
+      heif_context_read_from_memory_without_copy(context.get(), data.data(), data.size(), nullptr)
+              .code != heif_error_Ok)
+    return std::nullopt;
+  heif_image_handle* rawHandle = nullptr;
+  if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok)
+    return std::nullopt;
+  std::unique_ptr<heif_image_handle, HandleFree> handle(rawHandle);
+  const int w = heif_image_handle_get_width(handle.get());
+  const int h = heif_image_handle_get_height(handle.get());
+  if (w <= 0 || h <= 0) return std::nullopt;
+  const int bits = heif_image_handle_get_luma_bits_per_pixel(handle.get());
+  const uint64_t sampleBytes = bits > 8 ? 2 : 1;
+  // The decoded planes (at most three full ones), the interleaved RGB(A) libheif converts
+  // them to, our BGRA copy and the three-byte working copy made from it.
+  const uint64_t pixels = uint64_t(w) * uint64_t(h);
+  return TPictureSize{w, h, pixels * (3 * sampleBytes + 4 + 4 + 3)};
+}
 
 void THEIFPicture::LoadFromMemory(std::span<const uint8_t> data) {
   Clear();

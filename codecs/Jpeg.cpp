@@ -25,8 +25,10 @@ struct JpegError {
   int code;
 };
 
-// A damaged progressive file can hold endless scans; no real picture has this many.
-constexpr int kMaxScans = 1000;
+// A damaged progressive file can hold endless scans, each a pass over the whole picture's
+// coefficients: a file of a few kilobytes then takes minutes. Encoders write ten to a few
+// dozen scans; no real picture has this many.
+constexpr int kMaxScans = 100;
 
 void OnJpegError(j_common_ptr cinfo) {
   auto* err = reinterpret_cast<JpegError*>(cinfo->err);

@@ -20,15 +20,8 @@ std::unique_ptr<TPicture> LoadPicture(const std::string& path);
 // LoadPicture brought to a working bitmap; nothing on failure.
 std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path);
 
-// What the header of a picture file says it will take once decoded, known before decoding.
-struct TPictureSize {
-  int width = 0;
-  int height = 0;
-  uint64_t decodeBytes = 0;  // the decoder's own buffers and the decoded picture
-};
-
-// By the file's first bytes (JPEG, PNG, BMP or GIF, whatever the extension); nothing when the
-// header cannot be read.
+// By the file's first bytes, whatever the extension, through the format table's probe;
+// nothing when the header cannot be read.
 std::optional<TPictureSize> ProbePictureSize(std::span<const uint8_t> data);
 
 // Why a picture was not loaded.
@@ -40,12 +33,14 @@ enum class TLoadProblem {
   TooLarge,         // a file larger than any picture we accept
   Damaged,          // no decoder accepts the data
   OverMemoryLimit,  // needs more memory than the whole budget (needed: the bytes)
+  NotWritten,       // made, but its file name was refused (error: the errno, path: the name)
 };
 
 struct TLoadReport {
   TLoadProblem problem = TLoadProblem::None;
   int error = 0;
   uint64_t needed = 0;
+  uint64_t held = 0;  // OverMemoryLimit: bytes kept by the pictures waiting for an animation
 };
 
 // Asked, before decoding, for the bytes a picture will take in all (file, decoding and the
@@ -56,9 +51,15 @@ using TMemoryGate = std::function<bool(uint64_t bytes)>;
 // decoder's buffers, and the working bitmap with one copy and one blended layer.
 uint64_t PipelineBytes(const TPictureSize& size, uint64_t fileBytes);
 
-// LoadPictureBitmap that says why it failed and asks gate (when given) before decoding.
+// The bytes a picture of that header and file length will take, for callers that know more
+// of what follows the loading than PipelineBytes does.
+using TMemoryEstimate = std::function<uint64_t(const TPictureSize& size, uint64_t fileBytes)>;
+
+// LoadPictureBitmap that says why it failed and asks gate (when given) before decoding, for
+// the bytes estimate gives (PipelineBytes when empty).
 std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path, const TMemoryGate& gate,
-                                           TLoadReport& report);
+                                           TLoadReport& report,
+                                           const TMemoryEstimate& estimate = {});
 
 // The list's thumbnail cell: picture centred above a 25-pixel caption strip, border and
 // separator in $C0DCC0.

@@ -11,6 +11,13 @@
 
 namespace pixmira {
 
+// What the header of a picture file says it will take once decoded, known before decoding.
+struct TPictureSize {
+  int width = 0;
+  int height = 0;
+  uint64_t decodeBytes = 0;  // the decoder's own buffers and the decoded picture
+};
+
 class TPicture {
  public:
   virtual ~TPicture() = default;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "codecs/Probe.h"
 #include "core/Errors.h"
 
 namespace pixmira {
@@ -41,6 +42,17 @@ std::vector<uint8_t> FirstFrame(std::span<const uint8_t> data, int width, int he
 }
 
 }  // namespace
+
+std::optional<TPictureSize> ProbeWebp(std::span<const uint8_t> data) {
+  WebPBitstreamFeatures features;
+  if (WebPGetFeatures(data.data(), data.size(), &features) != VP8_STATUS_OK) return std::nullopt;
+  if (features.width <= 0 || features.height <= 0) return std::nullopt;
+  // For an animation the size is its canvas: the decoder composes on two canvases of its own
+  // beside the frame it decodes, and the first frame is copied out. A still picture is decoded
+  // into its BGRA pixels (a lossless one through a second, ARGB copy).
+  const uint64_t pixels = uint64_t(features.width) * uint64_t(features.height);
+  return TPictureSize{features.width, features.height, pixels * (features.has_animation ? 16 : 8)};
+}
 
 void TWebPPicture::LoadFromMemory(std::span<const uint8_t> data) {
   Clear();

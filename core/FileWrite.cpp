@@ -98,6 +98,23 @@ int OpenNamed(const std::string& folder, const std::string& name, std::string& p
   return -1;
 }
 
+// Neither a no-replace rename nor a hard link (exFAT and FAT through FUSE, SMB shares). Looking
+// whether the name is free and then renaming lets two writers both see it free, and the second
+// rename replaces the first file. Instead the name is claimed with O_CREAT|O_EXCL, which the
+// file system (or the server) decides atomically, so exactly one writer gets it; the claim is an
+// empty file of ours that nobody else writes to, and the plain rename replaces only that.
+// A kill between the claim and the rename leaves an empty file under the final name.
+int MoveOverClaim(const std::string& from, const std::string& to) {
+  int error = 0;
+  const int claim = platform::Open(
+      to, platform::kOpenWrite | platform::kOpenCreate | platform::kOpenExclusive, error);
+  if (claim < 0) return error;
+  platform::Close(claim);
+  error = platform::RenameReplace(from, to);
+  if (error != 0) platform::RemoveFile(to);
+  return error;
+}
+
 // 0 on success, else the errno of the failure; EEXIST when the name is taken.
 int MoveWithoutReplacing(const std::string& from, const std::string& to) {
   const int error = platform::RenameNoReplace(from, to);
@@ -110,13 +127,10 @@ int MoveWithoutReplacing(const std::string& from, const std::string& to) {
     return 0;
   }
   if (linkError != EPERM && linkError != ENOTSUP && linkError != EOPNOTSUPP &&
-      linkError != EMLINK) {
+      linkError != EMLINK && linkError != ENOSYS) {
     return linkError;
   }
-  // Neither (some FUSE file systems): look, then rename. Only a writer racing us within that
-  // instant could lose a file.
-  if (platform::NameTaken(to)) return EEXIST;
-  return platform::RenameReplace(from, to);
+  return MoveOverClaim(from, to);
 }
 
 void CleanFolderOnce(const std::string& folder) {
@@ -245,7 +259,48 @@ void RaiseWriteError(const std::string& path, int error) {
   throw EFileError("Cannot write \"" + path + "\": " + std::strerror(error), path, error);
 }
 
+std::string PortableFileName(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  std::string out = path;
+  for (std::size_t i = nameStart; i < out.size(); ++i) {
+    if (std::string_view(":?*\"<>|\\").find(out[i]) != std::string_view::npos ||
+        static_cast<unsigned char>(out[i]) < 0x20) {
+      out[i] = '_';
+    }
+  }
+  return out;
+}
+
+namespace {
+
+std::string WriteNewFileAs(const std::string& wantedPath, std::span<const uint8_t> bytes);
+
+bool FolderExists(const std::string& folder) {
+  platform::FileStatus status;
+  return platform::Status(folder, status) == 0 && status.kind == platform::FileKind::Directory;
+}
+
+}  // namespace
+
 std::string WriteNewFile(const std::string& wantedPath, std::span<const uint8_t> bytes) {
+  try {
+    return WriteNewFileAs(wantedPath, bytes);
+  } catch (const EFileError& e) {
+    // FAT, exFAT and SMB refuse some characters that Linux allows (exFAT through FUSE says
+    // ENOENT, though the folder is there); the file is written with them replaced rather than
+    // not at all. Elsewhere the name stays as it was given.
+    const std::string portable = PortableFileName(wantedPath);
+    const bool refused = e.Error() == EINVAL || e.Error() == EILSEQ ||
+                         (e.Error() == ENOENT && FolderExists(FolderOf(wantedPath)));
+    if (!refused || portable == wantedPath) throw;
+    return WriteNewFileAs(portable, bytes);
+  }
+}
+
+namespace {
+
+std::string WriteNewFileAs(const std::string& wantedPath, std::span<const uint8_t> bytes) {
   const std::string folder = FolderOf(wantedPath);
   const std::string wanted = FitFileName(wantedPath);
   CleanFolderOnce(folder);
@@ -291,6 +346,8 @@ std::string WriteNewFile(const std::string& wantedPath, std::span<const uint8_t>
   platform::RemoveFile(temp);
   RaiseWriteError(wantedPath, EEXIST);
 }
+
+}  // namespace
 
 void ReplaceFile(const std::string& path, std::span<const uint8_t> bytes) {
   std::string target = path;

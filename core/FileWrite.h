@@ -30,10 +30,15 @@ std::string FitFileName(const std::string& path, std::size_t room = 0);
 // unnamed: "." + name + ".pixmira-" + host + "-" + pid + "-" + n + ".tmp", shortened to fit.
 std::string TemporaryFileName(const std::string& name, unsigned n);
 
+// path with the characters FAT, exFAT and SMB refuse in a file name (: ? * " < > | \ and
+// control characters) replaced by "_".
+std::string PortableFileName(const std::string& path);
+
 // Writes bytes as wantedPath or, when that name is taken (also by another writer at the same
 // moment, here or on another machine sharing the folder), the next name UniqueFileName gives;
-// never replaces a file. A name too long for the folder is shortened first (FitFileName).
-// Returns the path written.
+// never replaces a file, also where the file system has neither unnamed files, hard links nor
+// a no-replace rename. A name too long for the folder is shortened first (FitFileName); a name
+// the file system refuses is written as PortableFileName. Returns the path written.
 std::string WriteNewFile(const std::string& wantedPath, std::span<const uint8_t> bytes);
 
 // Writes bytes over path (through a link, over what it points to), keeping the permissions of

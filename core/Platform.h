@@ -133,7 +133,8 @@ void KeepFreedMemory();
 
 // ---- Console ----
 
-// Makes the console show UTF-8 text (and terminal control sequences) as written.
+// Makes the console show UTF-8 text (and terminal control sequences) as written; standard
+// input, output and error are open, and a closed pipe on them does not end the process.
 void PrepareConsole();
 // Whether standard error is a terminal (a console window), not a file or a pipe.
 bool StandardErrorIsTerminal();

@@ -324,7 +324,21 @@ void KeepFreedMemory() {
 #endif
 }
 
-void PrepareConsole() {}
+void PrepareConsole() {
+  // Descriptors 0, 1 and 2 are open, on /dev/null where the caller closed them: otherwise the
+  // first picture file opened would get number 1 and the closing message would go into it.
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+  // A reader that went away (| head) must not end the run: what is written and the exit
+  // status stay the same, the words are just not seen.
+  ::signal(SIGPIPE, SIG_IGN);
+}
 
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 

@@ -168,6 +168,8 @@ struct TOutcome {
   TLoadReport why;                          // skipped: what the loading said
   std::vector<std::vector<uint8_t>> jpegs;  // JPEG mode: the picture, or its slices in order
   std::unique_ptr<TBitmap> picture;         // GIF mode: reduced once the screen size is known
+  // GIF mode: the picture's bytes, kept from the budget until the animation is written.
+  std::optional<TMemoryBudget::TReservation> held;
   std::exception_ptr error;
 };
 
@@ -304,15 +306,18 @@ void RecordFailure(TExportResult& result, const std::string& what, const std::st
 // picture, so the processed pictures wait here until every frame can be made at that size.
 struct TWaitingFrames {
   std::vector<std::unique_ptr<TBitmap>> pictures;
+  std::vector<TMemoryBudget::TReservation> held;
   std::vector<int> delays;
   int width = 0;
   int height = 0;
 
-  void Add(std::unique_ptr<TBitmap> picture, int delay) {
+  void Add(std::unique_ptr<TBitmap> picture, int delay,
+           std::optional<TMemoryBudget::TReservation> reservation) {
     width = std::max(width, picture->Width());
     height = std::max(height, picture->Height());
     pictures.push_back(std::move(picture));
     delays.push_back(delay);
+    if (reservation) held.push_back(std::move(*reservation));
   }
 };
 
@@ -367,7 +372,7 @@ bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index
   }
   try {
     if (job.mode == TExportMode::Gif) {
-      frames.Add(std::move(outcome.picture), gifDelay);
+      frames.Add(std::move(outcome.picture), gifDelay, std::move(outcome.held));
       ++result.written;
     } else {
       const std::size_t count = outcome.jpegs.size();
@@ -380,6 +385,20 @@ bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index
         ++result.written;
       }
     }
+  } catch (const EFileError& e) {
+    // A name this folder refuses concerns this picture only; a full disk or a lost folder
+    // would fail every next one too, and stops the batch.
+    if (e.Error() == EINVAL || e.Error() == EILSEQ || e.Error() == ENAMETOOLONG) {
+      ++result.skipped;
+      TLoadReport why;
+      why.problem = TLoadProblem::NotWritten;
+      why.error = e.Error();
+      result.skips.push_back({index, path, why});
+      if (callbacks.onSkipped) callbacks.onSkipped(index, path);
+      return true;
+    }
+    RecordFailure(result, path, e.what());
+    return false;
   } catch (const std::exception& e) {
     RecordFailure(result, path, e.what());
     return false;
@@ -457,8 +476,20 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
     request.memoryGate = &gate;
     request.loadReport = &outcome.why;
     if (gifMode) {
-      outcome.picture = ProcessPicture(request);
-      outcome.skipped = !outcome.picture;
+      auto bitmap = ProcessPicture(request);
+      if (!bitmap) {
+        outcome.skipped = true;
+        // Refused beside the pictures an animation keeps: say how much they hold.
+        if (outcome.why.problem == TLoadProblem::OverMemoryLimit) outcome.why.held = budget.Kept();
+      } else {
+        // The picture waits for the last one; it stays counted so that the next ones cannot
+        // take its memory, and a picture that could never fit beside them is refused at once.
+        if (reservation) {
+          reservation->Keep(uint64_t(bitmap->Width()) * uint64_t(bitmap->Height()) * 3);
+          outcome.held = std::move(reservation);
+        }
+        outcome.picture = std::move(bitmap);
+      }
       return outcome;
     }
     auto slices = ProcessPictureSlices(request, sliceHeight, sliceWatermarkEach);

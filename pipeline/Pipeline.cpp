@@ -105,6 +105,37 @@ std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smo
   return square;
 }
 
+uint64_t PictureMemoryNeed(const TPictureSize& size, uint64_t fileBytes,
+                           const TPictureOptions& options, int angle) {
+  const bool turned = angle % 180 != 0;
+  const uint64_t w = uint64_t(turned ? size.height : size.width);
+  const uint64_t h = uint64_t(turned ? size.width : size.height);
+  const uint64_t in = w * h * 3;
+  // Loading: the file and the decoder's buffers with the picture they decode into; a decoder
+  // of four-byte pixels hands them over as a second, three-byte copy.
+  const uint64_t loading = fileBytes + size.decodeBytes;
+  // Then the working bitmap beside a turned or framed copy of it.
+  const bool framed = options.edge.add && options.edge.kind == TEdgeKind::Frame;
+  const uint64_t working = in + (angle % 360 != 0 ? in : 0) + (framed ? in + in / 2 : 0);
+  // The output: a new bitmap when the size changes, the watermark picture's blend.
+  const TSizeOptions& sz = options.size;
+  const int target = sz.reduce ? TargetWidth(sz) : 0;
+  uint64_t out = in, made = 0;
+  if (sz.square) {
+    const uint64_t side = target >= 1 ? uint64_t(target) : std::max(w, h);
+    out = side * side * 3;
+    made = out + std::min(out, in);  // the canvas and the shrunk picture drawn on it
+  } else if (target >= 1 && w > uint64_t(target)) {
+    out = uint64_t(target) * (h * uint64_t(target) / std::max<uint64_t>(w, 1) + 1) * 3;
+    made = out;
+  }
+  const bool pictureMark =
+      options.watermark.add && options.watermark.kind == TWatermarkKind::Picture;
+  // The encoder works on a copy of the rows beside the compressed bytes.
+  const uint64_t output = made + (pictureMark ? out : 0) + out + out / 4;
+  return std::max(loading, working) + output;
+}
+
 std::vector<std::unique_ptr<TBitmap>> SlicePicture(std::unique_ptr<TBitmap> bitmap, int height) {
   std::vector<std::unique_ptr<TBitmap>> slices;
   if (height < 1 || bitmap->Height() <= height) {
@@ -123,9 +154,17 @@ std::vector<std::unique_ptr<TBitmap>> SlicePicture(std::unique_ptr<TBitmap> bitm
 }
 
 std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle,
-                                           const TMemoryGate* gate, TLoadReport* report) {
+                                           const TMemoryGate* gate, TLoadReport* report,
+                                           const TPictureOptions* options) {
   TLoadReport why;
-  std::unique_ptr<TBitmap> bitmap = LoadPictureBitmap(path, gate ? *gate : TMemoryGate(), why);
+  TMemoryEstimate estimate;
+  if (options) {
+    estimate = [options, angle](const TPictureSize& size, uint64_t fileBytes) {
+      return PictureMemoryNeed(size, fileBytes, *options, angle);
+    };
+  }
+  std::unique_ptr<TBitmap> bitmap =
+      LoadPictureBitmap(path, gate ? *gate : TMemoryGate(), why, estimate);
   if (report) *report = why;
   // A picture without pixels (a PNG of a few bytes) can be neither shown nor written.
   if (!bitmap || bitmap->Empty()) return nullptr;
@@ -268,8 +307,8 @@ void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& req
 }
 
 std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
-  std::unique_ptr<TBitmap> bitmap =
-      LoadTurnedPicture(request.path, request.angle, request.memoryGate, request.loadReport);
+  std::unique_ptr<TBitmap> bitmap = LoadTurnedPicture(
+      request.path, request.angle, request.memoryGate, request.loadReport, &request.options);
   if (!bitmap) return nullptr;
   ApplyEdgeAndSize(bitmap, request);
   ApplyWatermark(bitmap, request);
@@ -278,8 +317,8 @@ std::unique_ptr<TBitmap> ProcessPicture(const TPictureRequest& request) {
 
 std::vector<std::unique_ptr<TBitmap>> ProcessPictureSlices(const TPictureRequest& request,
                                                            int sliceHeight, bool watermarkEach) {
-  std::unique_ptr<TBitmap> bitmap =
-      LoadTurnedPicture(request.path, request.angle, request.memoryGate, request.loadReport);
+  std::unique_ptr<TBitmap> bitmap = LoadTurnedPicture(
+      request.path, request.angle, request.memoryGate, request.loadReport, &request.options);
   if (!bitmap) return {};
   ApplyEdgeAndSize(bitmap, request);
   if (!watermarkEach) ApplyWatermark(bitmap, request);

@@ -46,9 +46,18 @@ std::unique_ptr<TBitmap> ProcessPicture(const std::string& path, int angle,
 // loaded and turned (nothing when the picture cannot be loaded or has no pixels); corners or
 // frame and the size reduction; the watermark. With a grid, bitmap is gathered by it from the
 // whole picture (imaging/SampleGrid.h) and the watermark is worked out on those pixels only.
+// With options, the memory gate is asked for PictureMemoryNeed, else for PipelineBytes.
 std::unique_ptr<TBitmap> LoadTurnedPicture(const std::string& path, int angle,
                                            const TMemoryGate* gate = nullptr,
-                                           TLoadReport* report = nullptr);
+                                           TLoadReport* report = nullptr,
+                                           const TPictureOptions* options = nullptr);
+
+// The peak bytes of one picture of that header through loading and these options: the file
+// and the decoder's buffers, then the working bitmap with its turned or framed copy, and the
+// output (a square canvas or a size larger than the input counts as it is) with the encoder's
+// share. Measured to stay within 1.5 times of the real peak.
+uint64_t PictureMemoryNeed(const TPictureSize& size, uint64_t fileBytes,
+                           const TPictureOptions& options, int angle);
 void ApplyEdgeAndSize(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request);
 void ApplyWatermark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
                     const TSampleGrid* grid = nullptr);

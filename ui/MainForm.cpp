@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -679,7 +680,20 @@ void TQivMainForm::btnGeneratePicturesClick() {
     if (!target.isEmpty()) StoreFolder(keys::OutputFolder, target);
   }
   if (target.isEmpty()) return;
-  if (exportRunner_) exportRunner_(MakeExportJob(target));
+  TExportJob job = MakeExportJob(target);
+  if (job.mode == TExportMode::Jpeg) {
+    // Files written beside the pictures would be taken again with that folder next time.
+    const QFileInfo out(target);
+    for (const TExportEntry& entry : job.entries) {
+      const QFileInfo in(QString::fromStdString(entry.path));
+      if (out.exists() && in.dir() == QDir(out.absoluteFilePath())) {
+        services_.Information(
+            this, Pixmira::tr("文件夹 %1 中有要导出的图片，请另选一个导出文件夹。").arg(target));
+        return;
+      }
+    }
+  }
+  if (exportRunner_) exportRunner_(job);
 }
 
 void TQivMainForm::btnSetupBorderClick() { ShowPictureOptions(true); }

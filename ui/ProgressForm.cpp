@@ -3,8 +3,10 @@
 #include <QCoreApplication>
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -19,6 +21,22 @@
 
 namespace pixmira {
 
+namespace {
+
+QString Clock(qint64 seconds) {
+  return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+QString TimeText(qint64 elapsedSeconds, int done, int total) {
+  const QString elapsed = Pixmira::tr("已用 %1").arg(Clock(elapsedSeconds));
+  // A guess from the first picture or two would jump about.
+  if (done < 3 || total <= done) return elapsed;
+  const qint64 left = (elapsedSeconds * (total - done) + done / 2) / done;
+  return Pixmira::tr("%1，剩余约 %2").arg(elapsed, Clock(left));
+}
+
 TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExportJob job,
                              QWidget* parent)
     : QDialog(parent), kernel_(kernel), services_(services), job_(std::move(job)) {
@@ -30,6 +48,18 @@ TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExp
 
   lblHint = new QLabel(Pixmira::tr("正在导出文件....."), this);
   lblHint->setObjectName(QStringLiteral("lblHint"));
+  lblPicture = new QLabel(this);
+  lblPicture->setObjectName(QStringLiteral("lblPicture"));
+  lblPicture->setTextFormat(Qt::PlainText);
+  lblPicture->setMaximumWidth(435);
+  lblTime = new QLabel(this);
+  lblTime->setObjectName(QStringLiteral("lblTime"));
+  memDetails = new QPlainTextEdit(this);
+  memDetails->setObjectName(QStringLiteral("memDetails"));
+  memDetails->setReadOnly(true);
+  memDetails->setLineWrapMode(QPlainTextEdit::NoWrap);
+  memDetails->setFixedHeight(110);
+  memDetails->hide();
   ProgressBar1 = new QProgressBar(this);
   ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
   ProgressBar1->setRange(0, std::max<int>(1, int(job_.entries.size())));
@@ -59,7 +89,10 @@ TProgressForm::TProgressForm(TKaravelKernel& kernel, TUiServices& services, TExp
   layout->setContentsMargins(10, 8, 8, 8);
   layout->setSpacing(8);
   layout->addWidget(lblHint);
+  layout->addWidget(lblPicture);
   layout->addWidget(ProgressBar1);
+  layout->addWidget(lblTime);
+  layout->addWidget(memDetails);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -84,6 +117,7 @@ void TProgressForm::ExportPictures() {
   Timer1->stop();
   if (state_ != State::Waiting) return;
   state_ = State::Running;
+  clock_.start();
   driver_ = std::make_unique<TExportDriver>(kernel_.SettingsStore(), kernel_.CatalogStore(),
                                             kernel_.FramesFolder());
   TExportCallbacks callbacks;
@@ -112,6 +146,12 @@ void TProgressForm::OnProgress(int index, int total) {
   ProgressBar1->setValue(std::clamp(index, 0, ProgressBar1->maximum()));
   lblHint->setText(
       Pixmira::tr("正在导出第 %1 个文件，总共 %n 个文件。", nullptr, total).arg(index + 1));
+  if (index >= 0 && index < int(job_.entries.size())) {
+    const QString name = QFileInfo(QString::fromStdString(job_.entries[index].path)).fileName();
+    lblPicture->setText(
+        lblPicture->fontMetrics().elidedText(name, Qt::ElideMiddle, lblPicture->maximumWidth()));
+  }
+  lblTime->setText(TimeText(clock_.elapsed() / 1000, index, total));
 }
 
 void TProgressForm::OnFinished(const TExportResult& result) {
@@ -120,12 +160,13 @@ void TProgressForm::OnFinished(const TExportResult& result) {
   result_ = result;
   const bool gif = job_.mode == TExportMode::Gif;
 
-  lblHint->setText(result.status == TExportStatus::Completed
-                       ? Pixmira::tr("%n 个文件全部导出完毕。", nullptr, result.total)
-                       : Pixmira::tr("导出了 %n 个文件。", nullptr,
-                                     result.status == TExportStatus::Failed
-                                         ? int(result.files.size())  // only what is on disk
-                                         : result.handled));
+  lblHint->setText(ExportSummaryText(result, gif));
+  lblPicture->clear();
+  lblTime->setText(
+      Pixmira::tr("用时 %1。").arg(Clock(clock_.isValid() ? clock_.elapsed() / 1000 : 0)));
+  const QStringList details = ExportDetailLines(result);
+  memDetails->setPlainText(details.join(QLatin1Char('\n')));
+  memDetails->setVisible(!details.isEmpty());
   if (result.status == TExportStatus::Completed)
     ProgressBar1->setValue(ProgressBar1->maximum());
   else

@@ -3,6 +3,7 @@
 // the offer to open the result or to start the next batch. The export itself runs on a
 // thread of its own (the driver adds its workers), so the window stays live throughout.
 #include <QDialog>
+#include <QElapsedTimer>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -11,6 +12,7 @@
 #include "output/Export.h"
 
 class QLabel;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
@@ -32,7 +34,10 @@ class TProgressForm : public QDialog {
   const TExportJob& Job() const { return job_; }
 
   QLabel* lblHint;
+  QLabel* lblPicture;  // the picture being made
+  QLabel* lblTime;     // elapsed and, after a few pictures, left
   QProgressBar* ProgressBar1;
+  QPlainTextEdit* memDetails;  // at the end: each picture not exported and why
   QPushButton* btnOpenDir;
   QPushButton* btnNext;
   QPushButton* btnCancel;
@@ -68,7 +73,11 @@ class TProgressForm : public QDialog {
   TExportResult result_;
   std::unique_ptr<TExportDriver> driver_;
   std::thread worker_;
+  QElapsedTimer clock_;
 };
+
+// "已用 0:42，剩余约 1:10": the time left once at least three pictures are done.
+QString TimeText(qint64 elapsedSeconds, int done, int total);
 
 // Runs one export modally over parent; calls clearList when the user asks for the next batch.
 void RunExport(TKaravelKernel& kernel, TUiServices& services, TExportJob job, QWidget* parent,

@@ -20,6 +20,7 @@ TEST(BatchCommandTest, StartsTheCommandThroughPosixCalls) {
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "codecs/Gif.h"
@@ -130,7 +131,7 @@ TEST_F(BatchCommandTest, HelpNamesEveryOptionAndExitStatus) {
   const TRun run = Run({"--help"});
   EXPECT_EQ(run.status, 0);
   for (const char* word : {"--config", "--frames", "--jobs", "--angle", "--out", "--gif", "--where",
-                           "PATH", "0 ", "1 ", "2 ", "130"}) {
+                           "PATH", "0 ", "1 ", "2 ", "3 ", "130"}) {
     EXPECT_NE(run.out.find(word), std::string::npos) << word;
   }
 }
@@ -160,15 +161,32 @@ TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
       {"--colour", "red", "--out", out, pic},
       {"--out"},
       {"--out", out, dir_.File("empty-folder")},
+      // A list must be a regular file or standard input: a folder aborted the run, /dev/zero
+      // filled memory and a FIFO without a writer waited for ever.
+      {"--out", out, "--files-from", dir_.File("empty-folder")},
+      {"--out", out, "--files-from", "/dev/zero"},
+      {"--out", out, "--files-from", dir_.File("fifo")},
+      {"--out", out, "--files-from", dir_.File("missing.txt")},
+      // Outputs written into an input folder would be exported again by the next run.
+      {"--out", dir_.File("in"), dir_.File("in")},
+      {"--out", dir_.File("in") + "/.", dir_.File("in/") + "/"},
       {"--json", "--out", out, pic},
   };
   fs::create_directory(dir_.File("empty-folder"));
+  ASSERT_EQ(mkfifo(dir_.File("fifo").c_str(), 0600), 0);
+  Bmp("in/b.bmp", Solid(4, 4, 0));
   for (const auto& args : cases) {
     const TRun run = Run(args);
     EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args[0]) << " / " << run.err;
     EXPECT_FALSE(run.err.empty());
   }
   EXPECT_FALSE(fs::exists(out));
+  EXPECT_EQ(Names(dir_.File("in")), std::vector<std::string>{"b.bmp"});
+
+  // Standard input that never ends is cut off, not read into memory without bound.
+  const TRun run = Run({"--out", out, "--files-from", "-"}, "/dev/zero");
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_NE(run.err.find("（标准输入）"), std::string::npos) << run.err;
 }
 
 TEST_F(BatchCommandTest, SetTakesAValueForThisRunOnly) {
@@ -317,8 +335,8 @@ TEST_F(BatchCommandTest, EachSkippedPictureGetsALineWithItsReasonAndOnlyFilesCou
       Run({"--config", Config(""), "--jobs", "2", "--out", out, dir_.File("broken.jpg"),
            Bmp("good.bmp", Solid(4, 4, 0)), dir_.File("missing.png"), dir_.File("fifo.jpg"),
            dir_.File("zero.jpg"), dir_.File("notes.txt")});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "导出了 1 个文件。\n");
+  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_EQ(run.out, "导出了 1 个文件，5 张图片未能导出。\n");
   const std::string lines[] = {
       "跳过 " + dir_.File("broken.jpg") + "：图片已损坏或无法识别\n",
       "跳过 " + dir_.File("missing.png") + "：无法读取（文件或文件夹不存在）\n",
@@ -418,7 +436,7 @@ TEST_F(BatchCommandTest, APictureThatCanNeverFitTheMemoryLimitIsSkipped) {
             std::string(reinterpret_cast<const char*>(header), sizeof header));
   const TRun run = Run({"--config", Config(""), "--memory-limit", "64M", "--out", dir_.File("out"),
                         dir_.File("bomb.png"), Bmp("small.bmp", Solid(8, 8, 0))});
-  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.status, 3) << run.err;
   EXPECT_NE(run.err.find("跳过 " + dir_.File("bomb.png") + "：处理它需要约"), std::string::npos)
       << run.err;
   EXPECT_NE(run.err.find("超过内存上限 64 MB"), std::string::npos) << run.err;
@@ -481,16 +499,16 @@ TEST_F(BatchCommandTest, AnEnglishLocaleGetsEnglishEverywhereOthersChinese) {
     fs::remove_all(dir_.File("out"));
     const TRun run = Run(args, "/dev/null", c.env);
     const std::string label = c.env.empty() ? "no locale" : c.env[0];
-    ASSERT_EQ(run.status, 0) << label << run.err;
+    ASSERT_EQ(run.status, 3) << label << run.err;
     if (c.english) {
-      EXPECT_EQ(run.out, "1 file exported.\n") << label;
+      EXPECT_EQ(run.out, "1 file exported, 1 picture could not be exported.\n") << label;
       EXPECT_NE(run.err.find("Exporting file 2 of 2."), std::string::npos) << label;
       EXPECT_NE(run.err.find("skipped " + dir_.File("broken.jpg") +
                              ": the picture is damaged or not recognised"),
                 std::string::npos)
           << run.err;
     } else {
-      EXPECT_EQ(run.out, "导出了 1 个文件。\n") << label;
+      EXPECT_EQ(run.out, "导出了 1 个文件，1 张图片未能导出。\n") << label;
       EXPECT_NE(run.err.find("跳过 " + dir_.File("broken.jpg") + "：图片已损坏或无法识别"),
                 std::string::npos)
           << run.err;
@@ -515,6 +533,81 @@ TEST_F(BatchCommandTest, AnEnglishLocaleGetsEnglishEverywhereOthersChinese) {
             {"LANG=en_US.UTF-8"});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("cannot use the output folder"), std::string::npos) << run.err;
+}
+
+// Where standard output goes changes neither the files nor the exit status.
+TEST_F(BatchCommandTest, AClosedOrFullStandardOutputChangesNothing) {
+  const std::string pic = Bmp("good.bmp", test::Columns(40, 30));
+  WriteFile(dir_.File("broken.jpg"), "no picture");
+  const std::vector<std::string> args = {"--config", Config(""), "--out",
+                                         "",         pic,        dir_.File("broken.jpg")};
+  auto runWith = [&](const std::string& out, auto setUp) {
+    std::vector<std::string> a = args;
+    a[3] = out;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, dir_.File("stderr").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int pipe[2] = {-1, -1};
+    setUp(actions, pipe);
+    std::vector<char*> argv{const_cast<char*>(kProgram.c_str())};
+    for (auto& s : a) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    const std::vector<std::string> env = Environment({});
+    std::vector<char*> envp;
+    for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    EXPECT_EQ(posix_spawn(&pid, kProgram.c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    for (int fd : pipe) {
+      if (fd >= 0) close(fd);  // the reader is gone before anything is written
+    }
+    return Wait(pid);
+  };
+  using TActions = posix_spawn_file_actions_t;
+  EXPECT_EQ(runWith(dir_.File("normal"),
+                    [&](TActions& a, int*) {
+                      posix_spawn_file_actions_addopen(&a, 1, dir_.File("stdout").c_str(),
+                                                       O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                    }),
+            3);
+  const std::string expected = ReadFile(dir_.File("normal/good.jpg"));
+  ASSERT_FALSE(expected.empty());
+  struct Case {
+    const char* name;
+    std::function<void(TActions&, int*)> setUp;
+  } cases[] = {
+      {"full", [](TActions& a,
+                  int*) { posix_spawn_file_actions_addopen(&a, 1, "/dev/full", O_WRONLY, 0); }},
+      {"closed", [](TActions& a, int*) { posix_spawn_file_actions_addclose(&a, 1); }},
+      {"broken-pipe",
+       [](TActions& a, int* fds) {
+         ASSERT_EQ(::pipe(fds), 0);
+         posix_spawn_file_actions_adddup2(&a, fds[1], 1);
+         posix_spawn_file_actions_addclose(&a, fds[0]);
+         ::close(fds[0]);
+         fds[0] = -1;
+       }},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(runWith(dir_.File(c.name), c.setUp), 3) << c.name << ReadFile(dir_.File("stderr"));
+    EXPECT_EQ(Names(dir_.File(c.name)), std::vector<std::string>{"good.jpg"}) << c.name;
+    EXPECT_EQ(ReadFile(dir_.File(c.name) + "/good.jpg"), expected) << c.name;
+  }
+}
+
+TEST_F(BatchCommandTest, ControlCharactersInNamesAreShownEscaped) {
+  const std::string name = dir_.File("bad\x1b[2J\n\u009b.jpg");
+  WriteFile(name, "no picture");
+  const TRun run = Run({"--config", Config(""), "--out", dir_.File("out"), name});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("跳过 " + dir_.File("bad\\x1b[2J\\n\\u009b.jpg") + "：图片已损坏"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.err.find('\x1b'), std::string::npos);
+  EXPECT_EQ(run.err.find("\u009b"), std::string::npos);
 }
 
 TEST_F(BatchCommandTest, InterruptKeepsWhatWasWrittenAndExitsWith130) {

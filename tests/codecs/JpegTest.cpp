@@ -220,6 +220,28 @@ TEST(JpegErrors, OversizedFrameIsRefusedBeforeDecoding) {
   EXPECT_THROW(DecodeJpeg(data), EInvalidGraphic);
 }
 
+// Each empty scan is a pass over every coefficient: hundreds of them in a file of a few
+// kilobytes took a minute. A real progressive file (a dozen scans) still decodes.
+TEST(JpegErrors, HundredsOfEmptyScansAreRefused) {
+  auto scans = [](int count) {
+    std::vector<uint8_t> d = {0xFF, 0xD8, 0xFF, 0xDB, 0, 67, 0};
+    d.insert(d.end(), 64, 1);
+    const uint8_t sof[] = {0xFF, 0xC2, 0, 11, 8, 2, 0, 2, 0, 1, 1, 0x11, 0};
+    d.insert(d.end(), std::begin(sof), std::end(sof));
+    const uint8_t dht[] = {0xFF, 0xC4, 0, 20, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    d.insert(d.end(), std::begin(dht), std::end(dht));
+    for (int i = 0; i < count; ++i) {
+      const uint8_t sos[] = {0xFF, 0xDA, 0, 8, 1, 1, 0, 0, 0, 0, 0};
+      d.insert(d.end(), std::begin(sos), std::end(sos));
+    }
+    d.push_back(0xFF);
+    d.push_back(0xD9);
+    return d;
+  };
+  EXPECT_NO_THROW(DecodeJpeg(scans(12)));
+  EXPECT_THROW(DecodeJpeg(scans(600)), EJPEG);
+}
+
 TEST(JpegDecode, TruncatedFileGivesWhatLibjpegCouldRead) {
   const std::vector<uint8_t> whole = test::ReadBytes(test::DataPath("jpeg-baseline.jpg"));
   const std::vector<uint8_t> half(whole.begin(), whole.begin() + whole.size() / 2);

@@ -117,7 +117,19 @@ TEST(ProbePictureSize, ReadsTheSizeFromTheHeaderOfEachFormat) {
   } cases[] = {
       {"png", bytes({0x89, 'P', 'N', 'G',  13, 10, 26, 10,   0, 0, 0, 13, 'I', 'H', 'D',
                      'R',  0,   0,   0x40, 0,  0,  0,  0x40, 0, 8, 6, 0,  0,   0}),
-       16384, 16384, uint64_t(16384) * 16384 * 4},
+       16384, 16384, uint64_t(16384) * 16384 * 7},
+      // A lossless WebP header of 16383 x 16383 and nothing behind it: 42 bytes.
+      {"webp", bytes({'R', 'I', 'F', 'F', 34, 0, 0,    0,    'W',  'E',  'B',  'P', 'V', 'P',
+                      '8', 'L', 22,  0,   0,  0, 0x2F, 0xFE, 0xBF, 0xFF, 0x1F, 0,   0,   0,
+                      0,   0,   0,   0,   0,  0, 0,    0,    0,    0,    0,    0,   0,   0}),
+       16383, 16383, uint64_t(16383) * 16383 * 8},
+      // An animation's canvas of 16383 x 16383 counts, not its frame of one pixel.
+      {"animated webp",
+       bytes({'R', 'I', 'F', 'F', 60, 0, 0, 0,    'W',  'E', 'B',  'P',  'V', 'P', '8', 'X', 10,
+              0,   0,   0,   2,   0,  0, 0, 0xFE, 0x3F, 0,   0xFE, 0x3F, 0,   'A', 'N', 'I', 'M',
+              6,   0,   0,   0,   0,  0, 0, 0,    0,    0,   'A',  'N',  'M', 'F', 16,  0,   0,
+              0,   0,   0,   0,   0,  0, 0, 0,    0,    0,   0,    0,    0,   100, 0,   0,   0}),
+       16383, 16383, uint64_t(16383) * 16383 * 16},
       {"baseline jpeg",
        bytes({0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 0, 0, 0xFF, 0xC0, 0, 17, 8, 0x40, 0, 0x20, 0, 3}), 8192,
        16384, uint64_t(8192) * 16384 * 3},
@@ -139,6 +151,15 @@ TEST(ProbePictureSize, ReadsTheSizeFromTheHeaderOfEachFormat) {
     EXPECT_EQ(size->height, c.height) << c.name;
     EXPECT_EQ(size->decodeBytes, c.decode) << c.name;
   }
+  // HEIC by libheif's image handle, without decoding.
+  const std::string heic = ReadFile(DataPath("heif-q90.heic"));
+  const auto size =
+      ProbePictureSize(std::span(reinterpret_cast<const uint8_t*>(heic.data()), heic.size()));
+  ASSERT_TRUE(size);
+  const std::string shown = ReadFile(DataPath("heif-q90.size"));
+  EXPECT_EQ(std::to_string(size->width) + " " + std::to_string(size->height),
+            shown.substr(0, shown.find_first_of("\r\n")));
+  EXPECT_EQ(size->decodeBytes, uint64_t(size->width) * size->height * 14);
   EXPECT_FALSE(ProbePictureSize(bytes({'n', 'o', 'n', 'e'})));
   EXPECT_FALSE(ProbePictureSize(bytes({0xFF, 0xD8, 0xFF, 0xDA, 0, 2})));  // data before a size
 }

@@ -78,6 +78,55 @@ TEST(HeifPicture, TurnedAsTheFileSaysLikeHeifConvert) {
   }
 }
 
+// Every turn and mirror a camera records (front cameras mirror), against where each quarter of
+// the picture must land by the orientation's own definition, not by another libheif reader.
+TEST(HeifPicture, EveryTurnAndMirrorLandsWhereTheOrientationSays) {
+  test::TempDir dir;
+  const int W = 32, H = 16;
+  // Display (x, y) to stored (sx, sy) for each orientation, as the EXIF tag defines them.
+  auto source = [&](int o, int x, int y) -> std::pair<int, int> {
+    switch (o) {
+      case 2:
+        return {W - 1 - x, y};
+      case 3:
+        return {W - 1 - x, H - 1 - y};
+      case 4:
+        return {x, H - 1 - y};
+      case 5:
+        return {y, x};
+      case 6:
+        return {y, H - 1 - x};
+      case 7:
+        return {W - 1 - y, H - 1 - x};
+      case 8:
+        return {W - 1 - y, x};
+    }
+    return {x, y};
+  };
+  for (int o = 1; o <= 8; ++o) {
+    const std::string heic = dir.File("oriented.heic");
+    WriteOrientedHeif(heic, heif_orientation(o));
+    THEIFPicture picture;
+    ASSERT_NO_THROW(picture.LoadFromFile(heic)) << o;
+    const bool turned = o >= 5;
+    ASSERT_EQ(picture.Width(), turned ? H : W) << o;
+    ASSERT_EQ(picture.Height(), turned ? W : H) << o;
+    // The middle of each quarter: away from the edges the encoder may blur.
+    for (int qy = 0; qy < 2; ++qy) {
+      for (int qx = 0; qx < 2; ++qx) {
+        const int x = picture.Width() / 4 + qx * picture.Width() / 2;
+        const int y = picture.Height() / 4 + qy * picture.Height() / 2;
+        const auto [sx, sy] = source(o, x, y);
+        const uint8_t* bgra = picture.Bgra().data() + (std::size_t(y) * picture.Width() + x) * 4;
+        EXPECT_NEAR(bgra[2], sx < 16 ? 220 : 20, 12)
+            << "orientation " << o << " at " << x << "," << y;
+        EXPECT_NEAR(bgra[1], sy < 8 ? 30 : 120, 12)
+            << "orientation " << o << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
 // Cut short or overwritten, a file loads as nothing and never takes the program down.
 TEST(WebpHeifRobustness, DamagedFilesLoadAsNothing) {
   test::TempDir dir;

@@ -74,6 +74,9 @@ TEST(WriteNewFile, ColonsAndBackslashesStayInTheName) {
   TempDir dir;
   EXPECT_EQ(WriteNewFile(dir.File("a:b\\c.jpg"), Bytes("x")), dir.File("a:b\\c.jpg"));
   EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"a:b\\c.jpg"}));
+  // What FAT, exFAT and SMB would take instead; the folders on the way stay as they are.
+  EXPECT_EQ(PortableFileName("/a:b/c?d*e\"f<g>h|i\\j\x01k.jpg"), "/a:b/c_d_e_f_g_h_i_j_k.jpg");
+  EXPECT_EQ(PortableFileName("plain name.jpg"), "plain name.jpg");
 }
 
 TEST(ReplaceFile, ReplacesWholeKeepsThePermissionsAndFollowsLinks) {

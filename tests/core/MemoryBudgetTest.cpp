@@ -6,7 +6,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
+
+#include "support/TestSupport.h"
 
 namespace pixmira {
 namespace {
@@ -64,6 +67,55 @@ TEST(MemoryBudget, DefaultIsHalfOfWhatTheProcessMayUse) {
   const uint64_t physical = platform::PhysicalMemory();
   EXPECT_GE(budget, uint64_t(64) << 20);
   EXPECT_LE(budget, physical / 2);
+}
+
+// A container's own group may be unlimited while a parent is not: the parent's limit is the
+// one that kills.
+TEST(ControlGroupLimit, TakesTheSmallestLimitOfTheGroupAndItsAncestors) {
+  test::TempDir dir;
+  namespace fs = std::filesystem;
+  auto put = [&](const std::string& path, const std::string& text) {
+    fs::create_directories(fs::path(dir.File(path)).parent_path());
+    test::WriteFile(dir.File(path), text);
+  };
+  const uint64_t mb = 1 << 20;
+  struct Case {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> files;
+    std::string proc;
+    std::optional<uint64_t> want;
+  } cases[] = {
+      {"v2 parent",
+       {{"sys/a/memory.max", "314572800\n"}, {"sys/a/b/memory.max", "max\n"}},
+       "0::/a/b\n",
+       300 * mb},
+      {"v2 own below parent",
+       {{"sys/a/memory.max", "314572800\n"}, {"sys/a/b/memory.max", "104857600\n"}},
+       "0::/a/b\n",
+       100 * mb},
+      {"v2 none", {{"sys/a/b/memory.max", "max\n"}}, "0::/a/b\n", std::nullopt},
+      {"v1 hierarchical",
+       {{"sys/memory/a/b/memory.limit_in_bytes", "9223372036854771712\n"},
+        {"sys/memory/a/b/memory.stat", "cache 0\nhierarchical_memory_limit 209715200\n"}},
+       "4:memory:/a/b\n2:cpu,cpuacct:/\n",
+       200 * mb},
+      {"v1 ancestor",
+       {{"sys/memory/a/memory.limit_in_bytes", "157286400\n"},
+        {"sys/memory/a/b/memory.limit_in_bytes", "9223372036854771712\n"}},
+       "5:cpuset,memory:/a/b\n",
+       150 * mb},
+      // The host's path of a container's group is not mounted inside: the root is its own.
+      {"v1 namespaced",
+       {{"sys/memory/memory.stat", "hierarchical_memory_limit 262144000\n"}},
+       "4:memory:/docker/abc\n",
+       250 * mb},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(dir.File("sys"));
+    for (const auto& [path, text] : c.files) put(path, text);
+    put("cgroup", c.proc);
+    EXPECT_EQ(ControlGroupLimit(dir.File("cgroup"), dir.File("sys")), c.want) << c.name;
+  }
 }
 
 }  // namespace

@@ -493,6 +493,28 @@ TEST_F(ExportTest, WorkersShareTheMemoryBudget) {
   EXPECT_EQ(ReadFile(out_ + "/p5.jpg"), std::string(expected.begin(), expected.end()));
 }
 
+// What the output needs counts too: a small photo on a canvas far larger than the budget is
+// refused before it is drawn, whole or cut into slices.
+TEST_F(ExportTest, ACanvasLargerThanTheBudgetIsRefused) {
+  const std::vector<std::string> inputs = {Input("small.bmp", Columns(400, 300))};
+  for (const char* slices : {"0", "500"}) {
+    TExportJob job;
+    job.entries.push_back({inputs[0], 0});
+    job.target = out_;
+    job.memoryLimit = 20ull << 20;  // the 4000 x 4000 canvas alone takes 48 MB
+    const TMemIniFile settings = TMemIniFile::FromText(
+        std::string("[General]\r\nReduceSize=1\r\nReduceSizeType=3\r\nReduceSizeWidth=4000"
+                    "\r\nSquareCanvas=1\r\nSliceHeight=") +
+        slices + "\r\n");
+    TExportDriver driver(settings, catalog_, "");
+    const TExportResult result = driver.Run(job);
+    EXPECT_TRUE(result.files.empty()) << slices;
+    ASSERT_EQ(result.skips.size(), 1u) << slices;
+    EXPECT_EQ(result.skips[0].why.problem, TLoadProblem::OverMemoryLimit) << slices;
+    EXPECT_GT(result.skips[0].why.needed, 4000ull * 4000 * 3) << slices;
+  }
+}
+
 TEST_F(ExportTest, TheWatermarkPictureIsLoadedOnceOrReportedMissing) {
   const std::string mark = Input("mark.bmp", Solid(4, 4, 0x000000));
   const std::string settingsText =

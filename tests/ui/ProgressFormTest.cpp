@@ -1,6 +1,7 @@
 // The progress window around real exports into scratch folders.
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -55,7 +56,10 @@ class ProgressFormTest : public QObject {
     form.show();
     QVERIFY(WaitFinished(form));
 
-    QCOMPARE(form.lblHint->text(), U("3 个文件全部导出完毕。"));
+    // The damaged picture is not counted as exported, and is named with its reason.
+    QCOMPARE(form.lblHint->text(), U("导出了 %1 个文件，%2 张图片未能导出。").arg(2).arg(1));
+    QVERIFY(!form.memDetails->isHidden());
+    QCOMPARE(form.memDetails->toPlainText(), U("%1：%2").arg(broken, U("图片已损坏或无法识别")));
     QCOMPARE(form.ProgressBar1->value(), form.ProgressBar1->maximum());
     QCOMPARE(form.btnCancel->text(), U("关闭(&C)"));
     QVERIFY(!form.btnOpenDir->isHidden());
@@ -80,6 +84,9 @@ class ProgressFormTest : public QObject {
     QSignalSpy next(&form, &TProgressForm::nextBatchRequested);
     form.show();
     QVERIFY(WaitFinished(form));
+    // One file of two frames, not "2 files".
+    QCOMPARE(form.lblHint->text(), U("导出了 1 个文件（%1 帧的 GIF 动画）。").arg(2));
+    QVERIFY(form.memDetails->isHidden());
     QCOMPARE(form.btnOpenDir->text(), U("打开生成图片(&O)"));
     QVERIFY(QFile::exists(gif));
     form.btnNext->click();
@@ -120,7 +127,7 @@ class ProgressFormTest : public QObject {
     QCOMPARE(form.Result().status, TExportStatus::Cancelled);
     const int written = int(QDir(folder.Path("out")).entryList(QDir::Files).size());
     QVERIFY(written < 40);
-    QCOMPARE(form.lblHint->text(), U("导出了 %1 个文件。").arg(form.Result().handled));
+    QCOMPARE(form.lblHint->text(), U("导出已取消，已导出 %1 个文件。").arg(written));
     QCOMPARE(form.btnCancel->text(), U("关闭(&C)"));
     QVERIFY(form.btnCancel->isEnabled());
   }
@@ -174,6 +181,64 @@ class ProgressFormTest : public QObject {
     QCOMPARE(services.errors,
              QStringList({U("列表中没有一张图片可以读取，无法生成动态图片 %1。").arg(gif)}));
     QVERIFY(!QFile::exists(gif));
+  }
+
+  // Every kind of ending in one sentence, and every skip with its reason in words.
+  void theEndSaysWhatWasWrittenAndWhatWasNot() {
+    TExportResult result;
+    result.total = 299;
+    result.files.assign(298, "/out/x.jpg");
+    result.written = 298;
+    result.skipped = 1;
+    result.memoryLimit = uint64_t(256) << 20;
+    TLoadReport memory;
+    memory.problem = TLoadProblem::OverMemoryLimit;
+    memory.needed = uint64_t(1100) << 20;
+    result.skips.push_back({7, "/in/big.webp", memory});
+    QCOMPARE(ExportSummaryText(result, false),
+             U("导出了 %1 个文件，%2 张图片未能导出。").arg(298).arg(1));
+    QCOMPARE(
+        ExportDetailLines(result),
+        QStringList({U("%1：%2").arg(
+            "/in/big.webp", U("处理它需要约 %1 内存，超过内存上限 %2").arg("1.1 GB", "256 MB"))}));
+    result.watermarkMissing = true;
+    QCOMPARE(ExportDetailLines(result).last(), U("水印图片无法读取，导出的图片没有加水印。"));
+
+    TExportResult gif;
+    gif.total = 8;
+    gif.files = {"/out/show.gif"};
+    gif.written = 7;
+    gif.skipped = 1;
+    QCOMPARE(ExportSummaryText(gif, true),
+             U("导出了 1 个文件（7 帧的 GIF 动画），1 张图片未能导出。"));
+    gif.status = TExportStatus::Cancelled;
+    gif.skipped = 0;
+    QCOMPARE(ExportSummaryText(gif, true),
+             U("导出已取消，已生成 1 个文件（%1 帧的 GIF 动画）。").arg(7));
+
+    const struct {
+      TLoadProblem problem;
+      int error;
+      const char* says;
+    } reasons[] = {{TLoadProblem::UnknownType, 0, "不支持这种文件类型"},
+                   {TLoadProblem::Unreadable, ENOENT, "文件不存在"},
+                   {TLoadProblem::NotAFile, 0, "不是普通文件（管道、设备或套接字）"},
+                   {TLoadProblem::TooLarge, 0, "文件太大，不可能是图片"},
+                   {TLoadProblem::Damaged, 0, "图片已损坏或无法识别"},
+                   {TLoadProblem::OverMemoryLimit, 0, "内存不足"},
+                   {TLoadProblem::NotWritten, EINVAL, "输出文件夹不接受它的文件名"}};
+    for (const auto& r : reasons) {
+      TLoadReport why;
+      why.problem = r.problem;
+      why.error = r.error;
+      QCOMPARE(SkipReasonText(why, 0), U(r.says));
+    }
+  }
+
+  void timeLeftIsGuessedOnlyAfterAFewPictures() {
+    QCOMPARE(TimeText(5, 2, 10), U("已用 %1").arg("0:05"));
+    QCOMPARE(TimeText(30, 3, 9), U("%1，剩余约 %2").arg(U("已用 %1").arg("0:30"), "1:00"));
+    QCOMPARE(TimeText(125, 10, 10), U("已用 %1").arg("2:05"));
   }
 
   void writeErrorsNameTheFileAndTheReason() {

@@ -710,6 +710,94 @@ genuine</translation>
         <translation>No home page is set (HomeHost in Config.ini), so it cannot be opened.</translation>
     </message>
     <message>
+        <source>文件夹 %1 中有要导出的图片，请另选一个导出文件夹。</source>
+        <translation>The folder %1 holds pictures of the list; choose another export folder.</translation>
+    </message>
+    <message>
+        <source>不支持这种文件类型</source>
+        <translation>This kind of file is not supported</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>The file does not exist</translation>
+    </message>
+    <message>
+        <source>无法读取（系统错误 %1）</source>
+        <translation>Cannot be read (system error %1)</translation>
+    </message>
+    <message>
+        <source>不是普通文件（管道、设备或套接字）</source>
+        <translation>Not a regular file (a pipe, device or socket)</translation>
+    </message>
+    <message>
+        <source>文件太大，不可能是图片</source>
+        <translation>The file is too large to be a picture</translation>
+    </message>
+    <message>
+        <source>处理它需要约 %1 内存，加上等待合成 GIF 的图片占用的 %2，超过内存上限 %3</source>
+        <translation>It needs about %1 of memory which, with the %2 held by the pictures waiting for the GIF, is more than the limit of %3</translation>
+    </message>
+    <message>
+        <source>处理它需要约 %1 内存，超过内存上限 %2</source>
+        <translation>It needs about %1 of memory, more than the limit of %2</translation>
+    </message>
+    <message>
+        <source>输出文件夹不接受它的文件名</source>
+        <translation>The export folder does not take its file name</translation>
+    </message>
+    <message>
+        <source>图片已损坏或无法识别</source>
+        <translation>The picture is damaged or not recognised</translation>
+    </message>
+    <message numerus="yes">
+        <source>导出已取消，已生成 1 个文件（%n 帧的 GIF 动画）。</source>
+        <translation>
+            <numerusform>Export cancelled; 1 file made (a GIF animation of %n frame).</numerusform>
+            <numerusform>Export cancelled; 1 file made (a GIF animation of %n frames).</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>导出已取消，已导出 %n 个文件。</source>
+        <translation>
+            <numerusform>Export cancelled; %n file exported.</numerusform>
+            <numerusform>Export cancelled; %n files exported.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>导出了 1 个文件（%n 帧的 GIF 动画）。</source>
+        <translation>
+            <numerusform>1 file exported (a GIF animation of %n frame).</numerusform>
+            <numerusform>1 file exported (a GIF animation of %n frames).</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>没有导出任何图片。</source>
+        <translation>No picture was exported.</translation>
+    </message>
+    <message numerus="yes">
+        <source>，%n 张图片未能导出。</source>
+        <translation>
+            <numerusform>, %n picture could not be exported.</numerusform>
+            <numerusform>, %n pictures could not be exported.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>水印图片无法读取，导出的图片没有加水印。</source>
+        <translation>The watermark picture cannot be read; the pictures were exported without a watermark.</translation>
+    </message>
+    <message>
+        <source>已用 %1</source>
+        <translation>%1 elapsed</translation>
+    </message>
+    <message>
+        <source>%1，剩余约 %2</source>
+        <translation>%1, about %2 left</translation>
+    </message>
+    <message>
         <source>不切</source>
         <translation>no slicing</translation>
     </message>
@@ -820,6 +908,10 @@ genuine</translation>
     <message>
         <source>文字大小：</source>
         <translation>Text size:</translation>
+    </message>
+    <message>
+        <source>用时 %1。</source>
+        <translation>Took %1.</translation>
     </message>
 </context>
 <context>

@@ -65,6 +65,8 @@ TOutcomeCode SkipCode(const TLoadReport& why) {
       return TOutcomeCode::TooLarge;
     case TLoadProblem::OverMemoryLimit:
       return TOutcomeCode::OverMemoryLimit;
+    case TLoadProblem::NotWritten:  // the page names and writes the files itself
+      return TOutcomeCode::FailedFile;
     case TLoadProblem::Damaged:
     case TLoadProblem::None:
       break;

@@ -11,17 +11,19 @@ namespace pixmira::cli {
 namespace {
 
 constexpr const char* kUsageChinese =
-    R"(用法: pixmira-batch [--config FILE] [--set KEY=VALUE]... [--frames DIR] [--jobs N]
-                     [--memory-limit SIZE] [--angle DEG] (--out DIR | --gif FILE)
+    R"(用法: pixmira-batch [--config FILE] [--set KEY=VALUE]... [--preset NAME] [--frames DIR]
+                     [--jobs N] [--memory-limit SIZE] [--angle DEG] (--out DIR | --gif FILE)
                      [--files-from LIST] PATH...
        pixmira-batch --list-settings [--json | --markdown]
+       pixmira-batch --list-presets
 
-把图片按设置文件中的效果（缩小尺寸、圆角或边框、水印）批量导出为 JPEG 文件，
+把图片按设置文件中的效果（缩小尺寸、圆角或边框、水印）批量导出为 JPEG、PNG 或 WebP 文件，
 或合成一个循环播放的 GIF 动画。
 
   PATH          图片文件，或文件夹：先取其中的 {1}（按文件名排序），
                 然后依次搜索子文件夹（跳过隐藏文件夹和输出文件夹）；每个文件夹只搜索一次
-  --out DIR     把每张图片导出为 DIR 中的 JPEG 文件（不存在时创建），从不覆盖已有文件
+  --out DIR     把每张图片导出为 DIR 中的文件（不存在时创建），从不覆盖已有文件；
+                文件名、格式和大小上限按设置（OutputNamePattern、OutputFormat、MaxFileKB）
   --gif FILE    把所有图片合成一个 GIF 动画 FILE（已有的同名文件被替换）
   --files-from LIST
                 从普通文件 LIST 读取更多 PATH，每行一个；含 NUL 字符时以 NUL 分隔
@@ -36,6 +38,9 @@ constexpr const char* kUsageChinese =
                 以 JSON 列出（网页版由此生成设置面板），加 --markdown 以 README 的表格列出
   --frames DIR  存放 Frames.ini 和边框图片的文件夹，默认是程序旁边的 Frames（安装后为
                 share/pixmira/Frames）
+  --preset NAME 在设置文件之上使用方案 NAME 的设置（设置文件不变；--set 优先）
+  --list-presets
+                列出设置文件夹 Presets 中的方案，每行一个
   --where       显示将使用的设置文件和边框文件夹，然后退出
   --jobs N      同时处理的图片数，默认为处理器核数
   --memory-limit SIZE
@@ -57,19 +62,21 @@ constexpr const char* kUsageChinese =
 )";
 
 constexpr const char* kUsageEnglish =
-    R"(Usage: pixmira-batch [--config FILE] [--set KEY=VALUE]... [--frames DIR] [--jobs N]
-                     [--memory-limit SIZE] [--angle DEG] (--out DIR | --gif FILE)
+    R"(Usage: pixmira-batch [--config FILE] [--set KEY=VALUE]... [--preset NAME] [--frames DIR]
+                     [--jobs N] [--memory-limit SIZE] [--angle DEG] (--out DIR | --gif FILE)
                      [--files-from LIST] PATH...
        pixmira-batch --list-settings [--json | --markdown]
+       pixmira-batch --list-presets
 
 Exports pictures with the effects of the settings file (smaller size, rounded corners or a
-frame, a watermark) as JPEG files, or joins them into one looping animated GIF.
+frame, a watermark) as JPEG, PNG or WebP files, or joins them into one looping animated GIF.
 
   PATH          a picture file, or a folder: first its {1} (sorted by name),
                 then its subfolders in turn (hidden folders and the output folder are
                 skipped); each folder is searched once
-  --out DIR     export each picture as a JPEG file in DIR (created when missing); existing
-                files are never replaced
+  --out DIR     export each picture as a file in DIR (created when missing); existing
+                files are never replaced; names, format and size cap follow the settings
+                (OutputNamePattern, OutputFormat, MaxFileKB)
   --gif FILE    join all pictures into one animated GIF FILE (a file of that name is replaced)
   --files-from LIST
                 read more PATHs from the regular file LIST, one a line; separated by NUL
@@ -86,6 +93,10 @@ frame, a watermark) as JPEG files, or joins them into one looping animated GIF.
                 with --markdown as the README's table
   --frames DIR  the folder of Frames.ini and the frame pictures; by default Frames beside the
                 program (when installed, share/pixmira/Frames)
+  --preset NAME use the settings of preset NAME over the settings file (which is not changed;
+                --set comes first)
+  --list-presets
+                list the presets of the settings folder's Presets, one a line
   --where       show the settings file and the frames folder that would be used, then exit
   --jobs N      pictures processed at the same time; by default the number of processors
   --memory-limit SIZE
@@ -209,6 +220,12 @@ const TText kTexts[] = {
     {"设置 {1} 不能是 \"{2}\"，可用的值：{3}", "setting {1} cannot be \"{2}\"; allowed: {3}"},
     {"--json 和 --markdown 只能与 --list-settings 一起使用",
      "--json and --markdown go only with --list-settings"},
+    {"没有名为 \"{1}\" 的方案（用 --list-presets 列出所有方案）",
+     "there is no preset \"{1}\" (--list-presets lists them)"},
+    {"{1}：为了不超过 {2} KB，缩小到 {3}×{4}，质量 {5}",
+     "{1}: shrunk to {3}×{4} at quality {5} to stay within {2} KB"},
+    {"警告：{1} 即使缩小到 {3}×{4} 也超过 {2} KB",
+     "warning: {1} is larger than {2} KB even at {3}×{4}"},
 };
 
 TLanguage gLanguage = TLanguage::Chinese;

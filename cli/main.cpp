@@ -21,6 +21,7 @@
 #include "core/MemIniFile.h"
 #include "core/MemoryBudget.h"
 #include "core/Platform.h"
+#include "core/Presets.h"
 #include "core/Settings.h"
 #include "output/Export.h"
 #include "output/PictureFolder.h"
@@ -54,6 +55,7 @@ struct TOptions {
   std::optional<std::string> frames;
   std::optional<std::string> out;
   std::optional<std::string> gif;
+  std::optional<std::string> preset;
   int jobs = 0;
   uint64_t memoryLimit = 0;
   std::vector<TExportEntry> entries;  // paths as given, folders expanded later
@@ -62,6 +64,7 @@ struct TOptions {
   bool help = false;
   bool where = false;
   bool version = false;
+  bool listPresets = false;
   bool listSettings = false;
   bool json = false;
   bool markdown = false;
@@ -170,6 +173,10 @@ TOptions ParseArguments(const std::vector<std::string>& argv) {
       options.version = true;
       continue;
     }
+    if (arg == "--list-presets") {
+      options.listPresets = true;
+      continue;
+    }
     if (arg == "--list-settings") {
       options.listSettings = true;
       continue;
@@ -201,6 +208,8 @@ TOptions ParseArguments(const std::vector<std::string>& argv) {
       options.out = takeValue();
     } else if (name == "--gif") {
       options.gif = takeValue();
+    } else if (name == "--preset") {
+      options.preset = takeValue();
     } else if (name == "--jobs") {
       const std::string text = takeValue();
       if (!ParseInt(text, options.jobs) || options.jobs < 1 || options.jobs > 256) {
@@ -235,7 +244,9 @@ TOptions ParseArguments(const std::vector<std::string>& argv) {
   }
   if ((options.json || options.markdown) && !options.listSettings)
     throw TUsageError(cli::Say("--json 和 --markdown 只能与 --list-settings 一起使用"));
-  if (options.help || options.where || options.version || options.listSettings) return options;
+  if (options.help || options.where || options.version || options.listSettings ||
+      options.listPresets)
+    return options;
   if (options.out.has_value() == options.gif.has_value()) {
     throw TUsageError(cli::Say("请给出 --out DIR 或 --gif FILE 之一"));
   }
@@ -347,7 +358,24 @@ int Run(const TOptions& options) {
     std::cout << "Config.ini: " << paths.configFile << "\nFrames: " << paths.framesFolder << '\n';
     return kExitCompleted;
   }
+  const TPresetFolder presets(PresetFolderFor(paths.configFile));
+  if (options.listPresets) {
+    for (const std::string& name : presets.Names()) std::cout << name << '\n';
+    return kExitCompleted;
+  }
   TKaravelKernel kernel(paths);
+  // Over the settings in memory only: the settings file stays as it is.
+  if (options.preset) {
+    const std::optional<TMemIniFile> preset = presets.Load(*options.preset);
+    if (!preset) {
+      std::cerr << "pixmira-batch: "
+                << cli::Say("没有名为 \"{1}\" 的方案（用 --list-presets 列出所有方案）",
+                            {*options.preset})
+                << '\n';
+      return kExitUsage;
+    }
+    ApplyPreset(*preset, kernel.SettingsStore());
+  }
   // For this run only: the kernel's store is never written back by the command.
   for (const cli::TSettingOverride& setting : options.overrides)
     kernel.SettingsStore().WriteString(kGeneral, setting.key, setting.value);
@@ -408,6 +436,15 @@ int Run(const TOptions& options) {
 
   for (const TSkippedEntry& skip : result.skips) {
     std::cerr << cli::SkipLine(skip, result.memoryLimit) << '\n';
+  }
+  for (const TCapNote& note : result.capNotes) {
+    const std::string cap = std::to_string(note.capKB);
+    const std::string w = std::to_string(note.width), h = std::to_string(note.height);
+    std::cerr << (note.overCap ? cli::Say("警告：{1} 即使缩小到 {3}×{4} 也超过 {2} KB",
+                                          {note.path, cap, w, h})
+                               : cli::Say("{1}：为了不超过 {2} KB，缩小到 {3}×{4}，质量 {5}",
+                                          {note.path, cap, w, h, std::to_string(note.quality)}))
+              << '\n';
   }
   if (result.status == TExportStatus::Failed) {
     std::cerr << "pixmira-batch: " << cli::FailureLine(result) << '\n';

@@ -36,6 +36,17 @@ bool DescribesSrgb(cmsHPROFILE profile) {
 
 }  // namespace
 
+bool IsSrgbProfile(std::span<const uint8_t> profile) {
+  if (profile.empty()) return false;
+  Context context(cmsCreateContext(nullptr, nullptr));
+  if (!context) return false;
+  cmsSetLogErrorHandlerTHR(context.get(), IgnoreMessage);
+  std::unique_ptr<void, ProfileDeleter> embedded(
+      cmsOpenProfileFromMemTHR(context.get(), profile.data(), cmsUInt32Number(profile.size())));
+  return embedded && cmsGetColorSpace(embedded.get()) == cmsSigRgbData &&
+         DescribesSrgb(embedded.get());
+}
+
 bool ConvertProfileToSrgb(std::span<const uint8_t> profile, uint8_t* pixels, int width, int height,
                           std::size_t stride, TPixelLayout layout) {
   if (profile.empty() || width <= 0 || height <= 0) return false;

@@ -17,4 +17,7 @@ enum class TPixelLayout { BGR, BGRA };  // BGRA: the alpha byte is left as it is
 bool ConvertProfileToSrgb(std::span<const uint8_t> profile, uint8_t* pixels, int width, int height,
                           std::size_t stride, TPixelLayout layout);
 
+// True for an RGB profile whose description contains "sRGB": one ConvertProfileToSrgb leaves.
+bool IsSrgbProfile(std::span<const uint8_t> profile);
+
 }  // namespace pixmira

@@ -34,7 +34,9 @@ std::vector<TFormat> MakeTable() {
         {".kvi", false, TDialogGroup::Assistant}},
        [](std::span<const uint8_t> h) { return StartsWith(h, "\xFF\xD8\xFF"); },
        ProbeJpeg,
-       Make<TJPEGImage>},
+       Make<TJPEGImage>,
+       WriteJpeg,
+       true},
       {"bmp",
        {{".bmp", true, kGeneral}},
        [](std::span<const uint8_t> h) { return StartsWith(h, "BM"); },
@@ -44,7 +46,8 @@ std::vector<TFormat> MakeTable() {
        {{".png", true, kGeneral}},
        [](std::span<const uint8_t> h) { return StartsWith(h, "\x89PNG\r\n\x1A\n"); },
        ProbePng,
-       Make<TPNGPicture>},
+       Make<TPNGPicture>,
+       WritePng},
       // A folder scan leaves GIF files alone: an animation is rarely a product photo.
       {"gif",
        {{".gif", false, kGeneral}},
@@ -60,7 +63,9 @@ std::vector<TFormat> MakeTable() {
                 std::memcmp(h.data() + 8, "WEBP", 4) == 0;
        },
        ProbeWebp,
-       Make<TWebPPicture>},
+       Make<TWebPPicture>,
+       WriteWebp,
+       true},
       // The brands of still pictures; sequences and AVIF are left to other programs.
       {"heif",
        {{".heic", true, kGeneral}, {".heif", true, kGeneral}},
@@ -81,6 +86,8 @@ const std::vector<TFormat>& Formats() {
   static const std::vector<TFormat> table = MakeTable();
   return table;
 }
+
+std::string_view OutputExtension(const TFormat& format) { return format.extensions.front().text; }
 
 std::string ExtensionOf(std::string_view path) {
   const std::size_t slash = path.find_last_of("/\\:");

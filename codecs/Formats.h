@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "codecs/Picture.h"
+#include "codecs/WriteOptions.h"
 
 namespace pixmira {
 
@@ -33,6 +34,10 @@ struct TFormat {
   // nothing when the header cannot be read. Given the whole file.
   std::optional<TPictureSize> (*probe)(std::span<const uint8_t> data);
   std::unique_ptr<TPicture> (*make)();
+  // Formats the export writes; the output file takes the first extension.
+  TWriter write = nullptr;
+  // The writer has a quality to choose (lossy), so a file-size cap can search it.
+  bool lossy = false;
 };
 
 // In the order a folder scan takes them.
@@ -43,6 +48,9 @@ const TFormat* FormatForPath(std::string_view path);
 const TFormat* FormatNamed(std::string_view name);
 // The first format whose first-bytes test accepts the data.
 const TFormat* FormatForContent(std::span<const uint8_t> head);
+
+// The first extension of a format, as output files carry it (".jpg").
+std::string_view OutputExtension(const TFormat& format);
 
 // The extensions a folder scan takes, in the order it takes them.
 std::vector<std::string_view> FolderScanExtensions();

@@ -310,7 +310,10 @@ TReducedJpeg DecodeJpegReduced(std::span<const uint8_t> data, const ScaleChooser
   return Decode(data, wanted);
 }
 
-std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality, bool progressive) {
+namespace {
+
+std::vector<uint8_t> Encode(const TBitmap& bitmap, int quality, bool progressive,
+                            const TPictureMetadata* metadata) {
   auto c = std::make_unique<Compressor>();
   InstallErrorManager(*reinterpret_cast<jpeg_common_struct*>(&c->cinfo), c->err);
   if (setjmp(c->err.jump)) RaiseJpegError(c->err.code);
@@ -328,12 +331,31 @@ std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality, bool progres
   c->cinfo.optimize_coding = TRUE;
   if (progressive) jpeg_simple_progression(&c->cinfo);
   jpeg_start_compress(&c->cinfo, TRUE);
+  // A segment holds at most 65533 bytes; a larger EXIF block (a big thumbnail) is left out.
+  constexpr std::size_t kSegment = 65533;
+  if (metadata && !metadata->exif.empty() && metadata->exif.size() + 6 <= kSegment) {
+    std::vector<JOCTET> app1{'E', 'x', 'i', 'f', 0, 0};
+    app1.insert(app1.end(), metadata->exif.begin(), metadata->exif.end());
+    jpeg_write_marker(&c->cinfo, JPEG_APP0 + 1, app1.data(), unsigned(app1.size()));
+  }
+  if (metadata && !metadata->icc.empty())
+    jpeg_write_icc_profile(&c->cinfo, metadata->icc.data(), unsigned(metadata->icc.size()));
   while (c->cinfo.next_scanline < c->cinfo.image_height) {
     JSAMPROW row[1] = {const_cast<JSAMPLE*>(bitmap.Row(int(c->cinfo.next_scanline)))};
     jpeg_write_scanlines(&c->cinfo, row, 1);
   }
   jpeg_finish_compress(&c->cinfo);
   return std::vector<uint8_t>(c->buffer, c->buffer + c->size);
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality, bool progressive) {
+  return Encode(bitmap, quality, progressive, nullptr);
+}
+
+std::vector<uint8_t> WriteJpeg(const TBitmap& bitmap, const TWriteOptions& options) {
+  return Encode(bitmap, options.quality, options.progressive, options.metadata);
 }
 
 void TJPEGImage::LoadFromMemory(std::span<const uint8_t> data) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "codecs/Picture.h"
+#include "codecs/WriteOptions.h"
 
 namespace pixmira {
 
@@ -42,5 +43,9 @@ int ExifOrientation(std::span<const uint8_t> app1);
 
 // The picture turned and mirrored so that an EXIF orientation of 1..8 shows upright.
 TBitmap ApplyExifOrientation(const TBitmap& picture, int orientation);
+
+// The export's writer: EncodeJpeg with the EXIF block (APP1) and the colour profile (APP2)
+// of the options' metadata.
+std::vector<uint8_t> WriteJpeg(const TBitmap& bitmap, const TWriteOptions& options);
 
 }  // namespace pixmira

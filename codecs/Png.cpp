@@ -188,4 +188,58 @@ void TPNGPicture::LoadFromMemory(std::span<const uint8_t> data) {
   SetPixels(w, h, std::move(pixels));
 }
 
+namespace {
+
+// The writer's state, made before setjmp like the reader's.
+struct PngWriter {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  char message[128] = {};
+  std::vector<uint8_t> bytes;
+  ~PngWriter() { png_destroy_write_struct(&png, info ? &info : nullptr); }
+};
+
+void OnPngWriteError(png_structp png, png_const_charp message) {
+  auto* w = static_cast<PngWriter*>(png_get_error_ptr(png));
+  std::snprintf(w->message, sizeof w->message, "%s", message ? message : "error");
+  png_longjmp(png, 1);
+}
+
+void WriteData(png_structp png, png_bytep data, png_size_t n) {
+  auto* w = static_cast<PngWriter*>(png_get_io_ptr(png));
+  w->bytes.insert(w->bytes.end(), data, data + n);
+}
+
+void FlushData(png_structp) {}
+
+}  // namespace
+
+std::vector<uint8_t> WritePng(const TBitmap& bitmap, const TWriteOptions& options) {
+  auto w = std::make_unique<PngWriter>();
+  w->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, w.get(), OnPngWriteError, OnPngWarning);
+  if (!w->png) throw EInvalidGraphic("PNG error: out of memory");
+  w->info = png_create_info_struct(w->png);
+  if (!w->info) throw EInvalidGraphic("PNG error: out of memory");
+  if (setjmp(png_jmpbuf(w->png))) throw EInvalidGraphic(std::string("PNG error: ") + w->message);
+
+  png_set_write_fn(w->png, w.get(), WriteData, FlushData);
+  png_set_IHDR(w->png, w->info, png_uint_32(bitmap.Width()), png_uint_32(bitmap.Height()), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  if (const TPictureMetadata* m = options.metadata) {
+    if (!m->icc.empty())
+      png_set_iCCP(w->png, w->info, "ICC", PNG_COMPRESSION_TYPE_BASE, m->icc.data(),
+                   png_uint_32(m->icc.size()));
+    if (!m->exif.empty())
+      png_set_eXIf_1(w->png, w->info, png_uint_32(m->exif.size()),
+                     const_cast<png_bytep>(m->exif.data()));
+  }
+  png_write_info(w->png, w->info);
+  png_set_bgr(w->png);  // the working bitmap keeps blue first
+  for (int y = 0; y < bitmap.Height(); ++y)
+    png_write_row(w->png, const_cast<png_bytep>(bitmap.Row(y)));
+  png_write_end(w->png, nullptr);
+  return std::move(w->bytes);
+}
+
 }  // namespace pixmira

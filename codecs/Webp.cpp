@@ -2,7 +2,10 @@
 
 #include <webp/decode.h>
 #include <webp/demux.h>
+#include <webp/encode.h>
+#include <webp/mux.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -70,6 +73,58 @@ void TWebPPicture::LoadFromMemory(std::span<const uint8_t> data) {
   if (!WebPDecodeBGRAInto(data.data(), data.size(), bgra.data(), bgra.size(), w * 4))
     Fail("damaged picture data");
   SetPixels(w, h, std::move(bgra));
+}
+
+namespace {
+
+struct BytesFree {
+  void operator()(uint8_t* p) const { ::WebPFree(p); }
+};
+struct MuxDelete {
+  void operator()(WebPMux* m) const { WebPMuxDelete(m); }
+};
+
+// The simple file with EXIF and ICCP chunks added (the extended format).
+std::vector<uint8_t> WithMetadata(std::span<const uint8_t> plain, const TPictureMetadata& m) {
+  const WebPData image{plain.data(), plain.size()};
+  std::unique_ptr<WebPMux, MuxDelete> mux(WebPMuxCreate(&image, 1));
+  if (!mux) throw EInvalidGraphic("WebP error: cannot add the metadata");
+  if (!m.exif.empty()) {
+    const WebPData exif{m.exif.data(), m.exif.size()};
+    WebPMuxSetChunk(mux.get(), "EXIF", &exif, 1);
+  }
+  if (!m.icc.empty()) {
+    const WebPData icc{m.icc.data(), m.icc.size()};
+    WebPMuxSetChunk(mux.get(), "ICCP", &icc, 1);
+  }
+  WebPData out;
+  WebPDataInit(&out);
+  if (WebPMuxAssemble(mux.get(), &out) != WEBP_MUX_OK)
+    throw EInvalidGraphic("WebP error: cannot add the metadata");
+  std::vector<uint8_t> bytes(out.bytes, out.bytes + out.size);
+  WebPDataClear(&out);
+  return bytes;
+}
+
+}  // namespace
+
+std::vector<uint8_t> WriteWebp(const TBitmap& bitmap, const TWriteOptions& options) {
+  // The format's limit; the encoder would refuse it anyway, with no reason given.
+  constexpr int kMaxSide = 16383;
+  if (bitmap.Width() > kMaxSide || bitmap.Height() > kMaxSide)
+    throw EInvalidGraphic("WebP error: a picture side over 16383 pixels");
+  uint8_t* out = nullptr;
+  const int stride = int(bitmap.Stride());
+  const std::size_t size =
+      options.lossless
+          ? WebPEncodeLosslessBGR(bitmap.Row(0), bitmap.Width(), bitmap.Height(), stride, &out)
+          : WebPEncodeBGR(bitmap.Row(0), bitmap.Width(), bitmap.Height(), stride,
+                          float(std::clamp(options.quality, 0, 100)), &out);
+  std::unique_ptr<uint8_t, BytesFree> owned(out);
+  if (size == 0) throw EInvalidGraphic("WebP error: the picture could not be encoded");
+  const std::span<const uint8_t> plain(out, size);
+  if (options.metadata && !options.metadata->Empty()) return WithMetadata(plain, *options.metadata);
+  return std::vector<uint8_t>(plain.begin(), plain.end());
 }
 
 }  // namespace pixmira

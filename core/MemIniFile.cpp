@@ -291,6 +291,17 @@ std::vector<std::string> TMemIniFile::ReadSections() const {
   return names;
 }
 
+std::vector<std::string> TMemIniFile::ReadKeys(std::string_view section) const {
+  std::vector<std::string> keys;
+  if (const Section* s = FindSection(section)) {
+    for (const std::string& line : s->lines) {
+      std::string_view key;
+      if (LineKey(line, key)) keys.emplace_back(key);
+    }
+  }
+  return keys;
+}
+
 std::string TMemIniFile::ToText() const {
   std::string text;
   for (const Section& s : sections_) {

@@ -30,6 +30,8 @@ class TMemIniFile {
   void DeleteKey(std::string_view section, std::string_view key);
 
   std::vector<std::string> ReadSections() const;
+  // The keys of a section in file order; empty when there is no such section.
+  std::vector<std::string> ReadKeys(std::string_view section) const;
 
   // The whole store as the file holds it (CRLF lines, an empty line after each section).
   std::string ToText() const;

@@ -85,6 +85,25 @@ inline constexpr std::string_view WindowHeight = "WindowHeight";
 inline constexpr std::string_view WindowMaximized = "WindowMaximized";
 inline constexpr std::string_view PictureFolder = "PictureFolder";
 inline constexpr std::string_view OutputFolder = "OutputFolder";
+// Our own: the seller's output choices. How the size is reduced (0 width, 1 longest side,
+// 2 fit inside width x height, 3 exactly width x height on white) and the height for 2 and 3
+// (0: as the width); whether a picture may grow to it.
+inline constexpr std::string_view ReduceSizeMode = "ReduceSizeMode";
+inline constexpr std::string_view ReduceSizeHeight = "ReduceSizeHeight";
+inline constexpr std::string_view AllowEnlarge = "AllowEnlarge";
+// The file name of each output ({name}, {n}, {n:3}, {date}, {w}, {h}), the format (0 JPEG,
+// 1 PNG, 2 WebP) and whether WebP is lossless.
+inline constexpr std::string_view OutputNamePattern = "OutputNamePattern";
+inline constexpr std::string_view OutputFormat = "OutputFormat";
+inline constexpr std::string_view WebpLossless = "WebpLossless";
+// Largest file in KB (0: no cap) and the lowest quality the cap may choose.
+inline constexpr std::string_view MaxFileKB = "MaxFileKB";
+inline constexpr std::string_view MinFileQuality = "MinFileQuality";
+// 0: no metadata; 1: the photo's EXIF without position and orientation, its colour profile.
+inline constexpr std::string_view KeepMetadata = "KeepMetadata";
+// The window: the picture list kept across restarts, and the preset last chosen.
+inline constexpr std::string_view RestoreList = "RestoreList";
+inline constexpr std::string_view PresetName = "PresetName";
 }  // namespace keys
 
 // "cbWatermarkPosBlank" + anchor + letter, and its unit key "cbWatermarkPosBlankKind" + ...

@@ -23,6 +23,9 @@ constexpr std::array<const char*, kReadSiteCount> MainOnly(const char* d) {
 constexpr std::array<const char*, kReadSiteCount> MainAndPipeline(const char* d) {
   return {d, kNone, d, kNone};
 }
+constexpr std::array<const char*, kReadSiteCount> MainAndExport(const char* d) {
+  return {d, kNone, kNone, d};
+}
 constexpr std::array<const char*, kReadSiteCount> Everywhere(const char* d) {
   return {d, d, d, kNone};
 }
@@ -220,6 +223,39 @@ std::vector<SettingRow> MakeSchema() {
                   "longer side; the watermark goes on the square",
        .group = "size",
        .panel = "size"},
+      {.key = std::string(keys::ReduceSizeMode),
+       .type = T::Choice,
+       .defaults = MainAndPipeline("0"),
+       .choices = {{0, "按宽度", "width"},
+                   {1, "按最长边", "longest side"},
+                   {2, "放进宽×高之内", "fit inside width x height"},
+                   {3, "正好宽×高（白底）", "exactly width x height on white"}},
+       .caption = "缩小方式",
+       .english = "what the width (and height) bound: 0 = the width, 1 = the longest side, "
+                  "2 = fit inside ReduceSizeWidth x ReduceSizeHeight, 3 = exactly that size, "
+                  "the picture centred on white; SquareCanvas counts only with 0",
+       .group = "size",
+       .panel = "size",
+       .when = {c.reducing}},
+      {.key = std::string(keys::ReduceSizeHeight),
+       .type = T::Int,
+       .defaults = MainAndPipeline("0"),
+       .minimum = 0,
+       .maximum = kMaxBox,
+       .caption = "图片高",
+       .english = "height in pixels for modes 2 and 3; 0 = as the width",
+       .group = "size",
+       .panel = "custom",
+       .when = {c.reducing, {std::string(keys::ReduceSizeMode), {2, 3}}}},
+      {.key = std::string(keys::AllowEnlarge),
+       .type = T::Bool,
+       .defaults = MainAndPipeline("0"),
+       .caption = "允许放大小图片",
+       .english = "let a smaller picture grow to the chosen size (otherwise pictures only "
+                  "shrink)",
+       .group = "size",
+       .panel = "size",
+       .when = {c.reducing}},
 
       // Corners and frames.
       {.key = std::string(keys::AddFrame),
@@ -600,6 +636,70 @@ std::vector<SettingRow> MakeSchema() {
        .group = "output",
        .panel = "gif",
        .when = {{std::string(keys::OutputGif), {1}}}},
+      {.key = std::string(keys::OutputNamePattern),
+       .type = T::Text,
+       .defaults = MainAndExport("{name}"),
+       .caption = "文件名",
+       .tooltip = "{name} 原文件名，{n} 序号（{n:3} 补足3位），{date} 日期，{w}×{h} 尺寸",
+       .english = "name of each file: {name} the picture's name, {n} its place in the list "
+                  "({n:3} with 3 digits), {date} the day (YYYYMMDD), {w} and {h} the finished "
+                  "size, other text as it is; the extension follows the format; an existing "
+                  "file is never replaced (the next name is numbered)",
+       .group = "output",
+       .panel = "files",
+       .when = {c.jpegFiles}},
+      {.key = std::string(keys::OutputFormat),
+       .type = T::Choice,
+       .defaults = MainAndExport("0"),
+       .choices = {{0, "JPEG", "JPEG"}, {1, "PNG", "PNG"}, {2, "WebP", "WebP"}},
+       .caption = "文件格式",
+       .english = "format of the files: 0 = JPEG, 1 = PNG, 2 = WebP",
+       .group = "output",
+       .panel = "files",
+       .when = {c.jpegFiles}},
+      {.key = std::string(keys::WebpLossless),
+       .type = T::Bool,
+       .defaults = MainAndExport("0"),
+       .caption = "无损",
+       .english = "WebP files lossless (otherwise at the JPEG quality)",
+       .group = "output",
+       .panel = "files",
+       .when = {c.jpegFiles, {std::string(keys::OutputFormat), {2}}}},
+      {.key = std::string(keys::MaxFileKB),
+       .type = T::Int,
+       .defaults = MainAndExport("0"),
+       .minimum = 0,
+       .maximum = kMaxBox,
+       .caption = "文件不超过(KB)",
+       .tooltip = "0 = 不限；超出时降低质量，仍超出时逐步缩小图片",
+       .english = "largest JPEG or lossy WebP file in KB; 0 = no cap. Each file takes the "
+                  "highest quality that fits; one that does not fit even at MinFileQuality "
+                  "is shrunk step by step, and the run says so",
+       .group = "output",
+       .panel = "files",
+       .when = {c.jpegFiles, {std::string(keys::OutputFormat), {0, 2}}}},
+      {.key = std::string(keys::MinFileQuality),
+       .type = T::Int,
+       .defaults = MainAndExport("30"),
+       .minimum = 1,
+       .maximum = 100,
+       .caption = "最低质量",
+       .english = "lowest quality the file-size cap may choose",
+       .group = "output",
+       .panel = "files",
+       .when = {c.jpegFiles}},
+      {.key = std::string(keys::KeepMetadata),
+       .type = T::Choice,
+       .defaults = MainAndExport("0"),
+       .choices = {{0, "去除全部", "strip everything"},
+                   {1, "保留拍摄信息（不含位置）", "keep EXIF without position"}},
+       .caption = "照片信息",
+       .english = "0 = strip all metadata (keeps positions private); 1 = keep the photo's "
+                  "EXIF (camera, date, author, copyright) without GPS position and without "
+                  "orientation, and an sRGB colour profile",
+       .group = "output",
+       .panel = "files",
+       .when = {c.jpegFiles}},
 
       {.key = std::string(keys::SliceHeight),
        .type = T::Int,
@@ -688,6 +788,19 @@ std::vector<SettingRow> MakeSchema() {
        .english = "folder the output-folder and GIF dialogs start in; empty = home",
        .group = "program",
        .panel = "folders"},
+      {.key = std::string(keys::RestoreList),
+       .type = T::Bool,
+       .defaults = MainOnly("1"),
+       .caption = "记住图片列表",
+       .english = "the picture list, its order and turns kept across restarts",
+       .group = "program",
+       .panel = "list"},
+      {.key = std::string(keys::PresetName),
+       .type = T::Text,
+       .defaults = MainOnly(""),
+       .english = "the preset last chosen in the window; empty = none",
+       .group = "program",
+       .panel = "presets"},
   };
   for (SettingRow& row : rest) rows.push_back(std::move(row));
   return rows;

@@ -20,6 +20,8 @@
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
+#include "codecs/Metadata.h"
+#include "codecs/Picture.h"
 #include "core/Errors.h"
 #include "core/FileWrite.h"
 #include "core/MemoryBudget.h"
@@ -148,6 +150,15 @@ std::string ExceptionText(const std::exception_ptr& error) {
   }
 }
 
+// A photo that was loaded a moment ago but cannot be read again now only loses its metadata.
+TPictureMetadata MetadataOf(const std::string& path) {
+  try {
+    return ReadPictureMetadata(ReadWholeFile(path));
+  } catch (const EFileError&) {
+    return {};
+  }
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
   return platform::Join(folder, name);
 }
@@ -165,9 +176,9 @@ std::string SliceSuffix(int number, int count) {
 // What a worker hands back for one entry.
 struct TOutcome {
   bool skipped = false;
-  TLoadReport why;                          // skipped: what the loading said
-  std::vector<std::vector<uint8_t>> jpegs;  // JPEG mode: the picture, or its slices in order
-  std::unique_ptr<TBitmap> picture;         // GIF mode: reduced once the screen size is known
+  TLoadReport why;                     // skipped: what the loading said
+  std::vector<TEncodedPicture> files;  // file mode: the picture, or its slices in order
+  std::unique_ptr<TBitmap> picture;    // GIF mode: reduced once the screen size is known
   // GIF mode: the picture's bytes, kept from the budget until the animation is written.
   std::optional<TMemoryBudget::TReservation> held;
   std::exception_ptr error;
@@ -274,6 +285,22 @@ std::vector<TPaletteBitmap> ReduceOnScreen(std::vector<std::unique_ptr<TBitmap>>
 
 }  // namespace
 
+std::optional<TEncodedPicture> EncodeAsExported(const TExportEntry& entry,
+                                                const TMemIniFile& settings,
+                                                const TMemIniFile& catalog,
+                                                const std::string& framesFolder) {
+  const TPictureOptions options = ReadPictureOptions(settings);
+  const TPictureRequest request{entry.path, entry.angle, options, catalog, framesFolder, false};
+  const auto bitmap = ProcessPicture(request);
+  if (!bitmap) return std::nullopt;
+  const TOutputOptions output = ReadOutputOptions(settings);
+  TPictureMetadata metadata;
+  if (output.keepMetadata) metadata = MetadataOf(entry.path);
+  const TEncodeRequest encode{output, ExportJpegQuality(settings), ExportJpegProgressive(settings),
+                              options.size.smooth, &metadata};
+  return EncodeOutput(*bitmap, encode);
+}
+
 void CheckGifTarget(const std::string& path) {
   if (path.empty() || platform::EndsWithSeparator(path)) RaiseWriteError(path, EISDIR);
   platform::FileStatus st;
@@ -353,8 +380,14 @@ bool PrepareWatermark(TPictureOptions& options, const TExportCallbacks& callback
 
 // Takes one finished entry in list order: skipped, written as a JPEG, or kept for the GIF.
 // False when the batch must stop.
+// What every file of the batch is named and written by.
+struct TFileRule {
+  TOutputOptions output;
+  std::string date;
+};
+
 bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index, TOutcome outcome,
-             int gifDelay, TWaitingFrames& frames, TExportResult& result) {
+             int gifDelay, const TFileRule& rule, TWaitingFrames& frames, TExportResult& result) {
   const std::string& path = job.entries[index].path;
   if (outcome.error) {
     try {
@@ -375,12 +408,20 @@ bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index
       frames.Add(std::move(outcome.picture), gifDelay, std::move(outcome.held));
       ++result.written;
     } else {
-      const std::size_t count = outcome.jpegs.size();
+      const std::size_t count = outcome.files.size();
       for (std::size_t i = 0; i < count; ++i) {
-        const std::string name = FileNameWithoutExt(path) + SliceSuffix(int(i) + 1, int(count));
-        const std::string written =
-            WriteNewFile(JoinPath(job.target, name + ".jpg"), outcome.jpegs[i]);
+        const TEncodedPicture& file = outcome.files[i];
+        const std::string name =
+            OutputFileName(rule.output.namePattern,
+                           {path, index + 1, rule.date, file.width, file.height}) +
+            SliceSuffix(int(i) + 1, int(count)) +
+            std::string(OutputExtension(OutputFormatRow(rule.output.format)));
+        const std::string written = WriteNewFile(JoinPath(job.target, name), file.bytes);
         result.files.push_back(written);
+        if (file.shrinkSteps > 0 || file.overCap) {
+          result.capNotes.push_back({index, written, file.width, file.height, file.quality,
+                                     file.shrinkSteps, file.overCap, rule.output.maxFileKB});
+        }
         if (callbacks.onFileWritten) callbacks.onFileWritten(written);
         ++result.written;
       }
@@ -453,7 +494,9 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
   const int gifDelay =
       GifDelayFromSeconds(ReadSettingString(settings_, keys::GifSeconds, ReadSite::Export));
   if (!PrepareWatermark(options, callbacks, result)) return finish();
-  // Only JPEG files are sliced; an animation shows every picture whole.
+  const TFileRule rule{ReadOutputOptions(settings_),
+                       job.runDate.empty() ? TodayText() : job.runDate};
+  // Only still files are sliced; an animation shows every picture whole.
   const int sliceHeight =
       gifMode ? 0 : ReadSettingInteger(settings_, keys::SliceHeight, ReadSite::Export);
   const bool sliceWatermarkEach =
@@ -494,9 +537,15 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
     }
     auto slices = ProcessPictureSlices(request, sliceHeight, sliceWatermarkEach);
     outcome.skipped = slices.empty();
-    for (auto& slice : slices) {
-      outcome.jpegs.push_back(EncodeJpeg(*slice, job.jpegQuality, job.jpegProgressive));
-      slice.reset();
+    if (!outcome.skipped) {
+      TPictureMetadata metadata;
+      if (rule.output.keepMetadata) metadata = MetadataOf(entry.path);
+      TEncodeRequest encode{rule.output, job.jpegQuality, job.jpegProgressive, options.size.smooth,
+                            &metadata};
+      for (auto& slice : slices) {
+        outcome.files.push_back(EncodeOutput(*slice, encode));
+        slice.reset();
+      }
     }
     return outcome;
   };
@@ -510,7 +559,7 @@ TExportResult TExportDriver::Run(const TExportJob& job, const TExportCallbacks& 
         break;
       }
       if (callbacks.onProgress) callbacks.onProgress(i, total);
-      if (!Deliver(job, callbacks, i, pool.Take(i), gifDelay, waiting, result)) break;
+      if (!Deliver(job, callbacks, i, pool.Take(i), gifDelay, rule, waiting, result)) break;
       result.handled = i + 1;
     }
   }

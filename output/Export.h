@@ -12,6 +12,7 @@
 
 #include "codecs/LoadPicture.h"
 #include "core/MemIniFile.h"
+#include "output/OutputFile.h"
 #include "pipeline/Options.h"
 
 namespace pixmira {
@@ -19,6 +20,7 @@ namespace pixmira {
 struct TExportEntry {
   std::string path;
   int angle = 0;  // 0, 90, 180, 270 or 360
+  bool operator==(const TExportEntry&) const = default;
 };
 
 enum class TExportMode { Jpeg, Gif };
@@ -26,12 +28,13 @@ enum class TExportMode { Jpeg, Gif };
 struct TExportJob {
   std::vector<TExportEntry> entries;
   TExportMode mode = TExportMode::Jpeg;
-  std::string target;  // output folder (JPEG) or GIF file
-  int jpegQuality = 90;
+  std::string target;    // output folder (JPEG) or GIF file
+  int jpegQuality = 90;  // also lossy WebP's
   bool jpegProgressive = false;
   int workers = 0;  // 0: the number of cores
   // Memory the workers share for the pictures in hand (bytes); 0: DefaultMemoryBudget().
   uint64_t memoryLimit = 0;
+  std::string runDate;  // {date} of the name pattern; empty: today
 };
 
 // 100 / 75 / 50 by the quality index when the size box is ticked and the custom size is
@@ -74,6 +77,18 @@ struct TSkippedEntry {
   TLoadReport why;
 };
 
+// A file that the size cap made smaller than its picture, or could not bring under the cap.
+struct TCapNote {
+  int index = 0;
+  std::string path;  // the file written
+  int width = 0;     // its size after the shrinking
+  int height = 0;
+  int quality = 0;
+  int shrinkSteps = 0;
+  bool overCap = false;
+  int capKB = 0;  // the cap the file was written for
+};
+
 struct TExportResult {
   TExportStatus status = TExportStatus::Completed;
   int total = 0;    // entries in the job
@@ -82,6 +97,7 @@ struct TExportResult {
   int skipped = 0;  // entries that could not be loaded
   std::vector<std::string> files;  // paths written
   std::vector<TSkippedEntry> skips;
+  std::vector<TCapNote> capNotes;           // in list order
   std::exception_ptr failure;               // Failed: what was raised
   std::string failedPath;                   // Failed: the picture or file concerned
   TFailReason reason = TFailReason::Other;  // Failed: the kind of error
@@ -100,6 +116,14 @@ struct TExportCallbacks {
   // Before the first picture, when the watermark picture cannot be loaded.
   std::function<void(const std::string& path)> onWatermarkMissing;
 };
+
+// One picture as the export would write it with these settings (size, format, cap, quality
+// by the window's rule), for the window's estimate of the file size. Nothing when the picture
+// cannot be loaded; frame and font errors are raised.
+std::optional<TEncodedPicture> EncodeAsExported(const TExportEntry& entry,
+                                                const TMemIniFile& settings,
+                                                const TMemIniFile& catalog,
+                                                const std::string& framesFolder);
 
 // Raises EFileError when a GIF could not be written at path: a folder that is missing or not
 // writable, or a folder or other non-file in the file's place. Nothing is written.

@@ -123,6 +123,10 @@ int TargetWidth(const TSizeOptions& size) {
   return 0;
 }
 
+int TargetHeight(const TSizeOptions& size) {
+  return size.height >= 1 ? size.height : TargetWidth(size);
+}
+
 TSizeOptions ReadSizeOptions(const TMemIniFile& settings) {
   TSizeOptions size;
   size.reduce = ReadBool(settings, keys::ReduceSize);
@@ -131,6 +135,10 @@ TSizeOptions ReadSizeOptions(const TMemIniFile& settings) {
   size.customWidth = ReadInt(settings, keys::ReduceSizeWidth);
   size.smooth = ReadBool(settings, keys::ReduceSizeSmooth);
   size.square = ReadBool(settings, keys::SquareCanvas);
+  const int mode = ReadInt(settings, keys::ReduceSizeMode);
+  size.mode = mode >= 1 && mode <= 3 ? static_cast<TSizeMode>(mode) : TSizeMode::Width;
+  size.height = ReadInt(settings, keys::ReduceSizeHeight);
+  size.enlarge = ReadBool(settings, keys::AllowEnlarge);
   return size;
 }
 

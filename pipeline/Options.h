@@ -14,18 +14,27 @@ namespace pixmira {
 // ReduceSizeType 0..3; any other stored number means no reduction.
 enum class TSizeChoice { Width310, Width500, Width700, Custom, None };
 
+// ReduceSizeMode: what the target width (and height) bound. Any other number: Width.
+enum class TSizeMode { Width, LongestSide, FitInside, Canvas };
+
 struct TSizeOptions {
   bool reduce = true;  // ReduceSize
   TSizeChoice choice = TSizeChoice::Width310;
   int customWidth = 310;  // ReduceSizeWidth, for Custom
   bool smooth = false;    // ReduceSizeSmooth: every reduction of the photo by Lanczos
-  bool square = false;    // SquareCanvas: the finished picture on a white square
+  bool square = false;    // SquareCanvas: the finished picture on a white square (Width mode)
+  TSizeMode mode = TSizeMode::Width;
+  int height = 0;        // ReduceSizeHeight for FitInside and Canvas; below 1: the width
+  bool enlarge = false;  // AllowEnlarge: a smaller picture grows to the target
   bool operator==(const TSizeOptions&) const = default;
 };
 
 // The target width; 0 when the choice or the custom width means no reduction (widths below 1
 // are refused).
 int TargetWidth(const TSizeOptions& size);
+// The height that FitInside and Canvas bound: ReduceSizeHeight, or the target width when it
+// is below 1.
+int TargetHeight(const TSizeOptions& size);
 
 // FrameType 0 = corners, 1 = a catalogue frame; any other number adds neither.
 enum class TEdgeKind { Corners, Frame, None };

@@ -84,25 +84,43 @@ std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth, b
   return Scaled(bitmap, targetWidth, height, smooth);
 }
 
-std::unique_ptr<TBitmap> FitInSquare(const TBitmap& bitmap, int side, bool smooth) {
-  int w = bitmap.Width(), h = bitmap.Height();
-  if (std::max(w, h) <= side) return nullptr;
-  if (w >= h) {
-    h = ProportionalSide(h, w, side);
-    w = side;
-  } else {
-    w = ProportionalSide(w, h, side);
-    h = side;
-  }
-  return Scaled(bitmap, w, h, smooth);
+TSize FitSize(int width, int height, int boxWidth, int boxHeight) {
+  // Wider than the box (ties too) is bounded by the box's width, else by its height.
+  if (int64_t(width) * boxHeight >= int64_t(height) * boxWidth)
+    return {boxWidth, ProportionalSide(height, width, boxWidth)};
+  return {ProportionalSide(width, height, boxHeight), boxHeight};
+}
+
+namespace {
+
+// The picture's size once it fits the box: shrunk when it is larger, grown only when allowed.
+TSize FittedSize(const TBitmap& bitmap, int boxWidth, int boxHeight, bool enlarge) {
+  const int w = bitmap.Width(), h = bitmap.Height();
+  const bool larger = w > boxWidth || h > boxHeight;
+  if (!larger && !(enlarge && w < boxWidth && h < boxHeight)) return {w, h};
+  return FitSize(w, h, boxWidth, boxHeight);
+}
+
+}  // namespace
+
+std::unique_ptr<TBitmap> FitPicture(const TBitmap& bitmap, int boxWidth, int boxHeight, bool smooth,
+                                    bool enlarge) {
+  const TSize fitted = FittedSize(bitmap, boxWidth, boxHeight, enlarge);
+  if (fitted.width == bitmap.Width() && fitted.height == bitmap.Height()) return nullptr;
+  return Scaled(bitmap, fitted.width, fitted.height, smooth);
+}
+
+std::unique_ptr<TBitmap> CanvasPicture(const TBitmap& bitmap, int width, int height, bool smooth,
+                                       bool enlarge) {
+  std::unique_ptr<TBitmap> fitted = FitPicture(bitmap, width, height, smooth, enlarge);
+  const TBitmap& picture = fitted ? *fitted : bitmap;
+  auto canvas = std::make_unique<TBitmap>(width, height);
+  canvas->Draw((width - picture.Width()) / 2, (height - picture.Height()) / 2, picture);
+  return canvas;
 }
 
 std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smooth) {
-  const std::unique_ptr<TBitmap> shrunk = FitInSquare(bitmap, side, smooth);
-  const TBitmap& photo = shrunk ? *shrunk : bitmap;
-  auto square = std::make_unique<TBitmap>(side, side);
-  square->Draw((side - photo.Width()) / 2, (side - photo.Height()) / 2, photo);
-  return square;
+  return CanvasPicture(bitmap, side, side, smooth, false);
 }
 
 uint64_t PictureMemoryNeed(const TPictureSize& size, uint64_t fileBytes,
@@ -119,14 +137,24 @@ uint64_t PictureMemoryNeed(const TPictureSize& size, uint64_t fileBytes,
   const uint64_t working = in + (angle % 360 != 0 ? in : 0) + (framed ? in + in / 2 : 0);
   // The output: a new bitmap when the size changes, the watermark picture's blend.
   const TSizeOptions& sz = options.size;
-  const int target = sz.reduce ? TargetWidth(sz) : 0;
+  const uint64_t boxW = sz.reduce ? uint64_t(std::max(TargetWidth(sz), 0)) : 0;
+  const uint64_t boxH = sz.mode == TSizeMode::LongestSide ? boxW
+                        : sz.reduce                       ? uint64_t(std::max(TargetHeight(sz), 0))
+                                                          : 0;
   uint64_t out = in, made = 0;
-  if (sz.square) {
-    const uint64_t side = target >= 1 ? uint64_t(target) : std::max(w, h);
+  if (sz.mode == TSizeMode::Width && sz.square) {
+    const uint64_t side = boxW >= 1 ? boxW : std::max(w, h);
     out = side * side * 3;
     made = out + std::min(out, in);  // the canvas and the shrunk picture drawn on it
-  } else if (target >= 1 && w > uint64_t(target)) {
-    out = uint64_t(target) * (h * uint64_t(target) / std::max<uint64_t>(w, 1) + 1) * 3;
+  } else if (sz.mode == TSizeMode::Canvas && boxW >= 1 && boxH >= 1) {
+    out = boxW * boxH * 3;
+    made = out + std::min(out, in);
+  } else if (sz.mode == TSizeMode::Width && boxW >= 1 && (w > boxW || sz.enlarge)) {
+    out = boxW * (h * boxW / std::max<uint64_t>(w, 1) + 1) * 3;
+    made = out;
+  } else if (sz.mode != TSizeMode::Width && boxW >= 1 && boxH >= 1) {
+    // Fitted into the box: never larger than the box when grown, never larger than the photo.
+    out = sz.enlarge ? std::max(in, boxW * boxH * 3) : in;
     made = out;
   }
   const bool pictureMark =
@@ -211,10 +239,27 @@ void ApplyCorners(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& reque
   if (CornersWanted(request, false)) RoundCorners(*bitmap, request.options.edge);
 }
 
+// A picture set on a white canvas (the square, or exactly W x H) has the photo's own corners
+// rounded before it is placed; rounding the canvas would show nothing.
+bool PlacedOnCanvas(const TSizeOptions& size) {
+  if (size.mode == TSizeMode::Width) return size.square;
+  return size.reduce && size.mode == TSizeMode::Canvas && TargetWidth(size) >= 1 &&
+         TargetHeight(size) >= 1;
+}
+
+void RoundBeforeCanvas(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request, int width,
+                       int height) {
+  if (!CornersWanted(request, true)) return;
+  const TSizeOptions& size = request.options.size;
+  // At the size the photo will have on the canvas.
+  if (auto fitted = FitPicture(*bitmap, width, height, size.smooth, size.enlarge))
+    bitmap = std::move(fitted);
+  RoundCorners(*bitmap, request.options.edge);
+}
+
 void ApplyCornersOnResult(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
                           const TSampleGrid*) {
-  // The square rounds the photo itself before placing it.
-  if (CornersWanted(request, true) && !request.options.size.square)
+  if (CornersWanted(request, true) && !PlacedOnCanvas(request.options.size))
     RoundCorners(*bitmap, request.options.edge);
 }
 
@@ -231,23 +276,34 @@ void ApplyCatalogueFrame(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest
 void ApplySquare(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
                  const TSampleGrid*) {
   const TSizeOptions& size = request.options.size;
-  if (!size.square) return;
+  // The other modes bring their own canvas.
+  if (!size.square || size.mode != TSizeMode::Width) return;
   const int target = size.reduce ? TargetWidth(size) : 0;
   const int side = target >= 1 ? target : std::max(bitmap->Width(), bitmap->Height());
-  if (CornersWanted(request, true)) {
-    // The photo's own corners are rounded, at the size it has on the square.
-    if (auto shrunk = FitInSquare(*bitmap, side, size.smooth)) bitmap = std::move(shrunk);
-    RoundCorners(*bitmap, request.options.edge);
-  }
-  bitmap = SquarePicture(*bitmap, side, size.smooth);
+  RoundBeforeCanvas(bitmap, request, side, side);
+  bitmap = CanvasPicture(*bitmap, side, side, size.smooth, size.enlarge);
 }
 
 void ApplyReduction(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
                     const TSampleGrid*) {
   const TSizeOptions& size = request.options.size;
+  if (!size.reduce) return;
+  if (size.mode != TSizeMode::Width) {
+    const int width = TargetWidth(size);
+    const int height = size.mode == TSizeMode::LongestSide ? width : TargetHeight(size);
+    if (width < 1 || height < 1) return;
+    if (size.mode == TSizeMode::Canvas) {
+      RoundBeforeCanvas(bitmap, request, width, height);
+      bitmap = CanvasPicture(*bitmap, width, height, size.smooth, size.enlarge);
+    } else if (auto fitted = FitPicture(*bitmap, width, height, size.smooth, size.enlarge)) {
+      bitmap = std::move(fitted);
+    }
+    return;
+  }
   // The square already has the chosen width.
-  if (size.square || !size.reduce || !ReduceSizeNeeded(*bitmap, size)) return;
-  bitmap = ReducePicture(*bitmap, TargetWidth(size), size.smooth);
+  if (size.square) return;
+  if (ReduceSizeNeeded(*bitmap, size) || (size.enlarge && bitmap->Width() < TargetWidth(size)))
+    bitmap = ReducePicture(*bitmap, TargetWidth(size), size.smooth);
 }
 
 void ApplyTextMark(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,

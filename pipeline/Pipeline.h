@@ -70,11 +70,28 @@ std::unique_ptr<TBitmap> ReducePicture(const TBitmap& bitmap, int targetWidth, b
 // The picture shrunk so that its longer side fits side (never enlarged), centred on a white
 // square of that side; the offsets halve toward zero.
 std::unique_ptr<TBitmap> SquarePicture(const TBitmap& bitmap, int side, bool smooth = false);
-// The shrink of SquarePicture alone; nothing when the picture already fits the side.
-std::unique_ptr<TBitmap> FitInSquare(const TBitmap& bitmap, int side, bool smooth = false);
 
 // The picture cut into pieces of at most height rows, top to bottom, each as wide as it; the
 // picture itself (one piece) when height is below 1 or the picture is not taller.
 std::vector<std::unique_ptr<TBitmap>> SlicePicture(std::unique_ptr<TBitmap> bitmap, int height);
+
+struct TSize {
+  int width = 0;
+  int height = 0;
+  bool operator==(const TSize&) const = default;
+};
+
+// A width x height picture scaled to touch the box from inside, proportions kept (the other
+// side rounded ties to even, at least 1).
+TSize FitSize(int width, int height, int boxWidth, int boxHeight);
+
+// The picture scaled to fit inside the box: shrunk when larger, grown only with enlarge;
+// nothing when it keeps its size.
+std::unique_ptr<TBitmap> FitPicture(const TBitmap& bitmap, int boxWidth, int boxHeight,
+                                    bool smooth = false, bool enlarge = false);
+
+// FitPicture centred on a white width x height canvas; the offsets halve toward zero.
+std::unique_ptr<TBitmap> CanvasPicture(const TBitmap& bitmap, int width, int height,
+                                       bool smooth = false, bool enlarge = false);
 
 }  // namespace pixmira

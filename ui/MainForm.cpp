@@ -15,13 +15,17 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QStyle>
@@ -31,7 +35,10 @@
 #include <QVBoxLayout>
 
 #include "core/Errors.h"
+#include "core/Presets.h"
 #include "core/Settings.h"
+#include "output/OutputFile.h"
+#include "output/SavedList.h"
 #include "ui/AdStrip.h"
 #include "ui/AnchorCaptions.h"
 #include "ui/FrameCombo.h"
@@ -41,6 +48,7 @@
 #include "ui/PictureOptionsForm.h"
 #include "ui/ProgressForm.h"
 #include "ui/SettingBinding.h"
+#include "ui/SizeEstimate.h"
 #include "ui/Tr.h"
 #include "ui/UiServices.h"
 #include "ui/UpdateCheck.h"
@@ -108,6 +116,7 @@ TQivMainForm::TQivMainForm(TKaravelKernel& kernel, TUiServices& services, QWidge
   MakeActions();
   LoadSettingsToControls();
   PlaceWindow();
+  RestorePictureList();
 
   // Settings dialog, home link, update check and the bottom strip.
   pictureOptions_ = [this](bool borderPage) {
@@ -163,13 +172,26 @@ void TQivMainForm::BuildControls() {
   leftTop->addStretch(1);
   auto* leftBottom = new QHBoxLayout;
   leftBottom->addWidget(btnClearPictures);
+  btnSortPictures = new QPushButton(Pixmira::tr("排序(&S)"), grpPictures);
+  btnSortPictures->setObjectName(QStringLiteral("btnSortPictures"));
+  {
+    auto* menu = new QMenu(btnSortPictures);
+    menu->addAction(Pixmira::tr("按文件名"), this, [this] { SortPictures(TPictureOrder::Name); });
+    menu->addAction(Pixmira::tr("按拍摄日期"), this,
+                    [this] { SortPictures(TPictureOrder::DateTaken); });
+    menu->addAction(Pixmira::tr("按文件日期"), this,
+                    [this] { SortPictures(TPictureOrder::FileDate); });
+    btnSortPictures->setMenu(menu);
+  }
+  leftBottom->addWidget(btnSortPictures);
   leftBottom->addStretch(1);
-  leftBottom->addWidget(lblCount);
   auto* left = new QVBoxLayout(grpPictures);
   left->setContentsMargins(6, 6, 6, 6);
   left->addLayout(leftTop);
   left->addWidget(lvPictures, 1);
   left->addLayout(leftBottom);
+  // The count on a line of its own, so the list's buttons keep the window narrow.
+  left->addWidget(lblCount, 0, Qt::AlignRight);
 
   // Right: the effects.
   auto* grpGenerate = new QGroupBox(Pixmira::tr("图片生成"), central);
@@ -194,6 +216,18 @@ void TQivMainForm::BuildControls() {
   ckbJpegProgressive->setToolTip(Pixmira::tr("渐进式JPEG：画面相同，文件更小"));
   ckbReduceSizeSmooth = new QCheckBox(Pixmira::tr("平滑缩小（画质更好）"), grpGenerate);
   ckbSquareCanvas = new QCheckBox(Pixmira::tr("正方形主图（白底）"), grpGenerate);
+  cbReduceSizeMode = Combo({Pixmira::tr("按宽度"), Pixmira::tr("按最长边"),
+                            Pixmira::tr("放进宽×高之内"), Pixmira::tr("正好宽×高（白底）")},
+                           grpGenerate);
+  cbReduceSizeMode->setObjectName(QStringLiteral("cbReduceSizeMode"));
+  seReduceHeightTo = new QSpinBox(grpGenerate);
+  seReduceHeightTo->setRange(0, 999999);
+  seReduceHeightTo->setToolTip(Pixmira::tr("0 = 与宽相同"));
+  seReduceHeightTo->setObjectName(QStringLiteral("seReduceHeightTo"));
+  ckbAllowEnlarge = new QCheckBox(Pixmira::tr("允许放大小图片"), grpGenerate);
+  ckbAllowEnlarge->setObjectName(QStringLiteral("ckbAllowEnlarge"));
+  lblSizeHint = new QLabel(pnlReduceSize);
+  lblSizeHint->setObjectName(QStringLiteral("lblSizeHint"));
   seSliceHeight = new QSpinBox(grpGenerate);
   seSliceHeight->setRange(0, 99999);
   seSliceHeight->setSpecialValueText(Pixmira::tr("不切"));
@@ -216,7 +250,7 @@ void TQivMainForm::BuildControls() {
     row->addWidget(seReduceWidthTo);
     row->addWidget(Label(Pixmira::tr("像素，"), pnlReduceSize));
     row->addWidget(cbReduceSizeQuality);
-    row->addWidget(Label(Pixmira::tr("，大小约20KB。"), pnlReduceSize));
+    row->addWidget(lblSizeHint);
     row->addStretch(1);
     lines->addLayout(row);
     lines->addWidget(ckbJpegProgressive);
@@ -321,6 +355,9 @@ void TQivMainForm::BuildControls() {
   right->addLayout(Row({Label(Pixmira::tr("调整图片为："), grpGenerate)}));
   right->addLayout(Row({cbReduceSize}));
   right->addLayout(Row({ckbReduceSizeSmooth, ckbSquareCanvas}));
+  // Mode and height on lines of their own, so the panel keeps its width.
+  right->addLayout(Row({Label(Pixmira::tr("缩小方式："), grpGenerate), cbReduceSizeMode}));
+  right->addLayout(Row({Label(Pixmira::tr("高"), grpGenerate), seReduceHeightTo, ckbAllowEnlarge}));
   right->addLayout(Row({Label(Pixmira::tr("长图切片：每片最高"), grpGenerate), seSliceHeight,
                         ckbSliceWatermarkEach}));
   right->addLayout(Row({pnlReduceSize}, false));
@@ -336,6 +373,46 @@ void TQivMainForm::BuildControls() {
     row->addWidget(btnSetupWatermark);
     right->addLayout(row);
   }
+  right->addWidget(Separator(grpGenerate));
+  edOutputName = new QLineEdit(grpGenerate);
+  edOutputName->setObjectName(QStringLiteral("edOutputName"));
+  edOutputName->setToolTip(
+      Pixmira::tr("{name} 原文件名，{n} 序号（{n:3} 补足3位），{date} 日期，{w}×{h} 尺寸"));
+  lblOutputNameExample = new QLabel(grpGenerate);
+  lblOutputNameExample->setObjectName(QStringLiteral("lblOutputNameExample"));
+  cbOutputFormat =
+      Combo({QStringLiteral("JPEG"), QStringLiteral("PNG"), QStringLiteral("WebP")}, grpGenerate);
+  cbOutputFormat->setObjectName(QStringLiteral("cbOutputFormat"));
+  ckbWebpLossless = new QCheckBox(Pixmira::tr("无损"), grpGenerate);
+  seMaxFileKB = new QSpinBox(grpGenerate);
+  seMaxFileKB->setRange(0, 999999);
+  seMaxFileKB->setSpecialValueText(Pixmira::tr("不限"));
+  seMaxFileKB->setToolTip(Pixmira::tr("0 = 不限；超出时降低质量，仍超出时逐步缩小图片"));
+  seMaxFileKB->setObjectName(QStringLiteral("seMaxFileKB"));
+  cbKeepMetadata =
+      Combo({Pixmira::tr("去除全部"), Pixmira::tr("保留拍摄信息（不含位置）")}, grpGenerate);
+  cbPreset = new QComboBox(grpGenerate);
+  cbPreset->setObjectName(QStringLiteral("cbPreset"));
+  // A long preset name must not widen the panel.
+  cbPreset->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  cbPreset->setMinimumContentsLength(12);
+  btnPreset = new QPushButton(Pixmira::tr("方案(&P)"), grpGenerate);
+  {
+    auto* menu = new QMenu(btnPreset);
+    menu->addAction(Pixmira::tr("另存为方案(&S)..."), this, &TQivMainForm::SavePresetAs);
+    menu->addAction(Pixmira::tr("重命名方案(&R)..."), this, &TQivMainForm::RenamePreset);
+    menu->addAction(Pixmira::tr("删除方案(&D)"), this, &TQivMainForm::DeletePreset);
+    btnPreset->setMenu(menu);
+  }
+  right->addLayout(Row({Label(Pixmira::tr("文件名："), grpGenerate), edOutputName}, false));
+  right->addLayout(Row({lblOutputNameExample}));
+  right->addLayout(
+      Row({Label(Pixmira::tr("格式："), grpGenerate), cbOutputFormat, ckbWebpLossless}));
+  right->addLayout(Row({Label(Pixmira::tr("文件不超过"), grpGenerate), seMaxFileKB,
+                        Label(QStringLiteral("KB"), grpGenerate)}));
+  right->addLayout(Row({Label(Pixmira::tr("照片信息："), grpGenerate)}));
+  right->addLayout(Row({cbKeepMetadata}));
+  right->addLayout(Row({Label(Pixmira::tr("方案："), grpGenerate), cbPreset, btnPreset}, false));
   right->addWidget(Separator(grpGenerate));
   right->addWidget(ckbOutputGif);
   right->addLayout(Row({Label(Pixmira::tr("宝贝图片切换速度："), grpGenerate), cbGifSpeed,
@@ -364,7 +441,7 @@ void TQivMainForm::BuildControls() {
         QStyle::CC_ComboBox, &box, QStyle::SC_ComboBoxEditField, cbReduceSize);
     cbReduceSize->setMinimumWidth(longest + box.rect.width() - text.width());
   }
-  for (QComboBox* combo : {cbPictureFrame, cbCorner, cbCornerWidth}) {
+  for (QComboBox* combo : {cbPictureFrame, cbCorner, cbCornerWidth, cbReduceSizeMode, cbPreset}) {
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(8);
     combo->setMinimumWidth(combo->sizeHint().width());
@@ -475,6 +552,13 @@ void TQivMainForm::ConnectHandlers() {
   settings_->Bind(ckbFrameFit, keys::FrameFit);
   settings_->Bind(ckbCornerRadiusOnResult, keys::CornerRadiusOnResult);
   settings_->Bind(ckbJpegProgressive, keys::JpegProgressive);
+  settings_->Bind(cbReduceSizeMode, keys::ReduceSizeMode);
+  settings_->Bind(seReduceHeightTo, keys::ReduceSizeHeight);
+  settings_->Bind(ckbAllowEnlarge, keys::AllowEnlarge);
+  settings_->Bind(cbOutputFormat, keys::OutputFormat);
+  settings_->Bind(ckbWebpLossless, keys::WebpLossless);
+  settings_->Bind(seMaxFileKB, keys::MaxFileKB);
+  settings_->Bind(cbKeepMetadata, keys::KeepMetadata);
   settings_->Bind(ckbAddFrame, keys::AddFrame);
   settings_->Bind(cbCorner, keys::CornerType);
   settings_->Bind(cbCornerWidth, keys::CornerWidth);
@@ -482,6 +566,42 @@ void TQivMainForm::ConnectHandlers() {
   settings_->Bind(ckbOutputGif, keys::OutputGif);
   connect(cbReduceSize, &QComboBox::currentIndexChanged, this,
           [this](int index) { pnlReduceSize->setVisible(index == 3); });
+  connect(cbReduceSizeMode, &QComboBox::currentIndexChanged, this,
+          [this](int index) { seReduceHeightTo->setEnabled(index >= 2); });
+  connect(edOutputName, &QLineEdit::textEdited, this, [this](const QString& text) {
+    const std::string pattern = text.toStdString();
+    WriteSetting(
+        [&](TMemIniFile& s) { s.WriteString(kGeneral, keys::OutputNamePattern, pattern); });
+    ShowOutputNameExample();
+  });
+  connect(cbOutputFormat, &QComboBox::currentIndexChanged, this, [this](int index) {
+    ckbWebpLossless->setEnabled(index == 2);
+    ShowOutputNameExample();
+  });
+  connect(cbPreset, &QComboBox::activated, this,
+          [this](int index) { SwitchPreset(cbPreset->itemText(index)); });
+  sizeEstimator_ = new TSizeEstimator(this);
+  connect(sizeEstimator_, &TSizeEstimator::estimateReady, this, &TQivMainForm::ShowSizeEstimate);
+  estimateTimer_ = new QTimer(this);
+  estimateTimer_->setSingleShot(true);
+  estimateTimer_->setInterval(300);
+  connect(estimateTimer_, &QTimer::timeout, this, [this] {
+    const std::vector<TExportEntry> entries = lvPictures->ExportEntries();
+    if (entries.empty() || pnlReduceSize->isHidden()) {
+      lblSizeHint->clear();
+      return;
+    }
+    TSizeEstimateJob job;
+    job.entry = entries.front();
+    job.settings = kernel_.SettingsStore();
+    job.catalog = kernel_.CatalogStore();
+    job.framesFolder = kernel_.FramesFolder();
+    sizeEstimator_->Request(std::move(job));
+  });
+  connect(lvPictures, &TPictureList::countChanged, this, [this](int) {
+    ShowOutputNameExample();
+    EstimateSoon();
+  });
   connect(cbPictureFrame, &QComboBox::currentIndexChanged, this, [this](int) {
     const std::string name = cbPictureFrame->currentText().toStdString();
     WriteSetting([&](TMemIniFile& s) { s.WriteString(kGeneral, keys::FrameName, name); });
@@ -521,6 +641,158 @@ void TQivMainForm::WriteSetting(const std::function<void(TMemIniFile&)>& write) 
   } catch (const Exception& e) {
     services_.Error(this, QString::fromStdString(e.what()));
   }
+  EstimateSoon();
+}
+
+void TQivMainForm::RestorePictureList() {
+  if (!ReadSettingBool(kernel_.SettingsStore(), keys::RestoreList, ReadSite::Main)) return;
+  const std::vector<TExportEntry> entries =
+      LoadSavedList(SavedListPathFor(kernel_.Paths().configFile));
+  for (const TExportEntry& entry : entries) {
+    lvPictures->AddPicture(QString::fromStdString(entry.path));
+    for (int turn = 0; turn < entry.angle / 90; ++turn)
+      lvPictures->TurnEntry(lvPictures->count() - 1, true);
+  }
+  // What the last session left is where this one starts, not something to undo.
+  lvPictures->UndoStack()->clear();
+}
+
+void TQivMainForm::KeepPictureList() {
+  if (!ReadSettingBool(kernel_.SettingsStore(), keys::RestoreList, ReadSite::Main)) return;
+  try {
+    SaveList(SavedListPathFor(kernel_.Paths().configFile), lvPictures->ExportEntries());
+  } catch (const EFileError&) {
+    // Closing goes on: the list is a convenience and the pictures themselves are untouched.
+  }
+}
+
+void TQivMainForm::SortPictures(TPictureOrder order) {
+  const std::vector<TExportEntry> entries = lvPictures->ExportEntries();
+  const std::vector<int> sorted = SortedOrder(entries, order);
+  lvPictures->UndoStack()->beginMacro(Pixmira::tr("排序"));
+  // Row by row from the top: the entry that belongs at i is moved there from below.
+  std::vector<int> current(entries.size());
+  for (std::size_t i = 0; i < current.size(); ++i) current[i] = int(i);
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    const auto at = std::find(current.begin() + i, current.end(), sorted[i]) - current.begin();
+    if (std::size_t(at) == i) continue;
+    lvPictures->MoveEntries({int(at)}, int(i));
+    const int moved = current[at];
+    current.erase(current.begin() + at);
+    current.insert(current.begin() + i, moved);
+  }
+  lvPictures->UndoStack()->endMacro();
+}
+
+void TQivMainForm::EstimateSoon() {
+  if (estimateTimer_) estimateTimer_->start();
+}
+
+void TQivMainForm::ShowSizeEstimate(qint64 bytes) {
+  if (bytes < 0) {
+    lblSizeHint->clear();
+    return;
+  }
+  const qint64 kb = std::max<qint64>(1, (bytes + 512) / 1024);
+  lblSizeHint->setText(Pixmira::tr("，大小约%1KB。").arg(kb));
+}
+
+void TQivMainForm::ShowOutputNameExample() {
+  const std::vector<TExportEntry> entries = lvPictures->ExportEntries();
+  const std::string path = entries.empty() ? std::string("IMG_0001.jpg") : entries.front().path;
+  const TOutputOptions output = ReadOutputOptions(kernel_.SettingsStore());
+  // The finished size is known only after the export; the example shows the target width.
+  const int width =
+      ReadSettingInteger(kernel_.SettingsStore(), keys::ReduceSizeWidth, ReadSite::Main);
+  const std::string name =
+      OutputFileName(output.namePattern, {path, 1, TodayText(), width, width}) +
+      std::string(OutputExtension(OutputFormatRow(output.format)));
+  lblOutputNameExample->setText(Pixmira::tr("例如：%1").arg(QString::fromStdString(name)));
+}
+
+namespace {
+
+TPresetFolder Presets(const TKaravelKernel& kernel) {
+  return TPresetFolder(PresetFolderFor(kernel.Paths().configFile));
+}
+
+}  // namespace
+
+void TQivMainForm::FillPresets() {
+  TPresetFolder presets = Presets(kernel_);
+  presets.Prepare();
+  const QString current = QString::fromStdString(
+      ReadSettingString(kernel_.SettingsStore(), keys::PresetName, ReadSite::Main));
+  const QSignalBlocker quiet(cbPreset);
+  cbPreset->clear();
+  for (const std::string& name : presets.Names()) cbPreset->addItem(QString::fromStdString(name));
+  cbPreset->setCurrentIndex(cbPreset->findText(current));
+}
+
+void TQivMainForm::SwitchPreset(const QString& name) {
+  const std::optional<TMemIniFile> preset = Presets(kernel_).Load(name.toStdString());
+  if (!preset) {
+    FillPresets();
+    return;
+  }
+  WriteSetting([&](TMemIniFile& s) {
+    ApplyPreset(*preset, s);
+    s.WriteString(kGeneral, keys::PresetName, name.toStdString());
+  });
+  LoadSettingsToControls();
+}
+
+void TQivMainForm::SavePresetAs() {
+  bool ok = false;
+  const QString name =
+      QInputDialog::getText(this, Pixmira::tr("另存为方案"), Pixmira::tr("方案名称："),
+                            QLineEdit::Normal, cbPreset->currentText(), &ok)
+          .trimmed();
+  if (!ok || name.isEmpty()) return;
+  try {
+    Presets(kernel_).Save(name.toStdString(), kernel_.SettingsStore());
+  } catch (const EFileError& e) {
+    services_.Error(this, WriteErrorText(QString::fromStdString(e.Path()), e.Error()));
+    return;
+  }
+  WriteSetting(
+      [&](TMemIniFile& s) { s.WriteString(kGeneral, keys::PresetName, name.toStdString()); });
+  FillPresets();
+}
+
+void TQivMainForm::RenamePreset() {
+  const QString from = cbPreset->currentText();
+  if (from.isEmpty()) return;
+  bool ok = false;
+  const QString to = QInputDialog::getText(this, Pixmira::tr("重命名方案"),
+                                           Pixmira::tr("新的名称："), QLineEdit::Normal, from, &ok)
+                         .trimmed();
+  if (!ok || to.isEmpty() || to == from) return;
+  try {
+    Presets(kernel_).Rename(from.toStdString(), to.toStdString());
+  } catch (const EFileError& e) {
+    services_.Error(this, WriteErrorText(QString::fromStdString(e.Path()), e.Error()));
+    return;
+  }
+  WriteSetting(
+      [&](TMemIniFile& s) { s.WriteString(kGeneral, keys::PresetName, to.toStdString()); });
+  FillPresets();
+}
+
+void TQivMainForm::DeletePreset() {
+  const QString name = cbPreset->currentText();
+  if (name.isEmpty()) return;
+  if (QMessageBox::question(this, Pixmira::tr("删除方案"),
+                            Pixmira::tr("删除方案“%1”？").arg(name)) != QMessageBox::Yes)
+    return;
+  try {
+    Presets(kernel_).Remove(name.toStdString());
+  } catch (const EFileError& e) {
+    services_.Error(this, WriteErrorText(QString::fromStdString(e.Path()), e.Error()));
+    return;
+  }
+  WriteSetting([&](TMemIniFile& s) { s.WriteString(kGeneral, keys::PresetName, ""); });
+  FillPresets();
 }
 
 void TQivMainForm::LoadSettingsToControls() {
@@ -536,6 +808,12 @@ void TQivMainForm::LoadSettingsToControls() {
   loading_ = true;
   settings_->Load();
   pnlReduceSize->setVisible(cbReduceSize->currentIndex() == 3);
+  seReduceHeightTo->setEnabled(cbReduceSizeMode->currentIndex() >= 2);
+  ckbWebpLossless->setEnabled(cbOutputFormat->currentIndex() == 2);
+  edOutputName->setText(readString(keys::OutputNamePattern));
+  FillPresets();
+  ShowOutputNameExample();
+
   stkFrame->setCurrentWidget(readInt(keys::FrameType) == 0 ? pnlFrame0
                                                            : cbPictureFrame->parentWidget());
 
@@ -565,6 +843,7 @@ void TQivMainForm::LoadSettingsToControls() {
   cbGifSpeed->setCurrentIndex(readInt(keys::GifSpeed));
   edGifSeconds->setText(readString(keys::GifSeconds));
   loading_ = false;
+  EstimateSoon();
 }
 
 void TQivMainForm::UpdateWatermarkPosCaption(int paintStyle, int pos) {
@@ -715,6 +994,7 @@ void TQivMainForm::closeEvent(QCloseEvent* event) {
   // Text typed into the watermark edit is kept even when the window closes from inside it.
   if (edWatermark->hasFocus()) edWatermarkExit();
   SavePlacement();
+  KeepPictureList();
   QMainWindow::closeEvent(event);
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/Kernel.h"
 #include "output/Export.h"
+#include "output/SavedList.h"
 
 class QCheckBox;
 class QComboBox;
@@ -24,6 +25,7 @@ class QWidget;
 namespace pixmira {
 
 class TPictureList;
+class TSizeEstimator;
 class TUiServices;
 class TFramePreviewDelegate;
 class TSettingBinding;
@@ -87,6 +89,19 @@ class TQivMainForm : public QMainWindow {
   QCheckBox* ckbFrameFit;              // FrameFit
   QCheckBox* ckbCornerRadiusOnResult;  // CornerRadiusOnResult
   QCheckBox* ckbJpegProgressive;
+  QComboBox* cbReduceSizeMode;
+  QSpinBox* seReduceHeightTo;
+  QCheckBox* ckbAllowEnlarge;
+  QLabel* lblSizeHint;
+  QLineEdit* edOutputName;
+  QLabel* lblOutputNameExample;
+  QComboBox* cbOutputFormat;
+  QCheckBox* ckbWebpLossless;
+  QSpinBox* seMaxFileKB;
+  QComboBox* cbKeepMetadata;
+  QComboBox* cbPreset;
+  QPushButton* btnSortPictures;
+  QPushButton* btnPreset;
   QCheckBox* ckbAddFrame;
   QStackedWidget* stkFrame;
   QComboBox* cbPictureFrame;
@@ -141,6 +156,21 @@ class TQivMainForm : public QMainWindow {
   void edWatermarkEnter();
   void edWatermarkExit();
   void SetWatermarkPlaceholder(bool placeholder);
+  // The file name the pattern gives the first list picture (or a sample one).
+  void ShowOutputNameExample();
+  // Asks for a new size estimate a moment after the last change.
+  void EstimateSoon();
+  void ShowSizeEstimate(qint64 bytes);
+  // The preset list and its menu: switch, save as, rename, delete.
+  void FillPresets();
+  // The list of the last session, and keeping this one's when the window closes.
+  void RestorePictureList();
+  void KeepPictureList();
+  void SortPictures(TPictureOrder order);
+  void SwitchPreset(const QString& name);
+  void SavePresetAs();
+  void RenamePreset();
+  void DeletePreset();
   void UpdateWatermarkPosCaption(int paintStyle, int pos);
 
   TKaravelKernel& kernel_;
@@ -149,6 +179,8 @@ class TQivMainForm : public QMainWindow {
   ExportRunner exportRunner_;
   PictureOptions pictureOptions_;
   bool loading_ = false;
+  TSizeEstimator* sizeEstimator_ = nullptr;
+  QTimer* estimateTimer_ = nullptr;
   bool placed_ = false;
   TSettingBinding* settings_ = nullptr;
   QTimer* placementTimer_ = nullptr;

@@ -138,6 +138,17 @@ QStringList ExportDetailLines(const TExportResult& result) {
     lines << Pixmira::tr("%1：%2").arg(QString::fromStdString(skip.path),
                                        SkipReasonText(skip.why, result.memoryLimit));
   }
+  for (const TCapNote& note : result.capNotes) {
+    const QString path = QString::fromStdString(note.path);
+    const QString size = QStringLiteral("%1×%2").arg(note.width).arg(note.height);
+    lines << (note.overCap
+                  ? Pixmira::tr("%1：即使缩小到 %2 也超过 %3 KB").arg(path, size).arg(note.capKB)
+                  : Pixmira::tr("%1：为了不超过 %2 KB，缩小到 %3，质量 %4")
+                        .arg(path)
+                        .arg(note.capKB)
+                        .arg(size)
+                        .arg(note.quality));
+  }
   if (result.watermarkMissing) lines << Pixmira::tr("水印图片无法读取，导出的图片没有加水印。");
   return lines;
 }

@@ -632,6 +632,49 @@ TEST_F(BatchCommandTest, InterruptKeepsWhatWasWrittenAndExitsWith130) {
   for (const std::string& name : names) EXPECT_NE(name[0], '.') << "temporary file left: " << name;
 }
 
+TEST_F(BatchCommandTest, PresetsAreListedAndOneIsUsedOverTheSettings) {
+  const std::string config = Config("OutputNamePattern={name}-main\r\n");
+  TRun run = Run({"--config", config, "--list-presets"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "主图 800x800\n缩略图 310\n详情页 750 宽\n详情页 790 宽\n");
+
+  const std::string pic = Bmp("photo.bmp", test::Columns(120, 60));
+  const std::string out = dir_.File("out");
+  run = Run({"--config", config, "--preset", "主图 800x800", "--out", out, pic});
+  ASSERT_EQ(run.status, 0) << run.err;
+  // 800 x 800 on white, the name pattern of the settings file kept.
+  auto written = LoadPictureBitmap(out + "/photo-main.jpg");
+  ASSERT_TRUE(written);
+  EXPECT_EQ(written->Width(), 800);
+  EXPECT_EQ(written->Height(), 800);
+  // The settings file is not changed by a preset.
+  EXPECT_EQ(ReadFile(config), "[General]\r\nOutputNamePattern={name}-main\r\n");
+
+  run = Run({"--config", config, "--preset", "none such", "--out", out, pic});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("none such"), std::string::npos);
+}
+
+TEST_F(BatchCommandTest, AFileShrunkToMeetItsCapIsNamedOnStandardError) {
+  const std::string pic = Bmp("noise.bmp", [] {
+    TBitmap b(300, 300);
+    uint32_t seed = 1;
+    for (int y = 0; y < 300; ++y) {
+      for (int x = 0; x < 300; ++x) {
+        seed = seed * 1103515245 + 12345;
+        b.SetPixel(x, y, TColor(seed >> 8 & 0xFFFFFF));
+      }
+    }
+    return b;
+  }());
+  const std::string out = dir_.File("out");
+  const TRun run = Run({"--config", Config("ReduceSize=0\r\nMaxFileKB=8\r\nMinFileQuality=60\r\n"),
+                        "--out", out, pic});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find(out + "/noise.jpg"), std::string::npos) << run.err;
+  EXPECT_LE(fs::file_size(out + "/noise.jpg"), 8u * 1024);
+}
+
 }  // namespace
 }  // namespace pixmira
 #endif  // _WIN32

@@ -109,6 +109,14 @@ TEST_F(FittedExportTest, LongPicturesAreWrittenInSlicesInOrder) {
     EXPECT_NEAR(seen[i].b, blue[i], 6) << i;
   }
 
+  // A name pattern names the picture; the slice number follows it.
+  fs::remove_all(out_);
+  fs::create_directory(out_);
+  const TExportResult named =
+      Export({longOne}, "ReduceSize=0\r\nSliceHeight=200\r\nOutputNamePattern={n:3}_{name}\r\n");
+  EXPECT_EQ(named.files,
+            (std::vector<std::string>{out_ + "/001_detail-01.jpg", out_ + "/001_detail-02.jpg"}));
+
   // An animation shows every picture whole.
   const TExportResult gif =
       Export({longOne}, "ReduceSize=0\r\nSliceHeight=100\r\n", TExportMode::Gif);

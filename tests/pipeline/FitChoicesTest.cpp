@@ -71,13 +71,16 @@ TEST_F(FitChoicesTest, RadiusOnResultIsTheSameWhateverTheSourceSize) {
   EXPECT_LT(CornerCut(*bigBefore), CornerCut(*smallBefore) - 3);
 
   // On the result: a radius of 30 cuts the same run of the edge row on both, with or without
-  // the white square (whose photo rows start lower).
-  for (const char* square : {"0", "1"}) {
-    const std::string lines = corners + "CornerRadiusOnResult=1\r\nSquareCanvas=" + square + "\r\n";
+  // a white canvas (the square, or exactly 500 x 500, whose photo rows start lower).
+  for (const char* square :
+       {"SquareCanvas=0", "SquareCanvas=1", "ReduceSizeMode=3\r\nReduceSizeHeight=500"}) {
+    const std::string lines = corners + "CornerRadiusOnResult=1\r\n" + square + "\r\n";
     auto bigAfter = Run(big, lines), smallAfter = Run(small, lines);
     ASSERT_TRUE(bigAfter && smallAfter);
     ASSERT_EQ(bigAfter->Width(), 500);
-    const int top = square[0] == '1' ? (500 - 125) / 2 : 0;
+    const bool canvas = std::string(square) != "SquareCanvas=0";
+    ASSERT_EQ(bigAfter->Height(), canvas ? 500 : 125) << square;
+    const int top = canvas ? (500 - 125) / 2 : 0;
     EXPECT_NEAR(CornerCut(*bigAfter, top), CornerCut(*smallAfter, top), 1) << square;
     EXPECT_GE(CornerCut(*bigAfter, top), 18) << square;
     EXPECT_LE(CornerCut(*bigAfter, top), 26) << square;

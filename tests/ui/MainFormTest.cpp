@@ -17,6 +17,8 @@
 
 #include "UiTestSupport.h"
 #include "UiTests.h"
+#include "core/Settings.h"
+#include "output/Export.h"
 #include "ui/MainForm.h"
 #include "ui/PictureList.h"
 #include "ui/Translations.h"
@@ -43,6 +45,51 @@ class MainFormTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void outputChoicesShowTheirExampleAndTheEstimatedSize() {
+    TTestFolder folder;
+    Window w(folder);
+    TQivMainForm& f = *w.form;
+    const QString photo = folder.Picture(QStringLiteral("shoe.png"), HalvesPicture(900, 600));
+    f.AddPicture(photo);
+    f.lvPictures->WaitForThumbnails();
+    // The name as it is typed, with the format's extension.
+    f.cbOutputFormat->setCurrentIndex(2);
+    f.edOutputName->setText(QString());
+    QTest::keyClicks(f.edOutputName, QStringLiteral("{n:3}-{name}"));
+    QCOMPARE(f.lblOutputNameExample->text(), U("例如：001-shoe.webp"));
+    QCOMPARE(QString::fromStdString(
+                 w.kernel->SettingsStore().ReadString(kGeneral, keys::OutputNamePattern, "")),
+             QStringLiteral("{n:3}-{name}"));
+
+    // The hint is the size of the file the export would write, not a fixed text.
+    f.cbOutputFormat->setCurrentIndex(0);
+    f.cbReduceSize->setCurrentIndex(3);
+    f.seReduceWidthTo->setValue(400);
+    const auto expected = EncodeAsExported({photo.toStdString(), 0}, w.kernel->SettingsStore(),
+                                           w.kernel->CatalogStore(), w.kernel->FramesFolder());
+    QVERIFY(expected.has_value());
+    const QString hint =
+        U("，大小约%1KB。").arg(std::max<qint64>(1, (qint64(expected->bytes.size()) + 512) / 1024));
+    QTRY_COMPARE_WITH_TIMEOUT(f.lblSizeHint->text(), hint, 20000);
+  }
+
+  void switchingAPresetLoadsItsKeys() {
+    TTestFolder folder;
+    Window w(folder);
+    TQivMainForm& f = *w.form;
+    const int main = f.cbPreset->findText(U("主图 800x800"));
+    QVERIFY(main >= 0);
+    f.cbPreset->setCurrentIndex(main);
+    emit f.cbPreset->activated(main);
+    QCOMPARE(f.seReduceWidthTo->value(), 800);
+    QCOMPARE(f.cbReduceSizeMode->currentIndex(), 3);
+    QCOMPARE(f.seMaxFileKB->value(), 500);
+    const TMemIniFile& s = w.kernel->SettingsStore();
+    QCOMPARE(ReadSettingInteger(s, keys::MaxFileKB, ReadSite::Export), 500);
+    QCOMPARE(QString::fromStdString(ReadSettingString(s, keys::PresetName, ReadSite::Main)),
+             U("主图 800x800"));
+  }
+
   void generateChecksTheListAndTheEffectsFirst() {
     TTestFolder folder;
     Window w(folder);
@@ -509,10 +556,12 @@ class MainFormTest : public QObject {
     // The last files came from pics/.
     QCOMPARE(again.services.startFolders, QStringList({folder.Path("pics")}));
     // A folder that cannot be read is said so, with its path; nothing is added.
+    // (The list of the last run is back: it is kept across starts.)
+    const int restored = again.form->lvPictures->count();
     again.services.folder = folder.Path("gone");
     again.form->btnAddFolder->click();
     QCOMPARE(again.services.errors, QStringList({U("无法打开文件夹 %1").arg(folder.Path("gone"))}));
-    QCOMPARE(again.form->lvPictures->count(), 0);
+    QCOMPARE(again.form->lvPictures->count(), restored);
   }
 
   void countActionsAndUndoOfTheListInTheWindow() {

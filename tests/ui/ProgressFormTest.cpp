@@ -201,6 +201,12 @@ class ProgressFormTest : public QObject {
         ExportDetailLines(result),
         QStringList({U("%1：%2").arg(
             "/in/big.webp", U("处理它需要约 %1 内存，超过内存上限 %2").arg("1.1 GB", "256 MB"))}));
+    // Files shrunk for the size cap are named after the skips, as the command names them.
+    result.capNotes = {{0, "/out/a.jpg", 720, 720, 31, 1, false, 500},
+                       {1, "/out/b.jpg", 430, 430, 30, 6, true, 500}};
+    QCOMPARE(ExportDetailLines(result).mid(1),
+             QStringList({U("/out/a.jpg：为了不超过 500 KB，缩小到 720×720，质量 31"),
+                          U("/out/b.jpg：即使缩小到 430×430 也超过 500 KB")}));
     result.watermarkMissing = true;
     QCOMPARE(ExportDetailLines(result).last(), U("水印图片无法读取，导出的图片没有加水印。"));
 

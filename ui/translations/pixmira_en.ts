@@ -188,16 +188,36 @@
         <translation>Square main picture (white)</translation>
     </message>
     <message>
+        <source>按宽度</source>
+        <translation>By width</translation>
+    </message>
+    <message>
+        <source>按最长边</source>
+        <translation>By the longest side</translation>
+    </message>
+    <message>
+        <source>放进宽×高之内</source>
+        <translation>Fit inside width × height</translation>
+    </message>
+    <message>
+        <source>正好宽×高（白底）</source>
+        <translation>Exactly width × height (on white)</translation>
+    </message>
+    <message>
+        <source>0 = 与宽相同</source>
+        <translation>0 = same as the width</translation>
+    </message>
+    <message>
+        <source>允许放大小图片</source>
+        <translation>Let small pictures grow</translation>
+    </message>
+    <message>
         <source>图片宽</source>
         <translation>Width</translation>
     </message>
     <message>
         <source>像素，</source>
         <translation>px,</translation>
-    </message>
-    <message>
-        <source>，大小约20KB。</source>
-        <translation>, about 20 KB.</translation>
     </message>
     <message>
         <source>为图片添加边框或圆角 - 美化宝贝图片</source>
@@ -296,6 +316,74 @@
         <translation>Resize to:</translation>
     </message>
     <message>
+        <source>缩小方式：</source>
+        <translation>Shrink:</translation>
+    </message>
+    <message>
+        <source>高</source>
+        <translation>height</translation>
+    </message>
+    <message>
+        <source>{name} 原文件名，{n} 序号（{n:3} 补足3位），{date} 日期，{w}×{h} 尺寸</source>
+        <translation>{name} the picture&apos;s name, {n} its number ({n:3} with 3 digits), {date} the date, {w}×{h} the size</translation>
+    </message>
+    <message>
+        <source>无损</source>
+        <translation>Lossless</translation>
+    </message>
+    <message>
+        <source>不限</source>
+        <translation>No limit</translation>
+    </message>
+    <message>
+        <source>0 = 不限；超出时降低质量，仍超出时逐步缩小图片</source>
+        <translation>0 = no limit; a larger file gets a lower quality, then is shrunk step by step</translation>
+    </message>
+    <message>
+        <source>去除全部</source>
+        <translation>Remove all</translation>
+    </message>
+    <message>
+        <source>保留拍摄信息（不含位置）</source>
+        <translation>Keep photo details (without location)</translation>
+    </message>
+    <message>
+        <source>方案(&amp;P)</source>
+        <translation>&amp;Preset</translation>
+    </message>
+    <message>
+        <source>另存为方案(&amp;S)...</source>
+        <translation>&amp;Save as preset...</translation>
+    </message>
+    <message>
+        <source>重命名方案(&amp;R)...</source>
+        <translation>&amp;Rename preset...</translation>
+    </message>
+    <message>
+        <source>删除方案(&amp;D)</source>
+        <translation>&amp;Delete preset</translation>
+    </message>
+    <message>
+        <source>文件名：</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <source>格式：</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <source>文件不超过</source>
+        <translation>Files at most</translation>
+    </message>
+    <message>
+        <source>照片信息：</source>
+        <translation>Photo details:</translation>
+    </message>
+    <message>
+        <source>方案：</source>
+        <translation>Preset:</translation>
+    </message>
+    <message>
         <source>宝贝图片切换速度：</source>
         <translation>Switch speed:</translation>
     </message>
@@ -306,6 +394,38 @@
     <message>
         <source>秒切换一张图片</source>
         <translation>seconds</translation>
+    </message>
+    <message>
+        <source>，大小约%1KB。</source>
+        <translation>, about %1 KB.</translation>
+    </message>
+    <message>
+        <source>例如：%1</source>
+        <translation>For example: %1</translation>
+    </message>
+    <message>
+        <source>另存为方案</source>
+        <translation>Save as preset</translation>
+    </message>
+    <message>
+        <source>方案名称：</source>
+        <translation>Preset name:</translation>
+    </message>
+    <message>
+        <source>重命名方案</source>
+        <translation>Rename preset</translation>
+    </message>
+    <message>
+        <source>新的名称：</source>
+        <translation>New name:</translation>
+    </message>
+    <message>
+        <source>删除方案</source>
+        <translation>Delete preset</translation>
+    </message>
+    <message>
+        <source>删除方案“%1”？</source>
+        <translation>Delete the preset “%1”?</translation>
     </message>
     <message>
         <source>水印图片：</source>
@@ -710,6 +830,22 @@ genuine</translation>
         <translation>No home page is set (HomeHost in Config.ini), so it cannot be opened.</translation>
     </message>
     <message>
+        <source>排序(&amp;S)</source>
+        <translation>&amp;Sort</translation>
+    </message>
+    <message>
+        <source>按文件名</source>
+        <translation>By file name</translation>
+    </message>
+    <message>
+        <source>按拍摄日期</source>
+        <translation>By date taken</translation>
+    </message>
+    <message>
+        <source>按文件日期</source>
+        <translation>By file date</translation>
+    </message>
+    <message>
         <source>文件夹 %1 中有要导出的图片，请另选一个导出文件夹。</source>
         <translation>The folder %1 holds pictures of the list; choose another export folder.</translation>
     </message>
@@ -912,6 +1048,18 @@ genuine</translation>
     <message>
         <source>用时 %1。</source>
         <translation>Took %1.</translation>
+    </message>
+    <message>
+        <source>排序</source>
+        <translation>Sort</translation>
+    </message>
+    <message>
+        <source>%1：即使缩小到 %2 也超过 %3 KB</source>
+        <translation>%1: larger than %3 KB even when shrunk to %2</translation>
+    </message>
+    <message>
+        <source>%1：为了不超过 %2 KB，缩小到 %3，质量 %4</source>
+        <translation>%1: shrunk to %3 at quality %4 to stay within %2 KB</translation>
     </message>
 </context>
 <context>

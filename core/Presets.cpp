@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/FileWrite.h"
+#include "core/Platform.h"
 #include "core/Settings.h"
 
 namespace pixmira {
@@ -45,9 +46,10 @@ void CopyGeneral(const TMemIniFile& from, TMemIniFile& to) {
 }  // namespace
 
 std::string PresetFolderFor(const std::string& configFile) {
-  const auto slash = configFile.find_last_of('/');
-  return (slash == std::string::npos ? std::string() : configFile.substr(0, slash + 1)) +
-         "Presets/";
+  // Beside the settings file, whichever separator its path uses (Windows takes "\\" too).
+  std::size_t end = configFile.size();
+  while (end > 0 && !platform::IsSeparator(configFile[end - 1])) --end;
+  return configFile.substr(0, end) + "Presets" + platform::PreferredSeparator();
 }
 
 bool ValidPresetName(std::string_view name) {
@@ -82,7 +84,8 @@ const std::vector<TBundledPreset>& BundledPresets() {
 }
 
 TPresetFolder::TPresetFolder(std::string folder) : folder_(std::move(folder)) {
-  if (!folder_.empty() && folder_.back() != '/') folder_ += '/';
+  if (!folder_.empty() && !platform::IsSeparator(folder_.back()))
+    folder_ += platform::PreferredSeparator();
 }
 
 bool TPresetFolder::Exists() const {

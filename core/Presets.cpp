@@ -90,7 +90,7 @@ TPresetFolder::TPresetFolder(std::string folder) : folder_(std::move(folder)) {
 
 bool TPresetFolder::Exists() const {
   std::error_code ec;
-  return fs::is_directory(folder_, ec);
+  return fs::is_directory(platform::ToPath(folder_), ec);
 }
 
 std::string TPresetFolder::PathOf(std::string_view name) const {
@@ -100,7 +100,7 @@ std::string TPresetFolder::PathOf(std::string_view name) const {
 bool TPresetFolder::Prepare() {
   if (Exists()) return true;
   std::error_code ec;
-  fs::create_directories(folder_, ec);
+  fs::create_directories(platform::ToPath(folder_), ec);
   if (ec) return false;
   try {
     for (const TBundledPreset& p : BundledPresets())
@@ -118,8 +118,8 @@ std::vector<std::string> TPresetFolder::Names() const {
     for (const TBundledPreset& p : BundledPresets()) names.emplace_back(p.name);
   } else {
     std::error_code ec;
-    for (const fs::directory_entry& e : fs::directory_iterator(folder_, ec)) {
-      const std::string file = e.path().filename().string();
+    for (const fs::directory_entry& e : fs::directory_iterator(platform::ToPath(folder_), ec)) {
+      const std::string file = platform::FromPath(e.path().filename());
       if (file.size() <= kExtension.size() || !file.ends_with(kExtension)) continue;
       const std::string name = file.substr(0, file.size() - kExtension.size());
       std::error_code regular;
@@ -138,18 +138,18 @@ std::optional<TMemIniFile> TPresetFolder::Load(std::string_view name) const {
     return std::nullopt;
   }
   std::error_code ec;
-  if (!fs::is_regular_file(PathOf(name), ec)) return std::nullopt;
+  if (!fs::is_regular_file(platform::ToPath(PathOf(name)), ec)) return std::nullopt;
   return TMemIniFile(PathOf(name));
 }
 
 void TPresetFolder::Save(std::string_view name, const TMemIniFile& settings) const {
   if (!ValidPresetName(name)) Fail(PathOf(name), EINVAL);
   std::error_code ec;
-  fs::create_directories(folder_, ec);
+  fs::create_directories(platform::ToPath(folder_), ec);
   TMemIniFile preset = PresetFromSettings(settings);
   const std::string text = preset.ToText();
   const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-  if (fs::exists(PathOf(name), ec)) {
+  if (fs::exists(platform::ToPath(PathOf(name)), ec)) {
     ReplaceFile(PathOf(name), bytes);
   } else {
     WriteNewFile(PathOf(name), bytes);
@@ -161,15 +161,15 @@ void TPresetFolder::Rename(std::string_view from, std::string_view to) const {
   if (!ValidPresetName(from)) Fail(PathOf(from), ENOENT);
   std::error_code ec;
   // Another preset of the new name is never replaced.
-  if (fs::exists(PathOf(to), ec)) Fail(PathOf(to), EEXIST);
-  fs::rename(PathOf(from), PathOf(to), ec);
+  if (fs::exists(platform::ToPath(PathOf(to)), ec)) Fail(PathOf(to), EEXIST);
+  fs::rename(platform::ToPath(PathOf(from)), platform::ToPath(PathOf(to)), ec);
   if (ec) Fail(PathOf(from), ec.value());
 }
 
 void TPresetFolder::Remove(std::string_view name) const {
   if (!ValidPresetName(name)) Fail(PathOf(name), ENOENT);
   std::error_code ec;
-  if (!fs::remove(PathOf(name), ec)) Fail(PathOf(name), ec ? ec.value() : ENOENT);
+  if (!fs::remove(platform::ToPath(PathOf(name)), ec)) Fail(PathOf(name), ec ? ec.value() : ENOENT);
 }
 
 void ApplyPreset(const TMemIniFile& preset, TMemIniFile& settings) {

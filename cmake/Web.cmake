@@ -14,6 +14,6 @@ add_link_options(${PIXMIRA_WEB_FLAGS})
 add_library(pixmira_deps INTERFACE)
 target_include_directories(pixmira_deps SYSTEM INTERFACE ${PIXMIRA_WASM_DEPS}/include
                            ${PIXMIRA_WASM_DEPS}/include/freetype2)
-foreach(lib heif de265 webpdemux webp lcms2 freetype png16 jpeg z)
+foreach(lib heif de265 webpmux webpdemux webp lcms2 freetype png16 jpeg z)
   target_link_libraries(pixmira_deps INTERFACE ${PIXMIRA_WASM_DEPS}/lib/lib${lib}.a)
 endforeach()

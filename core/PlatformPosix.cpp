@@ -340,7 +340,17 @@ void PrepareConsole() {
   ::signal(SIGPIPE, SIG_IGN);
 }
 
-bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+bool StandardErrorIsTerminal() {
+#ifdef __EMSCRIPTEN__
+  // emscripten's isatty answers yes for any standard stream; node knows the real one. A
+  // browser has no terminal.
+  return MAIN_THREAD_EM_ASM_INT({
+           return typeof process == "object" && process.stderr && process.stderr.isTTY ? 1 : 0;
+         }) == 1;
+#else
+  return ::isatty(STDERR_FILENO) == 1;
+#endif
+}
 
 namespace {
 void (*gOnInterrupt)() = nullptr;

@@ -413,7 +413,7 @@ bool Deliver(const TExportJob& job, const TExportCallbacks& callbacks, int index
         const TEncodedPicture& file = outcome.files[i];
         const std::string name =
             OutputFileName(rule.output.namePattern,
-                           {path, index + 1, rule.date, file.width, file.height}) +
+                           {path, job.firstNumber + index, rule.date, file.width, file.height}) +
             SliceSuffix(int(i) + 1, int(count)) +
             std::string(OutputExtension(OutputFormatRow(rule.output.format)));
         const std::string written = WriteNewFile(JoinPath(job.target, name), file.bytes);

@@ -35,6 +35,8 @@ struct TExportJob {
   // Memory the workers share for the pictures in hand (bytes); 0: DefaultMemoryBudget().
   uint64_t memoryLimit = 0;
   std::string runDate;  // {date} of the name pattern; empty: today
+  // {n} of the first entry: a caller handing pictures over one at a time gives each its place.
+  int firstNumber = 1;
 };
 
 // 100 / 75 / 50 by the quality index when the size box is ticked and the custom size is

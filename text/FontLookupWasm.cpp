@@ -1,8 +1,14 @@
 // Font lookup where there is no fontconfig (the WebAssembly engine): only the font files the
-// page added, matched by the family names the files state. The first face added stands in
-// for any family no file has.
+// page added, and those in a "fonts" folder beside the program (pixmira-batch under node),
+// matched by the family names the files state. The first face added stands in for any family
+// no file has.
+#include <algorithm>
+#include <filesystem>
 #include <mutex>
+#include <vector>
 
+#include "core/Kernel.h"
+#include "core/Platform.h"
 #include "text/FontFaces.h"
 #include "text/FontLookup.h"
 
@@ -12,6 +18,7 @@ namespace {
 struct Registry {
   std::mutex mutex;
   FontFaces faces;
+  bool programFontsRead = false;
 };
 
 Registry& TheRegistry() {
@@ -25,6 +32,20 @@ const ListedFace* Best(const FontFaces& faces, const std::string& family, bool b
   return best;
 }
 
+// Read once, at the first lookup, in name order so that the stand-in face is always the same.
+void AddProgramFonts(Registry& registry) {
+  if (registry.programFontsRead) return;
+  registry.programFontsRead = true;
+  std::error_code ec;
+  std::vector<std::string> files;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(platform::ToPath(ExeFolder() + "fonts"), ec)) {
+    if (entry.is_regular_file(ec)) files.push_back(platform::FromPath(entry.path()));
+  }
+  std::sort(files.begin(), files.end());
+  for (const std::string& file : files) registry.faces.AddFile(file);
+}
+
 }  // namespace
 
 bool AddFontFile(const std::string& path) {
@@ -36,6 +57,7 @@ bool AddFontFile(const std::string& path) {
 std::optional<FontChoice> FindFace(const std::string& family, bool bold, bool italic) {
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.mutex);
+  AddProgramFonts(registry);
   const ListedFace* face = Best(registry.faces, family, bold, italic);
   if (!face) return std::nullopt;
   return FontFaces::Choice(*face, bold, italic);
@@ -45,6 +67,7 @@ std::optional<FontChoice> FindFaceFor(const std::string& family, bool bold, bool
                                       char32_t ch) {
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.mutex);
+  AddProgramFonts(registry);
   const ListedFace* best = Best(registry.faces, family, bold, italic);
   if (best && registry.faces.Covers(*best, ch)) return FontFaces::Choice(*best, bold, italic);
   for (const ListedFace& face : registry.faces.Faces()) {

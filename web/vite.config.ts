@@ -18,6 +18,22 @@ function filesUnder(dir: string, prefix = ""): string[] {
   });
 }
 
+// The settings rows of the native command, written by scripts/build-page: only the stand-in
+// engine (in the workers) reads them; the real one has its own.
+function commandSchema(): Plugin {
+  const id = "virtual:pixmira-schema";
+  const file = process.env.PIXMIRA_SCHEMA_JSON;
+  return {
+    name: "pixmira-schema",
+    resolveId: (asked) => (asked === id ? "\0" + id : null),
+    load(asked) {
+      if (asked !== "\0" + id) return null;
+      const json = file && existsSync(file) ? readFileSync(file, "utf8").trim() : "";
+      return `export default ${json || "[]"};`;
+    },
+  };
+}
+
 // The English words come from the window's translation; the icons, the engine and its font
 // are copied in; the service worker learns every file to keep for offline use.
 function pixmira(): Plugin {
@@ -76,6 +92,6 @@ function pixmira(): Plugin {
 export default defineConfig({
   base: "./",
   plugins: [pixmira()],
-  worker: { format: "es" },
+  worker: { format: "es", plugins: () => [commandSchema()] },
   build: { target: "es2022", outDir: "dist", emptyOutDir: true, assetsInlineLimit: 0 },
 });

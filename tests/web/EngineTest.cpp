@@ -56,6 +56,38 @@ TEST(WebEngine, PictureBytesAndNameAreTheCommands) {
   EXPECT_TRUE(fs::is_empty(dir.File("scratch/in")));
 }
 
+// A picture the command writes as several slices comes back whole, in the command's order, and
+// the list place the page gives is the one the name pattern shows.
+TEST(WebEngine, SlicesAndListPlacesAreTheCommands) {
+  TempDir dir;
+  const std::string ini =
+      "[General]\r\nReduceSize=0\r\nSliceHeight=300\r\nOutputNamePattern={n:2}-{name}\r\n";
+  const TMemIniFile settings = TMemIniFile::FromText(ini);
+  fs::create_directories(dir.File("out"));
+  const std::vector<TExportEntry> list = {{Sample("mug.jpg"), 0}, {Sample("watch.jpg"), 0}};
+  const TExportResult native = Export(settings, list, TExportMode::Jpeg, dir.File("out"));
+  ASSERT_GT(native.files.size(), 2u);
+
+  TEngine engine(dir.File("scratch"), kFrames);
+  engine.ReadSettings(std::vector<uint8_t>(ini.begin(), ini.end()));
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const TOutput web = engine.ProcessPicture(
+        ReadBytes(list[i].path), fs::path(list[i].path).filename().string(), 0, int(i) + 1);
+    ASSERT_EQ(web.code, TOutcomeCode::Written);
+    names.push_back(web.name);
+    EXPECT_TRUE(web.bytes == ReadBytes(dir.File("out/" + web.name))) << web.name;
+    for (const TOutput::TFile& file : web.more) {
+      names.push_back(file.name);
+      EXPECT_TRUE(file.bytes == ReadBytes(dir.File("out/" + file.name))) << file.name;
+    }
+  }
+  std::vector<std::string> expected;
+  for (const std::string& file : native.files) expected.push_back(fs::path(file).filename());
+  EXPECT_EQ(names, expected);
+  EXPECT_EQ(names.front(), "01-mug-01.jpg");
+}
+
 TEST(WebEngine, GbkSettingsGiveTheSameBytesAsUtf8) {
   TempDir dir;
   const std::string utf8 = test::ReadFile(kSettings);

@@ -1132,5 +1132,41 @@ genuine</translation>
         <source>添加字体文件...</source>
         <translation>Add a font file...</translation>
     </message>
+    <message>
+        <source>图片质量</source>
+        <translation>Picture quality</translation>
+    </message>
+    <message>
+        <source>缩小方式</source>
+        <translation>Shrink by</translation>
+    </message>
+    <message>
+        <source>图片高</source>
+        <translation>Height</translation>
+    </message>
+    <message>
+        <source>文件名</source>
+        <translation>File name</translation>
+    </message>
+    <message>
+        <source>文件格式</source>
+        <translation>File format</translation>
+    </message>
+    <message>
+        <source>文件不超过(KB)</source>
+        <translation>Largest file (KB)</translation>
+    </message>
+    <message>
+        <source>最低质量</source>
+        <translation>Lowest quality</translation>
+    </message>
+    <message>
+        <source>照片信息</source>
+        <translation>Photo details</translation>
+    </message>
+    <message>
+        <source>记住图片列表</source>
+        <translation>Remember the picture list</translation>
+    </message>
 </context>
 </TS>

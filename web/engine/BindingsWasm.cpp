@@ -41,6 +41,16 @@ val OutcomeOf(const TOutput& output) {
   if (output.code == TOutcomeCode::Written) {
     out.set("bytes", Uint8ArrayOf(output.bytes));
     out.set("name", output.name);
+    if (!output.more.empty()) {
+      val more = val::array();
+      for (const TOutput::TFile& file : output.more) {
+        val f = val::object();
+        f.set("bytes", Uint8ArrayOf(file.bytes));
+        f.set("name", file.name);
+        more.call<void>("push", f);
+      }
+      out.set("more", more);
+    }
   }
   if (!output.badKey.empty()) {
     out.set("badKey", output.badKey);
@@ -121,6 +131,10 @@ class TJsEngine {
   val Process(const val& bytes, const std::string& name, int angle) {
     return Guarded([&] { return OutcomeOf(engine_.ProcessPicture(BytesOf(bytes), name, angle)); });
   }
+  val ProcessAt(const val& bytes, const std::string& name, int angle, int number) {
+    return Guarded(
+        [&] { return OutcomeOf(engine_.ProcessPicture(BytesOf(bytes), name, angle, number)); });
+  }
   void GifBegin() { engine_.GifBegin(); }
   int GifAdd(const val& bytes, const std::string& name, int angle) {
     return engine_.GifAdd(BytesOf(bytes), name, angle);
@@ -175,6 +189,7 @@ EMSCRIPTEN_BINDINGS(pixmira_engine) {
       .function("addFont", &TJsEngine::AddFont)
       .function("fontWanted", &TJsEngine::FontWanted)
       .function("process", &TJsEngine::Process)
+      .function("processAt", &TJsEngine::ProcessAt)
       .function("gifBegin", &TJsEngine::GifBegin)
       .function("gifAdd", &TJsEngine::GifAdd)
       .function("gifFinish", &TJsEngine::GifFinish)

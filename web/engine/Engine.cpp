@@ -219,7 +219,7 @@ std::string TEngine::Stage(const std::vector<uint8_t>& bytes, const std::string&
 }
 
 TOutput TEngine::ProcessPicture(const std::vector<uint8_t>& bytes, const std::string& name,
-                                int angle) {
+                                int angle, int number) {
   const std::string input = Stage(bytes, name);
   const std::string outFolder = state_->scratch + "out/";
   fs::remove_all(outFolder);
@@ -232,6 +232,7 @@ TOutput TEngine::ProcessPicture(const std::vector<uint8_t>& bytes, const std::st
   job.jpegQuality = ExportJpegQuality(state_->settings);
   job.jpegProgressive = ExportJpegProgressive(state_->settings);
   job.workers = 1;
+  job.firstNumber = number;
   TExportDriver driver(state_->settings, state_->catalog, state_->framesFolder);
   const TExportResult result = driver.Run(job);
 
@@ -239,6 +240,8 @@ TOutput TEngine::ProcessPicture(const std::vector<uint8_t>& bytes, const std::st
   if (!result.files.empty()) {
     output.bytes = ReadAll(result.files.front());
     output.name = result.files.front().substr(outFolder.size());
+    for (std::size_t i = 1; i < result.files.size(); ++i)
+      output.more.push_back({ReadAll(result.files[i]), result.files[i].substr(outFolder.size())});
   } else if (!result.skips.empty()) {
     output.code = SkipCode(result.skips.front().why);
     output.needed = result.skips.front().why.needed;

@@ -42,6 +42,11 @@ struct TOutput {
   std::string badKey;          // FailedSetting: the key and its stored value
   std::string badValue;
   uint64_t needed = 0;  // OverMemoryLimit: bytes the picture would take
+  struct TFile {
+    std::vector<uint8_t> bytes;
+    std::string name;
+  };
+  std::vector<TFile> more;  // Written: a sliced picture's further files, in order
 };
 
 struct TGifOutput {
@@ -93,8 +98,10 @@ class TEngine {
   // so the page fetches a font only when one is needed.
   std::optional<std::string> FontWanted() const;
 
-  // One picture through the export as pixmira-batch --out does it: JPEG bytes and the name.
-  TOutput ProcessPicture(const std::vector<uint8_t>& bytes, const std::string& name, int angle);
+  // One picture through the export as pixmira-batch --out does it: the file's bytes and name
+  // (a sliced picture's further files in `more`). number: its place in the list, for {n}.
+  TOutput ProcessPicture(const std::vector<uint8_t>& bytes, const std::string& name, int angle,
+                         int number = 1);
 
   // An animated GIF, frames added in order, made when finished (as pixmira-batch --gif).
   void GifBegin();

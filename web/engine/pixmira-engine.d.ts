@@ -19,6 +19,7 @@ export interface Outcome {
   code: OutcomeCode;
   bytes?: Uint8Array; // JPEG or GIF file
   name?: string; // the output file name pixmira-batch would give
+  more?: { bytes: Uint8Array; name: string }[]; // a sliced picture's further files, in order
   badKey?: string; // failed-setting
   badValue?: string;
   needed?: number; // over-memory-limit: bytes the picture would take
@@ -45,6 +46,8 @@ export interface Engine {
   addFont(bytes: Uint8Array): boolean;
   fontWanted(): string | null;
   process(bytes: Uint8Array, name: string, angle: number): Outcome;
+  // The same for the picture at place `number` (1 = first) of the list, which {n} names.
+  processAt(bytes: Uint8Array, name: string, angle: number, number: number): Outcome;
   gifBegin(): void;
   gifAdd(bytes: Uint8Array, name: string, angle: number): number;
   gifFinish(): GifOutcome;

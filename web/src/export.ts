@@ -66,10 +66,11 @@ export async function exportJpeg(pool: EnginePool, entries: Entry[], ini: string
   const depth = pool.size * 2;
   let next = 0;
   const launch = () => {
-    const entry = entries[next++];
+    const number = ++next;
+    const entry = entries[number - 1];
     inFlight.push(
       bytesOf(entry).then((bytes) =>
-        bytes ? pool.leastBusy().call({ op: "process", bytes, name: entry.name, angle: entry.angle, ini }, [bytes]) : undefined,
+        bytes ? pool.leastBusy().call({ op: "process", bytes, name: entry.name, angle: entry.angle, number, ini }, [bytes]) : undefined,
       ),
     );
   };
@@ -95,23 +96,26 @@ export async function exportJpeg(pool: EnginePool, entries: Entry[], ini: string
       }
       out.skipped.push({ name: entry.name, skip: reply.skip });
     } else if (reply.op === "process" && reply.jpeg) {
-      const wanted = reply.name || nameWithoutExt(entry.name) + ".jpg";
+      // A tall picture cut into slices gives several files; every one is written.
+      const files = [{ name: reply.name || nameWithoutExt(entry.name) + ".jpg", bytes: reply.jpeg }, ...(reply.more ?? [])];
       try {
-        if (target.kind === "folder") {
-          const name = await uniqueName(wanted, (n) => exists(target.dir, n));
-          const handle = await target.dir.getFileHandle(name, { create: true });
-          const w = await handle.createWritable();
-          await w.write(reply.jpeg);
-          await w.close();
-          out.written.push(name);
-        } else {
-          const name = await uniqueName(wanted, (n) => taken.has(n));
-          taken.add(name);
-          const file = new ZipPassThrough(name);
-          file.mtime = new Date();
-          zip!.add(file);
-          file.push(new Uint8Array(reply.jpeg), true);
-          out.written.push(name);
+        for (const f of files) {
+          if (target.kind === "folder") {
+            const name = await uniqueName(f.name, (n) => exists(target.dir, n));
+            const handle = await target.dir.getFileHandle(name, { create: true });
+            const w = await handle.createWritable();
+            await w.write(f.bytes);
+            await w.close();
+            out.written.push(name);
+          } else {
+            const name = await uniqueName(f.name, (n) => taken.has(n));
+            taken.add(name);
+            const file = new ZipPassThrough(name);
+            file.mtime = new Date();
+            zip!.add(file);
+            file.push(new Uint8Array(f.bytes), true);
+            out.written.push(name);
+          }
         }
       } catch (e) {
         out.failure = { reason: "write", detail: (e as Error).message };

@@ -6,11 +6,14 @@ import type { Entry, PictureList } from "./list";
 export interface Thumb {
   bitmap?: ImageBitmap;
   failed?: boolean;
+  angle: number; // the turn it was made at
 }
 
-const CELL_W = 132;
-const CELL_H = 160;
-const THUMB = 112;
+// The window's thumbnail cell, its name in the strip at the bottom.
+export const THUMB_W = 124;
+export const THUMB_H = 147;
+const CELL_W = THUMB_W + 12;
+const CELL_H = THUMB_H + 12;
 const MOVE_TYPE = "application/x-pixmira-move";
 
 export class Grid {
@@ -19,6 +22,7 @@ export class Grid {
   private marker: HTMLDivElement;
   private cells = new Map<number, HTMLDivElement>(); // entry id -> cell in sight
   private columns = 1;
+  private offset = 0; // the columns are centred in the grid
   private dropIndex = -1;
   onVisible: (entries: Entry[]) => void = () => {};
   onFiles: (data: DataTransfer) => void = () => {};
@@ -46,7 +50,7 @@ export class Grid {
 
   private indexAt(x: number, y: number): number {
     const r = this.element.getBoundingClientRect();
-    const col = Math.min(this.columns, Math.max(0, Math.round((x - r.left) / CELL_W)));
+    const col = Math.min(this.columns, Math.max(0, Math.round((x - r.left - this.offset) / CELL_W)));
     const row = Math.max(0, Math.floor((y - r.top + this.element.scrollTop) / CELL_H));
     return Math.min(this.list.entries.length, row * this.columns + col);
   }
@@ -60,7 +64,7 @@ export class Grid {
     const row = Math.floor(index / this.columns), col = index % this.columns;
     const atEnd = col === 0 && index > 0 && index === this.list.entries.length;
     this.marker.style.display = "block";
-    this.marker.style.left = `${(atEnd ? this.columns : col) * CELL_W}px`;
+    this.marker.style.left = `${this.offset + (atEnd ? this.columns : col) * CELL_W}px`;
     this.marker.style.top = `${(atEnd ? row - 1 : row) * CELL_H}px`;
   }
 
@@ -120,6 +124,7 @@ export class Grid {
   render(rebuild = false) {
     const l = this.list;
     this.columns = Math.max(1, Math.floor(this.element.clientWidth / CELL_W));
+    this.offset = Math.max(0, Math.floor((this.element.clientWidth - this.columns * CELL_W) / 2));
     const rows = Math.ceil(l.entries.length / this.columns);
     this.spacer.style.height = `${rows * CELL_H}px`;
     const first = Math.max(0, Math.floor(this.element.scrollTop / CELL_H) - 1) * this.columns;
@@ -137,7 +142,7 @@ export class Grid {
         this.cells.set(entry.id, cell);
         this.element.append(cell);
       }
-      cell.style.transform = `translate(${(i % this.columns) * CELL_W}px, ${Math.floor(i / this.columns) * CELL_H}px)`;
+      cell.style.transform = `translate(${this.offset + (i % this.columns) * CELL_W}px, ${Math.floor(i / this.columns) * CELL_H}px)`;
       cell.dataset.index = String(i);
       cell.dataset.angle = String(entry.angle);
       const sel = l.selected.has(entry.id);
@@ -164,8 +169,8 @@ export class Grid {
     cell.setAttribute("role", "option");
     cell.draggable = true;
     const canvas = document.createElement("canvas");
-    canvas.width = THUMB;
-    canvas.height = THUMB;
+    canvas.width = THUMB_W;
+    canvas.height = THUMB_H;
     const caption = document.createElement("div");
     caption.className = "caption";
     caption.textContent = entry.name;
@@ -209,7 +214,7 @@ export class Grid {
     const canvas = cell.querySelector("canvas")!;
     const g = canvas.getContext("2d")!;
     g.setTransform(1, 0, 0, 1, 0, 0);
-    g.clearRect(0, 0, THUMB, THUMB);
+    g.clearRect(0, 0, THUMB_W, THUMB_H);
     const t = this.thumbs.get(entry.id);
     cell.classList.toggle("failed", !!t?.failed);
     cell.classList.toggle("loading", !t);
@@ -217,18 +222,15 @@ export class Grid {
       g.fillStyle = "#666";
       g.font = "13px sans-serif";
       g.textAlign = "center";
-      g.fillText(tr("图片无法显示"), THUMB / 2, THUMB / 2);
+      g.fillText(tr("图片无法显示"), THUMB_W / 2, THUMB_H / 2);
       return;
     }
     if (!t?.bitmap) return;
-    const b = t.bitmap;
-    const turned = entry.angle % 180 !== 0;
-    const w = turned ? b.height : b.width, h = turned ? b.width : b.height;
-    const s = Math.min(THUMB / w, THUMB / h, 1);
-    g.translate(THUMB / 2, THUMB / 2);
-    g.rotate((-entry.angle * Math.PI) / 180);
-    g.drawImage(b, (-b.width * s) / 2, (-b.height * s) / 2, b.width * s, b.height * s);
+    // Until the cell at the new turn comes, the old one is shown turned.
+    const turn = (((entry.angle - t.angle) % 360) + 360) % 360;
+    g.translate(THUMB_W / 2, THUMB_H / 2);
+    g.rotate((-turn * Math.PI) / 180);
+    const s = turn % 180 ? Math.min(THUMB_W / t.bitmap.height, THUMB_H / t.bitmap.width) : 1;
+    g.drawImage(t.bitmap, (-t.bitmap.width * s) / 2, (-t.bitmap.height * s) / 2, t.bitmap.width * s, t.bitmap.height * s);
   }
 }
-
-export const THUMB_SIZE = THUMB;

@@ -1,7 +1,7 @@
 import "./style.css";
 import { isEnglish, tr, trn } from "./i18n";
 import { PictureList, type Entry } from "./list";
-import { Grid, THUMB_SIZE, type Thumb } from "./grid";
+import { Grid, THUMB_H, THUMB_W, type Thumb } from "./grid";
 import { EnginePool } from "./pool";
 import type { EngineInfo, SettingRow, Skip } from "./protocol";
 import { keepFile, keptFiles, type KeptFile } from "./files";
@@ -72,20 +72,33 @@ async function start() {
   const grid = new Grid(list, thumbs);
   $("#grid-place").replaceWith(grid.element);
 
-  // Thumbnails: the ones in sight first, two per worker at a time.
+  // Thumbnails: the ones in sight first, two per worker at a time; a turned picture's cell is
+  // made again at its new turn.
   const waiting: Entry[] = [];
+  const inHand = new Map<number, number>(); // entry id -> the turn being made
   let thumbsInHand = 0;
+  const thumbWanted = (e: Entry) => {
+    const t = thumbs.get(e.id);
+    return !(t && (t.failed || t.angle === e.angle)) && inHand.get(e.id) !== e.angle;
+  };
+  const setThumb = (id: number, t: Thumb) => {
+    thumbs.get(id)?.bitmap?.close();
+    thumbs.set(id, t);
+  };
   const pumpThumbs = () => {
     while (thumbsInHand < pool.size * 2 && waiting.length) {
       const entry = waiting.shift()!;
-      if (thumbs.has(entry.id)) continue;
+      if (!thumbWanted(entry)) continue;
+      const angle = entry.angle;
       thumbsInHand++;
+      inHand.set(entry.id, angle);
       entry.file
         .arrayBuffer()
-        .then((bytes) => pool.leastBusy().call({ op: "thumbnail", bytes, name: entry.name, size: THUMB_SIZE }, [bytes]))
-        .then((r) => thumbs.set(entry.id, r.op === "thumbnail" && r.bitmap ? { bitmap: r.bitmap } : { failed: true }))
-        .catch(() => thumbs.set(entry.id, { failed: true }))
+        .then((bytes) => pool.leastBusy().call({ op: "thumbnail", bytes, name: entry.name, angle, width: THUMB_W, height: THUMB_H }, [bytes]))
+        .then((r) => setThumb(entry.id, r.op === "thumbnail" && r.bitmap ? { bitmap: r.bitmap, angle } : { failed: true, angle }))
+        .catch(() => setThumb(entry.id, { failed: true, angle }))
         .finally(() => {
+          if (inHand.get(entry.id) === angle) inHand.delete(entry.id);
           thumbsInHand--;
           grid.thumbChanged(entry.id);
           document.body.dataset.thumbsPending = String(waiting.length + thumbsInHand);
@@ -94,7 +107,7 @@ async function start() {
     }
   };
   grid.onVisible = (visible) => {
-    const need = visible.filter((e) => !thumbs.has(e.id));
+    const need = visible.filter(thumbWanted);
     if (need.length === 0) return;
     const ids = new Set(need.map((e) => e.id));
     const rest = waiting.filter((e) => !ids.has(e.id));
@@ -208,9 +221,11 @@ async function start() {
       document.body.dataset.previewDone = String(previewShown);
     }
     previewRunning = false;
+    document.body.dataset.previewPending = "0";
   };
   const requestPreview = () => {
     previewWanted++;
+    document.body.dataset.previewPending = "1";
     if (!previewRunning) runPreview();
   };
   let lastPreviewKey = "";
@@ -372,7 +387,7 @@ async function start() {
     $("#progress-left").textContent = "";
     if (o.failure) line(tr("导出 %1 时出错：%2", o.failedName ?? o.download?.name ?? "", skipWords(o.failure)), "error");
     else if (gif) line(o.written.length ? o.written[0] : "", "written");
-    else if (o.written.length === total) line(trn("%n 个文件全部导出完毕。", o.written.length), "written");
+    else if (o.written.length >= total && o.skipped.length === 0 && !o.cancelled) line(trn("%n 个文件全部导出完毕。", o.written.length), "written");
     else line(trn("导出了 %n 个文件。", o.written.length), "written");
     if (o.cancelled) line(tr("已取消，已完成的文件已保留。"));
     if (o.written.length && !gif) {

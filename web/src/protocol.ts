@@ -54,9 +54,9 @@ export interface EngineInfo {
 // Settings travel as the text of a Config.ini (UTF-8), the same the command reads.
 export type Request =
   | { op: "info" }
-  | { op: "thumbnail"; bytes: ArrayBuffer; name: string; size: number }
+  | { op: "thumbnail"; bytes: ArrayBuffer; name: string; angle: number; width: number; height: number }
   | { op: "preview"; bytes: ArrayBuffer; name: string; angle: number; ini: string; width: number; height: number; prompt: string }
-  | { op: "process"; bytes: ArrayBuffer; name: string; angle: number; ini: string }
+  | { op: "process"; bytes: ArrayBuffer; name: string; angle: number; number: number; ini: string }
   | { op: "gifStart"; ini: string }
   | { op: "gifFrame"; bytes: ArrayBuffer; name: string; angle: number }
   | { op: "gifFinish" }
@@ -67,7 +67,7 @@ export type Reply =
   | { op: "info"; info: EngineInfo }
   | { op: "thumbnail"; bitmap?: ImageBitmap; width: number; height: number; skip?: Skip }
   | { op: "preview"; bitmap?: ImageBitmap; skip?: Skip }
-  | { op: "process"; jpeg?: ArrayBuffer; name?: string; skip?: Skip }
+  | { op: "process"; jpeg?: ArrayBuffer; name?: string; more?: { name: string; bytes: ArrayBuffer }[]; skip?: Skip }
   | { op: "gifFrame"; skip?: Skip }
   | { op: "gifFinish"; gif?: ArrayBuffer; skip?: Skip; skips: { index: number; reason: string }[] }
   | { op: "addFile"; path: string }

@@ -15,7 +15,7 @@ async function handle(req: Request): Promise<[Reply, Transferable[]]> {
     case "info":
       return [{ op: "info", info: engine.info() }, []];
     case "thumbnail": {
-      const r = await engine.thumbnail(new Uint8Array(req.bytes), req.name, req.size);
+      const r = await engine.thumbnail(new Uint8Array(req.bytes), req.name, req.angle, req.width, req.height);
       if ("skip" in r) return [{ op: "thumbnail", skip: r.skip, width: 0, height: 0 }, []];
       const bitmap = await toBitmap(r.ok);
       return [{ op: "thumbnail", bitmap, width: r.ok.width, height: r.ok.height }, [bitmap]];
@@ -27,10 +27,11 @@ async function handle(req: Request): Promise<[Reply, Transferable[]]> {
       return [{ op: "preview", bitmap }, [bitmap]];
     }
     case "process": {
-      const r = await engine.process(new Uint8Array(req.bytes), req.name, req.angle, req.ini);
+      const r = await engine.process(new Uint8Array(req.bytes), req.name, req.angle, req.number, req.ini);
       if ("skip" in r) return [{ op: "process", skip: r.skip }, []];
       const jpeg = r.ok.bytes.slice().buffer;
-      return [{ op: "process", jpeg, name: r.ok.name }, [jpeg]];
+      const more = (r.ok.more ?? []).map((f) => ({ name: f.name, bytes: f.bytes.slice().buffer }));
+      return [{ op: "process", jpeg, name: r.ok.name, more }, [jpeg, ...more.map((f) => f.bytes)]];
     }
     case "gifStart":
       engine.gifStart(req.ini);

@@ -11,7 +11,7 @@ import { openBrowser, openPage, repoDir, webDir } from "./harness.mjs";
 
 const SAMPLES = ["bottle.jpg", "cap.jpg", "handbag.jpg", "mug.jpg", "sneaker.jpg", "watch.jpg"].map((f) => join(repoDir, "data/samples", f));
 const shots = join(webDir, "test-results");
-const batch = process.env.PIXMIRA_BATCH ?? join(repoDir, "build/cli/pixmira-batch");
+const batch = process.env.PIXMIRA_BATCH ?? join(repoDir, "build/pixmira-batch");
 let b;
 let work;
 
@@ -44,6 +44,9 @@ async function setKey(page, key, value) {
   else if (kind === "select") await c.selectOption(value);
   else await c.fill(value);
 }
+
+// The preview shows the latest settings.
+const previewSettled = (page) => page.waitForFunction(() => document.body.dataset.previewPending === "0");
 
 async function download(page, click) {
   const [d] = await Promise.all([page.waitForEvent("download"), click()]);
@@ -157,6 +160,8 @@ test("settings: a GBK Config.ini in, a UTF-8 one out, kept after a reload", asyn
 test("words: Chinese by default, English for an English browser, nothing cut off on a phone", async () => {
   const zh = await openPage(b, { viewport: { width: 390, height: 844 } });
   await addSamples(zh);
+  await effects(zh);
+  await previewSettled(zh);
   assert.equal(await zh.textContent("h1"), "Pixmira — 宝贝图片批量处理");
   assert.equal(await zh.textContent("#generate"), "生成图片...");
   await zh.screenshot({ path: join(shots, "phone-zh.png"), fullPage: true });
@@ -168,14 +173,23 @@ test("words: Chinese by default, English for an English browser, nothing cut off
 
   const en = await openPage(b, { locale: "en-US" });
   await addSamples(en);
+  await effects(en);
+  await previewSettled(en);
   assert.equal(await en.textContent("h1"), "Pixmira — product pictures in batches");
   assert.equal(await en.textContent("#count"), "6 pictures");
   assert.equal(await en.textContent("#export-settings"), "Export settings");
   await en.screenshot({ path: join(shots, "desktop-en.png"), fullPage: true });
   const enPhone = await openPage(b, { locale: "en-US", viewport: { width: 390, height: 844 } });
+  await addSamples(enPhone);
+  await previewSettled(enPhone);
+  // With the settings as they come, too, the preview shows the picture.
+  assert.equal(await enPhone.textContent("#preview-caption"), "bottle.jpg");
   await enPhone.screenshot({ path: join(shots, "phone-en.png"), fullPage: true });
   const zhDesk = await openPage(b);
   await addSamples(zhDesk);
+  await effects(zhDesk);
+  await zhDesk.click(".cell[data-index='1']");
+  await previewSettled(zhDesk);
   await zhDesk.screenshot({ path: join(shots, "desktop-zh.png"), fullPage: true });
   for (const p of [zh, en, enPhone, zhDesk]) {
     assert.deepEqual(p.errors, []);
@@ -270,6 +284,9 @@ async function effects(page) {
   await setKey(page, "AddWatermark", "1");
   await setKey(page, "WatermarkType", "0");
   await setKey(page, "WatermarkText", "Pixmira 水印");
+  // Named, because an empty name means the system's default font natively and the page's own
+  // font in the browser; this one is the page's and, installed, the command's.
+  await setKey(page, "WatermarkFontName", "WenQuanYi Zen Hei");
 }
 
 test("JPEG files in a zip, byte for byte as pixmira-batch writes them", async (t) => {
@@ -305,5 +322,30 @@ test("the animated GIF, byte for byte as pixmira-batch writes it", async (t) => 
   const native = join(work, "native.gif");
   runBatch(["--config", ini.path, "--gif", native, ...SAMPLES]);
   assert.ok(gif.bytes.equals(readFileSync(native)), "the GIF differs");
+  await page.context().close();
+});
+
+test("a GBK Config.ini from the desktop gives the page the command's bytes, every slice", async (t) => {
+  const page = await openPage(b);
+  if (!(await realEngine(t, page))) return page.context().close();
+  // As a Windows seller's file: GBK, CRLF, the font by its Chinese family name; tall pictures
+  // cut into slices, each of which must reach the zip; names numbered by place in the list.
+  const ini = "[General]\r\nReduceSize=1\r\nReduceSizeType=1\r\nAddWatermark=1\r\nWatermarkType=0\r\n" +
+    "WatermarkText=正品保证·小店\r\nWatermarkFontName=文泉驿正黑\r\nWatermarkFontSize=16\r\nWatermarkPos=4\r\n" +
+    "SliceHeight=400\r\nOutputNamePattern={n:2}-{name}\r\n";
+  const file = join(work, "gbk-Config.ini");
+  writeFileSync(file, execFileSync("iconv", ["-f", "UTF-8", "-t", "GBK"], { input: ini }));
+  await page.setInputFiles("#import-settings", file);
+  await page.waitForFunction(() => document.querySelector("#notice").textContent.includes("gbk-Config.ini"));
+  await addSamples(page, SAMPLES.slice(0, 3));
+  const files = unzipSync(new Uint8Array((await generate(page, "zip")).bytes));
+  const out = join(work, "native-gbk");
+  mkdirSync(out);
+  runBatch(["--config", file, "--out", out, ...SAMPLES.slice(0, 3)]);
+  const native = readdirSync(out).sort();
+  assert.ok(native.length > 3 && native[0].startsWith("01-"), native.join(" "));
+  assert.deepEqual(Object.keys(files).sort(), native);
+  for (const name of native) assert.ok(Buffer.from(files[name]).equals(readFileSync(join(out, name))), `${name} differs`);
+  assert.match(await page.textContent("#progress-summary"), new RegExp(`${native.length} 个文件全部导出完毕`));
   await page.context().close();
 });

@@ -1,7 +1,7 @@
 // The settings schema's JSON as the engine gives it, in the page's terms. Field names the
 // listing may spell differently are taken either way.
 import type { SettingCondition, SettingRow } from "../protocol";
-import fallback from "./schema-fallback.json";
+import commandSchemaJson from "virtual:pixmira-schema";
 
 type Raw = Record<string, unknown>;
 const SITES = ["main", "dialog", "pipeline", "export"] as const;
@@ -39,8 +39,8 @@ export function normaliseSchema(json: unknown): SettingRow[] {
   });
 }
 
-// The rows of core/SettingsSchema as of this page's build, for an engine that does not give
-// them (yet): the page then still shows every key.
-export function fallbackSchema(): SettingRow[] {
-  return normaliseSchema(fallback);
+// The rows `pixmira-batch --list-settings --json` gave when the page was built, for the
+// stand-in engine, which has no table of its own (none when no command was built).
+export function commandSchema(): SettingRow[] {
+  return normaliseSchema(commandSchemaJson);
 }

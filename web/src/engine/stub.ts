@@ -2,7 +2,7 @@
 // WebAssembly build. Its pictures are not Pixmira's: only the real engine's bytes count.
 import type { EngineInfo } from "../protocol";
 import type { Engine, Pixels, Result } from "./types";
-import { fallbackSchema } from "./schema";
+import { commandSchema } from "./schema";
 
 async function decode(bytes: Uint8Array, angle: number, maxW: number, maxH: number): Promise<Result<Pixels>> {
   let bmp: ImageBitmap;
@@ -39,11 +39,11 @@ export function makeStubEngine(): Engine {
         threads: 1,
         extensions: [".jpg", ".jpeg", ".kvi", ".bmp", ".png", ".gif", ".webp", ".heic", ".heif"],
         folderExtensions: [".jpg", ".bmp", ".png", ".webp", ".heic", ".heif"],
-        schema: fallbackSchema(),
+        schema: commandSchema(),
         frames: [],
       };
     },
-    thumbnail: (bytes, _name, size) => decode(bytes, 0, size, size),
+    thumbnail: (bytes, _name, angle, width, height) => decode(bytes, angle, width, height - 25),
     preview: (bytes, _name, angle, _ini, width, height) => decode(bytes, angle, width, height),
     async process(bytes, name, angle) {
       const r = await decode(bytes, angle, 700, 100000);

@@ -12,9 +12,12 @@ export type Result<T> = { ok: T } | { skip: Skip };
 // reason begins with "failed-" stops a batch, as the command's failures do.
 export interface Engine {
   info(): EngineInfo;
-  thumbnail(bytes: Uint8Array, name: string, size: number): Promise<Result<Pixels>>;
+  // The list's cell as the window draws it: the turned picture above a strip for its name.
+  thumbnail(bytes: Uint8Array, name: string, angle: number, width: number, height: number): Promise<Result<Pixels>>;
   preview(bytes: Uint8Array, name: string, angle: number, ini: string, width: number, height: number, prompt: string): Promise<Result<Pixels>>;
-  process(bytes: Uint8Array, name: string, angle: number, ini: string): Promise<Result<{ bytes: Uint8Array; name: string }>>;
+  // The file, and a sliced picture's further files in order.
+  // number: the picture's place in the list (1 = first), which a name pattern's {n} shows.
+  process(bytes: Uint8Array, name: string, angle: number, number: number, ini: string): Promise<Result<{ bytes: Uint8Array; name: string; more?: { bytes: Uint8Array; name: string }[] }>>;
   gifStart(ini: string): void;
   gifFrame(bytes: Uint8Array, name: string, angle: number): Promise<Skip | undefined>;
   gifFinish(): Result<Uint8Array> & { skips: { index: number; reason: string }[] };

@@ -2,12 +2,13 @@
 // threaded build where the page is cross-origin isolated, else the single-threaded one.
 import type { EngineInfo, SettingRow } from "../protocol";
 import type { Engine, Pixels, Result } from "./types";
-import { fallbackSchema, normaliseSchema } from "./schema";
+import { normaliseSchema } from "./schema";
 
 interface Outcome {
   code: string;
   bytes?: Uint8Array;
   name?: string;
+  more?: { name: string; bytes: Uint8Array }[];
   badKey?: string;
   badValue?: string;
 }
@@ -17,7 +18,7 @@ interface WasmEngine {
   addFile(name: string, bytes: Uint8Array): string;
   addFont(bytes: Uint8Array): boolean;
   fontWanted(): string | null;
-  process(bytes: Uint8Array, name: string, angle: number): Outcome;
+  processAt(bytes: Uint8Array, name: string, angle: number, number: number): Outcome;
   gifBegin(): void;
   gifAdd(bytes: Uint8Array, name: string, angle: number): number;
   gifFinish(): Outcome & { frames: number; skips: { index: number; code: string }[] };
@@ -41,10 +42,19 @@ export function engineBase(): string {
 }
 
 export async function loadWasmEngine(): Promise<Engine | undefined> {
-  const flavour = self.crossOriginIsolated ? "mt" : "st";
   const base = engineBase();
-  const script = `${base}${flavour}/pixmira-engine.js`;
-  const response = await fetch(script).catch(() => undefined);
+  // A page built with only the single-threaded engine still uses it when isolated.
+  let flavour = "st";
+  let script = "";
+  let response: Response | undefined;
+  for (const f of self.crossOriginIsolated ? ["mt", "st"] : ["st"]) {
+    script = `${base}${f}/pixmira-engine.js`;
+    response = await fetch(script).catch(() => undefined);
+    if (response?.ok) {
+      flavour = f;
+      break;
+    }
+  }
   if (!response?.ok) return undefined;
   // The engine's script is a classic one that defines createPixmiraEngine.
   (0, eval)(await response.text());
@@ -76,8 +86,7 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
     if (engine.fontWanted() !== null) await loadBundledFont();
   };
   const pixels = (p: Pixels | null): Result<Pixels> => (p ? { ok: { rgba: p.rgba, width: p.width, height: p.height } } : { skip: { reason: "unreadable" } });
-  const given: SettingRow[] = normaliseSchema(JSON.parse(module.Engine.schemaJson()));
-  const schema = given.length > 0 ? given : fallbackSchema();
+  const schema: SettingRow[] = normaliseSchema(JSON.parse(module.Engine.schemaJson()));
 
   return {
     info(): EngineInfo {
@@ -91,19 +100,21 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
         frames: [...engine.frameNames()],
       };
     },
-    async thumbnail(bytes, name, size) {
-      return pixels(engine.thumbnail(bytes, name, 0, size, size));
+    async thumbnail(bytes, name, angle, width, height) {
+      return pixels(engine.thumbnail(bytes, name, angle, width, height));
     },
     async preview(bytes, name, angle, text, _w, _h, prompt) {
       settings(text);
-      await font();
+      // The preview fails without any font even where no text is drawn (fontWanted says
+      // none), so its worker always has the bundled one.
+      await loadBundledFont();
       return pixels(engine.preview(bytes, name, angle, prompt));
     },
-    async process(bytes, name, angle, text) {
+    async process(bytes, name, angle, number, text) {
       settings(text);
       await font();
-      const o = engine.process(bytes, name, angle);
-      if (o.code === "written" && o.bytes) return { ok: { bytes: o.bytes, name: o.name ?? "" } };
+      const o = engine.processAt(bytes, name, angle, number);
+      if (o.code === "written" && o.bytes) return { ok: { bytes: o.bytes, name: o.name ?? "", more: o.more } };
       return { skip: { reason: o.code, detail: o.badKey ? `${o.badKey}\x00${o.badValue ?? ""}` : undefined } };
     },
     gifStart(text) {

@@ -1,6 +1,6 @@
 // Drives the engine's JavaScript interface under node as the page does, and writes what it
 // answers into a folder, for scripts/web-identity to compare with the native command:
-//   node api-check.js ENGINE.js SETTINGS.ini FONT OUTDIR PICTURE...
+//   node api-check.cjs ENGINE.js SETTINGS.ini FONT OUTDIR PICTURE...
 // OUTDIR gets each written JPEG under the engine's name, animation.gif from all pictures, and
 // outcomes.txt with one "name code" line per picture.
 "use strict";

@@ -359,8 +359,10 @@ std::string SystemReason(int error) {
       return Say("路径中有一段不是文件夹");
     case ENOSPC:
       return Say("磁盘已满");
+#ifdef EDQUOT  // Windows has no quota error number; it reports a full disk
     case EDQUOT:
       return Say("超出磁盘配额");
+#endif
     case EROFS:
       return Say("文件系统只读");
     case EFBIG:

@@ -44,7 +44,8 @@ std::string FolderPatterns() {
   std::string list;
   for (std::string_view ext : FolderScanExtensions()) {
     if (!list.empty()) list += cli::Say("，再 ");
-    list += "*" + std::string(ext);
+    list += '*';
+    list += ext;
   }
   return list;
 }

@@ -205,8 +205,29 @@ int Open(const std::string& path, unsigned flags, int& error) {
   }
   if (flags & kOpenCreate) mode |= _O_CREAT;
   if (flags & kOpenExclusive) mode |= _O_EXCL;
-  const int fd = _wopen(Wide(path).c_str(), mode, _S_IREAD | _S_IWRITE);
+  const std::wstring wide = Wide(path);
+  const int fd = _wopen(wide.c_str(), mode, _S_IREAD | _S_IWRITE);
   error = fd < 0 ? errno : 0;
+  // Windows refuses to open a folder as "access denied"; say what POSIX says, so the user
+  // hears that the name is a folder rather than a permission problem.
+  if (error == EACCES) {
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+      error = EISDIR;
+  }
+  // Likewise "not found" when a folder on the way is a file.
+  if (error == ENOENT) {
+    std::string folder = path;
+    while (true) {
+      std::string up = FolderOf(folder);
+      if (up == folder || up.size() <= RootLength(up)) break;
+      folder = std::move(up);
+      const DWORD attributes = GetFileAttributesW(Wide(folder).c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+      if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) error = ENOTDIR;
+      break;
+    }
+  }
   return fd;
 }
 

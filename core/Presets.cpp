@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/FileWrite.h"
+#include "core/Platform.h"
 #include "core/Settings.h"
 
 namespace pixmira {
@@ -45,9 +46,10 @@ void CopyGeneral(const TMemIniFile& from, TMemIniFile& to) {
 }  // namespace
 
 std::string PresetFolderFor(const std::string& configFile) {
-  const auto slash = configFile.find_last_of('/');
-  return (slash == std::string::npos ? std::string() : configFile.substr(0, slash + 1)) +
-         "Presets/";
+  // Beside the settings file, whichever separator its path uses (Windows takes "\\" too).
+  std::size_t end = configFile.size();
+  while (end > 0 && !platform::IsSeparator(configFile[end - 1])) --end;
+  return configFile.substr(0, end) + "Presets" + platform::PreferredSeparator();
 }
 
 bool ValidPresetName(std::string_view name) {
@@ -82,12 +84,13 @@ const std::vector<TBundledPreset>& BundledPresets() {
 }
 
 TPresetFolder::TPresetFolder(std::string folder) : folder_(std::move(folder)) {
-  if (!folder_.empty() && folder_.back() != '/') folder_ += '/';
+  if (!folder_.empty() && !platform::IsSeparator(folder_.back()))
+    folder_ += platform::PreferredSeparator();
 }
 
 bool TPresetFolder::Exists() const {
   std::error_code ec;
-  return fs::is_directory(folder_, ec);
+  return fs::is_directory(platform::ToPath(folder_), ec);
 }
 
 std::string TPresetFolder::PathOf(std::string_view name) const {
@@ -97,7 +100,7 @@ std::string TPresetFolder::PathOf(std::string_view name) const {
 bool TPresetFolder::Prepare() {
   if (Exists()) return true;
   std::error_code ec;
-  fs::create_directories(folder_, ec);
+  fs::create_directories(platform::ToPath(folder_), ec);
   if (ec) return false;
   try {
     for (const TBundledPreset& p : BundledPresets())
@@ -115,8 +118,8 @@ std::vector<std::string> TPresetFolder::Names() const {
     for (const TBundledPreset& p : BundledPresets()) names.emplace_back(p.name);
   } else {
     std::error_code ec;
-    for (const fs::directory_entry& e : fs::directory_iterator(folder_, ec)) {
-      const std::string file = e.path().filename().string();
+    for (const fs::directory_entry& e : fs::directory_iterator(platform::ToPath(folder_), ec)) {
+      const std::string file = platform::FromPath(e.path().filename());
       if (file.size() <= kExtension.size() || !file.ends_with(kExtension)) continue;
       const std::string name = file.substr(0, file.size() - kExtension.size());
       std::error_code regular;
@@ -135,18 +138,18 @@ std::optional<TMemIniFile> TPresetFolder::Load(std::string_view name) const {
     return std::nullopt;
   }
   std::error_code ec;
-  if (!fs::is_regular_file(PathOf(name), ec)) return std::nullopt;
+  if (!fs::is_regular_file(platform::ToPath(PathOf(name)), ec)) return std::nullopt;
   return TMemIniFile(PathOf(name));
 }
 
 void TPresetFolder::Save(std::string_view name, const TMemIniFile& settings) const {
   if (!ValidPresetName(name)) Fail(PathOf(name), EINVAL);
   std::error_code ec;
-  fs::create_directories(folder_, ec);
+  fs::create_directories(platform::ToPath(folder_), ec);
   TMemIniFile preset = PresetFromSettings(settings);
   const std::string text = preset.ToText();
   const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-  if (fs::exists(PathOf(name), ec)) {
+  if (fs::exists(platform::ToPath(PathOf(name)), ec)) {
     ReplaceFile(PathOf(name), bytes);
   } else {
     WriteNewFile(PathOf(name), bytes);
@@ -158,15 +161,15 @@ void TPresetFolder::Rename(std::string_view from, std::string_view to) const {
   if (!ValidPresetName(from)) Fail(PathOf(from), ENOENT);
   std::error_code ec;
   // Another preset of the new name is never replaced.
-  if (fs::exists(PathOf(to), ec)) Fail(PathOf(to), EEXIST);
-  fs::rename(PathOf(from), PathOf(to), ec);
+  if (fs::exists(platform::ToPath(PathOf(to)), ec)) Fail(PathOf(to), EEXIST);
+  fs::rename(platform::ToPath(PathOf(from)), platform::ToPath(PathOf(to)), ec);
   if (ec) Fail(PathOf(from), ec.value());
 }
 
 void TPresetFolder::Remove(std::string_view name) const {
   if (!ValidPresetName(name)) Fail(PathOf(name), ENOENT);
   std::error_code ec;
-  if (!fs::remove(PathOf(name), ec)) Fail(PathOf(name), ec ? ec.value() : ENOENT);
+  if (!fs::remove(platform::ToPath(PathOf(name)), ec)) Fail(PathOf(name), ec ? ec.value() : ENOENT);
 }
 
 void ApplyPreset(const TMemIniFile& preset, TMemIniFile& settings) {

@@ -5,6 +5,7 @@
 
 #include "codecs/Png.h"
 #include "core/Errors.h"
+#include "core/Platform.h"
 #include "core/Rounding.h"
 #include "imaging/Lanczos.h"
 #include "imaging/Resample.h"
@@ -29,12 +30,16 @@ std::unique_ptr<TPNGPicture> LoadFramePicture(const std::string& path) {
 }  // namespace
 
 std::string CatalogPath(const std::string& framesFolder, const std::string& value) {
-  std::string path = framesFolder;
-  if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
-  std::replace(path.begin(), path.end(), '\\', '/');
-  std::string name = value;
-  std::replace(name.begin(), name.end(), '\\', '/');
-  return path + name;
+  // Catalogues are written on either system; this system's separator stands for both.
+  const char separator = platform::PreferredSeparator();
+  const auto mine = [separator](std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\\' || c == '/'; }, separator);
+    return text;
+  };
+  std::string path = mine(framesFolder);
+  if (!path.empty() && path.back() != separator) path += separator;
+  return path + mine(value);
 }
 
 std::unique_ptr<TBitmap> ApplyFrame(const TBitmap& photo, const std::string& frameName,

@@ -28,7 +28,8 @@ struct TFrameEntry {
 // Sections with a non-empty preview, in file order. "\" in stored names is accepted.
 std::vector<TFrameEntry> ListFrames(const TMemIniFile& catalog, const std::string& framesFolder);
 
-// A catalogue file name joined to the frames folder, "\" turned into "/".
+// A catalogue file name joined to the frames folder, "\" and "/" both turned into the
+// system's separator.
 std::string CatalogPath(const std::string& framesFolder, const std::string& value);
 
 }  // namespace pixmira

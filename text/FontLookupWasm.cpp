@@ -2,11 +2,6 @@
 // page added, and those in a "fonts" folder beside the program (pixmira-batch under node),
 // matched by the family names the files state. The first face added stands in for any family
 // no file has.
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_SFNT_NAMES_H
-#include FT_TRUETYPE_IDS_H
-
 #include <algorithm>
 #include <filesystem>
 #include <mutex>
@@ -14,26 +9,16 @@
 
 #include "core/Kernel.h"
 #include "core/Platform.h"
+#include "text/FontFaces.h"
 #include "text/FontLookup.h"
 
 namespace pixmira {
 namespace {
 
-struct Face {
-  FontChoice where;                   // file and index; no synthesis
-  std::vector<std::string> families;  // lower-cased where ASCII
-  bool bold = false;
-  bool italic = false;
-};
-
 struct Registry {
   std::mutex mutex;
-  FT_Library library = nullptr;
-  std::vector<Face> faces;
+  FontFaces faces;
   bool programFontsRead = false;
-  ~Registry() {
-    if (library) FT_Done_FreeType(library);
-  }
 };
 
 Registry& TheRegistry() {
@@ -41,140 +26,10 @@ Registry& TheRegistry() {
   return registry;
 }
 
-std::string Folded(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  }
-  return text;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += char(c);
-  } else if (c < 0x800) {
-    out += char(0xC0 | (c >> 6));
-    out += char(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += char(0xE0 | (c >> 12));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  } else {
-    out += char(0xF0 | (c >> 18));
-    out += char(0x80 | ((c >> 12) & 0x3F));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  }
-}
-
-// A name record as UTF-8: UTF-16BE for Windows and Unicode records, single bytes (ASCII
-// in practice) for Macintosh Roman; nothing for other encodings.
-std::optional<std::string> NameText(const FT_SfntName& name) {
-  std::string out;
-  if (name.platform_id == TT_PLATFORM_MICROSOFT || name.platform_id == TT_PLATFORM_APPLE_UNICODE) {
-    for (FT_UInt i = 0; i + 1 < name.string_len; i += 2) {
-      char32_t c = char32_t(name.string[i]) << 8 | name.string[i + 1];
-      if (c >= 0xD800 && c < 0xDC00 && i + 3 < name.string_len) {
-        const char32_t low = char32_t(name.string[i + 2]) << 8 | name.string[i + 3];
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        i += 2;
-      }
-      AppendUtf8(out, c);
-    }
-    return out;
-  }
-  if (name.platform_id == TT_PLATFORM_MACINTOSH && name.encoding_id == TT_MAC_ID_ROMAN) {
-    for (FT_UInt i = 0; i < name.string_len; ++i) {
-      if (name.string[i] >= 0x80) return std::nullopt;
-      out += char(name.string[i]);
-    }
-    return out;
-  }
-  return std::nullopt;
-}
-
-std::vector<std::string> FamiliesOf(FT_Face face) {
-  std::vector<std::string> families;
-  auto add = [&](std::string name) {
-    name = Folded(std::move(name));
-    for (const std::string& f : families) {
-      if (f == name) return;
-    }
-    if (!name.empty()) families.push_back(std::move(name));
-  };
-  if (face->family_name) add(face->family_name);
-  const FT_UInt count = FT_Get_Sfnt_Name_Count(face);
-  for (FT_UInt i = 0; i < count; ++i) {
-    FT_SfntName name;
-    if (FT_Get_Sfnt_Name(face, i, &name) != 0) continue;
-    if (name.name_id != TT_NAME_ID_FONT_FAMILY && name.name_id != TT_NAME_ID_TYPOGRAPHIC_FAMILY)
-      continue;
-    if (auto text = NameText(name)) add(*text);
-  }
-  return families;
-}
-
-FontChoice WithSynthesis(const Face& face, bool bold, bool italic) {
-  FontChoice choice = face.where;
-  choice.synthesizeBold = bold && !face.bold;
-  choice.synthesizeItalic = italic && !face.italic;
-  return choice;
-}
-
-// The face of that family closest in weight and slant; the first face added when no file
-// has the family.
-const Face* Best(const Registry& registry, const std::string& family, bool bold, bool italic) {
-  const std::string wanted = Folded(family);
-  const Face* best = nullptr;
-  int bestScore = -1;
-  for (const Face& face : registry.faces) {
-    bool named = false;
-    for (const std::string& f : face.families) named = named || f == wanted;
-    if (!named) continue;
-    const int score = (face.bold == bold ? 2 : 0) + (face.italic == italic ? 1 : 0);
-    if (score > bestScore) {
-      best = &face;
-      bestScore = score;
-    }
-  }
-  if (!best && !registry.faces.empty()) best = &registry.faces.front();
+const ListedFace* Best(const FontFaces& faces, const std::string& family, bool bold, bool italic) {
+  const ListedFace* best = faces.Named(family, bold, italic);
+  if (!best && !faces.Faces().empty()) best = &faces.Faces().front();
   return best;
-}
-
-bool Covers(Registry& registry, const Face& face, char32_t ch) {
-  FT_Face ft = nullptr;
-  if (FT_New_Face(registry.library, face.where.file.c_str(), face.where.index, &ft) != 0)
-    return false;
-  const bool has = FT_Get_Char_Index(ft, ch) != 0;
-  FT_Done_Face(ft);
-  return has;
-}
-
-bool AddLocked(Registry& registry, const std::string& path) {
-  if (!registry.library && FT_Init_FreeType(&registry.library) != 0) {
-    registry.library = nullptr;
-    return false;
-  }
-  FT_Face first = nullptr;
-  if (FT_New_Face(registry.library, path.c_str(), 0, &first) != 0) return false;
-  const FT_Long count = first->num_faces;
-  FT_Done_Face(first);
-  bool added = false;
-  for (FT_Long index = 0; index < count; ++index) {
-    FT_Face ft = nullptr;
-    if (FT_New_Face(registry.library, path.c_str(), index, &ft) != 0) continue;
-    if (FT_IS_SCALABLE(ft)) {
-      Face face;
-      face.where.file = path;
-      face.where.index = static_cast<int>(index);
-      face.families = FamiliesOf(ft);
-      face.bold = (ft->style_flags & FT_STYLE_FLAG_BOLD) != 0;
-      face.italic = (ft->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
-      registry.faces.push_back(std::move(face));
-      added = true;
-    }
-    FT_Done_Face(ft);
-  }
-  return added;
 }
 
 // Read once, at the first lookup, in name order so that the stand-in face is always the same.
@@ -188,7 +43,7 @@ void AddProgramFonts(Registry& registry) {
     if (entry.is_regular_file(ec)) files.push_back(platform::FromPath(entry.path()));
   }
   std::sort(files.begin(), files.end());
-  for (const std::string& file : files) AddLocked(registry, file);
+  for (const std::string& file : files) registry.faces.AddFile(file);
 }
 
 }  // namespace
@@ -196,16 +51,16 @@ void AddProgramFonts(Registry& registry) {
 bool AddFontFile(const std::string& path) {
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.mutex);
-  return AddLocked(registry, path);
+  return registry.faces.AddFile(path);
 }
 
 std::optional<FontChoice> FindFace(const std::string& family, bool bold, bool italic) {
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.mutex);
   AddProgramFonts(registry);
-  const Face* face = Best(registry, family, bold, italic);
+  const ListedFace* face = Best(registry.faces, family, bold, italic);
   if (!face) return std::nullopt;
-  return WithSynthesis(*face, bold, italic);
+  return FontFaces::Choice(*face, bold, italic);
 }
 
 std::optional<FontChoice> FindFaceFor(const std::string& family, bool bold, bool italic,
@@ -213,10 +68,11 @@ std::optional<FontChoice> FindFaceFor(const std::string& family, bool bold, bool
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.mutex);
   AddProgramFonts(registry);
-  const Face* best = Best(registry, family, bold, italic);
-  if (best && Covers(registry, *best, ch)) return WithSynthesis(*best, bold, italic);
-  for (const Face& face : registry.faces) {
-    if (&face != best && Covers(registry, face, ch)) return WithSynthesis(face, bold, italic);
+  const ListedFace* best = Best(registry.faces, family, bold, italic);
+  if (best && registry.faces.Covers(*best, ch)) return FontFaces::Choice(*best, bold, italic);
+  for (const ListedFace& face : registry.faces.Faces()) {
+    if (&face != best && registry.faces.Covers(face, ch))
+      return FontFaces::Choice(face, bold, italic);
   }
   return std::nullopt;
 }

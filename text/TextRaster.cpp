@@ -7,9 +7,13 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 #include "core/Errors.h"
+#include "text/FontFile.h"
 #include "text/FontLookup.h"
 
 namespace pixmira {
@@ -19,20 +23,20 @@ constexpr FT_Int32 kLoadFlags = FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
 // About 12 degrees, the usual slant of an oblique face.
 constexpr FT_Fixed kObliqueShear = 0x0366A;
 
-// FreeType libraries are not safe to share between threads; each thread keeps its own with
-// the faces it has opened.
-class ThreadFonts {
+// A FreeType library with the faces it has opened. Libraries are not safe to share between
+// threads, so a raster borrows a set for its whole life and no two workers hold the same one.
+class FontSet {
  public:
-  ThreadFonts() {
+  FontSet() {
     if (FT_Init_FreeType(&library_) != 0) library_ = nullptr;
   }
-  ~ThreadFonts() {
+  ~FontSet() {
     for (auto& [key, face] : faces_)
       if (face) FT_Done_Face(face);
     if (library_) FT_Done_FreeType(library_);
   }
-  ThreadFonts(const ThreadFonts&) = delete;
-  ThreadFonts& operator=(const ThreadFonts&) = delete;
+  FontSet(const FontSet&) = delete;
+  FontSet& operator=(const FontSet&) = delete;
 
   // Nothing when the file cannot be opened as a font.
   FT_Face Face(const FontChoice& choice) {
@@ -40,7 +44,7 @@ class ThreadFonts {
     const auto key = std::make_pair(choice.file, choice.index);
     if (auto it = faces_.find(key); it != faces_.end()) return it->second;
     FT_Face face = nullptr;
-    if (FT_New_Face(library_, choice.file.c_str(), choice.index, &face) != 0) face = nullptr;
+    if (OpenFontFace(library_, choice.file, choice.index, &face) != 0) face = nullptr;
     faces_.emplace(key, face);
     return face;
   }
@@ -50,10 +54,45 @@ class ThreadFonts {
   std::map<std::pair<std::string, int>, FT_Face> faces_;
 };
 
-ThreadFonts& Fonts() {
-  thread_local ThreadFonts fonts;
-  return fonts;
+// Sets not lent out, kept so opened faces are reused. Not thread_local: the MinGW runtime
+// ran those destructors in FreeType after its own teardown and crashed at exit; this one is
+// emptied by ordinary static destruction on the main thread.
+class FontPool {
+ public:
+  std::unique_ptr<FontSet> Take() {
+    std::lock_guard lock(mutex_);
+    if (free_.empty()) return std::make_unique<FontSet>();
+    std::unique_ptr<FontSet> set = std::move(free_.back());
+    free_.pop_back();
+    return set;
+  }
+  void Give(std::unique_ptr<FontSet> set) {
+    std::lock_guard lock(mutex_);
+    free_.push_back(std::move(set));
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::unique_ptr<FontSet>> free_;
+};
+
+FontPool& Pool() {
+  static FontPool pool;
+  return pool;
 }
+
+// One raster's own font set, handed back when the raster is done.
+class FontLease {
+ public:
+  FontLease() : set_(Pool().Take()) {}
+  ~FontLease() { Pool().Give(std::move(set_)); }
+  FontLease(const FontLease&) = delete;
+  FontLease& operator=(const FontLease&) = delete;
+  FontSet& operator*() { return *set_; }
+
+ private:
+  std::unique_ptr<FontSet> set_;
+};
 
 // Decodes one UTF-8 sequence at text[i], advancing i; malformed input gives U+FFFD.
 char32_t NextCodePoint(std::string_view text, std::size_t& i) {
@@ -151,6 +190,7 @@ std::vector<std::u32string> SplitLines(std::string_view utf8) {
 }
 
 struct TTextRaster::Impl {
+  FontLease fonts;  // first, so the sizes below are done before the set goes back
   TFont font;
   int em = 0;
   Source primary;
@@ -168,7 +208,7 @@ struct TTextRaster::Impl {
   }
 
   bool Open(Source& source, const FontChoice& choice) {
-    source.face = Fonts().Face(choice);
+    source.face = (*fonts).Face(choice);
     if (!source.face || FT_New_Size(source.face, &source.size) != 0) return false;
     if (FT_Activate_Size(source.size) != 0 || FT_Set_Pixel_Sizes(source.face, 0, em) != 0)
       return false;

@@ -1,4 +1,14 @@
 // pixmira-batch run as a user runs it: arguments, files written, messages and exit status.
+#ifdef _WIN32
+#include <gtest/gtest.h>
+
+// These cases start the command with posix_spawn and stop it with signals. On Windows
+// scripts/check-windows runs pixmira-batch.exe instead and compares its files with Linux's.
+TEST(BatchCommandTest, StartsTheCommandThroughPosixCalls) {
+  GTEST_SKIP() << "not on this system: posix_spawn and signals (scripts/check-windows runs "
+                  "the command there)";
+}
+#else
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -139,7 +149,7 @@ TEST_F(BatchCommandTest, WhereNamesTheFilesItWouldUse) {
 TEST_F(BatchCommandTest, UsageErrorsExitWithTwo) {
   const std::string pic = Bmp("a.bmp", Solid(4, 4, 0));
   const std::string out = dir_.File("out");
-  const std::vector<std::vector<std::string>> cases = {
+  const std::vector<std::vector<std::string> > cases = {
       {},
       {pic},
       {"--out", out},
@@ -667,3 +677,4 @@ TEST_F(BatchCommandTest, AFileShrunkToMeetItsCapIsNamedOnStandardError) {
 
 }  // namespace
 }  // namespace pixmira
+#endif  // _WIN32

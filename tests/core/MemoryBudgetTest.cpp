@@ -1,5 +1,7 @@
 #include "core/MemoryBudget.h"
 
+#include "core/Platform.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -62,7 +64,7 @@ TEST(MemoryBudget, RefusesWhatCanNeverFitAndWaitsForWhatCanLater) {
 
 TEST(MemoryBudget, DefaultIsHalfOfWhatTheProcessMayUse) {
   const uint64_t budget = DefaultMemoryBudget();
-  const uint64_t physical = uint64_t(sysconf(_SC_PHYS_PAGES)) * uint64_t(sysconf(_SC_PAGESIZE));
+  const uint64_t physical = platform::PhysicalMemory();
   EXPECT_GE(budget, uint64_t(64) << 20);
   EXPECT_LE(budget, physical / 2);
 }

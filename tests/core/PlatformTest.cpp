@@ -135,6 +135,30 @@ TEST(PlatformFiles, StatusTellsFilesFromFolders) {
   EXPECT_NE(platform::RootLength(*real), 0u);
 }
 
+// Every system answers with the POSIX reason, so the user hears why: Windows itself says
+// "access denied" for a folder and "not found" below a file.
+TEST(PlatformFiles, OpeningTellsWhyAPathIsNoFile) {
+  TempDir dir;
+  test::WriteFile(dir.File("plain"), "a file");
+  const unsigned write = platform::kOpenWrite | platform::kOpenCreate;
+  const struct {
+    std::string path;
+    unsigned flags;
+    int error;
+  } cases[] = {
+      {platform::FromPath(dir.Path()), write, EISDIR},
+      {dir.File("plain") + "/out.jpg", write, ENOTDIR},
+      {platform::Join(platform::Join(dir.File("plain"), "sub"), "out.jpg"), write, ENOTDIR},
+      {platform::Join(dir.File("missing"), "out.jpg"), write, ENOENT},
+      {dir.File("missing.jpg"), platform::kOpenRead, ENOENT},
+  };
+  for (const auto& c : cases) {
+    int error = 0;
+    EXPECT_EQ(platform::Open(c.path, c.flags, error), -1) << c.path;
+    EXPECT_EQ(error, c.error) << c.path;
+  }
+}
+
 TEST(PlatformProcess, KnowsItselfAndItsMachine) {
   EXPECT_TRUE(platform::ProcessMayBeAlive(platform::ProcessId()));
   EXPECT_GE(platform::AvailableProcessors(), 1);

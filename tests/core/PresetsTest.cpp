@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "core/Errors.h"
+#include "core/Platform.h"
 #include "core/Settings.h"
 #include "support/TestSupport.h"
 
@@ -14,6 +15,21 @@ namespace pixmira {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Beside the settings file on each system; on Windows "Presets" used to land in the current
+// folder because only "/" was taken as a separator.
+TEST(PresetsTest, FolderSitsBesideTheSettingsFile) {
+  EXPECT_EQ(PresetFolderFor("Config.ini"), std::string("Presets") + platform::PreferredSeparator());
+#ifdef _WIN32
+  EXPECT_EQ(PresetFolderFor("C:\\Users\\李\\AppData\\Roaming\\Pixmira\\Config.ini"),
+            "C:\\Users\\李\\AppData\\Roaming\\Pixmira\\Presets\\");
+  EXPECT_EQ(PresetFolderFor("D:/portable/Config.ini"), "D:/portable/Presets\\");
+#else
+  EXPECT_EQ(PresetFolderFor("/home/li/.config/pixmira/Config.ini"),
+            "/home/li/.config/pixmira/Presets/");
+  EXPECT_EQ(PresetFolderFor("/odd\\name/Config.ini"), "/odd\\name/Presets/");
+#endif
+}
 
 TEST(PresetsTest, BundledSlotsOnFirstUseThenTheSellersOwnFiles) {
   test::TempDir dir;

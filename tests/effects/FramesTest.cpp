@@ -9,6 +9,7 @@
 #include "codecs/Jpeg.h"
 #include "codecs/LoadPicture.h"
 #include "core/Errors.h"
+#include "core/Platform.h"
 #include "imaging/Lanczos.h"
 #include "imaging/Resample.h"
 #include "tests/effects/PngFixture.h"
@@ -190,8 +191,19 @@ TEST(ApplyFrameTest, StoredNamesMayUseBackslashesAndSubfolders) {
   ASSERT_TRUE(framed);
   EXPECT_EQ(framed->Width(), 4);
 
+#ifdef _WIN32
+  EXPECT_EQ(CatalogPath("C:/p/Frames/", "a/b.png"), "C:\\p\\Frames\\a\\b.png");
+  EXPECT_EQ(CatalogPath("C:\\p\\Frames", "a\\b.png"), "C:\\p\\Frames\\a\\b.png");
+#else
   EXPECT_EQ(CatalogPath("/opt/p/Frames/", "a\\b.png"), "/opt/p/Frames/a/b.png");
   EXPECT_EQ(CatalogPath("/opt/p/Frames", "b.png"), "/opt/p/Frames/b.png");
+#endif
+}
+
+// The path with this system's separator.
+std::string Native(std::string path) {
+  std::replace(path.begin(), path.end(), '/', platform::PreferredSeparator());
+  return path;
 }
 
 TEST(ListFramesTest, SectionsWithAPreviewInFileOrder) {
@@ -204,9 +216,9 @@ TEST(ListFramesTest, SectionsWithAPreviewInFileOrder) {
   const auto frames = ListFrames(catalog, "/f/");
   ASSERT_EQ(frames.size(), 3u);
   EXPECT_EQ(frames[0].name, "Zebra");
-  EXPECT_EQ(frames[0].previewPath, "/f/z.jpg");
+  EXPECT_EQ(frames[0].previewPath, Native("/f/z.jpg"));
   EXPECT_EQ(frames[1].name, "红色");
-  EXPECT_EQ(frames[1].previewPath, "/f/previews/red.jpg");
+  EXPECT_EQ(frames[1].previewPath, Native("/f/previews/red.jpg"));
   EXPECT_EQ(frames[2].name, "Apple");
 }
 

@@ -15,6 +15,7 @@
 #include "codecs/LoadPicture.h"
 #include "core/Errors.h"
 #include "core/FileWrite.h"
+#include "core/Platform.h"
 #include "output/PictureFolder.h"
 #include "pipeline/TestPictures.h"
 
@@ -122,7 +123,8 @@ std::string Error(const TExportResult& r) { return r.failedPath + ": " + r.detai
 
 std::vector<std::string> Names(const fs::path& folder) {
   std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+  for (const auto& e : fs::directory_iterator(folder))
+    names.push_back(platform::FromPath(e.path().filename()));
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -233,10 +235,11 @@ TEST(ListFolderPicturesTest, SkipsTheOutputFolderBelowTheScannedOne) {
   fs::create_directory(dir.File("out"));
   WriteFile(dir.File("out/a.jpg"), "");
   const std::string root = dir.Path().string();
-  EXPECT_EQ(TFolderScan(root + "/out/").List(root), (std::vector<std::string>{root + "/a.jpg"}));
+  EXPECT_EQ(TFolderScan(root + "/out/").List(root),
+            (std::vector<std::string>{platform::Join(root, "a.jpg")}));
   // Named itself, it is searched: the user asked for it.
   EXPECT_EQ(TFolderScan(root + "/out").List(root + "/out"),
-            (std::vector<std::string>{root + "/out/a.jpg"}));
+            (std::vector<std::string>{platform::Join(root + "/out", "a.jpg")}));
 }
 
 // End to end: pictures in a temporary folder, through the driver, files read back.
@@ -286,8 +289,9 @@ TEST_F(ExportTest, NamesCollideIntoTheNextFreeName) {
   const TExportResult result = Export(inputs, plain_, TExportMode::Jpeg, 2, callbacks);
 
   EXPECT_EQ(result.status, TExportStatus::Completed) << Error(result);
-  EXPECT_EQ(result.files, (std::vector<std::string>{out_ + "/x3.jpg", out_ + "/a.jpg",
-                                                    out_ + "/a2.jpg", out_ + "/Photo.jpg"}));
+  EXPECT_EQ(result.files, (std::vector<std::string>{
+                              platform::Join(out_, "x3.jpg"), platform::Join(out_, "a.jpg"),
+                              platform::Join(out_, "a2.jpg"), platform::Join(out_, "Photo.jpg")}));
   EXPECT_EQ(ReadFile(out_ + "/x.jpg"), "mine");
   EXPECT_EQ(ReadFile(out_ + "/x2.jpg"), "mine too");
   EXPECT_EQ(result.total, 4);
@@ -567,7 +571,7 @@ TEST_F(ExportTest, SameBytesForOneAndFourWorkers) {
     EXPECT_EQ(result.status, TExportStatus::Completed) << Error(result);
     std::vector<std::string> contents;
     for (const std::string& f : result.files)
-      contents.push_back(fs::path(f).filename().string() + ":" + ReadFile(f));
+      contents.push_back(platform::NameOf(f) + ":" + ReadFile(f));
     return contents;
   };
   const auto one = run(1, TExportMode::Jpeg);

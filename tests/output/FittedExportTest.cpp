@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "core/Platform.h"
 #include "output/Export.h"
 #include "pipeline/TestPictures.h"
 
@@ -89,9 +90,10 @@ TEST_F(FittedExportTest, LongPicturesAreWrittenInSlicesInOrder) {
   const TExportResult result = Export({longOne, shortOne}, "ReduceSize=0\r\nSliceHeight=100\r\n");
   ASSERT_EQ(result.status, TExportStatus::Completed);
   // A picture no taller than a slice keeps its plain name.
-  const std::vector<std::string> names = {out_ + "/detail-01.jpg", out_ + "/detail-02.jpg",
-                                          out_ + "/detail-03.jpg", out_ + "/detail-04.jpg",
-                                          out_ + "/short.jpg"};
+  std::vector<std::string> names;
+  for (const char* name :
+       {"detail-01.jpg", "detail-02.jpg", "detail-03.jpg", "detail-04.jpg", "short.jpg"})
+    names.push_back(platform::Join(out_, name));
   EXPECT_EQ(result.files, names);
   EXPECT_EQ(result.written, 5);
 

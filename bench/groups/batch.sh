@@ -20,23 +20,7 @@ cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch benc
 
 . "$here/bench/photos.sh"
 
-cat > "$work/Config.ini" <<INI
-[General]
-ReduceSize=1
-ReduceSizeType=2
-AddFrame=1
-FrameType=0
-CornerType=0
-CornerWidth=0
-AddWatermark=1
-WatermarkType=0
-WatermarkText=$text
-WatermarkFontName=WenQuanYi Zen Hei
-WatermarkFontSize=20
-WatermarkFontColor=\$003030C0
-WatermarkTransparent=20
-WatermarkPos=0
-INI
+batch_settings "$text" > "$work/Config.ini"
 
 now() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }

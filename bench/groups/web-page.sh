@@ -26,23 +26,7 @@ bash "$here/scripts/build-page"
 (cd "$here/web" && node bench/page.mjs thumbnails "$photos")
 
 . "$here/bench/photos.sh"
-cat > "$work/web-page.ini" <<INI
-[General]
-ReduceSize=1
-ReduceSizeType=2
-AddFrame=1
-FrameType=0
-CornerType=0
-CornerWidth=0
-AddWatermark=1
-WatermarkType=0
-WatermarkText=小店精品
-WatermarkFontName=WenQuanYi Zen Hei
-WatermarkFontSize=20
-WatermarkFontColor=\$003030C0
-WatermarkTransparent=20
-WatermarkPos=0
-INI
+batch_settings > "$work/web-page.ini"
 (cd "$here/web" && node bench/page.mjs export "$work/web-page.ini" "$photos"/*.jpg)
 
 out="$work/web-page-native"

@@ -17,23 +17,7 @@ PIXMIRA_WINDOWS_TESTS="" bash "$here/scripts/build-windows" "$win_dir" >/dev/nul
 
 . "$here/bench/photos.sh"
 
-cat > "$work/windows-Config.ini" <<INI
-[General]
-ReduceSize=1
-ReduceSizeType=2
-AddFrame=1
-FrameType=0
-CornerType=0
-CornerWidth=0
-AddWatermark=1
-WatermarkType=0
-WatermarkText=小店精品
-WatermarkFontName=WenQuanYi Zen Hei
-WatermarkFontSize=20
-WatermarkFontColor=\$003030C0
-WatermarkTransparent=20
-WatermarkPos=0
-INI
+batch_settings > "$work/windows-Config.ini"
 
 export WINEPREFIX=$work/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 [ -d "$WINEPREFIX" ] || $wine wineboot -i >/dev/null 2>&1 || true

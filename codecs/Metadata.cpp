@@ -232,6 +232,19 @@ void ReadWebp(std::span<const uint8_t> f, std::vector<uint8_t>& exif, std::vecto
   }
 }
 
+// The EXIF block of a JPEG, PNG or WebP file, and the ICC profile of a JPEG or WebP file;
+// other files give none.
+void ReadBlocks(std::span<const uint8_t> file, std::vector<uint8_t>& exif,
+                std::vector<uint8_t>& icc) {
+  if (Starts(file, "\xFF\xD8\xFF")) {
+    ReadJpeg(file, exif, icc);
+  } else if (Starts(file, "\x89PNG\r\n\x1A\n")) {
+    ReadPng(file, exif);
+  } else if (Starts(file, "RIFF") && Starts(file, "WEBP", 8)) {
+    ReadWebp(file, exif, icc);
+  }
+}
+
 }  // namespace
 
 std::vector<uint8_t> CleanExif(std::span<const uint8_t> tiff) {
@@ -272,13 +285,7 @@ bool KeptProfile(std::span<const uint8_t> icc) { return IsSrgbProfile(icc); }
 
 std::string ExifDateTaken(std::span<const uint8_t> file) {
   std::vector<uint8_t> exif, icc;
-  if (Starts(file, "\xFF\xD8\xFF")) {
-    ReadJpeg(file, exif, icc);
-  } else if (Starts(file, "\x89PNG\r\n\x1A\n")) {
-    ReadPng(file, exif);
-  } else if (Starts(file, "RIFF") && Starts(file, "WEBP", 8)) {
-    ReadWebp(file, exif, icc);
-  }
+  ReadBlocks(file, exif, icc);
   TTiff t(exif);
   if (!t.Open()) return {};
   const uint32_t ifd0 = t.FirstIfd();
@@ -290,13 +297,7 @@ std::string ExifDateTaken(std::span<const uint8_t> file) {
 
 TPictureMetadata ReadPictureMetadata(std::span<const uint8_t> file) {
   std::vector<uint8_t> exif, icc;
-  if (Starts(file, "\xFF\xD8\xFF")) {
-    ReadJpeg(file, exif, icc);
-  } else if (Starts(file, "\x89PNG\r\n\x1A\n")) {
-    ReadPng(file, exif);
-  } else if (Starts(file, "RIFF") && Starts(file, "WEBP", 8)) {
-    ReadWebp(file, exif, icc);
-  }
+  ReadBlocks(file, exif, icc);
   TPictureMetadata metadata;
   if (!exif.empty()) metadata.exif = CleanExif(exif);
   if (!icc.empty() && KeptProfile(icc)) metadata.icc = std::move(icc);

@@ -153,14 +153,14 @@ std::unique_ptr<TBitmap> MakeThumbnail(const TBitmap& picture, int cellWidth, in
                    });
 }
 
-std::unique_ptr<TBitmap> MakeFileThumbnail(const std::string& path, int angle, int cellWidth,
-                                           int cellHeight) {
+std::unique_ptr<TBitmap> MakeThumbnailOfBytes(std::span<const uint8_t> data, std::string_view name,
+                                              int angle, int cellWidth, int cellHeight) {
   const bool quarter = angle % 180 != 0;
   const bool turned = angle % 360 != 0;
   try {
-    const TFormat* format = FormatForPath(path);
-    if (format && format == FormatNamed("jpeg")) {
-      const std::vector<uint8_t> data = ReadWholeFile(path);
+    const TFormat* format = FormatForPath(name);
+    if (!format) return nullptr;
+    if (format == FormatNamed("jpeg")) {
       TReducedJpeg jpeg = DecodeJpegReduced(data, [&](int pw, int ph) -> std::pair<int, int> {
         // The turned picture is drawn into the cell, so its size decides.
         const TRect r = quarter ? ThumbnailRect(ph, pw, cellWidth, cellHeight)
@@ -180,13 +180,27 @@ std::unique_ptr<TBitmap> MakeFileThumbnail(const std::string& path, int angle, i
           cell.StretchDraw(r, *reduced);
       });
     }
-    std::unique_ptr<TBitmap> bitmap = LoadPictureBitmap(path);
+    std::unique_ptr<TPicture> picture = format->make();
+    picture->LoadFromMemory(data);
+    std::unique_ptr<TBitmap> bitmap = picture->TakeBitmap();
     if (!bitmap) return nullptr;
     if (turned) bitmap = RotatePicture(*bitmap, kWhite, angle);
     return MakeThumbnail(*bitmap, cellWidth, cellHeight);
-  } catch (const std::exception&) {
+  } catch (...) {
     return nullptr;
   }
+}
+
+std::unique_ptr<TBitmap> MakeFileThumbnail(const std::string& path, int angle, int cellWidth,
+                                           int cellHeight) {
+  if (!FormatForPath(path)) return nullptr;
+  std::vector<uint8_t> data;
+  try {
+    data = ReadWholeFile(path);
+  } catch (...) {
+    return nullptr;
+  }
+  return MakeThumbnailOfBytes(data, path, angle, cellWidth, cellHeight);
 }
 
 }  // namespace pixmira

@@ -71,5 +71,8 @@ std::unique_ptr<TBitmap> MakeThumbnail(const TBitmap& picture, int cellWidth, in
 // whole picture but keeps its geometry. Nothing when the file cannot be shown; never raises.
 std::unique_ptr<TBitmap> MakeFileThumbnail(const std::string& path, int angle, int cellWidth,
                                            int cellHeight);
+// The same cell of a file's bytes, its format taken from name's extension as for a path.
+std::unique_ptr<TBitmap> MakeThumbnailOfBytes(std::span<const uint8_t> data, std::string_view name,
+                                              int angle, int cellWidth, int cellHeight);
 
 }  // namespace pixmira

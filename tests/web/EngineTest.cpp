@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+#include "codecs/LoadPicture.h"
+#include "core/ColorText.h"
 #include "core/Encoding.h"
 #include "core/MemIniFile.h"
 #include "output/Export.h"
@@ -202,6 +204,54 @@ TEST(WebEngine, ThumbnailAndPreviewAreCanvasPixels) {
   ASSERT_TRUE(preview.has_value());
   EXPECT_LE(std::max(preview->width, preview->height), 304);
   EXPECT_FALSE(engine.Thumbnail({1, 2, 3}, "x.jpg", 0, 120, 145).has_value());
+}
+
+// The page's list shows what the window's list shows: the same cell, pixel for pixel, for
+// every kind of picture and turn, whatever folder the name carries.
+TEST(WebEngine, ThumbnailIsTheWindowsCellPixelForPixel) {
+  TempDir dir;
+  TEngine engine(dir.File("scratch"), kFrames);
+  const std::vector<std::string> files = {
+      Sample("mug.jpg"),
+      test::DataPath("jpeg-exif6.jpg"),
+      test::DataPath("jpeg-grey.jpg"),
+      test::DataPath("jpeg-cmyk.jpg"),
+      test::DataPath("jpeg-progressive.jpg"),
+      test::DataPath("png-palette-trns.png"),
+      test::DataPath("gif-animated.gif"),
+      test::DataPath("bmp-rle8.bmp"),
+  };
+  for (const std::string& file : files) {
+    const std::string name = "shop/" + std::filesystem::path(file).filename().string();
+    for (int angle : {0, 90, 180, 270}) {
+      const auto window = MakeFileThumbnail(file, angle, 124, 147);
+      ASSERT_TRUE(window) << file << " " << angle;
+      const auto cell = engine.Thumbnail(ReadBytes(file), name, angle, 124, 147);
+      ASSERT_TRUE(cell.has_value()) << file << " " << angle;
+      ASSERT_EQ(cell->width, 124);
+      ASSERT_EQ(cell->height, 147);
+      int differing = 0;
+      for (int y = 0; y < 147; ++y)
+        for (int x = 0; x < 124; ++x) {
+          const uint8_t* p = &cell->rgba[(std::size_t(y) * 124 + x) * 4];
+          const TColor c = window->Pixel(x, y);
+          differing += p[0] != RedOf(c) || p[1] != GreenOf(c) || p[2] != BlueOf(c);
+        }
+      EXPECT_EQ(differing, 0) << file << " " << angle;
+    }
+  }
+  // What the window cannot show, the page cannot either.
+  const std::vector<uint8_t> broken = {0xFF, 0xD8, 0xFF, 0xE0, 0, 1};
+  for (const char* name :
+       {"broken.jpg", "broken.png", "broken.gif", "picture.tiff", "noextension"}) {
+    test::WriteFile(dir.File(name), std::string(broken.begin(), broken.end()));
+    EXPECT_EQ(engine.Thumbnail(broken, name, 90, 124, 147).has_value(),
+              MakeFileThumbnail(dir.File(name), 90, 124, 147) != nullptr)
+        << name;
+  }
+  for (const char* name : {"broken.jpg", "picture.tiff", "noextension"})
+    EXPECT_FALSE(engine.Thumbnail(broken, name, 90, 124, 147).has_value()) << name;
+  EXPECT_FALSE(engine.Thumbnail({}, "empty.jpg", 0, 124, 147).has_value());
 }
 
 }  // namespace

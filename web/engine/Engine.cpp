@@ -296,10 +296,8 @@ TGifOutput TEngine::GifFinish() {
 std::optional<TRgbaPicture> TEngine::Thumbnail(const std::vector<uint8_t>& bytes,
                                                const std::string& name, int angle, int cellWidth,
                                                int cellHeight) {
-  const std::string input = Stage(bytes, name);
-  auto cell = MakeFileThumbnail(input, angle, cellWidth, cellHeight);
-  fs::remove_all(fs::path(input).parent_path());
-  return ToRgba(cell.get());
+  // Straight from the bytes: a thumbnail needs no file, and staging one cost a copy each way.
+  return ToRgba(MakeThumbnailOfBytes(bytes, SafeName(name), angle, cellWidth, cellHeight).get());
 }
 
 std::optional<TRgbaPicture> TEngine::Preview(const std::vector<uint8_t>& bytes,

@@ -2,17 +2,19 @@
 # The web page in Debian's Chromium, headless, cross-origin isolated (threaded engine):
 #   web-thumbnails-300           seconds from adding the 300 photos of the thumbnails group until
 #                                every thumbnail shows
+#   native-thumbnails-300-1-worker  the same cells made natively, one after another, this run
 #   web-export-24-photos-page    the batch group's 24 photos and settings, from "generate" until
 #                                the zip is made
 #   native-export-24-photos-1-worker   pixmira-batch on the same photos with one worker, this run
 # Run it on a quiet machine: bash scripts/bench web-page
+# PIXMIRA_PROFILE=1 also prints where the page's time went, stage by stage (web/bench/page.mjs).
 set -euo pipefail
 here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
 dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
 work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
 
 cmake -S "$here" -B "$dir" -G Ninja >/dev/null
-cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch >/dev/null
+cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch bench_FileThumbnailBench >/dev/null
 # The engine in the flavours whose libraries are built (they take hours from cold).
 flavours=()
 for f in st mt; do
@@ -24,6 +26,7 @@ bash "$here/scripts/build-page"
 
 . "$here/bench/thumbnail-photos.sh"
 (cd "$here/web" && node bench/page.mjs thumbnails "$photos")
+"$dir/bench/bench_FileThumbnailBench" "$photos"/*.jpg
 
 . "$here/bench/photos.sh"
 batch_settings > "$work/web-page.ini"

@@ -5,6 +5,7 @@ import type { Entry } from "./list";
 import type { EnginePool } from "./pool";
 import type { Reply, Skip } from "./protocol";
 import { nameWithoutExt, uniqueName } from "./names";
+import { timing } from "./timing";
 
 export type JpegTarget = { kind: "folder"; dir: FileSystemDirectoryHandle } | { kind: "zip"; name: string };
 export type GifTarget = { kind: "file"; handle: FileSystemFileHandle; name: string } | { kind: "download"; name: string };
@@ -31,7 +32,7 @@ export class Cancel {
 
 async function bytesOf(entry: Entry): Promise<ArrayBuffer | undefined> {
   try {
-    return await entry.file.arrayBuffer();
+    return await timing.time("export-read", () => entry.file.arrayBuffer());
   } catch {
     return undefined; // the file went away or cannot be read since it was added
   }
@@ -81,7 +82,9 @@ export async function exportJpeg(pool: EnginePool, entries: Entry[], ini: string
     if (i >= next) break;
     const entry = entries[i];
     progress({ index: i, total, current: entry.name, secondsLeft: eta(start, i, total) });
+    const waited = performance.now();
     const reply = await inFlight.shift()!;
+    timing.add("export-wait", performance.now() - waited);
     handled = i + 1;
     if (!reply) {
       out.skipped.push({ name: entry.name, skip: { reason: "unreadable" } });
@@ -113,7 +116,7 @@ export async function exportJpeg(pool: EnginePool, entries: Entry[], ini: string
             const file = new ZipPassThrough(name);
             file.mtime = new Date();
             zip!.add(file);
-            file.push(new Uint8Array(f.bytes), true);
+            timing.time("zip-add", () => file.push(new Uint8Array(f.bytes), true));
             out.written.push(name);
           }
         }

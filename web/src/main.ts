@@ -9,8 +9,11 @@ import { SettingsStore, decodeIni, parseIni } from "./settings";
 import { buildPanel } from "./panel";
 import { extensionOf, folderOrder, stampedName } from "./names";
 import { Cancel, exportGif, exportJpeg, type Outcome, type Progress } from "./export";
+import { timing } from "./timing";
 
 const $ = <T extends HTMLElement>(sel: string) => document.querySelector(sel) as T;
+// Thumbnails a worker has in hand at once.
+const THUMBS_PER_WORKER = 3;
 
 // What the engine reports, in words.
 const OUTCOME_WORDS: Record<string, string> = {
@@ -72,8 +75,9 @@ async function start() {
   const grid = new Grid(list, thumbs);
   $("#grid-place").replaceWith(grid.element);
 
-  // Thumbnails: the ones in sight first, two per worker at a time; a turned picture's cell is
-  // made again at its new turn.
+  // Thumbnails: the ones in sight first, three per worker at a time (one making, the next ones
+  // read and waiting, so no worker idles while the page reads a file); a turned picture's cell
+  // is made again at its new turn.
   const waiting: Entry[] = [];
   const inHand = new Map<number, number>(); // entry id -> the turn being made
   let thumbsInHand = 0;
@@ -86,25 +90,39 @@ async function start() {
     thumbs.set(id, t);
   };
   const pumpThumbs = () => {
-    while (thumbsInHand < pool.size * 2 && waiting.length) {
+    while (thumbsInHand < pool.size * THUMBS_PER_WORKER && waiting.length) {
       const entry = waiting.shift()!;
       if (!thumbWanted(entry)) continue;
       const angle = entry.angle;
       thumbsInHand++;
       inHand.set(entry.id, angle);
-      entry.file
-        .arrayBuffer()
+      timing
+        .time("thumb-read", () => entry.file.arrayBuffer())
         .then((bytes) => pool.leastBusy().call({ op: "thumbnail", bytes, name: entry.name, angle, width: THUMB_W, height: THUMB_H }, [bytes]))
         .then((r) => setThumb(entry.id, r.op === "thumbnail" && r.bitmap ? { bitmap: r.bitmap, angle } : { failed: true, angle }))
         .catch(() => setThumb(entry.id, { failed: true, angle }))
         .finally(() => {
           if (inHand.get(entry.id) === angle) inHand.delete(entry.id);
           thumbsInHand--;
+          const painted = performance.now();
           grid.thumbChanged(entry.id);
+          timing.add("thumb-paint", performance.now() - painted);
           document.body.dataset.thumbsPending = String(waiting.length + thumbsInHand);
           pumpThumbs();
+          prepareWhenIdle();
         });
     }
+  };
+  // While nothing else is asked of them, the workers take the current settings and fetch the
+  // font they draw with, so a run's first pictures do not wait for it (it is large).
+  let preparedFor = "";
+  let prepareTimer: ReturnType<typeof setTimeout> | undefined;
+  const prepareWhenIdle = () => {
+    if (thumbsInHand > 0 || waiting.length > 0 || document.body.dataset.exporting === "1") return;
+    const ini = store.iniText();
+    if (ini === preparedFor) return;
+    preparedFor = ini;
+    pool.broadcast(() => [{ op: "prepare", ini }, []]);
   };
   grid.onVisible = (visible) => {
     const need = visible.filter(thumbWanted);
@@ -286,6 +304,12 @@ async function start() {
   const panel = buildPanel(info.schema, store, { frames: info.frames, onLive: requestPreview, decorate });
   $("#panel-place").replaceWith(panel);
   requestPreview();
+  // A slider's every step need not reach the workers: the settings they take are the last ones.
+  store.onChange(() => {
+    clearTimeout(prepareTimer);
+    prepareTimer = setTimeout(prepareWhenIdle, 300);
+  });
+  prepareWhenIdle();
 
   // Settings files.
   const importInput = $<HTMLInputElement>("#import-settings");
@@ -417,6 +441,8 @@ async function start() {
   });
   $("#install").addEventListener("click", () => installPrompt?.prompt());
   if ("serviceWorker" in navigator && !import.meta.env.DEV) navigator.serviceWorker.register("./sw.js").catch(() => {});
+  // The benchmark reads where the time went.
+  (window as unknown as { pixmiraTiming: typeof timing }).pixmiraTiming = timing;
   document.body.dataset.ready = "1";
 }
 

@@ -1,20 +1,27 @@
 // Engine workers: requests go to the worker with the fewest in hand; each answers in order.
 import type { EngineInfo, Envelope, Reply, Request } from "./protocol";
+import { timing } from "./timing";
 
 class EngineWorker {
   private worker = new Worker(new URL("./worker.ts", import.meta.url), { type: "module" });
   private pending = new Map<number, (r: Reply) => void>();
+  private sent = new Map<number, { op: string; at: number }>();
   private nextId = 1;
   constructor() {
     this.worker.onmessage = (e: MessageEvent<Envelope<Reply>>) => {
       const done = this.pending.get(e.data.id);
       this.pending.delete(e.data.id);
+      const sent = this.sent.get(e.data.id);
+      this.sent.delete(e.data.id);
+      if (sent) timing.add(`call-${sent.op}`, performance.now() - sent.at);
+      timing.merge(e.data.spent, "worker-");
       done?.(e.data.body);
     };
     this.worker.onerror = (e) => {
       // A worker that failed to start answers every request with an error.
       for (const done of this.pending.values()) done({ op: "error", code: "engine", detail: e.message });
       this.pending.clear();
+      this.sent.clear();
     };
   }
   get busy() {
@@ -24,6 +31,7 @@ class EngineWorker {
     const id = this.nextId++;
     return new Promise((resolve) => {
       this.pending.set(id, resolve);
+      this.sent.set(id, { op: req.op, at: performance.now() });
       this.worker.postMessage({ id, body: req } satisfies Envelope<Request>, transfer);
     });
   }

@@ -61,7 +61,8 @@ export type Request =
   | { op: "gifFrame"; bytes: ArrayBuffer; name: string; angle: number }
   | { op: "gifFinish" }
   | { op: "addFile"; name: string; bytes: ArrayBuffer } // a watermark picture
-  | { op: "addFont"; bytes: ArrayBuffer };
+  | { op: "addFont"; bytes: ArrayBuffer }
+  | { op: "prepare"; ini: string };
 
 export type Reply =
   | { op: "info"; info: EngineInfo }
@@ -78,4 +79,5 @@ export type Reply =
 export interface Envelope<T> {
   id: number;
   body: T;
+  spent?: Record<string, number>; // a reply's time in the worker, by stage (milliseconds)
 }

@@ -7,13 +7,14 @@ import { serve } from "../serve.mjs";
 export const webDir = fileURLToPath(new URL("..", import.meta.url));
 export const repoDir = join(webDir, "..");
 
+// PIXMIRA_CHROMIUM_ARGS: more switches for the browser, as when profiling (--js-flags=...).
 export async function openBrowser({ isolated = true } = {}) {
   const server = await serve({ root: join(webDir, "dist"), port: 0, isolated });
   const browser = await chromium.launch({
     executablePath: process.env.PIXMIRA_CHROMIUM ?? "/usr/bin/chromium",
     headless: true,
     args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-      "--disable-component-update", "--disable-sync"],
+      "--disable-component-update", "--disable-sync", ...(process.env.PIXMIRA_CHROMIUM_ARGS ?? "").split(" ").filter(Boolean)],
   });
   const url = `http://127.0.0.1:${server.address().port}/`;
   return {

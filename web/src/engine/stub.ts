@@ -69,5 +69,6 @@ export function makeStubEngine(): Engine {
     },
     addFile: (name) => `/user/${name}`,
     addFont: async () => true,
+    prepare: async () => {},
   };
 }

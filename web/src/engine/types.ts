@@ -23,4 +23,7 @@ export interface Engine {
   gifFinish(): Result<Uint8Array> & { skips: { index: number; reason: string }[] };
   addFile(name: string, bytes: Uint8Array): string;
   addFont(bytes: Uint8Array): Promise<boolean>;
+  // Takes the settings and fetches what they will draw with (the font), so the first picture
+  // of a run does not wait for it.
+  prepare(ini: string): Promise<void>;
 }

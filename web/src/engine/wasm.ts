@@ -3,6 +3,7 @@
 import type { EngineInfo, SettingRow } from "../protocol";
 import type { Engine, Pixels, Result } from "./types";
 import { normaliseSchema } from "./schema";
+import { timing } from "../timing";
 
 interface Outcome {
   code: string;
@@ -49,7 +50,7 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
   let response: Response | undefined;
   for (const f of self.crossOriginIsolated ? ["mt", "st"] : ["st"]) {
     script = `${base}${f}/pixmira-engine.js`;
-    response = await fetch(script).catch(() => undefined);
+    response = await timing.time("startup-fetch", () => fetch(script).catch(() => undefined));
     if (response?.ok) {
       flavour = f;
       break;
@@ -57,13 +58,15 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
   }
   if (!response?.ok) return undefined;
   // The engine's script is a classic one that defines createPixmiraEngine.
-  (0, eval)(await response.text());
+  const found = response;
+  const text = await timing.time("startup-fetch", () => found.text());
+  timing.time("startup-eval", () => (0, eval)(text));
   const create = (self as unknown as { createPixmiraEngine: (o: object) => Promise<WasmModule> }).createPixmiraEngine;
-  const module = await create({
+  const module = await timing.time("startup-instantiate", () => create({
     locateFile: (path: string) => `${base}${flavour}/${path}`,
     mainScriptUrlOrBlob: script,
-  });
-  const engine = new module.Engine();
+  }));
+  const engine = await timing.time("startup-engine", () => new module.Engine());
   let ini: string | undefined;
   let bundledFont: Promise<void> | undefined;
   const frameCount = { n: 0 };
@@ -78,7 +81,7 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
   // The CJK font is fetched the first time a text watermark is drawn. It is always the
   // first font the engine gets, so it stays the one for families no font has.
   const loadBundledFont = () =>
-    (bundledFont ??= fetch(`${base}fonts/wqy-zenhei.ttc`)
+    (bundledFont ??= timing.time("font-fetch", () => fetch(`${base}fonts/wqy-zenhei.ttc`))
       .then((r) => (r.ok ? r.arrayBuffer() : undefined))
       .then((b) => void (b && engine.addFont(new Uint8Array(b))))
       .catch(() => undefined));
@@ -137,6 +140,10 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
     },
     addFile(name, bytes) {
       return engine.addFile(name, bytes);
+    },
+    async prepare(text) {
+      settings(text);
+      await font();
     },
     async addFont(bytes) {
       await loadBundledFont();

@@ -9,12 +9,9 @@
 # Run it on a quiet machine: bash scripts/bench web-page
 # PIXMIRA_PROFILE=1 also prints where the page's time went, stage by stage (web/bench/page.mjs).
 set -euo pipefail
-here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
-dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
-work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
+. "$(dirname "$0")/../setup.sh"
 
-cmake -S "$here" -B "$dir" -G Ninja >/dev/null
-cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch bench_FileThumbnailBench >/dev/null
+build_targets pixmira-batch bench_FileThumbnailBench
 # The engine in the flavours whose libraries are built (they take hours from cold).
 flavours=()
 for f in st mt; do

@@ -1,6 +1,7 @@
 // Times the page in Debian's Chromium, cross-origin isolated (the threaded engine):
 //   node bench/page.mjs thumbnails FOLDER       seconds until every thumbnail of the folder shows
-//   node bench/page.mjs export CONFIG FILES...  seconds from "generate" until the zip is made
+//   node bench/page.mjs export CONFIG FILES...  seconds from "generate" on the idle page until
+//                                               the zip is made
 // With PIXMIRA_PROFILE=1 it also prints, to stderr, the time the page and its workers spent in
 // each stage (count and total milliseconds, summed over the workers) and the processor seconds
 // the browser's processes took meanwhile (which a loaded machine does not inflate as it does
@@ -19,7 +20,9 @@ const browserSeconds = () =>
 let cpuStart = 0;
 const profile = async (page, label) => {
   if (!process.env.PIXMIRA_PROFILE) return;
-  console.error(`${label}: the browser's processes took ${browserSeconds() - cpuStart} s of processor time`);
+  const took = browserSeconds() - cpuStart;
+  // A process that ended meanwhile takes its count with it.
+  console.error(`${label}: the browser's processes took ${took < 0 ? "? (one ended)" : took} s of processor time`);
   const table = await page.evaluate(() => window.pixmiraTiming.table());
   console.error(`${label} stages (count, ms):`);
   for (const [stage, t] of Object.entries(table).sort()) console.error(`  ${stage}: ${t.n} ${t.ms}`);
@@ -41,7 +44,10 @@ try {
   } else if (what === "export") {
     await page.setInputFiles("#import-settings", arg);
     await page.setInputFiles("#add-files", rest);
+    // A seller looks at the list before generating: by then the page is idle (thumbnails,
+    // preview and the workers' font ready), which is what is timed from.
     await page.waitForFunction(() => document.body.dataset.thumbsPending === "0", null, { timeout: 600_000 });
+    await page.waitForFunction(() => document.body.dataset.previewPending === "0" && document.body.dataset.preparing === "0", null, { timeout: 600_000 });
     await page.selectOption("#target", "zip");
     await page.evaluate(() => window.pixmiraTiming.clear());
     cpuStart = browserSeconds();

@@ -12,8 +12,9 @@ import { Cancel, exportGif, exportJpeg, type Outcome, type Progress } from "./ex
 import { timing } from "./timing";
 
 const $ = <T extends HTMLElement>(sel: string) => document.querySelector(sel) as T;
-// Thumbnails a worker has in hand at once.
-const THUMBS_PER_WORKER = 3;
+// Thumbnails a worker has in hand at once, counting the ones whose file is being read: more
+// did not help, as reading the files is what limits them (web/bench/page.mjs shows it).
+const THUMBS_PER_WORKER = 2;
 
 // What the engine reports, in words.
 const OUTCOME_WORDS: Record<string, string> = {
@@ -75,9 +76,8 @@ async function start() {
   const grid = new Grid(list, thumbs);
   $("#grid-place").replaceWith(grid.element);
 
-  // Thumbnails: the ones in sight first, three per worker at a time (one making, the next ones
-  // read and waiting, so no worker idles while the page reads a file); a turned picture's cell
-  // is made again at its new turn.
+  // Thumbnails: the ones in sight first, a few per worker at a time; a turned picture's cell is
+  // made again at its new turn.
   const waiting: Entry[] = [];
   const inHand = new Map<number, number>(); // entry id -> the turn being made
   let thumbsInHand = 0;
@@ -122,7 +122,10 @@ async function start() {
     const ini = store.iniText();
     if (ini === preparedFor) return;
     preparedFor = ini;
-    pool.broadcast(() => [{ op: "prepare", ini }, []]);
+    document.body.dataset.preparing = "1";
+    pool.broadcast(() => [{ op: "prepare", ini }, []]).then(() => {
+      if (preparedFor === ini) document.body.dataset.preparing = "0";
+    });
   };
   grid.onVisible = (visible) => {
     const need = visible.filter(thumbWanted);

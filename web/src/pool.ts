@@ -32,7 +32,8 @@ class EngineWorker {
     return new Promise((resolve) => {
       this.pending.set(id, resolve);
       this.sent.set(id, { op: req.op, at: performance.now() });
-      this.worker.postMessage({ id, body: req } satisfies Envelope<Request>, transfer);
+      const sentAt = performance.timeOrigin + performance.now();
+      this.worker.postMessage({ id, body: req, sentAt } satisfies Envelope<Request>, transfer);
     });
   }
 }

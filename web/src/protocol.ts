@@ -80,4 +80,5 @@ export interface Envelope<T> {
   id: number;
   body: T;
   spent?: Record<string, number>; // a reply's time in the worker, by stage (milliseconds)
+  sentAt?: number; // a request's sending, as timeOrigin + now (comparable across threads)
 }

@@ -59,8 +59,9 @@ async function handle(req: Request, spent: Spent): Promise<[Reply, Transferable[
 
 let queue: Promise<void> = Promise.resolve();
 self.onmessage = (e: MessageEvent<Envelope<Request>>) => {
-  const { id, body } = e.data;
-  const received = performance.now();
+  const { id, body, sentAt } = e.data;
+  // A request waits while the engine works on earlier ones: the thread takes no message then.
+  const received = sentAt !== undefined ? sentAt - performance.timeOrigin : performance.now();
   queue = queue.then(async () => {
     let reply: Reply;
     let transfer: Transferable[] = [];

@@ -23,7 +23,7 @@ const profile = async (page, label) => {
   const took = browserSeconds() - cpuStart;
   // A process that ended meanwhile takes its count with it.
   console.error(`${label}: the browser's processes took ${took < 0 ? "? (one ended)" : took} s of processor time`);
-  const table = await page.evaluate(() => window.pixmiraTiming.table());
+  const table = (await page.evaluate(() => window.pixmiraTiming?.table())) ?? {};
   console.error(`${label} stages (count, ms):`);
   for (const [stage, t] of Object.entries(table).sort()) console.error(`  ${stage}: ${t.n} ${t.ms}`);
 };
@@ -33,7 +33,7 @@ try {
   const engine = await page.evaluate(() => document.body.dataset.engine);
   if (engine !== "wasm") console.error(`(the page runs the ${engine} engine, not the WebAssembly one)`);
   if (what === "thumbnails") {
-    await page.evaluate(() => window.pixmiraTiming.clear());
+    await page.evaluate(() => window.pixmiraTiming?.clear());
     const files = readdirSync(arg).filter((f) => f.endsWith(".jpg")).sort().map((f) => join(arg, f));
     cpuStart = browserSeconds();
     const start = Date.now();
@@ -47,9 +47,9 @@ try {
     // A seller looks at the list before generating: by then the page is idle (thumbnails,
     // preview and the workers' font ready), which is what is timed from.
     await page.waitForFunction(() => document.body.dataset.thumbsPending === "0", null, { timeout: 600_000 });
-    await page.waitForFunction(() => document.body.dataset.previewPending === "0" && document.body.dataset.preparing === "0", null, { timeout: 600_000 });
+    await page.waitForFunction(() => document.body.dataset.previewPending === "0" && document.body.dataset.preparing !== "1", null, { timeout: 600_000 });
     await page.selectOption("#target", "zip");
-    await page.evaluate(() => window.pixmiraTiming.clear());
+    await page.evaluate(() => window.pixmiraTiming?.clear());
     cpuStart = browserSeconds();
     const start = Date.now();
     const [download] = await Promise.all([page.waitForEvent("download", { timeout: 600_000 }), page.click("#generate")]);

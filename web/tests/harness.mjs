@@ -9,7 +9,8 @@ export const repoDir = join(webDir, "..");
 
 // PIXMIRA_CHROMIUM_ARGS: more switches for the browser, as when profiling (--js-flags=...).
 export async function openBrowser({ isolated = true } = {}) {
-  const server = await serve({ root: join(webDir, "dist"), port: 0, isolated });
+  // PIXMIRA_PAGE_DIR: another build of the page, as for comparing builds in the benchmark.
+  const server = await serve({ root: process.env.PIXMIRA_PAGE_DIR ?? join(webDir, "dist"), port: 0, isolated });
   const browser = await chromium.launch({
     executablePath: process.env.PIXMIRA_CHROMIUM ?? "/usr/bin/chromium",
     headless: true,

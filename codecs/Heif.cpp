@@ -60,26 +60,64 @@ std::vector<uint8_t> ToBgra(const uint8_t* plane, int stride, int w, int h, bool
   return bgra;
 }
 
-}  // namespace
+// The file's boxes, read without decoding anything, and its primary image's handle; nothing
+// for a file that is not HEIF or cannot be read. The handle needs the context and the data.
+struct TPrimary {
+  std::unique_ptr<heif_context, ContextFree> context;
+  std::unique_ptr<heif_image_handle, HandleFree> handle;
+};
 
-std::optional<TPictureSize> ProbeHeif(std::span<const uint8_t> data) {
+std::optional<TPrimary> OpenPrimary(std::span<const uint8_t> data) {
   if (heif_check_filetype(data.data(), int(std::min<std::size_t>(data.size(), 64))) ==
       heif_filetype_no)
     return std::nullopt;
-  // Reading the boxes decodes nothing; the primary image's handle knows its shown size.
-  std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
-  if (!context ||
-      heif_context_read_from_memory_without_copy(context.get(), data.data(), data.size(), nullptr)
-              .code != heif_error_Ok)
+  TPrimary primary;
+  primary.context.reset(heif_context_alloc());
+  if (!primary.context || heif_context_read_from_memory_without_copy(
+                              primary.context.get(), data.data(), data.size(), nullptr)
+                                  .code != heif_error_Ok)
     return std::nullopt;
   heif_image_handle* rawHandle = nullptr;
-  if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok)
+  if (heif_context_get_primary_image_handle(primary.context.get(), &rawHandle).code !=
+      heif_error_Ok)
     return std::nullopt;
-  std::unique_ptr<heif_image_handle, HandleFree> handle(rawHandle);
-  const int w = heif_image_handle_get_width(handle.get());
-  const int h = heif_image_handle_get_height(handle.get());
+  primary.handle.reset(rawHandle);
+  return primary;
+}
+
+// An EXIF item starts with the offset of the TIFF header after its first four bytes.
+std::vector<uint8_t> ExifBlock(heif_image_handle* handle) {
+  heif_item_id id = 0;
+  if (heif_image_handle_get_list_of_metadata_block_IDs(handle, "Exif", &id, 1) < 1) return {};
+  std::vector<uint8_t> item(heif_image_handle_get_metadata_size(handle, id));
+  if (item.size() < 4 ||
+      heif_image_handle_get_metadata(handle, id, item.data()).code != heif_error_Ok)
+    return {};
+  const uint64_t skip = 4 + ((uint64_t(item[0]) << 24) | (uint64_t(item[1]) << 16) |
+                             (uint64_t(item[2]) << 8) | item[3]);
+  if (skip >= item.size()) return {};
+  return std::vector<uint8_t>(item.begin() + std::ptrdiff_t(skip), item.end());
+}
+
+}  // namespace
+
+void ReadHeifMetadata(std::span<const uint8_t> data, std::vector<uint8_t>& exif,
+                      std::vector<uint8_t>& icc) {
+  const std::optional<TPrimary> primary = OpenPrimary(data);
+  if (!primary) return;
+  exif = ExifBlock(primary->handle.get());
+  icc = RawProfile(primary->handle.get());
+}
+
+std::optional<TPictureSize> ProbeHeif(std::span<const uint8_t> data) {
+  // The primary image's handle knows its shown size.
+  const std::optional<TPrimary> primary = OpenPrimary(data);
+  if (!primary) return std::nullopt;
+  heif_image_handle* handle = primary->handle.get();
+  const int w = heif_image_handle_get_width(handle);
+  const int h = heif_image_handle_get_height(handle);
   if (w <= 0 || h <= 0) return std::nullopt;
-  const int bits = heif_image_handle_get_luma_bits_per_pixel(handle.get());
+  const int bits = heif_image_handle_get_luma_bits_per_pixel(handle);
   const uint64_t sampleBytes = bits > 8 ? 2 : 1;
   // The decoded planes (at most three full ones), the interleaved RGB(A) libheif converts
   // them to, our BGRA copy and the three-byte working copy made from it.

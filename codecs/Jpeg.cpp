@@ -295,6 +295,20 @@ TReducedJpeg Decode(std::span<const uint8_t> data, const ScaleChooser& choose) {
                          d->bitmap.Height(), d->bitmap.Stride(), TPixelLayout::BGR);
   }
 
+  // Stored at the scale n/8, the picture spans n/8 of its own size from the stored origin,
+  // which the orientation may move to the right or the bottom.
+  const int n = int(d->cinfo.scale_num), denominator = int(d->cinfo.scale_denom);
+  result.reduced = n < denominator;
+  const double storedW = double(d->cinfo.image_width) * n / denominator;
+  const double storedH = double(d->cinfo.image_height) * n / denominator;
+  const double outW = transposed ? d->bitmap.Height() : d->bitmap.Width();
+  const double outH = transposed ? d->bitmap.Width() : d->bitmap.Height();
+  result.contentWidth = transposed ? storedH : storedW;
+  result.contentHeight = transposed ? storedW : storedH;
+  const int o = d->orientation;
+  if (o == 2 || o == 3 || o == 6 || o == 7) result.contentLeft = outW - result.contentWidth;
+  if (o == 3 || o == 4 || o == 7 || o == 8) result.contentTop = outH - result.contentHeight;
+
   if (d->orientation == 1)
     result.bitmap = std::move(d->bitmap);
   else

@@ -28,6 +28,10 @@ struct TReducedJpeg {
   TBitmap bitmap;
   int fullWidth = 0;
   int fullHeight = 0;
+  // Where the whole picture lies in bitmap, in its pixels: libjpeg rounds a reduced size up,
+  // so a last column or row may stand partly past the picture's edge.
+  double contentLeft = 0, contentTop = 0, contentWidth = 0, contentHeight = 0;
+  bool reduced = false;  // decoded at a scale below 8/8
 };
 using ScaleChooser = std::function<std::pair<int, int>(int width, int height)>;
 TReducedJpeg DecodeJpegReduced(std::span<const uint8_t> data, const ScaleChooser& wanted);

@@ -87,7 +87,8 @@ uint64_t PipelineBytes(const TPictureSize& size, uint64_t fileBytes) {
 }
 
 std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path, const TMemoryGate& gate,
-                                           TLoadReport& report, const TMemoryEstimate& estimate) {
+                                           TLoadReport& report, const TMemoryEstimate& estimate,
+                                           TReducedLoad* reduce) {
   report = {};
   const TFormat* format = FormatForPath(path);
   if (!format) {
@@ -118,9 +119,17 @@ std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path, const TMemor
     }
   }
   try {
-    picture->LoadFromMemory(bytes);
-    std::vector<uint8_t>().swap(bytes);
-    auto bitmap = picture->TakeBitmap();
+    std::unique_ptr<TBitmap> bitmap;
+    if (reduce && format == FormatNamed("jpeg")) {
+      reduce->got = DecodeJpegReduced(bytes, reduce->wanted);
+      std::vector<uint8_t>().swap(bytes);
+      bitmap = std::make_unique<TBitmap>(std::move(reduce->got.bitmap));
+      reduce->got.bitmap = TBitmap();
+    } else {
+      picture->LoadFromMemory(bytes);
+      std::vector<uint8_t>().swap(bytes);
+      bitmap = picture->TakeBitmap();
+    }
     if (!bitmap || bitmap->Empty()) {
       report.problem = TLoadProblem::Damaged;
       return nullptr;

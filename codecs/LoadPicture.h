@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "codecs/Jpeg.h"
 #include "codecs/Picture.h"
 #include "core/FileWrite.h"  // the names of output files
 
@@ -55,11 +56,20 @@ uint64_t PipelineBytes(const TPictureSize& size, uint64_t fileBytes);
 // of what follows the loading than PipelineBytes does.
 using TMemoryEstimate = std::function<uint64_t(const TPictureSize& size, uint64_t fileBytes)>;
 
+// Lets a JPEG be decoded at a reduced DCT scale, as DecodeJpegReduced does with wanted; got
+// then tells the sizes and where the picture lies in the bitmap (got.bitmap stays empty).
+// Other formats are decoded in full and leave got as it is.
+struct TReducedLoad {
+  ScaleChooser wanted;
+  TReducedJpeg got;
+};
+
 // LoadPictureBitmap that says why it failed and asks gate (when given) before decoding, for
 // the bytes estimate gives (PipelineBytes when empty).
 std::unique_ptr<TBitmap> LoadPictureBitmap(const std::string& path, const TMemoryGate& gate,
                                            TLoadReport& report,
-                                           const TMemoryEstimate& estimate = {});
+                                           const TMemoryEstimate& estimate = {},
+                                           TReducedLoad* reduce = nullptr);
 
 // The list's thumbnail cell: picture centred above a 25-pixel caption strip, border and
 // separator in $C0DCC0.

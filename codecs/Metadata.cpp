@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "codecs/ColorProfile.h"
+#include "codecs/Heif.h"
 
 namespace pixmira {
 
@@ -232,8 +233,8 @@ void ReadWebp(std::span<const uint8_t> f, std::vector<uint8_t>& exif, std::vecto
   }
 }
 
-// The EXIF block of a JPEG, PNG or WebP file, and the ICC profile of a JPEG or WebP file;
-// other files give none.
+// The EXIF block of a JPEG, PNG, WebP or HEIF file, and the ICC profile of a JPEG, WebP or
+// HEIF file; other files give none.
 void ReadBlocks(std::span<const uint8_t> file, std::vector<uint8_t>& exif,
                 std::vector<uint8_t>& icc) {
   if (Starts(file, "\xFF\xD8\xFF")) {
@@ -242,6 +243,8 @@ void ReadBlocks(std::span<const uint8_t> file, std::vector<uint8_t>& exif,
     ReadPng(file, exif);
   } else if (Starts(file, "RIFF") && Starts(file, "WEBP", 8)) {
     ReadWebp(file, exif, icc);
+  } else {
+    ReadHeifMetadata(file, exif, icc);
   }
 }
 

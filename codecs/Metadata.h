@@ -16,8 +16,8 @@ struct TPictureMetadata {
   bool Empty() const { return exif.empty() && icc.empty(); }
 };
 
-// The EXIF of a JPEG (APP1 "Exif"), PNG (eXIf) or WebP (EXIF chunk) file, cleaned by
-// CleanExif, and its profile when KeptProfile allows; empty for other files.
+// The EXIF of a JPEG (APP1 "Exif"), PNG (eXIf), WebP (EXIF chunk) or HEIF (Exif item) file, cleaned
+// by CleanExif, and its profile when KeptProfile allows; empty for other files.
 TPictureMetadata ReadPictureMetadata(std::span<const uint8_t> file);
 
 // When the photo was taken, as EXIF writes it ("2026:12:08 11:30:00"): DateTimeOriginal, else

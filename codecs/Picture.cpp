@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -36,7 +37,9 @@ struct TFd {
 
 }  // namespace
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+std::vector<uint8_t> ReadWholeFile(const std::string& path) { return ReadFileHead(path, SIZE_MAX); }
+
+std::vector<uint8_t> ReadFileHead(const std::string& path, std::size_t limit) {
   // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer, and is then refused
   // below like a device or a folder; only a regular file has a size to trust.
   int error = 0;
@@ -48,7 +51,7 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   if (st.kind != platform::FileKind::Regular) RaiseFileError(path, EFileError::kNotRegularFile);
   if (st.size < 0 || uint64_t(st.size) > kMaxFileSize) RaiseFileError(path, EFileError::kTooLarge);
   // The size is known before anything is read; a file that grows meanwhile is read up to it.
-  std::vector<uint8_t> bytes(std::size_t(st.size));
+  std::vector<uint8_t> bytes(std::min(std::size_t(st.size), limit));
   std::size_t done = 0;
   while (done < bytes.size()) {
     const int64_t n = platform::Read(file.fd, bytes.data() + done, bytes.size() - done, error);

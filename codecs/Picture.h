@@ -82,5 +82,7 @@ class TAlphaPicture : public TPicture {
 
 // The whole file; raises EFileError naming the path and the reason.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
+// The file's first limit bytes (all of a shorter one), with the same errors.
+std::vector<uint8_t> ReadFileHead(const std::string& path, std::size_t limit);
 
 }  // namespace pixmira

@@ -31,8 +31,9 @@ struct Taps {
 
 // The weights are found in floating point once per destination index, outside the pixel
 // loops, and rounded half away from zero to fixed point.
-Taps MakeTaps(int inSize, int outSize) {
-  const double scale = double(inSize) / outSize;
+// The destination spans source positions [start, start + span).
+Taps MakeTaps(int inSize, int outSize, double start, double span) {
+  const double scale = span / outSize;
   const double filterScale = std::max(scale, 1.0);
   const double support = kSupport * filterScale;
   Taps taps;
@@ -42,7 +43,7 @@ Taps MakeTaps(int inSize, int outSize) {
   taps.weight.assign(std::size_t(outSize) * taps.size, 0);
   std::vector<double> w(std::size_t(taps.size));
   for (int d = 0; d < outSize; ++d) {
-    const double center = (d + 0.5) * scale;
+    const double center = start + (d + 0.5) * scale;
     const int lo = std::max(0, int(center - support + 0.5));
     const int hi = std::min(inSize, int(center + support + 0.5));
     const int n = std::min(hi - lo, taps.size);
@@ -116,20 +117,26 @@ void VerticalPass(const uint8_t* src, std::size_t stride, int rowFirst, const Ta
 }  // namespace
 
 void ResampleLanczos(TBitmap& dst, const TBitmap& src) {
+  ResampleLanczos(dst, src, {0.0, 0.0, double(src.Width()), double(src.Height())});
+}
+
+void ResampleLanczos(TBitmap& dst, const TBitmap& src, const TSourceBox& box) {
   if (src.Empty() || dst.Empty()) return;
   const int sw = src.Width(), sh = src.Height();
   const int dw = dst.Width(), dh = dst.Height();
-  const bool alongX = dw != sw, alongY = dh != sh;
+  const bool alongX = dw != sw || box.left != 0.0 || box.width != double(sw);
+  const bool alongY = dh != sh || box.top != 0.0 || box.height != double(sh);
 
   if (!alongX && !alongY) {
     std::memcpy(dst.Data(), src.Data(), src.Stride() * std::size_t(sh));
     return;
   }
   if (!alongY) {
-    HorizontalPass(src.Data(), src.Stride(), 0, sh, MakeTaps(sw, dw), dw, dst.Data());
+    HorizontalPass(src.Data(), src.Stride(), 0, sh, MakeTaps(sw, dw, box.left, box.width), dw,
+                   dst.Data());
     return;
   }
-  const Taps vertical = MakeTaps(sh, dh);
+  const Taps vertical = MakeTaps(sh, dh, box.top, box.height);
   if (!alongX) {
     VerticalPass(src.Data(), src.Stride(), 0, vertical, dst);
     return;
@@ -138,8 +145,8 @@ void ResampleLanczos(TBitmap& dst, const TBitmap& src) {
   const int rowFirst = vertical.first.front();
   const int rowEnd = vertical.first.back() + vertical.count.back();
   std::vector<uint8_t> between(std::size_t(rowEnd - rowFirst) * dw * 3);
-  HorizontalPass(src.Data(), src.Stride(), rowFirst, rowEnd - rowFirst, MakeTaps(sw, dw), dw,
-                 between.data());
+  HorizontalPass(src.Data(), src.Stride(), rowFirst, rowEnd - rowFirst,
+                 MakeTaps(sw, dw, box.left, box.width), dw, between.data());
   VerticalPass(between.data(), std::size_t(dw) * 3, rowFirst, vertical, dst);
 }
 

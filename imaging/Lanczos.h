@@ -10,4 +10,14 @@ namespace pixmira {
 // copied untouched. An empty source or destination leaves dst as it is.
 void ResampleLanczos(TBitmap& dst, const TBitmap& src);
 
+// The part of a source that stands for the whole picture, in source pixels; its edges may
+// fall inside a pixel.
+struct TSourceBox {
+  double left = 0, top = 0, width = 0, height = 0;
+};
+
+// The same with dst filled from box only; taps that reach past it still read the source's
+// pixels there, up to its edges.
+void ResampleLanczos(TBitmap& dst, const TBitmap& src, const TSourceBox& box);
+
 }  // namespace pixmira

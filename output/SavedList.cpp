@@ -1,21 +1,20 @@
 #include "output/SavedList.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "codecs/Formats.h"
 #include "codecs/Metadata.h"
 #include "codecs/Picture.h"
 #include "core/Errors.h"
 #include "core/FileWrite.h"
+#include "core/Platform.h"
 
 namespace pixmira {
 
 std::string SavedListPathFor(const std::string& configFile) {
-  const auto slash = configFile.find_last_of('/');
-  return (slash == std::string::npos ? std::string() : configFile.substr(0, slash + 1)) +
-         "PictureList.txt";
+  return platform::Join(platform::FolderOf(configFile), "PictureList.txt");
 }
 
 std::string SavedListText(const std::vector<TExportEntry>& entries) {
@@ -51,15 +50,18 @@ std::vector<TExportEntry> ParseSavedList(std::string_view text) {
 
 namespace {
 
-// The first bytes of a file: where JPEG and PNG keep their EXIF.
-std::vector<uint8_t> Head(const std::string& path) {
+// JPEG, PNG and WebP keep their EXIF near the front; a HEIF file may keep it after the
+// pictures, so a long one is read whole.
+std::string DateTaken(const std::string& path) {
   constexpr std::size_t kHead = 256 * 1024;
-  std::vector<uint8_t> bytes(kHead);
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return {};
-  bytes.resize(std::fread(bytes.data(), 1, kHead, f));
-  std::fclose(f);
-  return bytes;
+  try {
+    std::vector<uint8_t> bytes = ReadFileHead(path, kHead);
+    const TFormat* format = FormatForContent(bytes);
+    if (bytes.size() == kHead && format && format->name == "heif") bytes = ReadWholeFile(path);
+    return ExifDateTaken(bytes);
+  } catch (const EFileError&) {
+    return {};
+  }
 }
 
 struct TSortKey {
@@ -77,17 +79,16 @@ std::vector<int> SortedOrder(const std::vector<TExportEntry>& entries, TPictureO
     TSortKey& k = keys[i];
     std::error_code ec;
     if (order == TPictureOrder::Name) {
-      const auto slash = path.find_last_of('/');
-      k.text = slash == std::string::npos ? path : path.substr(slash + 1);
+      k.text = platform::NameOf(path);
       continue;
     }
-    k.time = std::filesystem::last_write_time(path, ec);
+    k.time = std::filesystem::last_write_time(platform::ToPath(path), ec);
     if (ec) {
       k.group = 2;
       continue;
     }
     if (order == TPictureOrder::DateTaken) {
-      k.text = ExifDateTaken(Head(path));
+      k.text = DateTaken(path);
       if (k.text.empty()) k.group = 1;
     }
   }
@@ -106,7 +107,7 @@ void SaveList(const std::string& path, const std::vector<TExportEntry>& entries)
   const std::string text = SavedListText(entries);
   const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
   std::error_code ec;
-  if (std::filesystem::exists(path, ec)) {
+  if (std::filesystem::exists(platform::ToPath(path), ec)) {
     ReplaceFile(path, bytes);
   } else {
     WriteNewFile(path, bytes);
@@ -115,7 +116,7 @@ void SaveList(const std::string& path, const std::vector<TExportEntry>& entries)
 
 std::vector<TExportEntry> LoadSavedList(const std::string& path) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return {};
+  if (!std::filesystem::is_regular_file(platform::ToPath(path), ec)) return {};
   try {
     const std::vector<uint8_t> bytes = ReadWholeFile(path);
     return ParseSavedList({reinterpret_cast<const char*>(bytes.data()), bytes.size()});

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The smooth reduction of a 12-megapixel photo (4000 x 3000) to 700 pixels wide by the
 # Lanczos filter, beside the decoding of the same JPEG photo; the reduction should take at most
-# twice the decoding. One thread each, medians of 7 runs: bash scripts/bench smooth
+# twice the decoding. Then the whole smooth export of that photo to 700 pixels wide, which
+# decodes at a reduced scale, beside the full decoding, and how close its pixels stay to the
+# full decode's shrink (PSNR). One thread each, medians of 7 runs: bash scripts/bench smooth
 set -euo pipefail
 . "$(dirname "$0")/../setup.sh"
 work=$work/smooth

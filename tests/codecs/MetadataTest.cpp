@@ -8,8 +8,10 @@
 #include <string>
 
 #include "codecs/Jpeg.h"
+#include "codecs/Picture.h"
 #include "codecs/Png.h"
 #include "codecs/Webp.h"
+#include "support/TestSupport.h"
 
 namespace pixmira {
 namespace {
@@ -101,6 +103,21 @@ TEST(PictureMetadataTest, EveryWriterCarriesTheBlockBack) {
   }
   // Without metadata nothing is added: the plain writer's bytes.
   EXPECT_EQ(WriteJpeg(picture, {}), EncodeJpeg(picture));
+}
+
+// A phone's HEIF keeps its EXIF as an item of the file: the date taken is found and the kept
+// block is cleaned as a JPEG's; a cut file is read safely, with or without its date.
+TEST(PictureMetadataTest, HeifExifItemIsReadAndCleaned) {
+  const std::vector<uint8_t> file = ReadWholeFile(test::DataPath("heif-exif.heic"));
+  EXPECT_EQ(ExifDateTaken(file), "2021:05:06 07:08:09");
+  const std::vector<uint16_t> tags = ExifTags(ReadPictureMetadata(file).exif);
+  for (uint16_t kept : {0x0132, 0x013B, 0x9003})
+    EXPECT_NE(std::find(tags.begin(), tags.end(), kept), tags.end()) << kept;
+  EXPECT_EQ(std::find(tags.begin(), tags.end(), 0x8825), tags.end());
+  for (std::size_t cut : {std::size_t(12), file.size() / 2, file.size() - 1}) {
+    const std::span<const uint8_t> part(file.data(), cut);
+    EXPECT_TRUE(ExifDateTaken(part).empty() || ExifDateTaken(part) == "2021:05:06 07:08:09");
+  }
 }
 
 }  // namespace

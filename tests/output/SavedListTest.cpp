@@ -6,12 +6,15 @@
 
 #include <filesystem>
 
+#include "core/Platform.h"
 #include "pipeline/TestPictures.h"
+#include "support/TestSupport.h"
 
 namespace pixmira {
 namespace {
 
 namespace fs = std::filesystem;
+using test::DataPath;
 using test::TempDir;
 using test::WriteFile;
 
@@ -33,7 +36,8 @@ TEST(SavedListTest, OrderAndTurnsComeBackAndDamagedLinesAreLeftOut) {
 
 TEST(SavedListTest, SortByNameDateTakenAndFileDate) {
   TempDir dir;
-  // Two photos with EXIF dates (taken in the opposite order of their names), one without.
+  // Two photos with EXIF dates (taken in the opposite order of their names), one without, and
+  // an iPhone-style HEIF whose date sits in its Exif item; a Chinese name must be readable.
   auto jpegWithDate = [&](const std::string& name, const std::string& date) {
     std::string tiff = std::string("II*\0\x08\0\0\0", 8) + std::string("\x01\0", 2) +
                        std::string("\x32\x01\x02\0\x14\0\0\0\x1A\0\0\0", 12) +
@@ -45,20 +49,23 @@ TEST(SavedListTest, SortByNameDateTakenAndFileDate) {
     WriteFile(dir.File(name), file);
     return dir.File(name);
   };
-  const std::string a = jpegWithDate("a.jpg", "2026:05:01 10:00:00");
+  const std::string a = jpegWithDate("a 宝贝.jpg", "2026:05:01 10:00:00");
   const std::string b = jpegWithDate("b.jpg", "2025:01:01 10:00:00");
   WriteFile(dir.File("c.jpg"), "no exif");
   const std::string c = dir.File("c.jpg");
+  const std::string d = dir.File("d.heic");
+  fs::copy_file(platform::ToPath(DataPath("heif-exif.heic")), platform::ToPath(d));
   const auto now = fs::file_time_type::clock::now();
-  fs::last_write_time(a, now - std::chrono::hours(1));
-  fs::last_write_time(b, now);
-  fs::last_write_time(c, now - std::chrono::hours(2));
+  fs::last_write_time(platform::ToPath(a), now - std::chrono::hours(1));
+  fs::last_write_time(platform::ToPath(b), now);
+  fs::last_write_time(platform::ToPath(c), now - std::chrono::hours(2));
+  fs::last_write_time(platform::ToPath(d), now - std::chrono::hours(3));
   const std::string gone = dir.File("gone.jpg");
-  const std::vector<TExportEntry> list = {{gone, 0}, {c, 0}, {b, 0}, {a, 0}};
+  const std::vector<TExportEntry> list = {{gone, 0}, {c, 0}, {b, 0}, {a, 0}, {d, 0}};
 
-  EXPECT_EQ(SortedOrder(list, TPictureOrder::Name), (std::vector<int>{3, 2, 1, 0}));
-  EXPECT_EQ(SortedOrder(list, TPictureOrder::DateTaken), (std::vector<int>{2, 3, 1, 0}));
-  EXPECT_EQ(SortedOrder(list, TPictureOrder::FileDate), (std::vector<int>{1, 3, 2, 0}));
+  EXPECT_EQ(SortedOrder(list, TPictureOrder::Name), (std::vector<int>{3, 2, 1, 4, 0}));
+  EXPECT_EQ(SortedOrder(list, TPictureOrder::DateTaken), (std::vector<int>{4, 2, 3, 1, 0}));
+  EXPECT_EQ(SortedOrder(list, TPictureOrder::FileDate), (std::vector<int>{4, 1, 3, 2, 0}));
 }
 
 }  // namespace

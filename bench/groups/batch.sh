@@ -8,15 +8,12 @@
 #     the same library and defaults as ours, no DCT scaling; and the same with djpeg/cjpeg.
 # Every time comes from this one run. Run it on a quiet machine: bash scripts/bench batch
 set -euo pipefail
-here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
-dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
-work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
+. "$(dirname "$0")/../setup.sh"
 convert=/usr/bin/convert
 font=/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc
 text="小店精品"
 
-cmake -S "$here" -B "$dir" -G Ninja >/dev/null
-cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch bench_BatchBenchFloor >/dev/null
+build_targets pixmira-batch bench_BatchBenchFloor
 
 . "$here/bench/photos.sh"
 

@@ -5,12 +5,9 @@
 # Also prints how many capped files kept their size and the largest capped file.
 # Run it on a quiet machine: bash scripts/bench cap
 set -euo pipefail
-here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
-dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
-work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
+. "$(dirname "$0")/../setup.sh"
 
-cmake -S "$here" -B "$dir" -G Ninja >/dev/null
-cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch >/dev/null
+build_targets pixmira-batch
 
 . "$here/bench/photos.sh"
 

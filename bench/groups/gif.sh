@@ -4,12 +4,9 @@
 # resident memory is that of the two-worker run (the larger of the two), from /usr/bin/time.
 # Run it on a quiet machine: bash scripts/bench gif
 set -euo pipefail
-here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
-dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
-work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
+. "$(dirname "$0")/../setup.sh"
 
-cmake -S "$here" -B "$dir" -G Ninja >/dev/null
-cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch >/dev/null
+build_targets pixmira-batch
 
 . "$here/bench/photos.sh"
 

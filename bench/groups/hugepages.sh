@@ -5,12 +5,9 @@
 # three. Page faults show where the time goes. Needs transparent huge pages in "madvise" or
 # "always" mode.   bash scripts/bench hugepages
 set -euo pipefail
-here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
-dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
-work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
+. "$(dirname "$0")/../setup.sh"
 
-cmake -S "$here" -B "$dir" -G Ninja >/dev/null
-cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch >/dev/null
+build_targets pixmira-batch
 
 . "$here/bench/photos.sh"
 printf '[General]\r\nReduceSize=1\r\nReduceSizeType=2\r\n' > "$work/Huge.ini"

@@ -5,12 +5,9 @@
 # the pipeline for comparison. First at the shop width 700, then with no size reduction
 # (the names ending in -full-size). Run it on a quiet machine: bash scripts/bench preview
 set -euo pipefail
-here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
-dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
-work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
+. "$(dirname "$0")/../setup.sh"
 
-cmake -S "$here" -B "$dir" -G Ninja >/dev/null
-cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target bench_PreviewBench >/dev/null
+build_targets bench_PreviewBench
 
 photos="$work/preview"
 photo="$photos/photo-5120x2880-0.jpg"

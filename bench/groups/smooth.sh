@@ -3,12 +3,10 @@
 # Lanczos filter, beside the decoding of the same JPEG photo; the reduction should take at most
 # twice the decoding. One thread each, medians of 7 runs: bash scripts/bench smooth
 set -euo pipefail
-here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
-dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
-work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}/smooth
+. "$(dirname "$0")/../setup.sh"
+work=$work/smooth
 
-cmake -S "$here" -B "$dir" -G Ninja >/dev/null
-cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target bench_SmoothBench >/dev/null
+build_targets bench_SmoothBench
 
 photo=$(ls "$work"/*.jpg 2>/dev/null | head -n 1 || true)
 if [ -z "$photo" ]; then

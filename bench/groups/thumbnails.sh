@@ -6,12 +6,9 @@
 #   list-1000-rss       resident memory with 1,000 entries and their thumbnails
 # Run it on a quiet machine: bash scripts/bench thumbnails
 set -euo pipefail
-here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
-dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
-work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
+. "$(dirname "$0")/../setup.sh"
 
-cmake -S "$here" -B "$dir" -G Ninja >/dev/null
-cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target bench_ThumbnailBench >/dev/null
+build_targets bench_ThumbnailBench
 
 . "$here/bench/thumbnail-photos.sh"
 

@@ -7,12 +7,9 @@
 #   native-export-24-photos-1-worker   pixmira-batch on the same photos with one worker, this run
 # Run it on a quiet machine: bash scripts/bench web-page
 set -euo pipefail
-here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
-dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
-work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
+. "$(dirname "$0")/../setup.sh"
 
-cmake -S "$here" -B "$dir" -G Ninja >/dev/null
-cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch >/dev/null
+build_targets pixmira-batch
 # The engine in the flavours whose libraries are built (they take hours from cold).
 flavours=()
 for f in st mt; do

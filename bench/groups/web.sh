@@ -4,12 +4,9 @@
 # the same run: scripts/web-batch (single-threaded build, under node) and pixmira-batch. Also
 # the engine's download size (wasm, gzip -9). Run on a quiet machine: bash scripts/bench web
 set -euo pipefail
-here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
-dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
-work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
+. "$(dirname "$0")/../setup.sh"
 
-cmake -S "$here" -B "$dir" -G Ninja >/dev/null
-cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch >/dev/null
+build_targets pixmira-batch
 bash "$here/scripts/build-web" st >/dev/null
 
 . "$here/bench/photos.sh"

@@ -5,14 +5,11 @@
 # prepared prefix, measured on its own too. The files must be the same bytes.
 # Run it on a quiet machine: bash scripts/bench windows
 set -euo pipefail
-here=${PIXMIRA_SRC:-$(cd "$(dirname "$0")/../.." && pwd)}
-dir=${1:-${PIXMIRA_BUILD_DIR:-$here/build-release}}
-work=${PIXMIRA_BENCH_DIR:-/tmp/pixmira-bench}
+. "$(dirname "$0")/../setup.sh"
 win_dir=${PIXMIRA_WINDOWS_BUILD_DIR:-$here/build-windows}
 wine=/usr/lib/wine/wine64
 
-cmake -S "$here" -B "$dir" -G Ninja >/dev/null
-cmake --build "$dir" --parallel "${PIXMIRA_JOBS:-2}" --target pixmira-batch >/dev/null
+build_targets pixmira-batch
 PIXMIRA_WINDOWS_TESTS="" bash "$here/scripts/build-windows" "$win_dir" >/dev/null
 
 . "$here/bench/photos.sh"

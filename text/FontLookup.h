@@ -1,6 +1,7 @@
 #pragma once
-// Finding font files through fontconfig: the face for a family, weight and slant, and a
-// face that has a character the chosen one lacks. Results are cached; safe from any thread.
+// Finding font files (fontconfig; DirectWrite and the Fonts folders; or only the files handed
+// in): the face for a family, weight and slant, and a face that has a character the chosen one
+// lacks. Results are kept; safe from any thread.
 #include <optional>
 #include <string>
 

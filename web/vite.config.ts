@@ -34,11 +34,11 @@ function commandSchema(): Plugin {
   };
 }
 
-// The English words come from the window's translation; the icons, the engine and its font
+// The English words come from the window's translation and the page's own; the icons, the engine and its font
 // are copied in; the service worker learns every file to keep for offline use.
 function pixmira(): Plugin {
   const virtualId = "virtual:pixmira-english";
-  const tsFile = join(repo, "ui/translations/pixmira_en.ts");
+  const tsFiles = [join(repo, "ui/translations/pixmira_en.ts"), join(repo, "web/translations/pixmira_web_en.ts")];
   return {
     name: "pixmira",
     resolveId(id) {
@@ -46,8 +46,9 @@ function pixmira(): Plugin {
     },
     load(id) {
       if (id !== "\0" + virtualId) return null;
-      this.addWatchFile(tsFile);
-      return `export default ${JSON.stringify(readTranslations(tsFile))};`;
+      for (const f of tsFiles) this.addWatchFile(f);
+      const english = Object.assign({}, ...tsFiles.map(readTranslations));
+      return `export default ${JSON.stringify(english)};`;
     },
     generateBundle() {
       const icons = ["pixmira-48.png", "pixmira-128.png", "pixmira.svg"];

@@ -4,19 +4,17 @@
 // no file has.
 #include <algorithm>
 #include <filesystem>
-#include <mutex>
 #include <vector>
 
 #include "core/Kernel.h"
 #include "core/Platform.h"
 #include "text/FontFaces.h"
-#include "text/FontLookup.h"
+#include "text/FontSource.h"
 
 namespace pixmira {
 namespace {
 
 struct Registry {
-  std::mutex mutex;
   FontFaces faces;
   bool programFontsRead = false;
 };
@@ -48,28 +46,18 @@ void AddProgramFonts(Registry& registry) {
 
 }  // namespace
 
-bool AddFontFile(const std::string& path) {
-  Registry& registry = TheRegistry();
-  std::lock_guard lock(registry.mutex);
-  return registry.faces.AddFile(path);
-}
+namespace fontsource {
 
-std::optional<FontChoice> FindFace(const std::string& family, bool bold, bool italic) {
-  Registry& registry = TheRegistry();
-  std::lock_guard lock(registry.mutex);
-  AddProgramFonts(registry);
-  const ListedFace* face = Best(registry.faces, family, bold, italic);
-  if (!face) return std::nullopt;
-  return FontFaces::Choice(*face, bold, italic);
-}
+bool Add(const std::string& path) { return TheRegistry().faces.AddFile(path); }
 
-std::optional<FontChoice> FindFaceFor(const std::string& family, bool bold, bool italic,
-                                      char32_t ch) {
+std::optional<FontChoice> Find(const std::string& family, bool bold, bool italic, char32_t ch) {
   Registry& registry = TheRegistry();
-  std::lock_guard lock(registry.mutex);
   AddProgramFonts(registry);
   const ListedFace* best = Best(registry.faces, family, bold, italic);
-  if (best && registry.faces.Covers(*best, ch)) return FontFaces::Choice(*best, bold, italic);
+  if (ch == 0 || (best && registry.faces.Covers(*best, ch))) {
+    if (!best) return std::nullopt;
+    return FontFaces::Choice(*best, bold, italic);
+  }
   for (const ListedFace& face : registry.faces.Faces()) {
     if (&face != best && registry.faces.Covers(face, ch))
       return FontFaces::Choice(face, bold, italic);
@@ -77,4 +65,5 @@ std::optional<FontChoice> FindFaceFor(const std::string& family, bool bold, bool
   return std::nullopt;
 }
 
+}  // namespace fontsource
 }  // namespace pixmira

@@ -8,16 +8,14 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <tuple>
 #include <vector>
 
 #include "core/Platform.h"
 #include "text/FontFaces.h"
-#include "text/FontLookup.h"
+#include "text/FontSource.h"
 
 namespace pixmira {
 namespace {
@@ -57,14 +55,10 @@ std::string Utf8(const std::wstring& wide) {
 
 using Request = std::tuple<std::string, bool, bool>;
 
-// DirectWrite's factory is safe from any thread; the caches sit behind one lock.
 struct Lookup {
-  std::mutex mutex;
   bool tried = false;
   ComPtr<IDWriteFactory> factory;
   ComPtr<IDWriteFontCollection> fonts;
-  std::map<Request, std::optional<FontChoice>> faces;
-  std::map<std::tuple<std::string, bool, bool, char32_t>, std::optional<FontChoice>> fallbacks;
   FontFaces added;                       // the user's own files, before any installed font
   std::unique_ptr<FontFaces> installed;  // read on first need
 };
@@ -321,37 +315,13 @@ std::optional<FontChoice> Match(Lookup& lookup, const Request& request, char32_t
 
 }  // namespace
 
-bool AddFontFile(const std::string& path) {
-  Lookup& lookup = TheLookup();
-  std::lock_guard lock(lookup.mutex);
-  if (!lookup.added.AddFile(path)) return false;
-  // Earlier answers did not know the new faces.
-  lookup.faces.clear();
-  lookup.fallbacks.clear();
-  return true;
+namespace fontsource {
+
+bool Add(const std::string& path) { return TheLookup().added.AddFile(path); }
+
+std::optional<FontChoice> Find(const std::string& family, bool bold, bool italic, char32_t ch) {
+  return Match(TheLookup(), Request{family, bold, italic}, ch);
 }
 
-std::optional<FontChoice> FindFace(const std::string& family, bool bold, bool italic) {
-  Lookup& lookup = TheLookup();
-  std::lock_guard lock(lookup.mutex);
-  const Request request{family, bold, italic};
-  if (auto it = lookup.faces.find(request); it != lookup.faces.end()) return it->second;
-  std::optional<FontChoice> choice = Match(lookup, request, 0);
-  lookup.faces.emplace(request, choice);
-  return choice;
-}
-
-std::optional<FontChoice> FindFaceFor(const std::string& family, bool bold, bool italic,
-                                      char32_t ch) {
-  Lookup& lookup = TheLookup();
-  std::lock_guard lock(lookup.mutex);
-  const auto key = std::make_tuple(family, bold, italic, ch);
-  if (auto it = lookup.fallbacks.find(key); it != lookup.fallbacks.end()) return it->second;
-  std::optional<FontChoice> choice = Match(lookup, Request{family, bold, italic}, ch);
-  // A text full of characters no font has cannot grow the cache without bound.
-  if (lookup.fallbacks.size() >= 20000) lookup.fallbacks.clear();
-  lookup.fallbacks.emplace(key, choice);
-  return choice;
-}
-
+}  // namespace fontsource
 }  // namespace pixmira

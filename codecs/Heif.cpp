@@ -132,6 +132,12 @@ void THEIFPicture::LoadFromMemory(std::span<const uint8_t> data) {
     Fail("not a HEIF file");
   std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
   if (!context) Fail("the decoder cannot start");
+#ifdef __EMSCRIPTEN__
+  // A browser starts a thread only from the page worker's own fixed set, and a thread asked
+  // for from another thread waits for the page worker, which is itself waiting here: the
+  // tiles of a grid picture are decoded one after the other instead.
+  heif_context_set_max_decoding_threads(context.get(), 0);
+#endif
   Check(
       heif_context_read_from_memory_without_copy(context.get(), data.data(), data.size(), nullptr));
   heif_image_handle* rawHandle = nullptr;

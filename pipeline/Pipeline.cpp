@@ -94,6 +94,21 @@ TSize FitSize(int width, int height, int boxWidth, int boxHeight) {
 
 namespace {
 
+// The white canvas a width x height picture is set on: the square (the target width, or the
+// picture's longer side) or exactly W x H; nothing when the size settings bring none.
+std::optional<TSize> CanvasBox(const TSizeOptions& size, int width, int height) {
+  if (size.mode == TSizeMode::Width) {
+    if (!size.square) return {};
+    const int target = size.reduce ? TargetWidth(size) : 0;
+    const int side = target >= 1 ? target : std::max(width, height);
+    return TSize{side, side};
+  }
+  if (!size.reduce || size.mode != TSizeMode::Canvas) return {};
+  const int w = TargetWidth(size), h = TargetHeight(size);
+  if (w < 1 || h < 1) return {};
+  return TSize{w, h};
+}
+
 // The picture's size once it fits the box: shrunk when it is larger, grown only when allowed.
 TSize FittedSize(int w, int h, int boxWidth, int boxHeight, bool enlarge) {
   const bool larger = w > boxWidth || h > boxHeight;
@@ -142,13 +157,9 @@ uint64_t PictureMemoryNeed(const TPictureSize& size, uint64_t fileBytes,
                         : sz.reduce                       ? uint64_t(std::max(TargetHeight(sz), 0))
                                                           : 0;
   uint64_t out = in, made = 0;
-  if (sz.mode == TSizeMode::Width && sz.square) {
-    const uint64_t side = boxW >= 1 ? boxW : std::max(w, h);
-    out = side * side * 3;
+  if (const auto canvas = CanvasBox(sz, int(w), int(h))) {
+    out = uint64_t(canvas->width) * uint64_t(canvas->height) * 3;
     made = out + std::min(out, in);  // the canvas and the shrunk picture drawn on it
-  } else if (sz.mode == TSizeMode::Canvas && boxW >= 1 && boxH >= 1) {
-    out = boxW * boxH * 3;
-    made = out + std::min(out, in);
   } else if (sz.mode == TSizeMode::Width && boxW >= 1 && (w > boxW || sz.enlarge)) {
     out = boxW * (h * boxW / std::max<uint64_t>(w, 1) + 1) * 3;
     made = out;
@@ -241,11 +252,7 @@ void ApplyCorners(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& reque
 
 // A picture set on a white canvas (the square, or exactly W x H) has the photo's own corners
 // rounded before it is placed; rounding the canvas would show nothing.
-bool PlacedOnCanvas(const TSizeOptions& size) {
-  if (size.mode == TSizeMode::Width) return size.square;
-  return size.reduce && size.mode == TSizeMode::Canvas && TargetWidth(size) >= 1 &&
-         TargetHeight(size) >= 1;
-}
+bool PlacedOnCanvas(const TSizeOptions& size) { return CanvasBox(size, 1, 1).has_value(); }
 
 void RoundBeforeCanvas(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request, int width,
                        int height) {
@@ -276,12 +283,12 @@ void ApplyCatalogueFrame(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest
 void ApplySquare(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
                  const TSampleGrid*) {
   const TSizeOptions& size = request.options.size;
-  // The other modes bring their own canvas.
-  if (!size.square || size.mode != TSizeMode::Width) return;
-  const int target = size.reduce ? TargetWidth(size) : 0;
-  const int side = target >= 1 ? target : std::max(bitmap->Width(), bitmap->Height());
-  RoundBeforeCanvas(bitmap, request, side, side);
-  bitmap = CanvasPicture(*bitmap, side, side, size.smooth, size.enlarge);
+  // The other modes bring their own canvas with the reduction.
+  if (size.mode != TSizeMode::Width) return;
+  const auto canvas = CanvasBox(size, bitmap->Width(), bitmap->Height());
+  if (!canvas) return;
+  RoundBeforeCanvas(bitmap, request, canvas->width, canvas->height);
+  bitmap = CanvasPicture(*bitmap, canvas->width, canvas->height, size.smooth, size.enlarge);
 }
 
 void ApplyReduction(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& request,
@@ -289,15 +296,16 @@ void ApplyReduction(std::unique_ptr<TBitmap>& bitmap, const TPictureRequest& req
   const TSizeOptions& size = request.options.size;
   if (!size.reduce) return;
   if (size.mode != TSizeMode::Width) {
+    if (const auto canvas = CanvasBox(size, bitmap->Width(), bitmap->Height())) {
+      RoundBeforeCanvas(bitmap, request, canvas->width, canvas->height);
+      bitmap = CanvasPicture(*bitmap, canvas->width, canvas->height, size.smooth, size.enlarge);
+      return;
+    }
     const int width = TargetWidth(size);
     const int height = size.mode == TSizeMode::LongestSide ? width : TargetHeight(size);
-    if (width < 1 || height < 1) return;
-    if (size.mode == TSizeMode::Canvas) {
-      RoundBeforeCanvas(bitmap, request, width, height);
-      bitmap = CanvasPicture(*bitmap, width, height, size.smooth, size.enlarge);
-    } else if (auto fitted = FitPicture(*bitmap, width, height, size.smooth, size.enlarge)) {
+    if (width < 1 || height < 1 || size.mode == TSizeMode::Canvas) return;
+    if (auto fitted = FitPicture(*bitmap, width, height, size.smooth, size.enlarge))
       bitmap = std::move(fitted);
-    }
     return;
   }
   // The square already has the chosen width.

@@ -90,9 +90,19 @@ function pixmira(): Plugin {
   };
 }
 
+// The threaded engine needs shared memory, which a browser gives only to a cross-origin
+// isolated page: `vite` and `vite preview` send what serve.mjs sends.
+const isolation = {
+  "Cross-Origin-Opener-Policy": "same-origin",
+  "Cross-Origin-Embedder-Policy": "require-corp",
+  "Cross-Origin-Resource-Policy": "same-origin",
+};
+
 export default defineConfig({
   base: "./",
   plugins: [pixmira()],
+  server: { headers: isolation },
+  preview: { headers: isolation },
   worker: { format: "es", plugins: () => [commandSchema()] },
   build: { target: "es2022", outDir: "dist", emptyOutDir: true, assetsInlineLimit: 0 },
 });

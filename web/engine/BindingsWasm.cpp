@@ -3,6 +3,7 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <algorithm>
 #include <exception>
 #include <thread>
 
@@ -101,7 +102,9 @@ class TJsEngine {
   static val FolderExtensions() { return StringsOf(FolderScanExtensions()); }
   static int Threads() {
 #ifdef __EMSCRIPTEN_PTHREADS__
-    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    // The calling worker and its fixed set of threads, at most one per core.
+    const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    return std::min(cores, 1 + PIXMIRA_THREAD_POOL);
 #else
     return 1;
 #endif

@@ -1,14 +1,23 @@
 // Drives the engine's JavaScript interface under node as the page does, and writes what it
 // answers into a folder, for scripts/web-identity to compare with the native command:
-//   node api-check.cjs ENGINE.js SETTINGS.ini FONT OUTDIR PICTURE...
+//   node api-check.cjs [--cores=N] ENGINE.js SETTINGS.ini FONT OUTDIR PICTURE...
 // OUTDIR gets each written JPEG under the engine's name, animation.gif from all pictures, and
-// outcomes.txt with one "name code" line per picture.
+// outcomes.txt with one "name code" line per picture. --cores makes the engine see N cores, as
+// on a seller's bigger machine: more than the threads it starts with.
 "use strict";
 const fs = require("fs");
+const os = require("os");
 const path = require("path");
 
 async function main() {
-  const [enginePath, settingsPath, fontPath, outDir, ...pictures] = process.argv.slice(2);
+  const args = process.argv.slice(2);
+  const cores = /^--cores=(\d+)$/.exec(args[0] ?? "");
+  if (cores) {
+    args.shift();
+    const one = os.cpus()[0];
+    os.cpus = () => Array.from({ length: Number(cores[1]) }, () => one);
+  }
+  const [enginePath, settingsPath, fontPath, outDir, ...pictures] = args;
   const module = await require(path.resolve(enginePath))();
   const engine = new module.Engine();
   engine.readSettings(fs.readFileSync(settingsPath));

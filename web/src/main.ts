@@ -60,7 +60,7 @@ function translateStatic() {
 async function start() {
   translateStatic();
   const workers = Math.max(1, Math.min(4, navigator.hardwareConcurrency || 2));
-  const pool = new EnginePool(workers);
+  const pool = new EnginePool(workers, { threadedFirst: true });
   const previewPool = new EnginePool(1);
   let info: EngineInfo;
   try {
@@ -70,6 +70,7 @@ async function start() {
     return;
   }
   document.body.dataset.engine = info.kind;
+  document.body.dataset.flavour = info.flavour;
   const store = new SettingsStore(info.schema);
   const list = new PictureList();
   const thumbs = new Map<number, Thumb>();

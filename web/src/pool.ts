@@ -3,11 +3,15 @@ import type { EngineInfo, Envelope, Reply, Request } from "./protocol";
 import { timing } from "./timing";
 
 class EngineWorker {
-  private worker = new Worker(new URL("./worker.ts", import.meta.url), { type: "module" });
+  private worker: Worker;
   private pending = new Map<number, (r: Reply) => void>();
   private sent = new Map<number, { op: string; at: number }>();
   private nextId = 1;
-  constructor() {
+  constructor(threaded: boolean) {
+    // The options must stay literal for the bundler to find the worker.
+    this.worker = threaded
+      ? new Worker(new URL("./worker.ts", import.meta.url), { type: "module", name: "threaded" })
+      : new Worker(new URL("./worker.ts", import.meta.url), { type: "module" });
     this.worker.onmessage = (e: MessageEvent<Envelope<Reply>>) => {
       const done = this.pending.get(e.data.id);
       this.pending.delete(e.data.id);
@@ -38,10 +42,15 @@ class EngineWorker {
   }
 }
 
+// Each worker has an engine of its own; one threaded engine starts a worker per thread with
+// it, all kept for the page's life. So only the first worker asks for threads, for the one
+// job that uses them: an animated GIF, whose pictures and frames are made in parallel when
+// it is finished (export.ts gives it to worker 0). Pictures and thumbnails go to every
+// worker, one per call, and gain nothing from threads.
 export class EnginePool {
   private workers: EngineWorker[];
-  constructor(count: number) {
-    this.workers = Array.from({ length: Math.max(1, count) }, () => new EngineWorker());
+  constructor(count: number, { threadedFirst = false } = {}) {
+    this.workers = Array.from({ length: Math.max(1, count) }, (_, i) => new EngineWorker(threadedFirst && i === 0));
   }
   get size() {
     return this.workers.length;
@@ -56,6 +65,7 @@ export class EnginePool {
   broadcast(make: () => [Request, Transferable[]]): Promise<Reply[]> {
     return Promise.all(this.workers.map((w) => w.call(...make())));
   }
+  // The first worker's engine (the threaded one where there is one).
   async info(): Promise<EngineInfo> {
     const r = await this.workers[0].call({ op: "info" });
     if (r.op !== "info") throw new Error(r.op === "error" ? r.detail ?? r.code : "no engine");

@@ -42,6 +42,8 @@ export interface SettingRow {
 export interface EngineInfo {
   version: string;
   kind: "wasm" | "stub";
+  // The WebAssembly build: threaded ("mt") or single-threaded ("st").
+  flavour: "mt" | "st" | "stub";
   threads: number;
   // The extensions the engine reads, lower case with the dot, and those a folder scan takes,
   // in the order it takes them.

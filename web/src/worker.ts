@@ -1,10 +1,11 @@
-// One engine per worker; requests are answered in the order they come.
+// One engine per worker; requests are answered in the order they come. A worker named
+// "threaded" loads the threaded engine where the page allows it (see pool.ts).
 import type { Envelope, Reply, Request } from "./protocol";
 import type { Engine, Pixels } from "./engine/types";
 import { loadEngine } from "./engine/load";
 import { timing, type Spent } from "./timing";
 
-const enginePromise: Promise<Engine> = timing.time("startup", loadEngine);
+const enginePromise: Promise<Engine> = timing.time("startup", () => loadEngine(self.name === "threaded"));
 
 async function toBitmap(p: Pixels): Promise<ImageBitmap> {
   return createImageBitmap(new ImageData(p.rgba as ImageDataArray, p.width, p.height));

@@ -13,7 +13,12 @@ const SAMPLES = ["bottle.jpg", "cap.jpg", "handbag.jpg", "mug.jpg", "sneaker.jpg
 const shots = join(webDir, "test-results");
 const batch = process.env.PIXMIRA_BATCH ?? join(repoDir, "build/pixmira-batch");
 let b;
+let plain;
 let work;
+// The engine's flavours the page was built with. The threaded one runs where the page is
+// cross-origin isolated (its first worker, which makes the GIFs; the others are single-threaded),
+// the single-threaded one everywhere else. Without any, the page runs its stand-in.
+const flavours = ["mt", "st"].filter((f) => existsSync(join(webDir, "dist/engine", f, "pixmira-engine.js")));
 
 before(async () => {
   mkdirSync(shots, { recursive: true });
@@ -22,6 +27,7 @@ before(async () => {
 });
 after(async () => {
   await b?.close();
+  await plain?.close();
   rmSync(work, { recursive: true, force: true });
 });
 
@@ -203,11 +209,11 @@ test("offline: once loaded, the page and its engine come from the browser's stor
     await navigator.serviceWorker.ready;
     if (!navigator.serviceWorker.controller) await new Promise((r) => navigator.serviceWorker.addEventListener("controllerchange", r));
   });
-  const kind = await page.evaluate(() => document.body.dataset.engine);
+  const kind = await page.evaluate(() => document.body.dataset.engine + " " + document.body.dataset.flavour);
   await page.context().setOffline(true);
   await page.reload();
   await page.waitForSelector("body[data-ready='1']");
-  assert.equal(await page.evaluate(() => document.body.dataset.engine), kind);
+  assert.equal(await page.evaluate(() => document.body.dataset.engine + " " + document.body.dataset.flavour), kind);
   await addSamples(page, SAMPLES.slice(0, 2));
   assert.equal(await page.locator(".cell.failed").count(), 0);
   await page.context().close();
@@ -263,13 +269,16 @@ test("cancel: what is in hand is finished and kept, nothing new starts", async (
   await page.context().close();
 });
 
-// Byte identity needs the WebAssembly engine and the native command.
-async function realEngine(t, page) {
-  const kind = await page.evaluate(() => document.body.dataset.engine);
-  if (kind !== "wasm") return t.skip("the page has no WebAssembly engine (scripts/build-web makes it)"), false;
-  if (!existsSync(batch)) return t.skip(`no ${batch}`), false;
-  return true;
+// Byte identity needs the WebAssembly engine and the native command. The page is served
+// with the isolation headers for the threaded flavour and without them for the other.
+async function realEngine(t, flavour) {
+  if (!flavour) return t.skip("the page has no WebAssembly engine (scripts/build-web makes it)"), undefined;
+  if (!existsSync(batch)) return t.skip(`no ${batch}`), undefined;
+  const page = await openPage(flavour === "st" ? (plain ??= await openBrowser({ isolated: false })) : b);
+  assert.equal(await page.evaluate(() => document.body.dataset.engine + " " + document.body.dataset.flavour), `wasm ${flavour}`);
+  return page;
 }
+const identityRuns = flavours.length ? flavours : [undefined];
 
 function runBatch(args) {
   execFileSync(batch, args, { stdio: ["ignore", "pipe", "pipe"], env: { ...process.env, LANG: "C.UTF-8" } });
@@ -289,63 +298,69 @@ async function effects(page) {
   await setKey(page, "WatermarkFontName", "WenQuanYi Zen Hei");
 }
 
-test("JPEG files in a zip, byte for byte as pixmira-batch writes them", async (t) => {
-  const page = await openPage(b);
-  if (!(await realEngine(t, page))) return page.context().close();
-  await addSamples(page, [...SAMPLES, SAMPLES[0]]);
-  await effects(page);
-  const ini = await download(page, () => page.click("#export-settings"));
-  const zip = await generate(page, "zip");
-  assert.match(zip.name, /^pixmira-\d{8}-\d{6}\.zip$/);
-  const files = unzipSync(new Uint8Array(zip.bytes));
+for (const flavour of identityRuns) {
+  test(`JPEG files in a zip, byte for byte as pixmira-batch writes them (${flavour ?? "no engine"})`, async (t) => {
+    const page = await realEngine(t, flavour);
+    if (!page) return;
+    await addSamples(page, [...SAMPLES, SAMPLES[0]]);
+    await effects(page);
+    const ini = await download(page, () => page.click("#export-settings"));
+    const zip = await generate(page, "zip");
+    assert.match(zip.name, /^pixmira-\d{8}-\d{6}\.zip$/);
+    const files = unzipSync(new Uint8Array(zip.bytes));
 
-  const out = join(work, "native-jpeg");
-  mkdirSync(out);
-  runBatch(["--config", ini.path, "--out", out, ...SAMPLES, SAMPLES[0]]);
-  const native = readdirSync(out).sort();
-  assert.deepEqual(Object.keys(files).sort(), native);
-  assert.ok(native.includes("bottle2.jpg"));
-  for (const name of native) assert.ok(Buffer.from(files[name]).equals(readFileSync(join(out, name))), `${name} differs`);
-  await page.context().close();
-});
+    const out = join(work, `native-jpeg-${flavour}`);
+    mkdirSync(out);
+    runBatch(["--config", ini.path, "--out", out, ...SAMPLES, SAMPLES[0]]);
+    const native = readdirSync(out).sort();
+    assert.deepEqual(Object.keys(files).sort(), native);
+    assert.ok(native.includes("bottle2.jpg"));
+    for (const name of native) assert.ok(Buffer.from(files[name]).equals(readFileSync(join(out, name))), `${name} differs`);
+    await page.context().close();
+  });
+}
 
-test("the animated GIF, byte for byte as pixmira-batch writes it", async (t) => {
-  const page = await openPage(b);
-  if (!(await realEngine(t, page))) return page.context().close();
-  await addSamples(page);
-  await effects(page);
-  await setKey(page, "OutputGif", "1");
-  await setKey(page, "GifSpeed", "0");
-  const ini = await download(page, () => page.click("#export-settings"));
-  const gif = await generate(page, "zip");
-  assert.match(gif.name, /^pixmira-\d{8}-\d{6}\.gif$/);
-  const native = join(work, "native.gif");
-  runBatch(["--config", ini.path, "--gif", native, ...SAMPLES]);
-  assert.ok(gif.bytes.equals(readFileSync(native)), "the GIF differs");
-  await page.context().close();
-});
+for (const flavour of identityRuns) {
+  test(`the animated GIF, byte for byte as pixmira-batch writes it (${flavour ?? "no engine"})`, async (t) => {
+    const page = await realEngine(t, flavour);
+    if (!page) return;
+    await addSamples(page);
+    await effects(page);
+    await setKey(page, "OutputGif", "1");
+    await setKey(page, "GifSpeed", "0");
+    const ini = await download(page, () => page.click("#export-settings"));
+    const gif = await generate(page, "zip");
+    assert.match(gif.name, /^pixmira-\d{8}-\d{6}\.gif$/);
+    const native = join(work, `native-${flavour}.gif`);
+    runBatch(["--config", ini.path, "--gif", native, ...SAMPLES]);
+    assert.ok(gif.bytes.equals(readFileSync(native)), "the GIF differs");
+    await page.context().close();
+  });
+}
 
-test("a GBK Config.ini from the desktop gives the page the command's bytes, every slice", async (t) => {
-  const page = await openPage(b);
-  if (!(await realEngine(t, page))) return page.context().close();
-  // As a Windows seller's file: GBK, CRLF, the font by its Chinese family name; tall pictures
-  // cut into slices, each of which must reach the zip; names numbered by place in the list.
-  const ini = "[General]\r\nReduceSize=1\r\nReduceSizeType=1\r\nAddWatermark=1\r\nWatermarkType=0\r\n" +
-    "WatermarkText=正品保证·小店\r\nWatermarkFontName=文泉驿正黑\r\nWatermarkFontSize=16\r\nWatermarkPos=4\r\n" +
-    "SliceHeight=400\r\nOutputNamePattern={n:2}-{name}\r\n";
-  const file = join(work, "gbk-Config.ini");
-  writeFileSync(file, execFileSync("iconv", ["-f", "UTF-8", "-t", "GBK"], { input: ini }));
-  await page.setInputFiles("#import-settings", file);
-  await page.waitForFunction(() => document.querySelector("#notice").textContent.includes("gbk-Config.ini"));
-  await addSamples(page, SAMPLES.slice(0, 3));
-  const files = unzipSync(new Uint8Array((await generate(page, "zip")).bytes));
-  const out = join(work, "native-gbk");
-  mkdirSync(out);
-  runBatch(["--config", file, "--out", out, ...SAMPLES.slice(0, 3)]);
-  const native = readdirSync(out).sort();
-  assert.ok(native.length > 3 && native[0].startsWith("01-"), native.join(" "));
-  assert.deepEqual(Object.keys(files).sort(), native);
-  for (const name of native) assert.ok(Buffer.from(files[name]).equals(readFileSync(join(out, name))), `${name} differs`);
-  assert.match(await page.textContent("#progress-summary"), new RegExp(`${native.length} 个文件全部导出完毕`));
-  await page.context().close();
-});
+for (const flavour of identityRuns) {
+  test(`a GBK Config.ini from the desktop gives the page the command's bytes, every slice (${flavour ?? "no engine"})`, async (t) => {
+    const page = await realEngine(t, flavour);
+    if (!page) return;
+    // As a Windows seller's file: GBK, CRLF, the font by its Chinese family name; tall pictures
+    // cut into slices, each of which must reach the zip; names numbered by place in the list.
+    const ini = "[General]\r\nReduceSize=1\r\nReduceSizeType=1\r\nAddWatermark=1\r\nWatermarkType=0\r\n" +
+      "WatermarkText=正品保证·小店\r\nWatermarkFontName=文泉驿正黑\r\nWatermarkFontSize=16\r\nWatermarkPos=4\r\n" +
+      "SliceHeight=400\r\nOutputNamePattern={n:2}-{name}\r\n";
+    const file = join(work, "gbk-Config.ini");
+    writeFileSync(file, execFileSync("iconv", ["-f", "UTF-8", "-t", "GBK"], { input: ini }));
+    await page.setInputFiles("#import-settings", file);
+    await page.waitForFunction(() => document.querySelector("#notice").textContent.includes("gbk-Config.ini"));
+    await addSamples(page, SAMPLES.slice(0, 3));
+    const files = unzipSync(new Uint8Array((await generate(page, "zip")).bytes));
+    const out = join(work, `native-gbk-${flavour}`);
+    mkdirSync(out);
+    runBatch(["--config", file, "--out", out, ...SAMPLES.slice(0, 3)]);
+    const native = readdirSync(out).sort();
+    assert.ok(native.length > 3 && native[0].startsWith("01-"), native.join(" "));
+    assert.deepEqual(Object.keys(files).sort(), native);
+    for (const name of native) assert.ok(Buffer.from(files[name]).equals(readFileSync(join(out, name))), `${name} differs`);
+    assert.match(await page.textContent("#progress-summary"), new RegExp(`${native.length} 个文件全部导出完毕`));
+    await page.context().close();
+  });
+}

@@ -3,6 +3,6 @@ import type { Engine } from "./types";
 import { makeStubEngine } from "./stub";
 import { loadWasmEngine } from "./wasm";
 
-export async function loadEngine(): Promise<Engine> {
-  return (await loadWasmEngine()) ?? makeStubEngine();
+export async function loadEngine(threaded: boolean): Promise<Engine> {
+  return (await loadWasmEngine(threaded)) ?? makeStubEngine();
 }

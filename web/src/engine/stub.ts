@@ -36,6 +36,7 @@ export function makeStubEngine(): Engine {
       return {
         version: "stub",
         kind: "stub",
+        flavour: "stub",
         threads: 1,
         extensions: [".jpg", ".jpeg", ".kvi", ".bmp", ".png", ".gif", ".webp", ".heic", ".heif"],
         folderExtensions: [".jpg", ".bmp", ".png", ".webp", ".heic", ".heif"],

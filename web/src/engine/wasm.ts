@@ -1,5 +1,6 @@
 // The WebAssembly engine (scripts/build-web puts it under engine/ beside the page): the
-// threaded build where the page is cross-origin isolated, else the single-threaded one.
+// threaded build for a worker that wants threads where the page is cross-origin isolated,
+// else the single-threaded one.
 import type { EngineInfo, SettingRow } from "../protocol";
 import type { Engine, Pixels, Result } from "./types";
 import { normaliseSchema } from "./schema";
@@ -42,13 +43,19 @@ export function engineBase(): string {
   return new URL("../engine/", self.location.href).href;
 }
 
-export async function loadWasmEngine(): Promise<Engine | undefined> {
+// The flavours to try, best first. Threads need shared memory, which only an isolated page
+// has; where both would do, a worker that wants none takes the lighter single-threaded one.
+export function flavoursToTry(threaded: boolean, isolated: boolean): ("mt" | "st")[] {
+  if (!isolated) return ["st"];
+  return threaded ? ["mt", "st"] : ["st", "mt"];
+}
+
+export async function loadWasmEngine(threaded: boolean): Promise<Engine | undefined> {
   const base = engineBase();
-  // A page built with only the single-threaded engine still uses it when isolated.
-  let flavour = "st";
+  let flavour: "mt" | "st" = "st";
   let script = "";
   let response: Response | undefined;
-  for (const f of self.crossOriginIsolated ? ["mt", "st"] : ["st"]) {
+  for (const f of flavoursToTry(threaded, self.crossOriginIsolated)) {
     script = `${base}${f}/pixmira-engine.js`;
     response = await timing.time("startup-fetch", () => fetch(script).catch(() => undefined));
     if (response?.ok) {
@@ -96,6 +103,7 @@ export async function loadWasmEngine(): Promise<Engine | undefined> {
       return {
         version: module.Engine.version(),
         kind: "wasm",
+        flavour,
         threads: module.Engine.threads(),
         extensions: [...module.Engine.extensions()],
         folderExtensions: [...module.Engine.folderExtensions()],

@@ -20,10 +20,9 @@
 #include <thread>
 
 #include "core/Platform.h"
+#include "core/WideWin.h"
 
 namespace pixmira::platform {
-
-namespace {
 
 std::wstring Wide(std::string_view utf8) {
   if (utf8.empty()) return {};
@@ -44,6 +43,8 @@ std::string Utf8(std::wstring_view wide) {
   }
   return utf8;
 }
+
+namespace {
 
 // The errno value a caller expects for a Win32 error.
 int ErrnoOf(DWORD error) {

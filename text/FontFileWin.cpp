@@ -7,18 +7,13 @@
 
 #include <memory>
 
+#include "core/WideWin.h"
 #include "text/FontFile.h"
 
 namespace pixmira {
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-  std::wstring wide(std::size_t(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), n);
-  return wide;
-}
+using platform::Wide;
 
 struct Handle {
   HANDLE h;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/Platform.h"
+#include "core/WideWin.h"
 #include "text/FontFaces.h"
 #include "text/FontSource.h"
 
@@ -33,26 +34,8 @@ ComPtr<T> Take(T* raw) {
   return ComPtr<T>(raw);
 }
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-  std::wstring wide(std::size_t(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), n);
-  return wide;
-}
-
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int n =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(std::size_t(n > 0 ? n : 0), '\0');
-  if (n > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), utf8.data(), n, nullptr,
-                        nullptr);
-  }
-  return utf8;
-}
-
+using platform::Utf8;
+using platform::Wide;
 using Request = std::tuple<std::string, bool, bool>;
 
 struct Lookup {

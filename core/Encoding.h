@@ -8,6 +8,9 @@ namespace pixmira {
 
 bool IsValidUtf8(std::string_view text);
 
+// Appends the code point c as UTF-8 (one to four bytes).
+void AppendUtf8(std::string& out, char32_t c);
+
 // GBK (code page 936) to UTF-8. Bytes that do not decode become U+FFFD.
 std::string GbkToUtf8(std::string_view gbk);
 

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "core/Encoding.h"
 #include "text/FontFile.h"
 
 namespace pixmira {
@@ -15,24 +16,6 @@ std::string Folded(std::string text) {
     if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
   }
   return text;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += char(c);
-  } else if (c < 0x800) {
-    out += char(0xC0 | (c >> 6));
-    out += char(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += char(0xE0 | (c >> 12));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  } else {
-    out += char(0xF0 | (c >> 18));
-    out += char(0x80 | ((c >> 12) & 0x3F));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  }
 }
 
 // A name record as UTF-8: UTF-16BE for Windows and Unicode records, single bytes (ASCII
